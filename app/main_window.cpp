@@ -1,0 +1,184 @@
+// The main window procedure: child windows and their docked layout, the
+// minimum tracking size, the project tree's context menu, dropped files and the
+// menu commands.
+#include "app/main_window.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "display/edit_panel.h"
+#include "project/project_tree.h"
+#include "project/tables.h"
+
+const char kProjectFilter[] = "編集ﾌｧｲﾙ(*.cwp)\0*.cwp\0ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙ(*.spa)\0*.spa\0";
+const char kImageFilter[] = "ｲﾒｰｼﾞﾌｧｲﾙ(*.bmp,*.tim)\0*.bmp;*.tim\0";
+
+namespace {
+
+constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER | WS_TABSTOP | TVS_FULLROWSELECT |
+                             TVS_CHECKBOXES | TVS_SHOWSELALWAYS | TVS_LINESATROOT | TVS_HASBUTTONS;
+static_assert(kTreeStyle == 0x52811125);
+constexpr DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM;
+static_assert(kStatusStyle == 0x50000103);
+constexpr DWORD kOpenFlags = OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+static_assert(kOpenFlags == 0x0020180C);
+constexpr DWORD kSaveFlags = OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+static_assert(kSaveFlags == 0x00200808);
+
+int height_of(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r.bottom - r.top;
+}
+
+int width_of(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r.right - r.left;
+}
+
+void on_create(HWND hwnd) {
+    g_app.main_window = hwnd;
+    g_app.status_bar = CreateStatusWindowA(kStatusStyle, "", hwnd, kStatusBarId);
+    g_app.status_bar_height = height_of(g_app.status_bar);
+
+    g_app.edit_panel = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(kDialogEditPanel), hwnd, edit_panel_proc, 0);
+    g_app.edit_panel_width = width_of(g_app.edit_panel);
+    g_app.edit_panel_height = height_of(g_app.edit_panel);
+
+    g_app.project_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "SysTreeView32", "", kTreeStyle, 0, 0, 0, 0, hwnd, nullptr,
+                                         g_app.instance, nullptr);
+    SendMessageA(g_app.project_tree, TVM_SETITEMHEIGHT, 17, 0);
+    g_app.project_item = insert_tree_item(g_app.project_tree, TVI_ROOT, TVI_FIRST, g_tables.names.project_name);
+
+    CLIENTCREATESTRUCT ccs{g_app.project_file_submenu, kFirstMdiChildId};
+    g_app.mdi_client = CreateWindowExA(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, "MDICLIENT", "",
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, hwnd,
+                                       reinterpret_cast<HMENU>(static_cast<intptr_t>(kMdiClientId)), g_app.instance,
+                                       &ccs);
+}
+
+void on_size(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const int w = LOWORD(lp), h = HIWORD(lp);
+    g_app.main_client_width = w;
+    g_app.main_client_height = h;
+    SendMessageA(g_app.status_bar, msg, wp, lp);
+    (void)hwnd;
+    const int panel_x = w - g_app.edit_panel_width;
+    MoveWindow(g_app.edit_panel, panel_x, 0, g_app.edit_panel_width, g_app.edit_panel_height, TRUE);
+    MoveWindow(g_app.project_tree, panel_x, g_app.edit_panel_height, g_app.edit_panel_width,
+               h - g_app.edit_panel_height - g_app.status_bar_height, TRUE);
+    MoveWindow(g_app.mdi_client, 0, 0, panel_x, h - g_app.status_bar_height, TRUE);
+}
+
+void on_min_max_info(HWND hwnd, MINMAXINFO* mmi) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    r.right = r.left + 640;
+    r.bottom = r.top + 480;
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+    mmi->ptMinTrackSize.x = r.right - r.left;
+    mmi->ptMinTrackSize.y = r.bottom - r.top;
+}
+
+void on_context_menu(HWND hwnd, WPARAM wp, LPARAM lp) {
+    if (reinterpret_cast<HWND>(wp) != g_app.project_tree) return;
+    TVHITTESTINFO hit{};
+    hit.pt.x = static_cast<WORD>(LOWORD(lp));
+    hit.pt.y = static_cast<WORD>(HIWORD(lp));
+    ScreenToClient(g_app.project_tree, &hit.pt);
+    SendMessageA(g_app.project_tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hit.hItem));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HMENU bar = GetMenu(hwnd);
+    // A maximised MDI child puts its system menu at position 0 of the bar.
+    const int position = (bar == g_app.pattern_menu && g_tables.new_window_style == kNewWindowMaximize) ? 2 : 1;
+    TrackPopupMenu(GetSubMenu(bar, position), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
+}
+
+void on_drop_files(WPARAM wp) {
+    HDROP drop = reinterpret_cast<HDROP>(wp);
+    char path[512];
+    path[0] = 0;
+    DragQueryFileA(drop, 0, path, sizeof path);
+    DragFinish(drop);
+    // Opening the dropped project comes with the project files.
+}
+
+BOOL CALLBACK close_child(HWND child, LPARAM) {
+    SendMessageA(g_app.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    return TRUE;
+}
+
+// Returns true when the command was handled here (no default processing).
+bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
+    (void)lp;
+    switch (LOWORD(wp)) {
+        case kCmdExit: DestroyWindow(hwnd); return true;
+        case kCmdImageWindow: ShowWindow(g_app.image_window, SW_SHOW); return true;
+        case kCmdCascade: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
+        case kCmdTile: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
+        case kCmdCloseAll: EnumChildWindows(g_app.mdi_client, close_child, 0); return true;
+        case kCmdVersion:
+            DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogVersion), hwnd, version_dialog_proc, 0);
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void current_path(char* buffer, int size) { GetWindowTextA(g_app.status_bar, buffer, size); }
+
+void set_current_path(const char* path) { SetWindowTextA(g_app.status_bar, path); }
+
+bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
+    std::memset(buffer, 0, size < 4 ? size : 4);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = g_app.main_window;
+    ofn.hInstance = g_app.instance;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = size;
+    ofn.lpstrTitle = "ﾌｧｲﾙを開く";
+    ofn.Flags = kOpenFlags;
+    ofn.lpstrDefExt = default_ext;
+    return GetOpenFileNameA(&ofn) != FALSE;
+}
+
+BOOL save_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
+    current_path(buffer, static_cast<int>(size));
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = g_app.main_window;
+    ofn.hInstance = g_app.instance;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = size;
+    ofn.lpstrTitle = "ﾌｧｲﾙを保存";
+    ofn.Flags = kSaveFlags;
+    ofn.lpstrDefExt = default_ext;
+    return GetSaveFileNameA(&ofn);
+}
+
+LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE: on_create(hwnd); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_SIZE: on_size(hwnd, msg, wp, lp); return 0;
+        case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return 0;
+        case WM_GETMINMAXINFO: on_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lp)); break;
+        case WM_CONTEXTMENU: on_context_menu(hwnd, wp, lp); return 0;
+        case WM_NOTIFY: return 0;
+        case WM_COMMAND:
+            if (on_command(hwnd, wp, lp)) return 0;
+            break;
+        case WM_DROPFILES: on_drop_files(wp); return 0;
+    }
+    return DefFrameProcA(hwnd, g_app.mdi_client, msg, wp, lp);
+}

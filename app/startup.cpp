@@ -1,0 +1,94 @@
+// Start-up in its fixed order, and the main loop that runs the idle tick
+// whenever the queue is empty and one of the program's windows is active.
+#include "app/startup.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "display/image_window.h"
+#include "display/pattern_window.h"
+#include "project/tables.h"
+
+AppState g_app;
+
+namespace {
+
+bool register_window_classes(HINSTANCE instance) {
+    WNDCLASSA main{};
+    main.style = 0;
+    main.lpfnWndProc = main_window_proc;
+    main.hInstance = instance;
+    main.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconProgram));
+    main.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    main.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    main.lpszClassName = kMainClass;
+    if (!RegisterClassA(&main)) return false;
+
+    WNDCLASSA child = main;
+    child.lpfnWndProc = pattern_window_proc;
+    child.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    child.lpszClassName = kPatternClass;
+    return RegisterClassA(&child) != 0;
+}
+
+void load_menus(HINSTANCE instance) {
+    g_app.no_project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuNoProject));
+    g_app.project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuProject));
+    g_app.pattern_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuPatternWindows));
+    g_app.project_file_submenu = GetSubMenu(g_app.project_menu, 0);
+    g_app.pattern_window_submenu = GetSubMenu(g_app.pattern_menu, 3);
+}
+
+void set_fill_records() {
+    std::memset(&g_app.surround_fill, 0, sizeof g_app.surround_fill);
+    g_app.surround_fill.dwSize = sizeof(DDBLTFX);
+    g_app.surround_fill.dwFillColor = GetSysColor(COLOR_BTNSHADOW);
+    // The background colour always starts black in a new run, whatever was stored.
+    std::memset(&g_app.background_fill, 0, sizeof g_app.background_fill);
+    g_app.background_fill.dwSize = sizeof(DDBLTFX);
+    g_app.background_fill.dwFillColor = 0;
+    g_app.background_fill.dwROP = SRCINVERT;
+}
+
+}  // namespace
+
+bool start_program(HINSTANCE instance, int show_command) {
+    g_app.instance = instance;
+    InitCommonControls();
+    if (!register_window_classes(instance)) return false;
+    load_menus(instance);
+
+    RECT outer{0, 0, g_app.main_client_width, g_app.main_client_height};
+    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);
+    g_app.main_window = CreateWindowExA(WS_EX_ACCEPTFILES, kMainClass, "Celwright for Win32 Ver 1.2",
+                                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, outer.right - outer.left,
+                                        outer.bottom - outer.top, nullptr, g_app.no_project_menu, instance, nullptr);
+    if (!g_app.main_window) return false;
+    g_app.image_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(kDialogImageWindow), g_app.main_window,
+                                            image_window_proc, 0);
+    ShowWindow(g_app.main_window, show_command);
+    UpdateWindow(g_app.main_window);
+    set_fill_records();
+    return true;
+}
+
+void idle_tick() { ++g_app.ticks; }
+
+int run_main_loop() {
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) break;
+            if (TranslateMDISysAccel(g_app.mdi_client, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        if (g_app.app_active)
+            idle_tick();
+        else
+            WaitMessage();
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,80 @@
+// The test seam. Inert unless a test or the scenario driver switches it on:
+// then message boxes, file dialogs, colour dialogs and popup menus are answered
+// from queues instead of being shown, modal dialogs hand control to the test
+// when they open, and everything shown is recorded.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cw::automation {
+
+bool active();
+void set_active(bool on);
+
+// Stops the run: the test asked for something the program cannot do, or the
+// program asked for an answer the test did not queue.
+[[noreturn]] void fail(const std::string& why);
+
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;     // UTF-8
+    std::string caption;  // UTF-8
+    UINT style;
+    int answer;
+};
+
+struct FileDialogRecord {
+    bool save;
+    HWND owner;
+    std::string title;          // UTF-8
+    std::string initial_name;   // UTF-8
+    std::vector<std::string> filter;  // display text and pattern pairs, UTF-8
+    std::string default_ext;
+    DWORD flags;
+    DWORD struct_size;
+    std::string result;  // UTF-8, empty when cancelled
+};
+
+struct PopupRecord {
+    HWND owner;
+    HMENU menu;
+    int x, y;
+    UINT flags;
+    UINT chosen;
+};
+
+struct Answer {
+    enum Kind { Box, Open, Save, Color, Menu } kind;
+    bool cancel = false;
+    int value = 0;       // box result, colour, menu command
+    std::string path;    // UTF-8
+};
+
+void queue_answer(const Answer& a);
+std::optional<Answer> take_answer(Answer::Kind kind);
+const std::deque<Answer>& pending_answers();
+
+std::vector<MessageBoxRecord>& message_boxes();
+std::vector<FileDialogRecord>& file_dialogs();
+std::vector<PopupRecord>& popups();
+
+// Called when a modal dialog has been initialised and is about to run its loop.
+using DialogHook = std::function<void(HWND dialog, int resource_id)>;
+void set_dialog_hook(DialogHook hook);
+void modal_dialog_opened(HWND dialog, int resource_id);
+
+// The pointer position that input injection left (screen coordinates).
+void set_cursor_position(POINT p);
+POINT cursor_position();
+
+// Cursor last set with SetCursor: a resource id, or a system cursor id.
+void note_cursor(int id);
+int last_cursor();
+
+}  // namespace cw::automation

@@ -1,0 +1,54 @@
+// Qt widgets of "EDIT" windows.
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+#include "qt/widgets.h"
+#include "win/controls.h"
+
+using namespace cw::win;
+
+namespace cw::qt {
+
+namespace {
+
+void create_edit(Window* w) {
+    View* v = view_of(w);
+    auto* line = new QLineEdit(v->client);
+    line->setFont(font_for(w));
+    line->setFrame(false);
+    if (w->style & ES_NUMBER)
+        line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+    if ((w->style & 3) == ES_RIGHT)
+        line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    else if ((w->style & 3) == ES_CENTER)
+        line->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    QObject::connect(line, &QLineEdit::textEdited, line, [w](const QString& text) {
+        note_input();
+        edit_user_changed(w, from_qt(text));
+    });
+    v->control = line;
+    line->show();
+    edit_sync(w);
+}
+
+struct Registration {
+    Registration() { register_view_factory("EDIT", create_edit); }
+} registration;
+
+}  // namespace
+
+void edit_sync(Window* w) {
+    View* v = view_of(w);
+    auto* line = v ? qobject_cast<QLineEdit*>(v->control) : nullptr;
+    if (!line) return;
+    line->setReadOnly(w->style & ES_READONLY);
+    const QString text = to_qt(w->text);
+    if (line->text() != text) {
+        const QSignalBlocker block(line);
+        const int cursor = line->cursorPosition();
+        line->setText(text);
+        line->setCursorPosition(std::min<int>(cursor, text.size()));
+    }
+}
+
+}  // namespace cw::qt

@@ -1,0 +1,73 @@
+// Qt widgets of "STATIC" windows.
+#include <QLabel>
+
+#include <cstdlib>
+
+#include "qt/gdi_objects.h"
+#include "qt/widgets.h"
+#include "win/controls.h"
+
+using namespace cw::win;
+
+namespace cw::qt {
+
+namespace {
+
+void sync_static(Window* w) {
+    View* v = view_of(w);
+    auto* label = v ? qobject_cast<QLabel*>(v->control) : nullptr;
+    if (!label) return;
+    const UINT type = w->style & SS_TYPEMASK;
+    if (type == SS_ICON) {
+        // The text names the icon resource: "#125" or a plain number.
+        const char* t = w->text.c_str();
+        const int id = std::atoi(*t == '#' ? t + 1 : t);
+        const QIcon icon = qicon_of(LoadIconA(reinterpret_cast<HINSTANCE>(0x400000), MAKEINTRESOURCEA(id)));
+        label->setPixmap(icon.pixmap(32, 32));
+        return;
+    }
+    if (type == SS_BLACKRECT || type == SS_GRAYRECT || type == SS_WHITERECT) return;
+    label->setText(to_qt(w->text));
+}
+
+void create_static(Window* w) {
+    View* v = view_of(w);
+    auto* label = new QLabel(v->client);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font_for(w));
+    const UINT type = w->style & SS_TYPEMASK;
+    if (type == SS_CENTER) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    else if (type == SS_RIGHT) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    else label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) label->setWordWrap(true);
+    if (type == SS_BLACKRECT || type == SS_GRAYRECT || type == SS_WHITERECT) {
+        const QColor c = type == SS_BLACKRECT ? QColor(0, 0, 0) : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
+                                                                                    : QColor(255, 255, 255);
+        label->setAutoFillBackground(true);
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, c);
+        label->setPalette(p);
+    }
+    if (type == SS_ICON) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents, !(w->style & SS_NOTIFY));
+    v->control = label;
+    label->show();
+    sync_static(w);
+}
+
+struct Registration {
+    Registration() { register_view_factory("STATIC", create_static); }
+} registration;
+
+}  // namespace
+
+void sync_control_text(Window* w) {
+    if (!w->cls) return;
+    const std::string& n = w->cls->name;
+    if (n == "STATIC") sync_static(w);
+    else if (n == "BUTTON") button_sync(w);
+    else if (n == "EDIT") edit_sync(w);
+    else if (n == "msctls_statusbar32") status_sync(w);
+}
+
+}  // namespace cw::qt

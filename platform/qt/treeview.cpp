@@ -1,0 +1,228 @@
+// Qt widget of "SysTreeView32" windows: a QTreeWidget that mirrors the items of
+// the window procedure and hands every mouse and key press back to it.
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+#include <map>
+
+#include "qt/widgets.h"
+#include "win/controls.h"
+
+using namespace cw::win;
+
+namespace cw::qt {
+
+namespace {
+
+class RowHeight : public QStyledItemDelegate {
+public:
+    RowHeight(Window* w, QObject* parent) : QStyledItemDelegate(parent), w_(w) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        if (TreeState* st = tree_state(w_)) s.setHeight(st->item_height);
+        return s;
+    }
+
+private:
+    Window* w_;
+};
+
+struct TreeView {
+    QTreeWidget* widget = nullptr;
+    std::map<TreeItem*, QTreeWidgetItem*> shown;
+};
+
+std::map<Window*, TreeView>& trees() {
+    static std::map<Window*, TreeView> t;
+    return t;
+}
+
+class InputFilter : public QObject {
+public:
+    explicit InputFilter(Window* w, QObject* parent) : QObject(parent), w_(w) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove: {
+                auto* m = static_cast<QMouseEvent*>(e);
+                UINT msg = WM_MOUSEMOVE;
+                const bool press = e->type() != QEvent::MouseButtonRelease;
+                if (e->type() != QEvent::MouseMove) {
+                    if (m->button() == Qt::LeftButton)
+                        msg = e->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
+                              : press                                  ? WM_LBUTTONDOWN
+                                                                       : WM_LBUTTONUP;
+                    else if (m->button() == Qt::RightButton)
+                        msg = press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+                    else
+                        return true;
+                }
+                WPARAM keys = 0;
+                if (m->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
+                if (m->buttons() & Qt::RightButton) keys |= MK_RBUTTON;
+                if (m->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
+                if (m->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+                note_input();
+                const QPoint p = m->position().toPoint();
+                mouse_input(w_, msg, keys, p.x(), p.y());
+                return true;
+            }
+            case QEvent::KeyPress: {
+                auto* k = static_cast<QKeyEvent*>(e);
+                WPARAM vk = 0;
+                switch (k->key()) {
+                    case Qt::Key_Up: vk = VK_UP; break;
+                    case Qt::Key_Down: vk = VK_DOWN; break;
+                    case Qt::Key_Left: vk = VK_LEFT; break;
+                    case Qt::Key_Right: vk = VK_RIGHT; break;
+                    case Qt::Key_Space: vk = ' '; break;
+                    default: return false;
+                }
+                note_input();
+                SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
+                return true;
+            }
+            default: return false;
+        }
+    }
+
+private:
+    Window* w_;
+};
+
+void create_tree(Window* w) {
+    View* v = view_of(w);
+    auto* tree = new QTreeWidget(v->client);
+    tree->setFrameShape(QFrame::NoFrame);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setRootIsDecorated((w->style & TVS_LINESATROOT) != 0);
+    tree->setItemDelegate(new RowHeight(w, tree));
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree->setUniformRowHeights(true);
+    tree->setFont(font_for(w));
+    tree->setAllColumnsShowFocus((w->style & TVS_FULLROWSELECT) != 0);
+    tree->viewport()->installEventFilter(new InputFilter(w, tree));
+    tree->installEventFilter(new InputFilter(w, tree));
+    tree->viewport()->setMouseTracking(true);
+    v->control = tree;
+    tree->show();
+    trees()[w].widget = tree;
+    QObject::connect(tree, &QObject::destroyed, [w] { trees().erase(w); });
+}
+
+struct Registration {
+    Registration() { register_view_factory("SysTreeView32", create_tree); }
+} registration;
+
+void add_items(TreeView& tv, QTreeWidgetItem* parent, const std::vector<TreeItem*>& items, bool checkboxes) {
+    for (TreeItem* item : items) {
+        auto* q = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tv.widget);
+        q->setText(0, to_qt(item->text));
+        if (checkboxes) {
+            q->setFlags(q->flags() | Qt::ItemIsUserCheckable);
+            const UINT image = (item->state & TVIS_STATEIMAGEMASK) >> 12;
+            q->setCheckState(0, image == 2 ? Qt::Checked : Qt::Unchecked);
+        }
+        tv.shown[item] = q;
+        add_items(tv, q, item->children, checkboxes);
+        q->setExpanded((item->state & TVIS_EXPANDED) != 0);
+    }
+}
+
+QStyleOptionViewItem item_option(QTreeWidget* tree, QTreeWidgetItem* q, bool checkboxes) {
+    QStyleOptionViewItem opt;
+    opt.initFrom(tree);
+    opt.rect = tree->visualItemRect(q);
+    opt.font = tree->font();
+    opt.fontMetrics = QFontMetrics(tree->font());
+    opt.text = q->text(0);
+    opt.features = QStyleOptionViewItem::HasDisplay;
+    if (checkboxes) opt.features |= QStyleOptionViewItem::HasCheckIndicator;
+    opt.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    return opt;
+}
+
+}  // namespace
+
+void tree_sync(Window* w) {
+    auto it = trees().find(w);
+    TreeState* s = tree_state(w);
+    if (it == trees().end() || !s) return;
+    TreeView& tv = it->second;
+    const QSignalBlocker block(tv.widget);
+    const int scroll = tv.widget->verticalScrollBar()->value();
+    tv.widget->clear();
+    tv.shown.clear();
+    add_items(tv, nullptr, s->roots, (w->style & TVS_CHECKBOXES) != 0);
+    tv.widget->clearSelection();
+    if (s->selected && tv.shown.count(s->selected)) {
+        QTreeWidgetItem* q = tv.shown[s->selected];
+        tv.widget->setCurrentItem(q);
+        q->setSelected(true);
+    }
+    tv.widget->doItemsLayout();
+    tv.widget->verticalScrollBar()->setValue(scroll);
+}
+
+bool tree_item_rect(Window* w, TreeItem* item, bool text_only, RECT* out) {
+    auto it = trees().find(w);
+    if (it == trees().end() || !it->second.shown.count(item)) return false;
+    QTreeWidget* tree = it->second.widget;
+    QTreeWidgetItem* q = it->second.shown[item];
+    const QRect r = tree->visualItemRect(q);
+    if (!r.isValid()) return false;  // inside a collapsed item
+    if (!text_only) {
+        *out = RECT{0, r.top(), tree->viewport()->width(), r.bottom() + 1};
+        return true;
+    }
+    const QStyleOptionViewItem opt = item_option(tree, q, (w->style & TVS_CHECKBOXES) != 0);
+    const QRect text = tree->style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, tree);
+    const int width = opt.fontMetrics.horizontalAdvance(q->text(0)) + 4;
+    *out = RECT{text.left(), r.top(), text.left() + width, r.bottom() + 1};
+    return true;
+}
+
+TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
+    if (flags) *flags = TVHT_NOWHERE;
+    auto it = trees().find(w);
+    if (it == trees().end()) return nullptr;
+    QTreeWidget* tree = it->second.widget;
+    QTreeWidgetItem* q = tree->itemAt(QPoint(p.x, p.y));
+    if (!q) {
+        // The full row counts as the item, as TVS_FULLROWSELECT makes it.
+        q = tree->itemAt(QPoint(tree->viewport()->width() / 2, p.y));
+        if (!q || p.x < 0 || p.x >= tree->viewport()->width()) return nullptr;
+    }
+    TreeItem* found = nullptr;
+    for (auto& [item, shown] : it->second.shown)
+        if (shown == q) found = item;
+    if (!found || !flags) return found;
+    const QRect r = tree->visualItemRect(q);
+    const QStyleOptionViewItem opt = item_option(tree, q, (w->style & TVS_CHECKBOXES) != 0);
+    const QRect check = tree->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, tree);
+    RECT text{};
+    tree_item_rect(w, found, true, &text);
+    if ((w->style & TVS_CHECKBOXES) && check.contains(p.x, p.y))
+        *flags = TVHT_ONITEMSTATEICON;
+    else if (p.x >= text.left && p.x < text.right)
+        *flags = TVHT_ONITEMLABEL;
+    else if (p.x < r.left() && p.x >= r.left() - tree->indentation() && q->childCount() > 0)
+        *flags = TVHT_ONITEMBUTTON;
+    else if (p.x < r.left())
+        *flags = TVHT_ONITEMINDENT;
+    else
+        *flags = TVHT_ONITEMRIGHT;
+    return found;
+}
+
+}  // namespace cw::qt

@@ -1,0 +1,49 @@
+// What the window manager asks of the Qt backend. No Qt types appear here so
+// that platform/win stays free of Qt; the implementation is in qt/view.cpp.
+#pragma once
+
+#include <string>
+
+#include "win/window.h"
+
+namespace cw::qt {
+
+// Starts Qt if it is not running yet (offscreen when no display is set).
+void ensure_application();
+bool has_display();
+
+// Widgets of a window: created with the window, destroyed with it.
+void create_view(cw::win::Window* w);
+void destroy_view(cw::win::Window* w);
+
+// The window manager changed something the widgets show.
+void sync_geometry(cw::win::Window* w);  // rectangle, non-client parts
+void sync_visible(cw::win::Window* w);
+void sync_enabled(cw::win::Window* w);
+void sync_text(cw::win::Window* w);
+void sync_menu_bar(cw::win::Window* w);
+void sync_scrollbars(cw::win::Window* w);
+void sync_zorder(cw::win::Window* w);
+void invalidate(cw::win::Window* w);
+void request_activation(cw::win::Window* w);
+void set_cursor(cw::win::Window* w, HCURSOR cursor);
+
+// Event pumping for the message loop.
+// Delivers what Qt has pending; with wait, blocks until something arrives or
+// timeout_ms passes (-1: no timeout). Returns true if anything was delivered.
+bool process_events(bool wait, int timeout_ms);
+void wake();
+
+// A control class that shows a Qt widget of its own registers a factory for it.
+using ViewFactory = void (*)(cw::win::Window* w);
+void register_view_factory(const char* class_name, ViewFactory factory);
+
+// Font metrics of a dialog font (face in CP932), for dialog units.
+void font_base_units(const std::string& face_cp932, int point_size, int* base_x, int* base_y);
+int menu_bar_height();
+int status_bar_height();
+
+// Screen position of the pointer as the desktop reports it.
+POINT cursor_position();
+
+}  // namespace cw::qt

@@ -1,0 +1,24 @@
+// Registers every built-in control class once, before the first window is made.
+#include "win/controls.h"
+
+namespace cw::win {
+
+void register_button_class();
+void register_static_class();
+void register_edit_class();
+void register_combo_class();
+void register_trackbar_class();
+void register_status_class();
+void register_tree_class();
+
+void register_controls() {
+    register_button_class();
+    register_static_class();
+    register_edit_class();
+    register_combo_class();
+    register_trackbar_class();
+    register_status_class();
+    register_tree_class();
+}
+
+}  // namespace cw::win

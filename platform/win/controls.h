@@ -1,0 +1,85 @@
+// Built-in controls: each has its window procedure in platform/win/<name>.cpp and
+// its Qt widget in platform/qt/<name>.cpp. The state of a control lives here, in
+// the window manager; the widget shows it and reports what the user did.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "win/window.h"
+
+namespace cw::win {
+
+// ---- button ----
+struct ButtonState : ControlState {
+    int check = BST_UNCHECKED;
+};
+UINT button_type(const Window* w);
+void button_user_clicked(Window* w);  // the user pressed and released the button
+
+// ---- static ----
+// (no state beyond the window text and style)
+
+// ---- edit ----
+struct EditState : ControlState {
+    int limit = 0x7FFFFFFE;
+};
+void edit_user_changed(Window* w, const std::string& cp932);  // the user edited the text
+
+// ---- combo box ----
+struct ComboState : ControlState {
+    std::vector<std::string> items;  // CP932
+    int selection = -1;
+};
+void combo_user_selected(Window* w, int index);
+
+// ---- trackbar ----
+struct TrackbarState : ControlState {
+    int min = 0, max = 100, pos = 0;
+};
+void trackbar_user_action(Window* w, int code, int pos);
+
+// ---- status bar ----
+int status_bar_height();
+void status_place_at_bottom(Window* w);
+
+// ---- tree view ----
+struct TreeItem {
+    HTREEITEM handle = nullptr;
+    TreeItem* parent = nullptr;
+    std::vector<TreeItem*> children;
+    std::string text;  // CP932
+    UINT state = 0;
+    LPARAM param = 0;
+};
+struct TreeState : ControlState {
+    std::map<HTREEITEM, std::unique_ptr<TreeItem>> items;
+    std::vector<TreeItem*> roots;
+    TreeItem* selected = nullptr;
+    int item_height = 16;
+    bool tracking_left = false;  // a left press on an item may become a drag
+    bool drag_started = false;
+    POINT press_point{0, 0};
+    TreeItem* press_item = nullptr;
+    uintptr_t next_handle = 0x7000;
+    ~TreeState() override;
+};
+TreeState* tree_state(Window* w);
+TreeItem* tree_item(Window* w, HTREEITEM h);
+
+}  // namespace cw::win
+
+namespace cw::qt {
+// Called by the control procedures when their state changed.
+void button_sync(cw::win::Window* w);
+void edit_sync(cw::win::Window* w);
+void combo_sync(cw::win::Window* w);
+void trackbar_sync(cw::win::Window* w);
+void status_sync(cw::win::Window* w);
+void tree_sync(cw::win::Window* w);
+// Where the tree shows an item (client coordinates) and what is at a point.
+bool tree_item_rect(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
+cw::win::TreeItem* tree_item_at(cw::win::Window* w, POINT p, UINT* flags);
+void sync_control_text(cw::win::Window* w);
+}  // namespace cw::qt

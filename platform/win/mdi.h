@@ -1,0 +1,27 @@
+// The MDI client and its children.
+#pragma once
+
+#include "win/window.h"
+
+namespace cw::win {
+
+// CreateWindowEx of a window with WS_EX_MDICHILD under an MDI client.
+void mdi_place_new_child(Window* client, Window* child, int* x, int* y, int* width, int* height);
+void mdi_child_created(Window* client, Window* child);
+void mdi_child_destroying(Window* client, Window* child);
+void mdi_maximize(Window* client, Window* child);
+void mdi_restore(Window* client, Window* child);
+void mdi_activate_child(Window* client, Window* child);
+// The MDI child that holds w (w itself or an ancestor), or nullptr.
+Window* mdi_child_of(Window* w);
+bool mdi_system_key(Window* client, UINT vk);
+// The maximised child's system menu item stands at position 0 of the frame's bar.
+bool mdi_bar_has_system_item(HMENU bar);
+Window* mdi_active_child(Window* client);
+bool is_mdi_client(const Window* w);
+// Called when the frame's menu bar is replaced with SetMenu.
+void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar);
+
+void register_mdi_client_class();
+
+}  // namespace cw::win

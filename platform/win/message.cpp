@@ -1,0 +1,301 @@
+// Sending and posting, the message queue with its frame pacing, default
+// window processing, activation, capture and focus.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+
+#include "automation/automation.h"
+#include "qt/view.h"
+#include "text/cp932.h"
+#include "win/mdi.h"
+#include "win/window.h"
+
+namespace cw::win {
+
+namespace {
+
+std::deque<MSG>& queue() {
+    static std::deque<MSG> q;
+    return q;
+}
+
+bool g_quit = false;
+int g_quit_code = 0;
+Window* g_active = nullptr;
+Window* g_capture = nullptr;
+Window* g_focus = nullptr;
+Window* g_last_mouse = nullptr;
+
+using Clock = std::chrono::steady_clock;
+
+int tick_hz() {
+    static const int hz = [] {
+        const char* v = std::getenv("CELWRIGHT_TICK_HZ");
+        if (!v || !*v) return 60;
+        const int n = std::atoi(v);
+        return n < 0 ? 60 : n;
+    }();
+    return hz;
+}
+
+bool matches(const MSG& m, HWND hwnd, UINT first, UINT last) {
+    if (hwnd && m.hwnd != hwnd) return false;
+    if (first == 0 && last == 0) return true;
+    return m.message >= first && m.message <= last;
+}
+
+bool take_posted(LPMSG out, HWND hwnd, UINT first, UINT last, bool remove) {
+    auto& q = queue();
+    for (auto it = q.begin(); it != q.end(); ++it) {
+        if (!matches(*it, hwnd, first, last)) continue;
+        if (out) *out = *it;
+        if (remove) q.erase(it);
+        return true;
+    }
+    if (g_quit && (first == 0 || (WM_QUIT >= first && WM_QUIT <= last))) {
+        if (out) *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(g_quit_code), 0, 0, {0, 0}};
+        if (remove) g_quit = false;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool quit_posted() { return g_quit; }
+int quit_code() { return g_quit_code; }
+void reset_quit() { g_quit = false; }
+bool queue_empty() { return queue().empty() && !g_quit; }
+
+void post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    queue().push_back(MSG{hwnd, msg, wp, lp, 0, {0, 0}});
+    cw::qt::wake();
+}
+
+Window* active_window() {
+    if (g_active && !window_from(g_active->handle)) g_active = nullptr;
+    return g_active;
+}
+
+void activate(Window* w, int how) {
+    if (w) w = top_level_of(w);
+    Window* old = active_window();
+    if (w == old) return;
+    const HWND old_h = old ? old->handle : nullptr;
+    const HWND new_h = w ? w->handle : nullptr;
+    if (!old && w) {
+        for (Window* t : all_windows())
+            if (is_top_level(t)) send(t, WM_ACTIVATEAPP, TRUE, 0);
+    }
+    g_active = w;
+    if (old) {
+        send(old, WM_NCACTIVATE, FALSE, 0);
+        if (window_from(old_h)) send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, old->minimized), (LPARAM)new_h);
+    }
+    if (w && window_from(new_h)) {
+        send(w, WM_NCACTIVATE, TRUE, 0);
+        send(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized), (LPARAM)old_h);
+        if (window_from(new_h)) cw::qt::request_activation(w);
+    }
+    if (old && !w) {
+        for (Window* t : all_windows())
+            if (is_top_level(t)) send(t, WM_ACTIVATEAPP, FALSE, 0);
+    }
+}
+
+void activate_from_system(Window* w) {
+    if (cw::automation::active()) return;  // tests decide activation themselves
+    if (w && (w->style & WS_DISABLED)) {
+        // A disabled owner stands behind a modal dialog: the dialog keeps the activation.
+        for (Window* o : all_windows())
+            if (o->owner == w && o->dialog && o->dialog->modal && (o->style & WS_VISIBLE)) {
+                w = o;
+                break;
+            }
+    }
+    activate(w, WA_CLICKACTIVE);
+}
+
+void mouse_input(Window* w, UINT msg, WPARAM keys, int x, int y) {
+    if (!w) return;
+    g_last_mouse = w;
+    if (g_capture && window_from(g_capture->handle) && g_capture != w) {
+        POINT p{x, y};
+        ClientToScreen(w->handle, &p);
+        ScreenToClient(g_capture->handle, &p);
+        w = g_capture;
+        x = p.x;
+        y = p.y;
+    }
+    const bool press = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
+    if (press) {
+        Window* top = top_level_of(w);
+        if (top && top != active_window() && !(top->style & WS_DISABLED)) activate(top, WA_CLICKACTIVE);
+        if (Window* child = mdi_child_of(w)) mdi_activate_child(child->parent, child);
+        if (!window_from(w->handle)) return;
+    }
+    send(w, msg, keys, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
+}
+
+}  // namespace cw::win
+
+using namespace cw::win;
+
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = window_from(hwnd);
+    if (!w || !w->proc) return 0;
+    return w->proc(hwnd, msg, wp, lp);
+}
+
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (hwnd && !window_from(hwnd)) return FALSE;
+    post(hwnd, msg, wp, lp);
+    return TRUE;
+}
+
+void PostQuitMessage(int code) {
+    g_quit = true;
+    g_quit_code = code;
+    cw::qt::wake();
+}
+
+BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+    cw::qt::process_events(false, 0);
+    if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
+    // Nothing waiting. Report "empty" at most once per display frame so that the
+    // idle branch of the main loop runs one playback tick per frame.
+    static Clock::time_point last_empty{};
+    const int hz = cw::automation::active() ? 0 : tick_hz();
+    if (hz > 0) {
+        const auto period = std::chrono::microseconds(1000000 / hz);
+        for (;;) {
+            const auto now = Clock::now();
+            const auto due = last_empty + period;
+            if (now >= due) break;
+            const int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count());
+            cw::qt::process_events(true, std::max(1, ms));
+            if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
+        }
+    }
+    last_empty = Clock::now();
+    return FALSE;
+}
+
+BOOL WaitMessage() {
+    while (queue_empty()) {
+        if (cw::qt::process_events(true, -1)) break;
+    }
+    return TRUE;
+}
+
+BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+    for (;;) {
+        cw::qt::process_events(false, 0);
+        if (take_posted(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
+        WaitMessage();
+    }
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd) return 0;
+    return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return proc ? proc(hwnd, msg, wp, lp) : 0;
+}
+
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = window_from(hwnd);
+    if (!w) return 0;
+    switch (msg) {
+        case WM_NCCREATE: return TRUE;
+        case WM_SETTEXT: {
+            w->text = lp ? reinterpret_cast<const char*>(lp) : "";
+            cw::qt::sync_text(w);
+            return TRUE;
+        }
+        case WM_GETTEXT: {
+            if (wp == 0 || !lp) return 0;
+            char* out = reinterpret_cast<char*>(lp);
+            cw::text::copy_truncated(out, wp, w->text);
+            return static_cast<LRESULT>(std::strlen(out));
+        }
+        case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+        case WM_CLOSE: DestroyWindow(hwnd); return 0;
+        case WM_RBUTTONUP: {
+            POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            ClientToScreen(hwnd, &p);
+            SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(p.x, p.y));
+            return 0;
+        }
+        case WM_CONTEXTMENU:
+            if ((w->style & WS_CHILD) && w->parent) return SendMessageA(w->parent->handle, msg, wp, lp);
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wp & 0xFFF0) {
+                case SC_CLOSE: SendMessageA(hwnd, WM_CLOSE, 0, 0); return 0;
+                case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
+                case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
+                case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+            }
+            return 0;
+        case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wp); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
+        case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
+        case WM_NCACTIVATE: return TRUE;
+        case WM_ERASEBKGND: return 1;
+    }
+    return 0;
+}
+
+HWND SetFocus(HWND hwnd) {
+    Window* old = g_focus && window_from(g_focus->handle) ? g_focus : nullptr;
+    Window* w = window_from(hwnd);
+    if (w == old) return old ? old->handle : nullptr;
+    g_focus = w;
+    if (old) SendMessageA(old->handle, WM_KILLFOCUS, (WPARAM)hwnd, 0);
+    if (w) SendMessageA(hwnd, WM_SETFOCUS, old ? (WPARAM)old->handle : 0, 0);
+    return old ? old->handle : nullptr;
+}
+
+HWND GetFocus() { return g_focus && window_from(g_focus->handle) ? g_focus->handle : nullptr; }
+
+HWND SetActiveWindow(HWND hwnd) {
+    Window* old = active_window();
+    if (Window* w = window_from(hwnd)) activate(w, WA_ACTIVE);
+    return old ? old->handle : nullptr;
+}
+
+HWND GetActiveWindow() {
+    Window* w = active_window();
+    return w ? w->handle : nullptr;
+}
+
+BOOL SetForegroundWindow(HWND hwnd) { return SetActiveWindow(hwnd) != nullptr || window_from(hwnd); }
+
+HWND SetCapture(HWND hwnd) {
+    Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
+    g_capture = window_from(hwnd);
+    if (old && old != g_capture) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
+    return old ? old->handle : nullptr;
+}
+
+BOOL ReleaseCapture() {
+    Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
+    g_capture = nullptr;
+    if (old) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND GetCapture() { return g_capture && window_from(g_capture->handle) ? g_capture->handle : nullptr; }
+
+BOOL TranslateMDISysAccel(HWND client, LPMSG msg) {
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+    return mdi_system_key(window_from(client), static_cast<UINT>(msg->wParam)) ? TRUE : FALSE;
+}
+
+BOOL MessageBeep(UINT) { return TRUE; }

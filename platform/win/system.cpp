@@ -1,0 +1,353 @@
+// Scroll bars of windows, system metrics, files, global memory and string
+// helpers: the small kernel and user services the program calls.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "qt/view.h"
+#include "text/cp932.h"
+#include "win/mdi.h"
+#include "win/window.h"
+
+namespace cw::win {
+
+void register_controls();
+
+void ensure_builtin_classes() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    register_builtin_class("#32770", DefDlgProcA);
+    register_mdi_client_class();
+    register_controls();
+}
+
+namespace {
+
+ScrollBarState* bar_of(Window* w, int bar) {
+    if (!w) return nullptr;
+    if (bar == SB_HORZ) return &w->hscroll;
+    if (bar == SB_VERT) return &w->vscroll;
+    return nullptr;
+}
+
+void show_bar(Window* w, int bar, bool show) {
+    bool changed = false;
+    for (int b : {SB_HORZ, SB_VERT}) {
+        if (bar != b && bar != SB_BOTH) continue;
+        ScrollBarState* s = bar_of(w, b);
+        if (s->shown == show) continue;
+        s->shown = show;
+        const DWORD style_bit = b == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
+        if (show)
+            w->style |= style_bit;
+        else
+            w->style &= ~style_bit;
+        changed = true;
+    }
+    if (changed) nonclient_changed(w);
+    cw::qt::sync_scrollbars(w);
+}
+
+int clamp_pos(const ScrollBarState& s, int pos) {
+    const int top = s.max - (s.page > 0 ? static_cast<int>(s.page) - 1 : 0);
+    if (pos > top) pos = top;
+    if (pos < s.min) pos = s.min;
+    return pos;
+}
+
+struct File {
+    int fd;
+};
+std::set<File*>& files() {
+    static std::set<File*> f;
+    return f;
+}
+DWORD g_last_error = 0;
+
+struct Global {
+    std::vector<unsigned char> bytes;
+    int locks = 0;
+};
+std::set<Global*>& globals() {
+    static std::set<Global*> g;
+    return g;
+}
+
+std::string fs_path(LPCSTR name) { return cw::text::cp932_to_utf8(name ? name : ""); }
+
+}  // namespace
+
+}  // namespace cw::win
+
+using namespace cw::win;
+
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
+    ScrollBarState* s = bar_of(window_from(hwnd), bar);
+    if (!s) return 0;
+    const int old = s->pos;
+    s->pos = clamp_pos(*s, pos);
+    if (redraw) cw::qt::sync_scrollbars(window_from(hwnd));
+    return old;
+}
+
+int GetScrollPos(HWND hwnd, int bar) {
+    ScrollBarState* s = bar_of(window_from(hwnd), bar);
+    return s ? s->pos : 0;
+}
+
+BOOL SetScrollRange(HWND hwnd, int bar, int min_pos, int max_pos, BOOL redraw) {
+    Window* w = window_from(hwnd);
+    ScrollBarState* s = bar_of(w, bar);
+    if (!s) return FALSE;
+    s->min = min_pos;
+    s->max = max_pos;
+    s->pos = clamp_pos(*s, s->pos);
+    // A standard scroll bar is shown by a range and hidden by an empty one.
+    show_bar(w, bar, min_pos != max_pos);
+    if (redraw) cw::qt::sync_scrollbars(w);
+    return TRUE;
+}
+
+BOOL GetScrollRange(HWND hwnd, int bar, LPINT min_pos, LPINT max_pos) {
+    ScrollBarState* s = bar_of(window_from(hwnd), bar);
+    if (!s) return FALSE;
+    if (min_pos) *min_pos = s->min;
+    if (max_pos) *max_pos = s->max;
+    return TRUE;
+}
+
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
+    Window* w = window_from(hwnd);
+    if (!w) return FALSE;
+    show_bar(w, bar, show != FALSE);
+    return TRUE;
+}
+
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+    Window* w = window_from(hwnd);
+    ScrollBarState* s = bar_of(w, bar);
+    if (!s || !info) return 0;
+    if (info->fMask & SIF_RANGE) s->min = info->nMin, s->max = info->nMax;
+    if (info->fMask & SIF_PAGE) s->page = info->nPage;
+    if (info->fMask & SIF_POS) s->pos = info->nPos;
+    s->pos = clamp_pos(*s, s->pos);
+    if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
+        const bool needed = s->max > s->min && (s->page == 0 || static_cast<int>(s->page) <= s->max - s->min);
+        show_bar(w, bar, needed || (info->fMask & SIF_DISABLENOSCROLL));
+    }
+    if (redraw) cw::qt::sync_scrollbars(w);
+    return s->pos;
+}
+
+BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
+    ScrollBarState* s = bar_of(window_from(hwnd), bar);
+    if (!s || !info) return FALSE;
+    if (info->fMask & SIF_RANGE) info->nMin = s->min, info->nMax = s->max;
+    if (info->fMask & SIF_PAGE) info->nPage = s->page;
+    if (info->fMask & SIF_POS) info->nPos = s->pos;
+    if (info->fMask & SIF_TRACKPOS) info->nTrackPos = s->pos;
+    return TRUE;
+}
+
+int GetSystemMetrics(int index) {
+    switch (index) {
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL: return scrollbar_size();
+        case SM_CYCAPTION: return caption_height();
+        case SM_CXBORDER:
+        case SM_CYBORDER: return 1;
+        case SM_CXDLGFRAME:
+        case SM_CYDLGFRAME: return 3;
+        case SM_CXFRAME:
+        case SM_CYFRAME: return 4;
+        case SM_CXEDGE:
+        case SM_CYEDGE: return 2;
+        case SM_CYMENU: return menu_bar_height();
+        case SM_CXDRAG:
+        case SM_CYDRAG: return 4;
+        case SM_CXSCREEN: return 1920;
+        case SM_CYSCREEN: return 1080;
+    }
+    return 0;
+}
+
+HMODULE GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
+
+void InitCommonControls() { ensure_builtin_classes(); }
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+    if (ps) std::memset(ps, 0, sizeof *ps);
+    if (ps) GetClientRect(hwnd, &ps->rcPaint);
+    return nullptr;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
+    const std::string path = fs_path(name);
+    int flags = 0;
+    if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
+        flags = O_RDWR;
+    else if (access & GENERIC_WRITE)
+        flags = O_WRONLY;
+    else
+        flags = O_RDONLY;
+    switch (disposition) {
+        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
+        case OPEN_ALWAYS: flags |= O_CREAT; break;
+        case OPEN_EXISTING: break;
+        default: g_last_error = 87; return INVALID_HANDLE_VALUE;
+    }
+    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        g_last_error = errno == ENOENT ? 2 : 5;
+        return INVALID_HANDLE_VALUE;
+    }
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        g_last_error = 5;
+        return INVALID_HANDLE_VALUE;
+    }
+    auto* f = new File{fd};
+    files().insert(f);
+    return f;
+}
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPVOID) {
+    auto* f = static_cast<File*>(h);
+    if (read_count) *read_count = 0;
+    if (!files().count(f) || (!buffer && to_read)) return FALSE;
+    DWORD total = 0;
+    while (total < to_read) {
+        const ssize_t n = read(f->fd, static_cast<char*>(buffer) + total, to_read - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return FALSE;
+        if (n == 0) break;
+        total += static_cast<DWORD>(n);
+    }
+    if (read_count) *read_count = total;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD to_write, LPDWORD written, LPVOID) {
+    auto* f = static_cast<File*>(h);
+    if (written) *written = 0;
+    if (!files().count(f) || (!buffer && to_write)) return FALSE;
+    DWORD total = 0;
+    while (total < to_write) {
+        const ssize_t n = write(f->fd, static_cast<const char*>(buffer) + total, to_write - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return FALSE;
+        total += static_cast<DWORD>(n);
+    }
+    if (written) *written = total;
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE h) {
+    auto* f = static_cast<File*>(h);
+    if (!files().count(f)) return FALSE;
+    close(f->fd);
+    files().erase(f);
+    delete f;
+    return TRUE;
+}
+
+namespace {
+struct Find {
+    int unused;
+};
+std::set<Find*>& finds() {
+    static std::set<Find*> f;
+    return f;
+}
+}  // namespace
+
+HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {
+    struct stat st;
+    if (stat(fs_path(name).c_str(), &st) != 0) {
+        g_last_error = 2;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (data) {
+        std::memset(data, 0, sizeof *data);
+        data->dwFileAttributes = S_ISDIR(st.st_mode) ? 0x10 : FILE_ATTRIBUTE_NORMAL;
+        data->nFileSizeLow = static_cast<DWORD>(st.st_size);
+        data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+        const char* base = std::strrchr(name, '/');
+        cw::text::copy_truncated(data->cFileName, MAX_PATH, base ? base + 1 : name);
+    }
+    auto* f = new Find{0};
+    finds().insert(f);
+    return f;
+}
+
+BOOL FindClose(HANDLE h) {
+    auto* f = static_cast<Find*>(h);
+    if (!finds().count(f)) return FALSE;
+    finds().erase(f);
+    delete f;
+    return TRUE;
+}
+
+DWORD GetLastError() { return g_last_error; }
+
+HGLOBAL GlobalAlloc(UINT, size_t bytes) {
+    auto* g = new Global;
+    g->bytes.assign(bytes, 0);  // zero-filled whether or not GMEM_ZEROINIT was asked for
+    globals().insert(g);
+    return g;
+}
+
+LPVOID GlobalLock(HGLOBAL h) {
+    auto* g = static_cast<Global*>(h);
+    if (!globals().count(g)) return nullptr;
+    ++g->locks;
+    return g->bytes.data();
+}
+
+BOOL GlobalUnlock(HGLOBAL h) {
+    auto* g = static_cast<Global*>(h);
+    if (!globals().count(g) || g->locks == 0) return FALSE;
+    return --g->locks > 0;
+}
+
+HGLOBAL GlobalFree(HGLOBAL h) {
+    auto* g = static_cast<Global*>(h);
+    if (!globals().count(g)) return h;
+    globals().erase(g);
+    delete g;
+    return nullptr;
+}
+
+size_t GlobalSize(HGLOBAL h) {
+    auto* g = static_cast<Global*>(h);
+    return globals().count(g) ? g->bytes.size() : 0;
+}
+
+int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
+    // The system routine writes at most 1024 bytes.
+    va_list ap;
+    va_start(ap, format);
+    const int n = std::vsnprintf(buffer, 1024, format, ap);
+    va_end(ap);
+    return n < 0 ? 0 : (n > 1023 ? 1023 : n);
+}
+
+int lstrlenA(LPCSTR s) { return s ? static_cast<int>(std::strlen(s)) : 0; }
+LPSTR lstrcpyA(LPSTR dst, LPCSTR src) { return dst && src ? std::strcpy(dst, src) : nullptr; }
+LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max) {
+    if (!dst || !src || max <= 0) return dst;
+    cw::text::copy_truncated(dst, static_cast<size_t>(max), src);
+    return dst;
+}
+int lstrcmpA(LPCSTR a, LPCSTR b) { return std::strcmp(a ? a : "", b ? b : ""); }
