@@ -14,14 +14,20 @@ std::vector<PopupRecord> g_popups;
 DialogHook g_hook;
 POINT g_cursor{0, 0};
 int g_cursor_id = 0;
+std::string g_context;
 }  // namespace
+
+void set_context(const std::string& context) { g_context = context; }
 
 bool active() { return g_active; }
 void set_active(bool on) { g_active = on; }
 
 void fail(const std::string& why) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", why.c_str());
+    if (g_context.empty())
+        std::fprintf(stderr, "%s\n", why.c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", g_context.c_str(), why.c_str());
     std::fflush(stderr);
     std::_Exit(2);
 }

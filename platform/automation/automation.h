@@ -20,6 +20,8 @@ void set_active(bool on);
 // Stops the run: the test asked for something the program cannot do, or the
 // program asked for an answer the test did not queue.
 [[noreturn]] void fail(const std::string& why);
+// Prefixed to every failure, so that it names the step that caused it (for example "line 12").
+void set_context(const std::string& context);
 
 struct MessageBoxRecord {
     HWND owner;

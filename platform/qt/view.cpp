@@ -396,6 +396,11 @@ void ensure_application() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     if ((!qpa || !*qpa) && (!display || !*display) && (!wayland || !*wayland)) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt wants a private runtime folder; a session without one gets a temporary one.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        static char runtime[] = "/tmp/celwright-runtime-XXXXXX";
+        if (mkdtemp(runtime)) setenv("XDG_RUNTIME_DIR", runtime, 1);
+    }
     static int argc = 1;
     static char name[] = "celwright";
     static char* argv[] = {name, nullptr};
@@ -571,7 +576,7 @@ void sync_text(Window* w) {
 
 void sync_zorder(Window* w) {
     View* v = view_of(w);
-    if (v && !cw::win::is_top_level(w)) v->frame->raise();
+    if (v && !cw::win::is_top_level(w)) v->frame->raise();  // child widgets stack in any platform
 }
 
 void invalidate(Window* w) {
@@ -585,7 +590,7 @@ void invalidate(Window* w) {
 
 void request_activation(Window* w) {
     View* v = view_of(w);
-    if (!v || !v->frame->isVisible()) return;
+    if (!v || !v->frame->isVisible() || !has_display()) return;
     v->frame->raise();
     v->frame->activateWindow();
 }

@@ -91,7 +91,21 @@ Insets system_frame(DWORD style) {
     return it == frames().end() ? Insets{} : it->second;
 }
 
-void set_system_frame(DWORD style, Insets frame) { frames()[frame_kind(style)] = frame; }
+void set_system_frame(DWORD style, Insets frame) {
+    const int kind = frame_kind(style);
+    const Insets old = system_frame(style);
+    frames()[kind] = frame;
+    if (old.left == frame.left && old.top == frame.top && old.right == frame.right && old.bottom == frame.bottom)
+        return;
+    // Hidden windows of this kind were sized for the old frame: keep what is inside it.
+    for (Window* w : all_windows()) {
+        if (!is_top_level(w) || frame_kind(w->style) != kind || (w->style & WS_VISIBLE)) continue;
+        w->rect.left -= frame.left - old.left;
+        w->rect.top -= frame.top - old.top;
+        w->rect.right += frame.right - old.right;
+        w->rect.bottom += frame.bottom - old.bottom;
+    }
+}
 
 Insets nonclient_insets(const Window* w) {
     Insets in;

@@ -22,7 +22,9 @@ using cw::rc::MenuEntry;
 using cw::rc::ParseResult;
 using cw::rc::Script;
 
-std::string u8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+std::string u8(const char8_t* s) {
+    return reinterpret_cast<const char*>(s);
+}
 
 // Scripts and the files they name, all in memory.
 struct Files {
@@ -34,7 +36,9 @@ struct Files {
             return it->second;
         };
     }
-    ParseResult parse(const std::string& text) const { return cw::rc::parse_script(text, "dir/test.rc", reader()); }
+    ParseResult parse(const std::string& text) const {
+        return cw::rc::parse_script(text, "dir/test.rc", reader());
+    }
 };
 
 Script parse_ok(const std::string& text, const Files& files = {}) {
@@ -81,7 +85,8 @@ std::string dib(int size, int bpp, const std::string& palette, const std::string
 }
 
 // A directory of entries (size, field1, field2, data); type 1 = icon, 2 = cursor.
-std::string icon_file(uint16_t type, const std::vector<std::tuple<int, uint16_t, uint16_t, std::string>>& entries) {
+std::string icon_file(uint16_t type,
+                      const std::vector<std::tuple<int, uint16_t, uint16_t, std::string>>& entries) {
     std::string b;
     put16(b, 0);
     put16(b, type);
@@ -107,13 +112,15 @@ std::string icon_file(uint16_t type, const std::vector<std::tuple<int, uint16_t,
 std::string alpha_icon() {
     std::string bits;
     for (int row = 31; row >= 0; --row)
-        for (int x = 0; x < 32; ++x) bits += std::string{7, static_cast<char>(row), static_cast<char>(x), '\x80'};
+        for (int x = 0; x < 32; ++x)
+            bits += std::string{7, static_cast<char>(row), static_cast<char>(x), '\x80'};
     return icon_file(1, {{32, 1, 32, dib(32, 32, "", bits, std::string(128, '\0'))}});
 }
 
 // 32x32, 4 bits, all pixels palette colour 1 (pure red); the mask hides the top-left pixel.
 std::string masked_4bit(uint16_t type = 1, uint16_t f1 = 1, uint16_t f2 = 4) {
-    std::string palette = std::string("\0\0\0\0", 4) + std::string("\0\0\xFF\0", 4) + std::string(14 * 4, '\0');
+    std::string palette =
+        std::string("\0\0\0\0", 4) + std::string("\0\0\xFF\0", 4) + std::string(14 * 4, '\0');
     std::string bits(32 * 16, '\x11');
     std::string mask(32 * 4, '\0');
     mask[31 * 4] = '\x80';  // last row in the file is the top row of the image
@@ -123,7 +130,8 @@ std::string masked_4bit(uint16_t type = 1, uint16_t f1 = 1, uint16_t f2 = 4) {
 // ---- menus ---------------------------------------------------------------------------------
 
 TEST(RcMenu, PopupsItemsFlagsAndTextsAsWritten) {
-    const Script s = parse_ok(u8(u8R"(
+    const Script s =
+        parse_ok(u8(u8R"rc(
         7 MENU
         BEGIN
             POPUP "ﾌｧｲﾙ(&F)"
@@ -138,7 +146,7 @@ TEST(RcMenu, PopupsItemsFlagsAndTextsAsWritten) {
             }
             MENUITEM "ﾍﾙﾌﾟ", 103, HELP
         END
-    )"));
+    )rc"));
     ASSERT_EQ(s.menus.size(), 1u);
     const auto& bar = s.menus[0].items;
     ASSERT_EQ(bar.size(), 2u);
@@ -185,7 +193,7 @@ TEST(RcMenu, IdsComeFromIncludedDefinesAndExpressions) {
 TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
     Files f;
     f.files["dir/i.ico"] = alpha_icon();
-    const Script s = parse_ok(R"(
+    const Script s = parse_ok(R"rc(
         5 ICON "i.ico"
         1 DIALOG 0, 0, 100, 100
         BEGIN
@@ -202,7 +210,7 @@ TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
             ICON 5, 20, 0, 0
             CONTROL "t", 21, "msctls_trackbar32", TBS_AUTOTICKS, 0, 0, 1, 1
         END
-    )",
+    )rc",
                               f);
     const DialogResource& d = s.dialogs.at(0);
     struct Expect {
@@ -235,7 +243,7 @@ TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
 }
 
 TEST(RcDialog, NotRemovesImpliedAndEarlierBits) {
-    const Script s = parse_ok(R"(
+    const Script s = parse_ok(R"rc(
         1 DIALOG 0, 0, 100, 100
         BEGIN
             PUSHBUTTON "p", 1, 0, 0, 1, 1, NOT WS_TABSTOP | WS_DISABLED
@@ -243,7 +251,7 @@ TEST(RcDialog, NotRemovesImpliedAndEarlierBits) {
             CONTROL "", 3, "msctls_updown32", NOT WS_VISIBLE | UDS_ARROWKEYS, 0, 0, 1, 1
             CONTROL "", 4, "STATIC", SS_BLACKRECT | WS_GROUP | NOT WS_GROUP, 0, 0, 1, 1
         END
-    )");
+    )rc");
     const DialogResource& d = s.dialogs.at(0);
     EXPECT_EQ(d.control(1)->style, static_cast<uint32_t>(WS_CHILD | WS_VISIBLE | WS_DISABLED));
     EXPECT_EQ(d.control(2)->style,
@@ -254,7 +262,8 @@ TEST(RcDialog, NotRemovesImpliedAndEarlierBits) {
 }
 
 TEST(RcDialog, HeaderStyleCaptionFontAndMenu) {
-    const Script s = parse_ok(u8(u8R"(
+    const Script s =
+        parse_ok(u8(u8R"rc(
         9 MENU { MENUITEM "z", 1 }
         1 DIALOG 1, 2, 30, 40
         BEGIN
@@ -274,7 +283,7 @@ TEST(RcDialog, HeaderStyleCaptionFontAndMenu) {
             CONTROL "", 1, "syslistview32", LVS_LIST, 0, 0, 1, 1
             CONTROL "", 2, Button, BS_AUTOCHECKBOX, 0, 0, 1, 1
         END
-    )"));
+    )rc"));
     const DialogResource* plain = s.dialog(1);
     EXPECT_FALSE(plain->is_ex);
     EXPECT_EQ(plain->style, static_cast<uint32_t>(WS_POPUP | WS_BORDER | WS_SYSMENU));
@@ -305,7 +314,7 @@ TEST(RcErrors, NameTheFileAndLine) {
     EXPECT_EQ(parse_error("1 MENU\nBEGIN\n  MENUITEM \"a\", ID_MISSING\nEND\n"),
               "dir/test.rc:3: undefined symbol 'ID_MISSING'");
     EXPECT_EQ(parse_error("1 MENU\nBEGIN\n  POPUP \"p\"\n  BEGIN\n    MENUITEM \"a\", 1\nEND\n"),
-              "dir/test.rc:4: this BEGIN has no matching END");
+              "dir/test.rc:2: this BEGIN has no matching END");  // the inner END closes line 4's
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a, 1, 0, 0, 1, 1\nEND\n"),
               "dir/test.rc:3: string is not closed on its line");
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 1, 1, WS_BOGUS\nEND\n"),
@@ -331,7 +340,8 @@ TEST(RcErrors, InIncludedFilesAndPreprocessor) {
               "dir/bad.h:2: #if and #elif are not supported; use #ifdef or #ifndef");
     f.files["dir/open.h"] = "#ifdef X\n";
     EXPECT_EQ(parse_error("#include \"open.h\"\n", f), "dir/open.h:1: #ifdef or #ifndef has no #endif");
-    EXPECT_EQ(parse_error("\n#include \"nowhere.h\"\n"), "dir/test.rc:2: cannot open include file 'nowhere.h'");
+    EXPECT_EQ(parse_error("\n#include \"nowhere.h\"\n"),
+              "dir/test.rc:2: cannot open include file 'nowhere.h'");
     EXPECT_EQ(parse_error("#define F(x) x\n"), "dir/test.rc:1: function-like macros are not supported");
     f.files["dir/loop.h"] = "#include \"loop.h\"\n";
     EXPECT_NE(parse_error("#include \"loop.h\"\n", f).find("nests too deeply"), std::string::npos);
@@ -348,7 +358,8 @@ TEST(RcErrors, TextsMustBeValidUtf8WithACp932Form) {
 }
 
 TEST(RcErrors, UnsupportedConstructsAndDanglingReferences) {
-    EXPECT_EQ(parse_error("1 MENUEX { }\n"), "dir/test.rc:1: MENUEX resources are not supported; write a MENU");
+    EXPECT_EQ(parse_error("1 MENUEX { }\n"),
+              "dir/test.rc:1: MENUEX resources are not supported; write a MENU");
     EXPECT_EQ(parse_error("\"NAME\" MENU { }\n"), "dir/test.rc:1: resource names must be numbers");
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nMENU 4\nBEGIN\nEND\n"), "dir/test.rc:2: menu 4 is not defined");
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n ICON 3, -1, 0, 0\nEND\n"),
@@ -383,7 +394,8 @@ TEST(RcImage, PicksThe32x32EntryAndReadsTheCursorHotSpot) {
     const std::string big = dib(32, 32, "", std::string(32 * 32 * 4, '\x40'), std::string(128, '\0'));
     cw::rc::ImageResource img;
     std::string error;
-    ASSERT_TRUE(cw::rc::decode_icon_file(icon_file(2, {{16, 1, 1, small}, {32, 3, 9, big}}), true, img, error))
+    ASSERT_TRUE(
+        cw::rc::decode_icon_file(icon_file(2, {{16, 1, 1, small}, {32, 3, 9, big}}), true, img, error))
         << error;
     EXPECT_TRUE(img.is_cursor);
     EXPECT_EQ(img.hotspot_x, 3);
@@ -394,7 +406,8 @@ TEST(RcImage, PicksThe32x32EntryAndReadsTheCursorHotSpot) {
 TEST(RcImage, RefusesWhatItCannotDecode) {
     cw::rc::ImageResource img;
     std::string error;
-    const std::string png = icon_file(1, {{32, 1, 32, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'x')}});
+    const std::string png =
+        icon_file(1, {{32, 1, 32, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'x')}});
     EXPECT_FALSE(cw::rc::decode_icon_file(png, false, img, error));
     EXPECT_NE(error.find("PNG-compressed"), std::string::npos) << error;
 
@@ -415,17 +428,24 @@ TEST(RcImage, RefusesWhatItCannotDecode) {
 
     Files f;
     f.files["dir/p.ico"] = png;
-    EXPECT_EQ(parse_error("\n125 ICON \"p.ico\"\n", f),
-              "dir/test.rc:2: p.ico: the 32x32 icon image is PNG-compressed; store it as an uncompressed bitmap");
+    EXPECT_EQ(
+        parse_error("\n125 ICON \"p.ico\"\n", f),
+        "dir/test.rc:2: p.ico: the 32x32 icon image is PNG-compressed; store it as an uncompressed bitmap");
 }
 
 // ---- generated source ----------------------------------------------------------------------
 
 TEST(RcWriter, LiteralsAreEscapedBytesThatNoHexDigitExtends) {
     EXPECT_EQ(cw::rc::cpp_string_literal("\x83\x74"), "\"\\x83t\"");
-    EXPECT_EQ(cw::rc::cpp_string_literal("\x83" "A" "\x83" "g"), "\"\\x83\" \"A\\x83g\"");
-    EXPECT_EQ(cw::rc::cpp_string_literal("\x95\x5C" "1"), "\"\\x95\\x5C\" \"1\"");
-    EXPECT_EQ(cw::rc::cpp_string_literal("a\"b\\c?\n"), "\"a\\x22b\\x5Cc\\x3F\\x0A\"");
+    EXPECT_EQ(cw::rc::cpp_string_literal("\x83"
+                                         "A"
+                                         "\x83"
+                                         "g"),
+              "\"\\x83\" \"A\\x83g\"");
+    EXPECT_EQ(cw::rc::cpp_string_literal("\x95\x5C"
+                                         "1"),
+              "\"\\x95\\x5C\" \"1\"");
+    EXPECT_EQ(cw::rc::cpp_string_literal("a\"b\\c?\n"), "\"a\\x22\" \"b\\x5C\" \"c\\x3F\\x0A\"");
 }
 
 TEST(RcConstants, MatchTheSdkHeaders) {
@@ -498,7 +518,7 @@ TEST(RcConstants, MatchTheSdkHeaders) {
 // ---- the program's own script --------------------------------------------------------------
 
 class CelwrightScript : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         ParseResult r = cw::rc::parse_script_file(CELWRIGHT_SOURCE_DIR "/res/celwright.rc");
         ASSERT_TRUE(r.ok()) << r.error.to_string();
@@ -508,6 +528,7 @@ protected:
         delete script_;
         script_ = nullptr;
     }
+    void SetUp() override { ASSERT_NE(script_, nullptr) << "res/celwright.rc did not compile"; }
     static const Script& script() { return *script_; }
     static const std::vector<MenuEntry>& bar(int id) { return script().menu(id)->items; }
     static Script* script_;
@@ -527,20 +548,23 @@ TEST_F(CelwrightScript, MenuBarsGreyWhatNeedsAProject) {
         EXPECT_EQ(ids_of(file), (std::vector<uint32_t>{40002, 40003, 40004, 40005, 0, 40001})) << id;
         EXPECT_EQ(file[4].flags, static_cast<uint32_t>(MF_SEPARATOR));
         const bool no_project = id == 118;
-        EXPECT_EQ(file[2].flags, no_project ? MF_GRAYED : 0u) << id;
-        EXPECT_EQ(file[3].flags, no_project ? MF_GRAYED : 0u) << id;
+        const uint32_t greyed = no_project ? MF_GRAYED : 0;
+        EXPECT_EQ(file[2].flags, greyed) << id;
+        EXPECT_EQ(file[3].flags, greyed) << id;
         EXPECT_EQ(file[0].flags | file[1].flags | file[5].flags, 0u) << id;
         EXPECT_EQ(file[5].text, "終了");
 
         const auto& edit = items[1].children;
-        EXPECT_EQ(ids_of(edit), (std::vector<uint32_t>{40040, 40041, 40042, 40037, 0, 40029, 0, 40024, 40031, 0,
-                                                       40054}))
+        EXPECT_EQ(ids_of(edit),
+                  (std::vector<uint32_t>{40040, 40041, 40042, 40037, 0, 40029, 0, 40024, 40031, 0, 40054}))
             << id;
         for (const MenuEntry& e : edit)
-            if (e.flags != MF_SEPARATOR) EXPECT_EQ(e.flags, no_project ? MF_GRAYED : 0u) << id << " " << e.id;
+            if (e.flags != MF_SEPARATOR) {
+                EXPECT_EQ(e.flags, greyed) << id << " " << e.id;
+            }
     }
     // View and Window without a popup are greyed items whose ids no real command uses.
-    for (const auto& [menu, pos] : {std::pair{118, 2}, {118, 3}, {111, 3}}) {
+    for (const auto& [menu, pos] : std::initializer_list<std::pair<int, int>>{{118, 2}, {118, 3}, {111, 3}}) {
         const MenuEntry& e = bar(menu)[pos];
         EXPECT_EQ(e.flags, static_cast<uint32_t>(MF_GRAYED)) << menu << " " << pos;
         EXPECT_TRUE(e.children.empty());
@@ -593,10 +617,10 @@ TEST_F(CelwrightScript, EditPanelControlsInOrderWithTheirStates) {
 
     std::vector<int> ids;
     for (const ControlResource& c : d->controls) ids.push_back(c.id);
-    EXPECT_EQ(ids, (std::vector<int>{1034, -1,   1035, -1,   1049, 1036, -1,   1018, -1,   1010, 1011, 1012,
-                                     1013, 1014, 1015, 1016, 1017, 1031, 1032, -1,   1019, -1,   1020, -1,
-                                     1024, -1,   1025, 1026, -1,   1027, 1028, -1,   1029, 1030, 1042, 1043,
-                                     -1,   1033, 1037, 1060}));
+    EXPECT_EQ(ids, (std::vector<int>{1034, -1,   1035, -1,   1049, 1036, -1,   1018, -1,   1010,
+                                     1011, 1012, 1013, 1014, 1015, 1016, 1017, 1031, 1032, -1,
+                                     1019, -1,   1020, -1,   1024, -1,   1025, 1026, -1,   1027,
+                                     1028, -1,   1029, 1030, 1042, 1043, -1,   1033, 1037, 1060}));
     EXPECT_EQ(d->control(1019)->class_name, "msctls_trackbar32");
     EXPECT_TRUE(d->control(1019)->style & TBS_AUTOTICKS);
     for (int id = 1010; id <= 1017; ++id) {
@@ -611,7 +635,8 @@ TEST_F(CelwrightScript, EditPanelControlsInOrderWithTheirStates) {
     EXPECT_EQ(d->control(1034)->style & BS_TYPEMASK, static_cast<uint32_t>(BS_AUTOCHECKBOX));
     EXPECT_EQ(d->control(1049)->style & SS_TYPEMASK, static_cast<uint32_t>(SS_BLACKRECT));
     for (int id : {1025, 1026, 1027, 1028, 1029, 1030, 1033, 1037})
-        EXPECT_EQ(d->control(id)->style & (ES_NUMBER | ES_READONLY), static_cast<uint32_t>(ES_NUMBER | ES_READONLY))
+        EXPECT_EQ(d->control(id)->style & (ES_NUMBER | ES_READONLY),
+                  static_cast<uint32_t>(ES_NUMBER | ES_READONLY))
             << id;
     EXPECT_EQ(d->control(1024)->style & (ES_NUMBER | ES_READONLY), static_cast<uint32_t>(ES_NUMBER));
     for (int id : {1018, 1020})
@@ -635,10 +660,11 @@ TEST_F(CelwrightScript, SmallDialogs) {
     EXPECT_EQ(add->caption, "ﾊﾟﾀｰﾝ追加");
     const ControlResource* list = add->control(1020);
     EXPECT_EQ(list->class_name, "SysListView32");
-    const uint32_t list_bits = LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_NOLABELWRAP | LVS_NOCOLUMNHEADER |
-                               LVS_SHOWSELALWAYS;
+    const uint32_t list_bits =
+        LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS | LVS_NOLABELWRAP | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS;
     EXPECT_EQ(list->style & list_bits, list_bits);
-    EXPECT_EQ(add->control(1046)->style & (ES_NUMBER | ES_READONLY), static_cast<uint32_t>(ES_NUMBER | ES_READONLY));
+    EXPECT_EQ(add->control(1046)->style & (ES_NUMBER | ES_READONLY),
+              static_cast<uint32_t>(ES_NUMBER | ES_READONLY));
     // The up-down's buddy is the control right before it.
     size_t spin = 0;
     while (add->controls[spin].id != 1052) ++spin;
@@ -651,7 +677,8 @@ TEST_F(CelwrightScript, SmallDialogs) {
     EXPECT_EQ(script().dialog(115)->caption, "ラベル編集");
     EXPECT_NE(script().dialog(115)->control(1009), nullptr);
     EXPECT_EQ(script().dialog(104)->caption, "ｸﾞﾘｯﾄﾞ設定");
-    EXPECT_EQ(script().dialog(104)->control(1002)->style & BS_TYPEMASK, static_cast<uint32_t>(BS_AUTOCHECKBOX));
+    EXPECT_EQ(script().dialog(104)->control(1002)->style & BS_TYPEMASK,
+              static_cast<uint32_t>(BS_AUTOCHECKBOX));
 
     const DialogResource* version = script().dialog(124);
     EXPECT_EQ(version->caption, "Celwright ｳﾞｧｰｼﾞｮﾝ情報");
@@ -685,7 +712,9 @@ TEST_F(CelwrightScript, LayoutsAreClean) {
         return Box{c.x, c.y, c.x + c.cx, c.y + (combo ? 12 : c.cy)};
     };
     const auto overlap = [](Box a, Box b) { return a.l < b.r && b.l < a.r && a.t < b.b && b.t < a.b; };
-    const auto inside = [](Box a, Box outer) { return a.l >= outer.l && a.t >= outer.t && a.r <= outer.r && a.b <= outer.b; };
+    const auto inside = [](Box a, Box outer) {
+        return a.l >= outer.l && a.t >= outer.t && a.r <= outer.r && a.b <= outer.b;
+    };
     for (const DialogResource& d : script().dialogs) {
         const Box dialog{0, 0, d.cx, d.cy};
         for (size_t i = 0; i < d.controls.size(); ++i) {
@@ -710,7 +739,10 @@ TEST_F(CelwrightScript, IconAndCursorPictures) {
     const cw::rc::ImageResource* icon = script().icon(125);
     ASSERT_NE(icon, nullptr);
     int opaque = 0, clear = 0;
-    for (uint32_t p : icon->argb) (p >> 24 == 0xFF ? opaque : clear) += (p >> 24 == 0xFF || p >> 24 == 0) ? 1 : 0;
+    for (uint32_t p : icon->argb) {
+        opaque += p >> 24 == 0xFF;
+        clear += p == 0;
+    }
     EXPECT_GT(opaque, 400);
     EXPECT_GT(clear, 50);
     const cw::rc::ImageResource* cursor = script().cursor(106);

@@ -41,7 +41,7 @@ def icon_pixels():
         fill(x, 5, x + 1, 6, hole)
         fill(x, 25, x + 1, 26, hole)
     # three cels; the ball falls and lands squashed
-    for n, (cy, rx, ry) in enumerate(((12.0, 2.5, 2.5), (15.5, 2.5, 2.5), (19.0, 3.3, 2.0))):
+    for n, (cy, rx, ry) in enumerate(((12.5, 3.2, 3.2), (15.5, 3.2, 3.2), (19.0, 3.9, 2.3))):
         x0 = 2 + 10 * n
         fill(x0, 9, x0 + 8, 22, cel)
         fill(x0 + 2, 21, x0 + 6, 21, shadow)
@@ -51,7 +51,7 @@ def icon_pixels():
                 dx, dy = (x + 0.5 - cx) / rx, (y + 0.5 - cy) / ry
                 if dx * dx + dy * dy <= 1.0:
                     px[y][x] = ball
-        hx, hy = int(cx - rx * 0.5), int(cy - ry * 0.5)
+        hx, hy = int(cx - rx * 0.45), int(cy - ry * 0.45)
         px[hy][hx] = shine
     return px
 

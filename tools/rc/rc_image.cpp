@@ -12,8 +12,12 @@ constexpr int kSize = 32;
 uint16_t u16(std::string_view b, size_t at) {
     return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
 }
-uint32_t u32(std::string_view b, size_t at) { return u16(b, at) | static_cast<uint32_t>(u16(b, at + 2)) << 16; }
-int32_t i32(std::string_view b, size_t at) { return static_cast<int32_t>(u32(b, at)); }
+uint32_t u32(std::string_view b, size_t at) {
+    return u16(b, at) | static_cast<uint32_t>(u16(b, at + 2)) << 16;
+}
+int32_t i32(std::string_view b, size_t at) {
+    return static_cast<int32_t>(u32(b, at));
+}
 
 struct Entry {
     std::string_view data;  // the entry's bytes inside the file
@@ -50,13 +54,13 @@ bool read_dib_header(std::string_view data, Dib& dib, std::string& error) {
         return false;
     }
     switch (dib.bit_count) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32: break;
-    default: error = "the 32x32 image has an unsupported depth"; return false;
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32: break;
+        default: error = "the 32x32 image has an unsupported depth"; return false;
     }
     if (dib.bit_count <= 8 && dib.colors_used > (1u << dib.bit_count)) {
         error = "the 32x32 image has too many palette colours";
@@ -97,7 +101,8 @@ bool decode_dib(std::string_view data, const Dib& dib, std::vector<uint32_t>& ar
                 }
                 const size_t p = palette_at + index * 4;
                 c = 0xFF000000u | static_cast<uint32_t>(static_cast<uint8_t>(data[p + 2])) << 16 |
-                    static_cast<uint32_t>(static_cast<uint8_t>(data[p + 1])) << 8 | static_cast<uint8_t>(data[p]);
+                    static_cast<uint32_t>(static_cast<uint8_t>(data[p + 1])) << 8 |
+                    static_cast<uint8_t>(data[p]);
             } else if (dib.bit_count == 16) {
                 const uint16_t v = static_cast<uint16_t>(byte(x * 2) | byte(x * 2 + 1) << 8);
                 const auto expand = [](uint32_t five) { return (five << 3) | (five >> 2); };
@@ -106,7 +111,8 @@ bool decode_dib(std::string_view data, const Dib& dib, std::vector<uint32_t>& ar
                 c = 0xFF000000u | static_cast<uint32_t>(byte(x * 3 + 2)) << 16 |
                     static_cast<uint32_t>(byte(x * 3 + 1)) << 8 | byte(x * 3);
             } else {
-                c = static_cast<uint32_t>(byte(x * 4 + 3)) << 24 | static_cast<uint32_t>(byte(x * 4 + 2)) << 16 |
+                c = static_cast<uint32_t>(byte(x * 4 + 3)) << 24 |
+                    static_cast<uint32_t>(byte(x * 4 + 2)) << 16 |
                     static_cast<uint32_t>(byte(x * 4 + 1)) << 8 | byte(x * 4);
                 if (byte(x * 4 + 3) != 0) any_alpha = true;
             }

@@ -7,9 +7,15 @@
 namespace cw::rc {
 namespace {
 
-bool is_ident_start(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool is_ident_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_ident_start(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool is_ident_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
 
 void skip_bom(std::string& text) {
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
@@ -58,7 +64,8 @@ Token scan(const Lexer& lx, int file, const std::string& t, size_t& pos, int& li
         tok.kind = TokenKind::String;
         ++pos;
         for (;;) {
-            if (pos >= t.size() || t[pos] == '\n') lx.fail(file, tok.line, "string is not closed on its line");
+            if (pos >= t.size() || t[pos] == '\n')
+                lx.fail(file, tok.line, "string is not closed on its line");
             const char ch = t[pos];
             if (ch == '"') {
                 if (pos + 1 < t.size() && t[pos + 1] == '"') {
@@ -72,16 +79,16 @@ Token scan(const Lexer& lx, int file, const std::string& t, size_t& pos, int& li
             if (ch == '\\') {
                 const char e = pos + 1 < t.size() ? t[pos + 1] : '\0';
                 switch (e) {
-                case 'n': tok.text += '\n'; break;
-                case 't': tok.text += '\t'; break;
-                case 'r': tok.text += '\r'; break;
-                case 'a': tok.text += '\a'; break;
-                case '\\': tok.text += '\\'; break;
-                case '"': tok.text += '"'; break;
-                default:
-                    lx.fail(file, line,
-                            std::string("unknown escape '\\") + (e > ' ' ? std::string(1, e) : "") +
-                                "' in a string (write \\\\ for a backslash)");
+                    case 'n': tok.text += '\n'; break;
+                    case 't': tok.text += '\t'; break;
+                    case 'r': tok.text += '\r'; break;
+                    case 'a': tok.text += '\a'; break;
+                    case '\\': tok.text += '\\'; break;
+                    case '"': tok.text += '"'; break;
+                    default:
+                        lx.fail(file, line,
+                                std::string("unknown escape '\\") + (e > ' ' ? std::string(1, e) : "") +
+                                    "' in a string (write \\\\ for a backslash)");
                 }
                 pos += 2;
                 continue;
@@ -128,7 +135,8 @@ Token scan(const Lexer& lx, int file, const std::string& t, size_t& pos, int& li
         if (static_cast<unsigned char>(c) >= 0x21 && static_cast<unsigned char>(c) < 0x7F)
             std::snprintf(buf, sizeof buf, "unexpected character '%c'", c);
         else
-            std::snprintf(buf, sizeof buf, "unexpected byte 0x%02X outside a string", static_cast<unsigned char>(c));
+            std::snprintf(buf, sizeof buf, "unexpected byte 0x%02X outside a string",
+                          static_cast<unsigned char>(c));
         lx.fail(file, line, buf);
     }
     return tok;
@@ -264,8 +272,8 @@ void Lexer::directive(Source& s) {
     ++s.pos;  // '#'
     while (s.pos < s.text.size() && s.text[s.pos] != '\n') {
         if (s.text[s.pos] == '\\' && s.pos + 1 < s.text.size() &&
-            (s.text[s.pos + 1] == '\n' || (s.text[s.pos + 1] == '\r' && s.pos + 2 < s.text.size() &&
-                                           s.text[s.pos + 2] == '\n'))) {
+            (s.text[s.pos + 1] == '\n' ||
+             (s.text[s.pos + 1] == '\r' && s.pos + 2 < s.text.size() && s.text[s.pos + 2] == '\n'))) {
             s.pos += s.text[s.pos + 1] == '\n' ? 2 : 3;
             ++s.line;
             body += ' ';
@@ -299,7 +307,8 @@ void Lexer::directive(Source& s) {
         conditionals_.pop_back();
         return;
     }
-    if (name == "if" || name == "elif") fail(file, line, "#if and #elif are not supported; use #ifdef or #ifndef");
+    if (name == "if" || name == "elif")
+        fail(file, line, "#if and #elif are not supported; use #ifdef or #ifndef");
     if (!active()) return;
 
     if (name == "include") {
@@ -335,7 +344,7 @@ void Lexer::include(Source& s, const std::string& rest, int line) {
     const std::string name = rest.substr(1, end - 1);
     if (close == '>') {
         // The SDK headers a script usually includes: their constants are built in.
-        static const char* const kBuiltIn[] = {"windows.h", "winres.h", "winresrc.h", "winuser.h",
+        static const char* const kBuiltIn[] = {"windows.h",  "winres.h", "winresrc.h", "winuser.h",
                                                "commctrl.h", "afxres.h", "winuser.rh", "commctrl.rh"};
         std::string lower;
         for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -350,7 +359,8 @@ void Lexer::include(Source& s, const std::string& rest, int line) {
     if (!text) fail(file, line, "cannot open include file '" + name + "'");
     skip_bom(*text);
     files_.push_back(path);
-    sources_.push_back(Source{static_cast<int>(files_.size()) - 1, std::move(*text), 0, 1, conditionals_.size()});
+    sources_.push_back(
+        Source{static_cast<int>(files_.size()) - 1, std::move(*text), 0, 1, conditionals_.size()});
 }
 
 void Lexer::define(Source& s, const std::string& rest, int line) {

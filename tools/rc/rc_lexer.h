@@ -33,7 +33,7 @@ struct Token {
 };
 
 class Lexer {
-public:
+  public:
     explicit Lexer(FileReader reader) : reader_(std::move(reader)) {}
 
     void open(const std::string& file_name, std::string text);
@@ -45,10 +45,12 @@ public:
     std::string path_beside(int file, const std::string& name) const;
     std::optional<std::string> read(const std::string& path) const { return reader_(path); }
 
-    [[noreturn]] void fail(const Token& at, const std::string& message) const { fail(at.file, at.line, message); }
+    [[noreturn]] void fail(const Token& at, const std::string& message) const {
+        fail(at.file, at.line, message);
+    }
     [[noreturn]] void fail(int file, int line, const std::string& message) const;
 
-private:
+  private:
     struct Source {
         int file;
         std::string text;

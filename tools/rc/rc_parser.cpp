@@ -57,9 +57,18 @@ constexpr Statement kStatements[] = {
 
 // Window classes the layer provides, in their usual spelling; class names compare without case.
 constexpr std::string_view kClasses[] = {
-    "BUTTON",        "EDIT",          "STATIC",          "COMBOBOX",          "LISTBOX",
-    "SCROLLBAR",     "SysTreeView32", "SysListView32",   "msctls_updown32",   "msctls_trackbar32",
-    "msctls_statusbar32", "MDICLIENT",
+    "BUTTON",
+    "EDIT",
+    "STATIC",
+    "COMBOBOX",
+    "LISTBOX",
+    "SCROLLBAR",
+    "SysTreeView32",
+    "SysListView32",
+    "msctls_updown32",
+    "msctls_trackbar32",
+    "msctls_statusbar32",
+    "MDICLIENT",
 };
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {
@@ -84,11 +93,11 @@ std::string canonical_class(const std::string& name) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(Lexer& lx) : lx_(lx) {}
     Script run();
 
-private:
+  private:
     struct Reference {
         int id;
         Token site;
@@ -203,24 +212,24 @@ int64_t Parser::additive_expression() {
 int64_t Parser::unary_expression() {
     const Token t = lx_.next();
     switch (t.kind) {
-    case TokenKind::Number: return t.value;
-    case TokenKind::Identifier: {
-        if (t.is_word("NOT")) fail(t, "NOT can only remove bits in a style");
-        std::optional<int64_t> v = builtin_constant(t.text);
-        if (!v) fail(t, "undefined symbol '" + t.text + "'");
-        return *v;
-    }
-    case TokenKind::Punct:
-        if (t.is_punct('-')) return -unary_expression();
-        if (t.is_punct('~')) return ~unary_expression();
-        if (t.is_punct('(')) {
-            const int64_t v = or_expression();
-            expect(')', "')'");
-            return v;
+        case TokenKind::Number: return t.value;
+        case TokenKind::Identifier: {
+            if (t.is_word("NOT")) fail(t, "NOT can only remove bits in a style");
+            std::optional<int64_t> v = builtin_constant(t.text);
+            if (!v) fail(t, "undefined symbol '" + t.text + "'");
+            return *v;
         }
-        break;
-    case TokenKind::End: fail(t, "unexpected end of file, expected a number");
-    case TokenKind::String: break;
+        case TokenKind::Punct:
+            if (t.is_punct('-')) return -unary_expression();
+            if (t.is_punct('~')) return ~unary_expression();
+            if (t.is_punct('(')) {
+                const int64_t v = or_expression();
+                expect(')', "')'");
+                return v;
+            }
+            break;
+        case TokenKind::End: fail(t, "unexpected end of file, expected a number");
+        case TokenKind::String: break;
     }
     fail(t, "expected a number or a symbol, found '" + t.text + "'");
 }
@@ -253,8 +262,8 @@ int Parser::resource_id() {
 }
 
 void Parser::skip_memory_options() {
-    static constexpr std::string_view kOptions[] = {"PRELOAD", "LOADONCALL", "FIXED",  "MOVEABLE", "DISCARDABLE",
-                                                    "PURE",    "IMPURE",     "SHARED", "NONSHARED"};
+    static constexpr std::string_view kOptions[] = {
+        "PRELOAD", "LOADONCALL", "FIXED", "MOVEABLE", "DISCARDABLE", "PURE", "IMPURE", "SHARED", "NONSHARED"};
     for (;;) {
         bool any = false;
         for (std::string_view o : kOptions) any = any || accept_word(o);
@@ -358,8 +367,8 @@ uint32_t Parser::menu_options() {
     static constexpr struct {
         std::string_view word;
         uint32_t flag;
-    } kOptions[] = {{"GRAYED", kGrayed},         {"INACTIVE", kDisabled},   {"CHECKED", kChecked},
-                    {"HELP", kHelp},             {"MENUBARBREAK", kMenuBarBreak}, {"MENUBREAK", kMenuBreak}};
+    } kOptions[] = {{"GRAYED", kGrayed}, {"INACTIVE", kDisabled},         {"CHECKED", kChecked},
+                    {"HELP", kHelp},     {"MENUBARBREAK", kMenuBarBreak}, {"MENUBREAK", kMenuBreak}};
     uint32_t flags = 0;
     for (;;) {
         const bool comma = accept(',');
@@ -539,11 +548,21 @@ std::string Diagnostic::to_string() const {
     return file + ": " + message;
 }
 
-const ControlResource* DialogResource::control(int control_id) const { return find_by_id(controls, control_id); }
-const MenuResource* Script::menu(int id) const { return find_by_id(menus, id); }
-const DialogResource* Script::dialog(int id) const { return find_by_id(dialogs, id); }
-const ImageResource* Script::icon(int id) const { return find_by_id(icons, id); }
-const ImageResource* Script::cursor(int id) const { return find_by_id(cursors, id); }
+const ControlResource* DialogResource::control(int control_id) const {
+    return find_by_id(controls, control_id);
+}
+const MenuResource* Script::menu(int id) const {
+    return find_by_id(menus, id);
+}
+const DialogResource* Script::dialog(int id) const {
+    return find_by_id(dialogs, id);
+}
+const ImageResource* Script::icon(int id) const {
+    return find_by_id(icons, id);
+}
+const ImageResource* Script::cursor(int id) const {
+    return find_by_id(cursors, id);
+}
 
 std::optional<std::string> read_whole_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

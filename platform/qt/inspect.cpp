@@ -1,0 +1,240 @@
+// Read-back and input for the automation seam, done through the widgets so that
+// tests see what a user sees.
+#include "automation/inspect.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+#include "automation/automation.h"
+#include "automation/json.h"
+#include "qt/drop.h"
+#include "qt/widgets.h"
+#include "text/cp932.h"
+#include "win/controls.h"
+#include "win/menu.h"
+#include "win/window.h"
+
+using cw::win::Window;
+
+namespace cw::automation {
+
+namespace {
+
+std::string utf8(const QString& s) { return s.toStdString(); }
+
+RECT global_rect(QWidget* w) {
+    const QPoint p = w->mapToGlobal(QPoint(0, 0));
+    return RECT{p.x(), p.y(), p.x() + w->width(), p.y() + w->height()};
+}
+
+std::string action_json(QAction* a) {
+    std::vector<std::pair<std::string, std::string>> m;
+    if (a->isSeparator()) return json_object({{"separator", "true"}});
+    m.push_back({"text", json_string(utf8(a->text()))});
+    m.push_back({"enabled", a->isEnabled() ? "true" : "false"});
+    m.push_back({"checked", a->isChecked() ? "true" : "false"});
+    if (QMenu* sub = a->menu()) {
+        // Popups are filled when they open; show them as they would open now.
+        emit sub->aboutToShow();
+        std::vector<std::string> items;
+        for (QAction* s : sub->actions()) items.push_back(action_json(s));
+        m.push_back({"items", json_array(items)});
+    }
+    return json_object(m);
+}
+
+std::string model_item_json(const cw::win::MenuItemModel& item) {
+    if (item.type & MFT_SEPARATOR) return json_object({{"separator", "true"}, {"id", std::to_string(item.id)}});
+    std::vector<std::pair<std::string, std::string>> m;
+    m.push_back({"text", json_string(cw::text::cp932_to_utf8(item.text))});
+    m.push_back({"id", std::to_string(item.id)});
+    m.push_back({"enabled", (item.state & (MF_GRAYED | MF_DISABLED)) ? "false" : "true"});
+    m.push_back({"checked", (item.state & MFS_CHECKED) ? "true" : "false"});
+    if (item.submenu) m.push_back({"items", menu_json(item.submenu)});
+    return json_object(m);
+}
+
+std::string tree_item_json(QTreeWidgetItem* q) {
+    std::vector<std::string> kids;
+    for (int i = 0; i < q->childCount(); ++i) kids.push_back(tree_item_json(q->child(i)));
+    return json_object({{"text", json_string(utf8(q->text(0)))},
+                        {"checked", q->checkState(0) == Qt::Checked ? "true" : "false"},
+                        {"selected", q->isSelected() ? "true" : "false"},
+                        {"expanded", q->isExpanded() ? "true" : "false"},
+                        {"children", json_array(kids)}});
+}
+
+std::string scrollbar_json(const cw::win::ScrollBarState& s, QScrollBar* bar) {
+    const bool shown = bar && bar->isVisibleTo(bar->parentWidget()) && s.shown;
+    return json_object({{"shown", shown ? "true" : "false"},
+                        {"min", std::to_string(s.min)},
+                        {"max", std::to_string(s.max)},
+                        {"pos", std::to_string(s.pos)}});
+}
+
+}  // namespace
+
+WindowReading read_window(HWND hwnd) {
+    WindowReading r;
+    Window* w = cw::win::window_from(hwnd);
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!w || !v) return r;
+    r.exists = true;
+    r.visible = IsWindowVisible(hwnd) && v->frame->isVisible();
+    r.enabled = !(w->style & WS_DISABLED) && (cw::win::is_top_level(w) ? v->client->isEnabled() : v->frame->isEnabled());
+    r.client = global_rect(v->client);
+    RECT frame = global_rect(v->frame);
+    if (cw::win::is_top_level(w)) {
+        const cw::win::Insets sf = cw::win::system_frame(w->style);
+        frame.left -= sf.left, frame.top -= sf.top, frame.right += sf.right, frame.bottom += sf.bottom;
+        r.title = utf8(v->frame->windowTitle());
+    } else {
+        r.title = cw::text::cp932_to_utf8(w->text);
+    }
+    r.window = frame;
+    return r;
+}
+
+std::string menu_bar_json(HWND top) {
+    Window* w = cw::win::window_from(top);
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!v || !v->menubar || !w->menu) return "[]";
+    std::vector<std::string> items;
+    for (QAction* a : v->menubar->actions()) items.push_back(action_json(a));
+    return json_array(items);
+}
+
+std::string menu_json(HMENU menu) {
+    cw::win::MenuModel* m = cw::win::menu_from(menu);
+    if (!m) return "[]";
+    std::vector<std::string> items;
+    for (const auto& item : m->items) items.push_back(model_item_json(item));
+    return json_array(items);
+}
+
+std::string tree_json(HWND tree) {
+    cw::qt::View* v = cw::qt::view_of(cw::win::window_from(tree));
+    auto* t = v ? qobject_cast<QTreeWidget*>(v->control) : nullptr;
+    if (!t) return "[]";
+    std::vector<std::string> items;
+    for (int i = 0; i < t->topLevelItemCount(); ++i) items.push_back(tree_item_json(t->topLevelItem(i)));
+    return json_array(items);
+}
+
+std::string combo_json(HWND combo) {
+    cw::qt::View* v = cw::qt::view_of(cw::win::window_from(combo));
+    auto* c = v ? qobject_cast<QComboBox*>(v->control) : nullptr;
+    if (!c) return "null";
+    std::vector<std::string> items;
+    for (int i = 0; i < c->count(); ++i) items.push_back(json_string(utf8(c->itemText(i))));
+    return json_object({{"items", json_array(items)}, {"selection", std::to_string(c->currentIndex())}});
+}
+
+std::string controls_json(HWND dialog) {
+    Window* d = cw::win::window_from(dialog);
+    if (!d) return "[]";
+    std::vector<std::string> out;
+    for (Window* c : d->children) {
+        cw::qt::View* v = cw::qt::view_of(c);
+        std::vector<std::pair<std::string, std::string>> m;
+        m.push_back({"id", std::to_string(static_cast<int>(c->id))});
+        m.push_back({"class", json_string(c->cls ? c->cls->name : "")});
+        QString text;
+        std::string checked = "null";
+        if (v && v->control) {
+            if (auto* e = qobject_cast<QLineEdit*>(v->control)) text = e->text();
+            else if (auto* b = qobject_cast<QAbstractButton*>(v->control)) {
+                text = b->text();
+                if (b->isCheckable()) checked = b->isChecked() ? "true" : "false";
+            } else if (auto* g = qobject_cast<QGroupBox*>(v->control)) text = g->title();
+            else if (auto* l = qobject_cast<QLabel*>(v->control)) text = l->text();
+            else text = cw::qt::to_qt(c->text);
+            if (auto* s = qobject_cast<QSlider*>(v->control)) m.push_back({"position", std::to_string(s->value())});
+        } else {
+            text = cw::qt::to_qt(c->text);
+        }
+        m.push_back({"text", json_string(utf8(text))});
+        m.push_back({"enabled", v && v->frame->isEnabled() && !(c->style & WS_DISABLED) ? "true" : "false"});
+        m.push_back({"visible", v && v->frame->isVisible() ? "true" : "false"});
+        m.push_back({"checked", checked});
+        if (auto* combo = v ? qobject_cast<QComboBox*>(v->control) : nullptr) {
+            std::vector<std::string> items;
+            for (int i = 0; i < combo->count(); ++i) items.push_back(json_string(utf8(combo->itemText(i))));
+            m.push_back({"items", json_array(items)});
+            m.push_back({"selection", std::to_string(combo->currentIndex())});
+        }
+        out.push_back(json_object(m));
+    }
+    return json_array(out);
+}
+
+std::string scrollbars_json(HWND hwnd) {
+    Window* w = cw::win::window_from(hwnd);
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!v) return "null";
+    return json_object({{"horizontal", scrollbar_json(w->hscroll, v->hbar)},
+                        {"vertical", scrollbar_json(w->vscroll, v->vbar)}});
+}
+
+bool snapshot(HWND hwnd, const std::string& path) {
+    cw::qt::View* v = cw::qt::view_of(cw::win::window_from(hwnd));
+    if (!v) return false;
+    QCoreApplication::processEvents();
+    const QPixmap pm = v->client->grab();
+    return pm.save(QString::fromStdString(path), "PNG");
+}
+
+void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y) {
+    Window* w = cw::win::window_from(hwnd);
+    if (!w) return;
+    POINT screen{x, y};
+    ClientToScreen(hwnd, &screen);
+    set_cursor_position(screen);
+    cw::win::mouse_input(w, msg, keys, x, y);
+}
+
+void user_resize(HWND hwnd, int client_width, int client_height) {
+    Window* w = cw::win::window_from(hwnd);
+    if (!w) return;
+    const cw::win::Insets in = cw::win::nonclient_insets(w);
+    int width = client_width + in.left + in.right, height = client_height + in.top + in.bottom;
+    // Dragging the frame is limited by the window's minimum tracking size.
+    MINMAXINFO mmi{};
+    mmi.ptMaxTrackSize = POINT{32767, 32767};
+    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    if (!cw::win::window_from(hwnd)) return;
+    width = std::clamp<int>(width, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+    height = std::clamp<int>(height, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+    cw::win::set_window_rect(w, RECT{w->rect.left, w->rect.top, w->rect.left + width, w->rect.top + height},
+                             SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void user_set_text(HWND control, const std::string& text) {
+    Window* w = cw::win::window_from(control);
+    if (!w) return;
+    if (w->cls && w->cls->name == "EDIT")
+        cw::win::edit_user_changed(w, cw::text::utf8_to_cp932(text));
+    else
+        SetWindowTextA(control, cw::text::utf8_to_cp932(text).c_str());
+}
+
+void user_click(HWND control) { cw::win::button_user_clicked(cw::win::window_from(control)); }
+
+void user_select(HWND combo, int index) { cw::win::combo_user_selected(cw::win::window_from(combo), index); }
+
+void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
+    Window* w = cw::win::window_from(hwnd);
+    if (w) cw::qt::post_drop(w, paths, POINT{10, 10});
+}
+
+}  // namespace cw::automation

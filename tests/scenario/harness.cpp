@@ -1,0 +1,48 @@
+#include "harness.h"
+
+#include <QJsonDocument>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+ScenarioRun run_scenario(const std::string& script, const QString& workdir) {
+    QTemporaryDir temp;
+    const QString dir = workdir.isEmpty() ? temp.path() : workdir;
+    QProcess p;
+    p.setProgram(QStringLiteral(CELWRIGHT_SCENARIO_EXE));
+    p.setArguments({QStringLiteral("--workdir"), dir, QStringLiteral("-")});
+    p.start();
+    p.write(script.data(), static_cast<qint64>(script.size()));
+    p.closeWriteChannel();
+    ScenarioRun run;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        run.errors = QStringLiteral("the driver did not finish");
+        return run;
+    }
+    run.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.errors = QString::fromUtf8(p.readAllStandardError());
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        if (line.trimmed().isEmpty()) continue;
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.left(200).toStdString();
+        run.dumps.push_back(doc.object());
+    }
+    return run;
+}
+
+QString testdata(const QString& relative) { return QStringLiteral(CELWRIGHT_TESTDATA_DIR "/") + relative; }
+
+QJsonArray rect(const QJsonObject& dump, const char* window, const char* which) {
+    return dump["windows"].toObject()[window].toObject()[which].toArray();
+}
+
+int width(const QJsonArray& r) { return r[2].toInt() - r[0].toInt(); }
+int height(const QJsonArray& r) { return r[3].toInt() - r[1].toInt(); }
+
+QJsonObject menu_item(const QJsonArray& items, const QString& text) {
+    for (const auto& v : items)
+        if (v.toObject()["text"].toString() == text) return v.toObject();
+    return {};
+}

@@ -1,0 +1,606 @@
+// celwright-scenario: runs the real program in-process on the offscreen
+// platform, executes a script of user steps against it and prints its state.
+//
+//   celwright-scenario [--workdir DIR] SCRIPT      (SCRIPT may be "-" for stdin)
+//
+// Exit status 0 when every line ran; otherwise 2 and one line on stderr that
+// names the script line and why.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "automation/automation.h"
+#include "automation/inspect.h"
+#include "automation/json.h"
+#include "project/tables.h"
+#include "scenario/driver.h"
+#include "scenario/names.h"
+#include "text/cp932.h"
+
+namespace scenario {
+
+std::map<std::string, Verb>& verbs() {
+    static std::map<std::string, Verb> v;
+    return v;
+}
+std::vector<std::pair<std::string, DumpSection>>& dump_sections() {
+    static std::vector<std::pair<std::string, DumpSection>> d;
+    return d;
+}
+void register_verb(const std::string& name, Verb verb) { verbs()[name] = std::move(verb); }
+void register_dump_section(const std::string& name, DumpSection section) {
+    dump_sections().push_back({name, std::move(section)});
+}
+
+}  // namespace scenario
+
+namespace scenario {
+
+using cw::automation::fail;
+using cw::automation::json_array;
+using cw::automation::json_object;
+using cw::automation::json_rect;
+using cw::automation::json_string;
+
+struct DialogBlock {
+    int id;
+    std::vector<Line> lines;
+};
+
+std::vector<DialogBlock> g_blocks;
+std::vector<HWND> g_dialogs;  // modal dialogs being served, innermost last
+bool g_quit = false;
+int g_exit_code = 0;
+
+void at_line(int n) { cw::automation::set_context("line " + std::to_string(n)); }
+
+// ---- parsing ----------------------------------------------------------------
+
+std::vector<std::string> split(const std::string& text, int number) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+            continue;
+        }
+        if (c == '#') break;
+        if (c == '"') {
+            std::string s = "\"";
+            ++i;
+            bool closed = false;
+            while (i < text.size()) {
+                if (text[i] == '\\' && i + 1 < text.size()) {
+                    const char e = text[i + 1];
+                    s += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                    i += 2;
+                    continue;
+                }
+                if (text[i] == '"') {
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                s += text[i++];
+            }
+            if (!closed) {
+                at_line(number);
+                fail("unterminated string");
+            }
+            words.push_back(s);
+            continue;
+        }
+        size_t j = i;
+        while (j < text.size() && text[j] != ' ' && text[j] != '\t' && text[j] != '\r') ++j;
+        words.push_back(text.substr(i, j - i));
+        i = j;
+    }
+    return words;
+}
+
+}  // namespace scenario
+
+namespace scenario {
+
+bool is_string(const std::string& w) { return !w.empty() && w[0] == '"'; }
+std::string string_value(const std::string& w) { return is_string(w) ? w.substr(1) : w; }
+
+long long number(const std::string& w) {
+    if (is_string(w)) fail("a number was expected, not a string");
+    long long v = 0;
+    if (symbol_value(w, &v)) return v;
+    char* end = nullptr;
+    const long long n = std::strtoll(w.c_str(), &end, 0);
+    if (w.empty() || *end) fail("not a number or known name: " + w);
+    return n;
+}
+
+void need(const Line& l, size_t count, const char* usage) {
+    if (l.words.size() < count) fail(std::string("usage: ") + usage);
+}
+
+// ---- targets ----------------------------------------------------------------
+
+HWND current_dialog() { return g_dialogs.empty() ? nullptr : g_dialogs.back(); }
+
+HWND target(const Line& l, size_t& i) {
+    if (i >= l.words.size()) fail("a target is missing");
+    const std::string t = l.words[i++];
+    HWND h = nullptr;
+    if (t == "main") h = g_app.main_window;
+    else if (t == "image") h = g_app.image_window;
+    else if (t == "panel") h = g_app.edit_panel;
+    else if (t == "tree") h = g_app.project_tree;
+    else if (t == "mdi") h = g_app.mdi_client;
+    else if (t == "status") h = g_app.status_bar;
+    else if (t == "dialog") {
+        h = current_dialog();
+        if (!h) fail("no modal dialog is open");
+    } else if (t == "pattern") {
+        if (i >= l.words.size()) fail("pattern needs an index");
+        const long long p = number(l.words[i++]);
+        if (p < 0 || p >= kMaxPatterns) fail("no pattern " + std::to_string(p));
+        h = g_tables.pattern_window[p];
+        if (!h) fail("pattern " + std::to_string(p) + " has no window");
+    } else if (t == "control") {
+        if (i >= l.words.size()) fail("control needs an id");
+        const long long id = number(l.words[i++]);
+        HWND parent = current_dialog() ? current_dialog() : g_app.edit_panel;
+        h = GetDlgItem(parent, static_cast<int>(id));
+        if (!h) fail("no control " + std::to_string(id));
+    } else {
+        fail("unknown target: " + t);
+    }
+    if (!IsWindow(h)) fail("the window " + t + " does not exist");
+    return h;
+}
+
+// ---- the dump -----------------------------------------------------------------
+
+std::string window_name(HWND h) {
+    if (!h) return "null";
+    if (h == g_app.main_window) return json_string("main");
+    if (h == g_app.image_window) return json_string("image");
+    if (h == g_app.edit_panel) return json_string("panel");
+    if (h == g_app.project_tree) return json_string("tree");
+    if (h == g_app.mdi_client) return json_string("mdi");
+    if (h == g_app.status_bar) return json_string("status");
+    for (int p = 0; p < kMaxPatterns; ++p)
+        if (g_tables.pattern_window[p] == h) return json_string("pattern " + std::to_string(p));
+    for (HWND d : g_dialogs)
+        if (d == h) return json_string("dialog");
+    return json_string(IsWindow(h) ? "other" : "destroyed");
+}
+
+std::string window_json(HWND h) {
+    const cw::automation::WindowReading r = cw::automation::read_window(h);
+    if (!r.exists) return "null";
+    return json_object({{"visible", r.visible ? "true" : "false"},
+                        {"enabled", r.enabled ? "true" : "false"},
+                        {"title", json_string(r.title)},
+                        {"window", json_rect(r.window.left, r.window.top, r.window.right, r.window.bottom)},
+                        {"client", json_rect(r.client.left, r.client.top, r.client.right, r.client.bottom)},
+                        {"client_size", "[" + std::to_string(r.client.right - r.client.left) + "," +
+                                            std::to_string(r.client.bottom - r.client.top) + "]"},
+                        {"scrollbars", cw::automation::scrollbars_json(h)}});
+}
+
+std::string label(const char* field) {
+    return json_string(cw::text::cp932_to_utf8(std::string(field, strnlen(field, kLabelSize))));
+}
+
+std::string tables_json() {
+    const Tables& t = g_tables;
+    std::vector<std::string> pattern_labels, frame_labels, entries, settings, frames, client, zoomed, windows;
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        pattern_labels.push_back(label(t.names.pattern_labels[p]));
+        std::vector<std::string> fl, fr;
+        for (int f = 0; f < kMaxFrames; ++f) {
+            fl.push_back(label(t.names.frame_labels[p][f]));
+            const FrameRecord& r = t.frames[p][f];
+            fr.push_back("[" + std::to_string(r.correction_x) + "," + std::to_string(r.correction_y) + "," +
+                         std::to_string(r.timing) + "," + std::to_string(r.image_x) + "," + std::to_string(r.image_y) +
+                         "," + std::to_string(r.clut) + "," + std::to_string(r.image_w) + "," +
+                         std::to_string(r.image_h) + "]");
+        }
+        frame_labels.push_back(json_array(fl));
+        frames.push_back(json_array(fr));
+        const PatternEntry& e = t.data.entries[p];
+        entries.push_back(json_object({{"offset", std::to_string(e.offset)},
+                                       {"frame_count", std::to_string(e.frame_count)},
+                                       {"base_w", std::to_string(e.base_w)},
+                                       {"base_h", std::to_string(e.base_h)}}));
+        const PatternSettings& s = t.settings[p];
+        settings.push_back(json_object({{"scroll_x", std::to_string(s.scroll_x)},
+                                        {"scroll_y", std::to_string(s.scroll_y)},
+                                        {"base_w", std::to_string(s.base_w)},
+                                        {"base_h", std::to_string(s.base_h)},
+                                        {"view_offset_x", std::to_string(s.view_offset_x)},
+                                        {"view_offset_y", std::to_string(s.view_offset_y)},
+                                        {"zoom_shift", std::to_string(s.zoom_shift)},
+                                        {"zoom_factor", std::to_string(s.zoom_factor)},
+                                        {"play_mode", std::to_string(s.play_mode)}}));
+        windows.push_back(t.pattern_window[p] ? "true" : "false");
+    }
+    for (int i = 0; i < kGeometrySlots; ++i) {
+        client.push_back("[" + std::to_string(t.client_size[i].width) + "," + std::to_string(t.client_size[i].height) + "]");
+        zoomed.push_back("[" + std::to_string(t.zoomed_client_size[i].width) + "," +
+                         std::to_string(t.zoomed_client_size[i].height) + "]");
+    }
+    return json_object({{"image_path", json_string(cw::text::cp932_to_utf8(
+                                           std::string(t.names.image_path, strnlen(t.names.image_path, kPathSize))))},
+                        {"project_name", label(t.names.project_name)},
+                        {"pattern_labels", json_array(pattern_labels)},
+                        {"frame_labels", json_array(frame_labels)},
+                        {"tpage", std::to_string(t.data.header.tpage)},
+                        {"speed", std::to_string(t.data.header.speed)},
+                        {"pattern_count", std::to_string(t.data.header.pattern_count)},
+                        {"entries", json_array(entries)},
+                        {"settings", json_array(settings)},
+                        {"frames", json_array(frames)},
+                        {"client_size", json_array(client)},
+                        {"zoomed_client_size", json_array(zoomed)},
+                        {"pattern_window", json_array(windows)},
+                        {"clut_attribute", std::to_string(t.clut_attribute)},
+                        {"new_window_style", std::to_string(t.new_window_style)},
+                        {"open_pattern_windows", std::to_string(t.open_pattern_windows)}});
+}
+
+int menu_resource(HMENU m) {
+    if (!m) return 0;
+    if (m == g_app.no_project_menu) return kMenuNoProject;
+    if (m == g_app.project_menu) return kMenuProject;
+    if (m == g_app.pattern_menu) return kMenuPatternWindows;
+    return -1;
+}
+
+std::string answers_json() {
+    std::vector<std::string> out;
+    static const char* kinds[] = {"box", "open", "save", "color", "menu"};
+    for (const auto& a : cw::automation::pending_answers())
+        out.push_back(json_object({{"kind", json_string(kinds[a.kind])},
+                                   {"cancel", a.cancel ? "true" : "false"},
+                                   {"value", std::to_string(a.value)},
+                                   {"path", json_string(a.path)}}));
+    return json_array(out);
+}
+
+std::string dump_json() {
+    std::vector<std::pair<std::string, std::string>> m;
+    char path[512] = {0};
+    if (IsWindow(g_app.status_bar)) GetWindowTextA(g_app.status_bar, path, sizeof path);
+    m.push_back({"current_path", json_string(cw::text::cp932_to_utf8(path))});
+    m.push_back({"quit", g_quit ? "true" : "false"});
+    m.push_back({"exit_code", std::to_string(g_exit_code)});
+    m.push_back({"ticks", std::to_string(g_app.ticks)});
+    m.push_back({"app_active", std::to_string(g_app.app_active)});
+    m.push_back({"active_window", window_name(GetActiveWindow())});
+    const HMENU bar = IsWindow(g_app.main_window) ? GetMenu(g_app.main_window) : nullptr;
+    m.push_back({"menu_bar", json_object({{"resource", std::to_string(menu_resource(bar))},
+                                          {"items", cw::automation::menu_bar_json(g_app.main_window)}})});
+    m.push_back({"panel_enabled", IsWindow(g_app.edit_panel) && IsWindowEnabled(g_app.edit_panel) ? "true" : "false"});
+    std::vector<std::string> patterns;
+    for (int p = 0; p < kMaxPatterns; ++p)
+        patterns.push_back(g_tables.pattern_window[p] ? window_json(g_tables.pattern_window[p]) : "null");
+    m.push_back({"windows", json_object({{"main", window_json(g_app.main_window)},
+                                         {"status", window_json(g_app.status_bar)},
+                                         {"panel", window_json(g_app.edit_panel)},
+                                         {"tree", window_json(g_app.project_tree)},
+                                         {"mdi", window_json(g_app.mdi_client)},
+                                         {"image", window_json(g_app.image_window)},
+                                         {"patterns", json_array(patterns)}})});
+    std::vector<std::string> boxes;
+    for (const auto& b : cw::automation::message_boxes())
+        boxes.push_back(json_object({{"owner", window_name(b.owner)},
+                                     {"text", json_string(b.text)},
+                                     {"caption", json_string(b.caption)},
+                                     {"style", std::to_string(b.style)},
+                                     {"answer", std::to_string(b.answer)}}));
+    m.push_back({"message_boxes", json_array(boxes)});
+    std::vector<std::string> files;
+    for (const auto& f : cw::automation::file_dialogs()) {
+        std::vector<std::string> filter;
+        for (const auto& s : f.filter) filter.push_back(json_string(s));
+        files.push_back(json_object({{"save", f.save ? "true" : "false"},
+                                     {"owner", window_name(f.owner)},
+                                     {"title", json_string(f.title)},
+                                     {"initial_name", json_string(f.initial_name)},
+                                     {"filter", json_array(filter)},
+                                     {"default_ext", json_string(f.default_ext)},
+                                     {"flags", std::to_string(f.flags)},
+                                     {"struct_size", std::to_string(f.struct_size)},
+                                     {"result", json_string(f.result)}}));
+    }
+    m.push_back({"file_dialogs", json_array(files)});
+    std::vector<std::string> popups;
+    for (const auto& p : cw::automation::popups())
+        popups.push_back(json_object({{"owner", window_name(p.owner)},
+                                      {"items", cw::automation::menu_json(p.menu)},
+                                      {"x", std::to_string(p.x)},
+                                      {"y", std::to_string(p.y)},
+                                      {"flags", std::to_string(p.flags)},
+                                      {"chosen", std::to_string(p.chosen)}}));
+    m.push_back({"popups", json_array(popups)});
+    m.push_back({"pending_answers", answers_json()});
+    m.push_back({"cursor", std::to_string(cw::automation::last_cursor())});
+    m.push_back({"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
+    m.push_back({"combos", json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1018))},
+                                        {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1020))}})});
+    m.push_back({"panel_controls", IsWindow(g_app.edit_panel) ? cw::automation::controls_json(g_app.edit_panel) : "[]"});
+    m.push_back({"tables", tables_json()});
+    for (const auto& [name, section] : dump_sections()) m.push_back({name, section()});
+    if (HWND d = current_dialog()) {
+        m.push_back({"dialog", json_object({{"controls", cw::automation::controls_json(d)},
+                                            {"window", window_json(d)}})});
+    }
+    return json_object(m);
+}
+
+// ---- execution ----------------------------------------------------------------
+
+void pump() {
+    MSG msg;
+    while (!g_quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            g_quit = true;
+            g_exit_code = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (TranslateMDISysAccel(g_app.mdi_client, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void run_lines(const std::vector<Line>& lines);
+
+void queue_answer(const Line& l) {
+    need(l, 3, "answer box|open|save|color|menu VALUE");
+    cw::automation::Answer a{};
+    const std::string kind = l.words[1];
+    const std::string value = l.words[2];
+    a.cancel = !is_string(value) && value == "cancel";
+    if (kind == "box") {
+        a.kind = cw::automation::Answer::Box;
+        a.value = static_cast<int>(number(value));
+    } else if (kind == "open" || kind == "save") {
+        a.kind = kind == "open" ? cw::automation::Answer::Open : cw::automation::Answer::Save;
+        if (!a.cancel) a.path = string_value(value);
+    } else if (kind == "color") {
+        a.kind = cw::automation::Answer::Color;
+        if (!a.cancel) a.value = static_cast<int>(number(value));
+    } else if (kind == "menu") {
+        a.kind = cw::automation::Answer::Menu;
+        if (!a.cancel) a.value = static_cast<int>(number(value));
+    } else {
+        fail("unknown answer kind: " + kind);
+    }
+    cw::automation::queue_answer(a);
+}
+
+HWND dialog_control(const Line& l) {
+    need(l, 2, "VERB ID ...");
+    HWND d = current_dialog();
+    if (!d) fail(l.words[0] + " is only possible inside an open dialog");
+    const long long id = number(l.words[1]);
+    HWND h = GetDlgItem(d, static_cast<int>(id));
+    if (!h) fail("the dialog has no control " + std::to_string(id));
+    return h;
+}
+
+void mouse_step(const Line& l) {
+    size_t i = 1;
+    HWND h = target(l, i);
+    if (l.words.size() < i + 3) fail("usage: mouse TARGET down|move|up X Y");
+    const std::string action = l.words[i];
+    const int x = static_cast<int>(number(l.words[i + 1])), y = static_cast<int>(number(l.words[i + 2]));
+    if (action == "down")
+        cw::automation::user_mouse(h, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    else if (action == "move")
+        cw::automation::user_mouse(h, WM_MOUSEMOVE, MK_LBUTTON, x, y);
+    else if (action == "up")
+        cw::automation::user_mouse(h, WM_LBUTTONUP, 0, x, y);
+    else
+        fail("mouse action must be down, move or up");
+}
+
+void run_line(const Line& l) {
+    at_line(l.number);
+    if (l.words.empty()) return;
+    const std::string verb = l.words[0];
+    if (g_quit && verb != "dump" && verb != "answer") fail("the program has ended");
+    if (verb == "command") {
+        need(l, 2, "command ID");
+        PostMessageA(g_app.main_window, WM_COMMAND, static_cast<WPARAM>(number(l.words[1])), 0);
+    } else if (verb == "send") {
+        size_t i = 1;
+        HWND h = target(l, i);
+        if (l.words.size() < i + 3) fail("usage: send TARGET MSG WPARAM LPARAM");
+        SendMessageA(h, static_cast<UINT>(number(l.words[i])), static_cast<WPARAM>(number(l.words[i + 1])),
+                     static_cast<LPARAM>(number(l.words[i + 2])));
+    } else if (verb == "answer") {
+        queue_answer(l);
+        return;
+    } else if (verb == "mouse") {
+        mouse_step(l);
+    } else if (verb == "rclick") {
+        size_t i = 1;
+        HWND h = target(l, i);
+        if (l.words.size() < i + 2) fail("usage: rclick TARGET X Y");
+        const int x = static_cast<int>(number(l.words[i])), y = static_cast<int>(number(l.words[i + 1]));
+        cw::automation::user_mouse(h, WM_RBUTTONDOWN, MK_RBUTTON, x, y);
+        cw::automation::user_mouse(h, WM_RBUTTONUP, 0, x, y);
+    } else if (verb == "resize") {
+        size_t i = 1;
+        HWND h = target(l, i);
+        if (l.words.size() < i + 2) fail("usage: resize TARGET W H");
+        cw::automation::user_resize(h, static_cast<int>(number(l.words[i])), static_cast<int>(number(l.words[i + 1])));
+    } else if (verb == "drop") {
+        need(l, 2, "drop PATH...");
+        std::vector<std::string> paths;
+        for (size_t i = 1; i < l.words.size(); ++i) paths.push_back(string_value(l.words[i]));
+        cw::automation::user_drop(g_app.main_window, paths);
+    } else if (verb == "tick") {
+        const long long n = l.words.size() > 1 ? number(l.words[1]) : 1;
+        for (long long k = 0; k < n && !g_quit; ++k) {
+            pump();
+            idle_tick();
+        }
+    } else if (verb == "dump") {
+        std::cout << dump_json() << std::endl;
+        return;
+    } else if (verb == "snapshot") {
+        size_t i = 1;
+        HWND h = target(l, i);
+        if (l.words.size() < i + 1) fail("usage: snapshot TARGET FILE.png");
+        pump();
+        if (!cw::automation::snapshot(h, string_value(l.words[i]))) fail("the snapshot could not be written");
+    } else if (verb == "set") {
+        need(l, 3, "set ID \"text\"");
+        cw::automation::user_set_text(dialog_control(l), string_value(l.words[2]));
+    } else if (verb == "click") {
+        cw::automation::user_click(dialog_control(l));
+    } else if (verb == "check") {
+        need(l, 3, "check ID 0|1");
+        HWND h = dialog_control(l);
+        if (SendMessageA(h, BM_GETCHECK, 0, 0) != number(l.words[2])) cw::automation::user_click(h);
+    } else if (verb == "select") {
+        need(l, 3, "select ID INDEX");
+        cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2])));
+    } else if (verb == "combo") {
+        need(l, 4, "combo ID select N");
+        HWND h = GetDlgItem(current_dialog() ? current_dialog() : g_app.edit_panel, static_cast<int>(number(l.words[1])));
+        if (!h) fail("no combo box " + l.words[1]);
+        if (l.words[2] != "select") fail("usage: combo ID select N");
+        cw::automation::user_select(h, static_cast<int>(number(l.words[3])));
+    } else if (verbs().count(verb)) {
+        verbs()[verb](l);
+    } else {
+        fail("unknown verb: " + verb);
+    }
+    pump();
+}
+
+// Takes the "on dialog" blocks out of the lines, in script order, wherever they stand:
+// a block serves the next opening of its dialog whether it is written before or
+// after the step that opens it.
+std::vector<Line> collect_blocks(const std::vector<Line>& lines) {
+    std::vector<Line> rest;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& l = lines[i];
+        if (!l.words.empty() && l.words[0] == "end") {
+            at_line(l.number);
+            fail("end without on dialog");
+        }
+        if (l.words.empty() || l.words[0] != "on") {
+            rest.push_back(l);
+            continue;
+        }
+        at_line(l.number);
+        if (l.words.size() < 3 || l.words[1] != "dialog") fail("usage: on dialog ID ... end");
+        const size_t slot = g_blocks.size();
+        g_blocks.push_back(DialogBlock{static_cast<int>(number(l.words[2])), {}});
+        std::vector<Line> body;
+        int depth = 1;
+        size_t j = i + 1;
+        for (; j < lines.size(); ++j) {
+            if (!lines[j].words.empty() && lines[j].words[0] == "on") ++depth;
+            if (!lines[j].words.empty() && lines[j].words[0] == "end" && --depth == 0) break;
+            body.push_back(lines[j]);
+        }
+        if (j == lines.size()) fail("on dialog without end");
+        g_blocks[slot].lines = collect_blocks(body);
+        i = j;
+    }
+    return rest;
+}
+
+void run_lines(const std::vector<Line>& lines) {
+    for (const Line& l : lines) run_line(l);
+}
+
+void serve_dialog(HWND dialog, int id) {
+    for (auto it = g_blocks.begin(); it != g_blocks.end(); ++it) {
+        if (it->id != id) continue;
+        const DialogBlock block = *it;
+        g_blocks.erase(it);
+        g_dialogs.push_back(dialog);
+        run_lines(block.lines);
+        g_dialogs.pop_back();
+        return;
+    }
+    fail("dialog " + std::to_string(id) + " opened with no queued on dialog block");
+}
+
+std::vector<Line> read_script(std::istream& in) {
+    std::vector<Line> lines;
+    std::string text;
+    int n = 0;
+    while (std::getline(in, text)) {
+        ++n;
+        Line l{n, split(text, n)};
+        if (!l.words.empty()) lines.push_back(l);
+    }
+    return lines;
+}
+
+}  // namespace scenario
+
+using namespace scenario;
+
+int main(int argc, char** argv) {
+    std::string script_path, workdir;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--workdir" && i + 1 < argc)
+            workdir = argv[++i];
+        else if (script_path.empty())
+            script_path = a;
+        else {
+            std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] SCRIPT\n");
+            return 2;
+        }
+    }
+    if (script_path.empty()) {
+        std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] SCRIPT\n");
+        return 2;
+    }
+    if (!workdir.empty() && chdir(workdir.c_str()) != 0) {
+        std::fprintf(stderr, "cannot enter the work folder %s\n", workdir.c_str());
+        return 2;
+    }
+    std::vector<Line> lines;
+    if (script_path == "-") {
+        lines = read_script(std::cin);
+    } else {
+        std::ifstream in(script_path);
+        if (!in) {
+            std::fprintf(stderr, "cannot read the script %s\n", script_path.c_str());
+            return 2;
+        }
+        lines = read_script(in);
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    cw::automation::set_active(true);
+    cw::automation::set_dialog_hook(serve_dialog);
+    cw::automation::set_context("start-up");
+    if (!start_program(reinterpret_cast<HINSTANCE>(0x400000), SW_SHOWDEFAULT)) {
+        g_quit = true;
+        g_exit_code = 0;
+    }
+    pump();
+    run_lines(collect_blocks(lines));
+    std::cout.flush();
+    return 0;
+}
