@@ -935,5 +935,6 @@ int lstrcmpA(LPCSTR a, LPCSTR b);
 // The program's entry point, called by the layer's main().
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
+#include "wingdi.h"
 #include "shellapi.h"
 #include "commdlg.h"

@@ -71,6 +71,7 @@ protected:
         if (brush_color(w_->cls ? w_->cls->background : nullptr, &bg)) p.fillRect(rect(), bg);
         else if (w_->dialog) p.fillRect(rect(), sys_color(COLOR_BTNFACE));
         else if (cw::win::is_mdi_client(w_)) p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
+        if (View* v = view_of(w_); v && !v->pixels.isNull()) p.drawImage(0, 0, v->pixels);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
@@ -621,6 +622,42 @@ bool process_events(bool wait, int timeout_ms) {
 
 void wake() {
     if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+ScreenPixels window_pixels(Window* w) {
+    View* v = view_of(w);
+    if (!v) return {};
+    const RECT c = cw::win::client_rect_of(w);
+    const QSize size(std::max<int>(1, c.right), std::max<int>(1, c.bottom));
+    if (v->pixels.size() != size) {
+        QImage next(size, QImage::Format_RGB32);
+        next.fill(sys_color(COLOR_BTNFACE));
+        if (!v->pixels.isNull()) {
+            QPainter p(&next);
+            p.drawImage(0, 0, v->pixels);
+        }
+        v->pixels = next;
+    }
+    return ScreenPixels{v->pixels.width(), v->pixels.height(), static_cast<int>(v->pixels.bytesPerLine()),
+                        reinterpret_cast<uint32_t*>(v->pixels.bits())};
+}
+
+void window_pixels_changed(Window* w, RECT dirty) {
+    View* v = view_of(w);
+    if (v) v->client->update(QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
+}
+
+int display_bits_per_pixel() {
+    static const int bpp = [] {
+        const char* e = std::getenv("CELWRIGHT_DISPLAY_BPP");
+        const int n = e ? std::atoi(e) : 0;
+        if (n == 8 || n == 16 || n == 24 || n == 32) return n;
+        ensure_application();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const int depth = screen ? screen->depth() : 32;
+        return depth == 8 || depth == 16 || depth == 24 ? depth : 32;
+    }();
+    return bpp;
 }
 
 POINT cursor_position() {

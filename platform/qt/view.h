@@ -2,6 +2,7 @@
 // that platform/win stays free of Qt; the implementation is in qt/view.cpp.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "win/window.h"
@@ -42,6 +43,21 @@ void register_view_factory(const char* class_name, ViewFactory factory);
 void font_base_units(const std::string& face_cp932, int point_size, int* base_x, int* base_y);
 int menu_bar_height();
 int status_bar_height();
+
+// The pixels of a window's client area that GDI and DirectDraw draw into: 32-bit
+// XRGB, top row first. The buffer follows the client size (contents kept where
+// they still fit) and is shown on screen behind the window's child widgets.
+struct ScreenPixels {
+    int width = 0;
+    int height = 0;
+    int stride = 0;  // bytes per row
+    uint32_t* xrgb = nullptr;
+};
+ScreenPixels window_pixels(cw::win::Window* w);
+// Schedules the repaint of a changed part (client coordinates) of those pixels.
+void window_pixels_changed(cw::win::Window* w, RECT dirty);
+// The depth of the display in bits per pixel (CELWRIGHT_DISPLAY_BPP emulates 8, 16, 24 or 32).
+int display_bits_per_pixel();
 
 // Screen position of the pointer as the desktop reports it.
 POINT cursor_position();

@@ -1,6 +1,7 @@
 // Qt widgets behind windows. Only platform/qt includes this.
 #pragma once
 
+#include <QImage>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScrollBar>
@@ -31,6 +32,7 @@ struct View {
     QWidget* control = nullptr;  // the Qt widget of a built-in control, inside client
     bool applying = false;       // geometry is being pushed from the window manager
     uint64_t menu_revision = ~0ull;
+    QImage pixels;  // what GDI and DirectDraw drew into the client area
     HMENU rendered_menu = nullptr;
 };
 

@@ -1,0 +1,3 @@
+// GDI: device contexts, pens, brushes, bitmaps and blits.
+#pragma once
+#include "windows.h"
