@@ -17,10 +17,16 @@ int g_cursor_id = 0;
 std::string g_context;
 }  // namespace
 
-void set_context(const std::string& context) { g_context = context; }
+void set_context(const std::string& context) {
+    g_context = context;
+}
 
-bool active() { return g_active; }
-void set_active(bool on) { g_active = on; }
+bool active() {
+    return g_active;
+}
+void set_active(bool on) {
+    g_active = on;
+}
 
 void fail(const std::string& why) {
     std::fflush(stdout);
@@ -32,7 +38,9 @@ void fail(const std::string& why) {
     std::_Exit(2);
 }
 
-void queue_answer(const Answer& a) { g_answers.push_back(a); }
+void queue_answer(const Answer& a) {
+    g_answers.push_back(a);
+}
 
 std::optional<Answer> take_answer(Answer::Kind kind) {
     for (auto it = g_answers.begin(); it != g_answers.end(); ++it) {
@@ -44,19 +52,37 @@ std::optional<Answer> take_answer(Answer::Kind kind) {
     return std::nullopt;
 }
 
-const std::deque<Answer>& pending_answers() { return g_answers; }
-std::vector<MessageBoxRecord>& message_boxes() { return g_boxes; }
-std::vector<FileDialogRecord>& file_dialogs() { return g_files; }
-std::vector<PopupRecord>& popups() { return g_popups; }
+const std::deque<Answer>& pending_answers() {
+    return g_answers;
+}
+std::vector<MessageBoxRecord>& message_boxes() {
+    return g_boxes;
+}
+std::vector<FileDialogRecord>& file_dialogs() {
+    return g_files;
+}
+std::vector<PopupRecord>& popups() {
+    return g_popups;
+}
 
-void set_dialog_hook(DialogHook hook) { g_hook = std::move(hook); }
+void set_dialog_hook(DialogHook hook) {
+    g_hook = std::move(hook);
+}
 void modal_dialog_opened(HWND dialog, int resource_id) {
     if (g_active && g_hook) g_hook(dialog, resource_id);
 }
 
-void set_cursor_position(POINT p) { g_cursor = p; }
-POINT cursor_position() { return g_cursor; }
-void note_cursor(int id) { g_cursor_id = id; }
-int last_cursor() { return g_cursor_id; }
+void set_cursor_position(POINT p) {
+    g_cursor = p;
+}
+POINT cursor_position() {
+    return g_cursor;
+}
+void note_cursor(int id) {
+    g_cursor_id = id;
+}
+int last_cursor() {
+    return g_cursor_id;
+}
 
 }  // namespace cw::automation

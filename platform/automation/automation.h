@@ -34,8 +34,8 @@ struct MessageBoxRecord {
 struct FileDialogRecord {
     bool save;
     HWND owner;
-    std::string title;          // UTF-8
-    std::string initial_name;   // UTF-8
+    std::string title;                // UTF-8
+    std::string initial_name;         // UTF-8
     std::vector<std::string> filter;  // display text and pattern pairs, UTF-8
     std::string default_ext;
     DWORD flags;
@@ -54,8 +54,8 @@ struct PopupRecord {
 struct Answer {
     enum Kind { Box, Open, Save, Color, Menu } kind;
     bool cancel = false;
-    int value = 0;       // box result, colour, menu command
-    std::string path;    // UTF-8
+    int value = 0;     // box result, colour, menu command
+    std::string path;  // UTF-8
 };
 
 void queue_answer(const Answer& a);

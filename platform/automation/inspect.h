@@ -13,8 +13,8 @@ struct WindowReading {
     bool exists = false;
     bool visible = false;
     bool enabled = false;
-    RECT window{};  // screen coordinates
-    RECT client{};  // screen coordinates
+    RECT window{};      // screen coordinates
+    RECT client{};      // screen coordinates
     std::string title;  // UTF-8
 };
 WindowReading read_window(HWND hwnd);

@@ -27,7 +27,8 @@ std::string json_string(const std::string& s) {
 }
 
 std::string json_rect(long l, long t, long r, long b) {
-    return "[" + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," + std::to_string(b) + "]";
+    return "[" + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," +
+           std::to_string(b) + "]";
 }
 
 std::string json_array(const std::vector<std::string>& values) {
@@ -38,7 +39,8 @@ std::string json_array(const std::vector<std::string>& values) {
 
 std::string json_object(const std::vector<std::pair<std::string, std::string>>& members) {
     std::string out = "{";
-    for (size_t i = 0; i < members.size(); ++i) out += (i ? "," : "") + json_string(members[i].first) + ":" + members[i].second;
+    for (size_t i = 0; i < members.size(); ++i)
+        out += (i ? "," : "") + json_string(members[i].first) + ":" + members[i].second;
     return out + "}";
 }
 

@@ -68,13 +68,17 @@ void button_sync(Window* w) {
     View* v = view_of(w);
     if (!v || !v->control) return;
     const QString text = to_qt(w->text);
-    const int check = GetWindowLongPtrA(w->handle, GWL_STYLE) ? static_cast<int>(SendMessageA(w->handle, BM_GETCHECK, 0, 0)) : 0;
+    const int check = GetWindowLongPtrA(w->handle, GWL_STYLE)
+                          ? static_cast<int>(SendMessageA(w->handle, BM_GETCHECK, 0, 0))
+                          : 0;
     if (auto* g = qobject_cast<QGroupBox*>(v->control)) {
         g->setTitle(text);
     } else if (auto* c = qobject_cast<QCheckBox*>(v->control)) {
         c->setText(text);
         c->setTristate(check == 2);
-        c->setCheckState(check == BST_CHECKED ? Qt::Checked : check == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+        c->setCheckState(check == BST_CHECKED ? Qt::Checked
+                         : check == 2         ? Qt::PartiallyChecked
+                                              : Qt::Unchecked);
     } else if (auto* r = qobject_cast<QRadioButton*>(v->control)) {
         r->setText(text);
         r->setChecked(check == BST_CHECKED);

@@ -28,7 +28,9 @@ QWidget* owner_widget(HWND owner) {
     return v ? v->frame : nullptr;
 }
 
-std::string utf8(const char* cp932) { return cw::text::cp932_to_utf8(cp932 ? cp932 : ""); }
+std::string utf8(const char* cp932) {
+    return cw::text::cp932_to_utf8(cp932 ? cp932 : "");
+}
 
 // Filter pairs: display text and pattern, each ended by NUL, the list by an extra NUL.
 std::vector<std::string> filter_pairs(const char* filter) {
@@ -98,7 +100,8 @@ BOOL run_file_dialog(LPOPENFILENAMEA ofn, bool save) {
     std::string chosen;  // UTF-8 file system path
     bool ok = false;
     if (cw::automation::active()) {
-        auto a = cw::automation::take_answer(save ? cw::automation::Answer::Save : cw::automation::Answer::Open);
+        auto a =
+            cw::automation::take_answer(save ? cw::automation::Answer::Save : cw::automation::Answer::Open);
         if (!a)
             cw::automation::fail(std::string("a ") + (save ? "save" : "open") + " dialog \"" + rec.title +
                                  "\" opened with no queued answer");
@@ -115,8 +118,9 @@ BOOL run_file_dialog(LPOPENFILENAMEA ofn, bool save) {
     } else {
         QFileDialog dlg(owner_widget(ofn->hwndOwner), QString::fromStdString(rec.title));
         dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setFileMode(save ? QFileDialog::AnyFile
-                             : ((ofn->Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+        dlg.setFileMode(
+            save ? QFileDialog::AnyFile
+                 : ((ofn->Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
         // Overwriting is asked about by the program itself.
         dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
         QStringList filters;
@@ -126,8 +130,10 @@ BOOL run_file_dialog(LPOPENFILENAMEA ofn, bool save) {
             const int index = ofn->nFilterIndex > 0 ? static_cast<int>(ofn->nFilterIndex) - 1 : 0;
             if (index < filters.size()) dlg.selectNameFilter(filters[index]);
         }
-        if (ofn->lpstrDefExt && *ofn->lpstrDefExt) dlg.setDefaultSuffix(QString::fromStdString(rec.default_ext));
-        if (ofn->lpstrInitialDir && *ofn->lpstrInitialDir) dlg.setDirectory(QString::fromStdString(utf8(ofn->lpstrInitialDir)));
+        if (ofn->lpstrDefExt && *ofn->lpstrDefExt)
+            dlg.setDefaultSuffix(QString::fromStdString(rec.default_ext));
+        if (ofn->lpstrInitialDir && *ofn->lpstrInitialDir)
+            dlg.setDirectory(QString::fromStdString(utf8(ofn->lpstrInitialDir)));
         if (!rec.initial_name.empty()) dlg.selectFile(QString::fromStdString(rec.initial_name));
         if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
             chosen = dlg.selectedFiles().front().toStdString();
@@ -148,7 +154,8 @@ BOOL run_file_dialog(LPOPENFILENAMEA ofn, bool save) {
             const size_t slash = cp932.find_last_of('/');
             ofn->nFileOffset = static_cast<WORD>(slash == std::string::npos ? 0 : slash + 1);
             const size_t dot = cp932.find_last_of('.');
-            ofn->nFileExtension = static_cast<WORD>(dot == std::string::npos || dot < ofn->nFileOffset ? 0 : dot + 1);
+            ofn->nFileExtension =
+                static_cast<WORD>(dot == std::string::npos || dot < ofn->nFileOffset ? 0 : dot + 1);
             rec.result = chosen;
         }
     }
@@ -161,13 +168,15 @@ BOOL run_file_dialog(LPOPENFILENAMEA ofn, bool save) {
 bool dialog_key(Window* w, int qt_key) {
     if (!w || !w->dialog) return false;
     if (qt_key == Qt::Key_Escape) {
-        SendMessageA(w->handle, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(w->handle, IDCANCEL)));
+        SendMessageA(w->handle, WM_COMMAND, IDCANCEL,
+                     reinterpret_cast<LPARAM>(GetDlgItem(w->handle, IDCANCEL)));
         return true;
     }
     if (qt_key == Qt::Key_Return || qt_key == Qt::Key_Enter) {
         int id = IDOK;
         for (Window* c : w->children)
-            if (c->cls && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) id = static_cast<int>(c->id);
+            if (c->cls && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                id = static_cast<int>(c->id);
         HWND b = GetDlgItem(w->handle, id);
         if (b && !IsWindowEnabled(b)) return true;
         SendMessageA(w->handle, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
@@ -191,8 +200,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
                                  rec.text + "\"");
         answer = a->value;
         if (!valid_answer(type, answer))
-            cw::automation::fail("the queued answer " + std::to_string(answer) + " is not a button of the box \"" +
-                                 rec.caption + "\"");
+            cw::automation::fail("the queued answer " + std::to_string(answer) +
+                                 " is not a button of the box \"" + rec.caption + "\"");
     } else {
         QMessageBox box(owner_widget(owner));
         box.setWindowTitle(QString::fromStdString(rec.caption));
@@ -226,9 +235,15 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return answer;
 }
 
-BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) { return run_file_dialog(ofn, false); }
-BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) { return run_file_dialog(ofn, true); }
-DWORD CommDlgExtendedError() { return 0; }
+BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) {
+    return run_file_dialog(ofn, false);
+}
+BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) {
+    return run_file_dialog(ofn, true);
+}
+DWORD CommDlgExtendedError() {
+    return 0;
+}
 
 BOOL ChooseColorA(CHOOSECOLORA* cc) {
     if (!cc) return FALSE;

@@ -35,7 +35,9 @@ void post_drop(cw::win::Window* w, const std::vector<std::string>& paths, POINT 
     cw::win::post(w->handle, WM_DROPFILES, reinterpret_cast<WPARAM>(d), 0);
 }
 
-int live_drops() { return static_cast<int>(drops().size()); }
+int live_drops() {
+    return static_cast<int>(drops().size());
+}
 
 }  // namespace cw::qt
 

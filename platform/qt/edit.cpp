@@ -17,7 +17,8 @@ void create_edit(Window* w) {
     line->setFont(font_for(w));
     line->setFrame(false);
     if (w->style & ES_NUMBER)
-        line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+        line->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
     if ((w->style & 3) == ES_RIGHT)
         line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if ((w->style & 3) == ES_CENTER)

@@ -30,7 +30,9 @@ namespace cw::automation {
 
 namespace {
 
-std::string utf8(const QString& s) { return s.toStdString(); }
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
 
 RECT global_rect(QWidget* w) {
     const QPoint p = w->mapToGlobal(QPoint(0, 0));
@@ -54,7 +56,8 @@ std::string action_json(QAction* a) {
 }
 
 std::string model_item_json(const cw::win::MenuItemModel& item) {
-    if (item.type & MFT_SEPARATOR) return json_object({{"separator", "true"}, {"id", std::to_string(item.id)}});
+    if (item.type & MFT_SEPARATOR)
+        return json_object({{"separator", "true"}, {"id", std::to_string(item.id)}});
     std::vector<std::pair<std::string, std::string>> m;
     m.push_back({"text", json_string(cw::text::cp932_to_utf8(item.text))});
     m.push_back({"id", std::to_string(item.id)});
@@ -91,7 +94,8 @@ WindowReading read_window(HWND hwnd) {
     if (!w || !v) return r;
     r.exists = true;
     r.visible = IsWindowVisible(hwnd) && v->frame->isVisible();
-    r.enabled = !(w->style & WS_DISABLED) && (cw::win::is_top_level(w) ? v->client->isEnabled() : v->frame->isEnabled());
+    r.enabled = !(w->style & WS_DISABLED) &&
+                (cw::win::is_top_level(w) ? v->client->isEnabled() : v->frame->isEnabled());
     r.client = global_rect(v->client);
     RECT frame = global_rect(v->frame);
     if (cw::win::is_top_level(w)) {
@@ -152,14 +156,19 @@ std::string controls_json(HWND dialog) {
         QString text;
         std::string checked = "null";
         if (v && v->control) {
-            if (auto* e = qobject_cast<QLineEdit*>(v->control)) text = e->text();
+            if (auto* e = qobject_cast<QLineEdit*>(v->control))
+                text = e->text();
             else if (auto* b = qobject_cast<QAbstractButton*>(v->control)) {
                 text = b->text();
                 if (b->isCheckable()) checked = b->isChecked() ? "true" : "false";
-            } else if (auto* g = qobject_cast<QGroupBox*>(v->control)) text = g->title();
-            else if (auto* l = qobject_cast<QLabel*>(v->control)) text = l->text();
-            else text = cw::qt::to_qt(c->text);
-            if (auto* s = qobject_cast<QSlider*>(v->control)) m.push_back({"position", std::to_string(s->value())});
+            } else if (auto* g = qobject_cast<QGroupBox*>(v->control))
+                text = g->title();
+            else if (auto* l = qobject_cast<QLabel*>(v->control))
+                text = l->text();
+            else
+                text = cw::qt::to_qt(c->text);
+            if (auto* s = qobject_cast<QSlider*>(v->control))
+                m.push_back({"position", std::to_string(s->value())});
         } else {
             text = cw::qt::to_qt(c->text);
         }
@@ -213,8 +222,10 @@ void user_resize(HWND hwnd, int client_width, int client_height) {
     mmi.ptMaxTrackSize = POINT{32767, 32767};
     SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
     if (!cw::win::window_from(hwnd)) return;
-    width = std::clamp<int>(width, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
-    height = std::clamp<int>(height, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+    width =
+        std::clamp<int>(width, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+    height =
+        std::clamp<int>(height, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
     cw::win::set_window_rect(w, RECT{w->rect.left, w->rect.top, w->rect.left + width, w->rect.top + height},
                              SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
@@ -228,9 +239,13 @@ void user_set_text(HWND control, const std::string& text) {
         SetWindowTextA(control, cw::text::utf8_to_cp932(text).c_str());
 }
 
-void user_click(HWND control) { cw::win::button_user_clicked(cw::win::window_from(control)); }
+void user_click(HWND control) {
+    cw::win::button_user_clicked(cw::win::window_from(control));
+}
 
-void user_select(HWND combo, int index) { cw::win::combo_user_selected(cw::win::window_from(combo), index); }
+void user_select(HWND combo, int index) {
+    cw::win::combo_user_selected(cw::win::window_from(combo), index);
+}
 
 void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
     Window* w = cw::win::window_from(hwnd);

@@ -22,7 +22,9 @@ namespace cw::qt {
 
 namespace {
 
-bool greyed(const MenuItemModel& item) { return (item.state & (MF_GRAYED | MF_DISABLED)) != 0; }
+bool greyed(const MenuItemModel& item) {
+    return (item.state & (MF_GRAYED | MF_DISABLED)) != 0;
+}
 
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
 
@@ -91,8 +93,9 @@ void sync_menu_bar(Window* w) {
             if (i == 0 && cw::win::mdi_bar_has_system_item(w->menu)) {
                 // The maximised MDI child's system menu shows as the child's icon.
                 HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
-                a->setIcon(qicon_of(icon).isNull() ? v->frame->style()->standardIcon(QStyle::SP_TitleBarMenuButton)
-                                                   : qicon_of(icon));
+                a->setIcon(qicon_of(icon).isNull()
+                               ? v->frame->style()->standardIcon(QStyle::SP_TitleBarMenuButton)
+                               : qicon_of(icon));
             }
         }
         v->menu_revision = cw::win::menu_tree_revision(w->menu);
@@ -133,7 +136,8 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, LPCRE
     if (!cw::win::menu_from(menu)) return FALSE;
     UINT chosen = 0;
     if (cw::automation::active()) {
-        if (auto a = cw::automation::take_answer(cw::automation::Answer::Menu)) chosen = a->cancel ? 0 : a->value;
+        if (auto a = cw::automation::take_answer(cw::automation::Answer::Menu))
+            chosen = a->cancel ? 0 : a->value;
     } else {
         QMenu popup;
         popup.setFont(QApplication::font());

@@ -36,13 +36,17 @@ void create_static(Window* w) {
     label->setTextFormat(Qt::PlainText);
     label->setFont(font_for(w));
     const UINT type = w->style & SS_TYPEMASK;
-    if (type == SS_CENTER) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    else if (type == SS_RIGHT) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    else label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (type == SS_CENTER)
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    else if (type == SS_RIGHT)
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    else
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) label->setWordWrap(true);
     if (type == SS_BLACKRECT || type == SS_GRAYRECT || type == SS_WHITERECT) {
-        const QColor c = type == SS_BLACKRECT ? QColor(0, 0, 0) : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
-                                                                                    : QColor(255, 255, 255);
+        const QColor c = type == SS_BLACKRECT  ? QColor(0, 0, 0)
+                         : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
+                                               : QColor(255, 255, 255);
         label->setAutoFillBackground(true);
         QPalette p = label->palette();
         p.setColor(QPalette::Window, c);
@@ -64,10 +68,14 @@ struct Registration {
 void sync_control_text(Window* w) {
     if (!w->cls) return;
     const std::string& n = w->cls->name;
-    if (n == "STATIC") sync_static(w);
-    else if (n == "BUTTON") button_sync(w);
-    else if (n == "EDIT") edit_sync(w);
-    else if (n == "msctls_statusbar32") status_sync(w);
+    if (n == "STATIC")
+        sync_static(w);
+    else if (n == "BUTTON")
+        button_sync(w);
+    else if (n == "EDIT")
+        edit_sync(w);
+    else if (n == "msctls_statusbar32")
+        status_sync(w);
 }
 
 }  // namespace cw::qt

@@ -23,7 +23,8 @@ void create_status(Window* w) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     layout->addWidget(label, 1);
-    if (w->style & SBARS_SIZEGRIP) layout->addWidget(new QSizeGrip(panel), 0, Qt::AlignBottom | Qt::AlignRight);
+    if (w->style & SBARS_SIZEGRIP)
+        layout->addWidget(new QSizeGrip(panel), 0, Qt::AlignBottom | Qt::AlignRight);
     v->control = panel;
     panel->show();
     status_sync(w);

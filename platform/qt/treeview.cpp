@@ -20,7 +20,7 @@ namespace cw::qt {
 namespace {
 
 class RowHeight : public QStyledItemDelegate {
-public:
+  public:
     RowHeight(Window* w, QObject* parent) : QStyledItemDelegate(parent), w_(w) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize s = QStyledItemDelegate::sizeHint(option, index);
@@ -28,7 +28,7 @@ public:
         return s;
     }
 
-private:
+  private:
     Window* w_;
 };
 
@@ -43,10 +43,10 @@ std::map<Window*, TreeView>& trees() {
 }
 
 class InputFilter : public QObject {
-public:
+  public:
     explicit InputFilter(Window* w, QObject* parent) : QObject(parent), w_(w) {}
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override {
         switch (e->type()) {
             case QEvent::MouseButtonPress:
@@ -95,7 +95,7 @@ protected:
         }
     }
 
-private:
+  private:
     Window* w_;
 };
 

@@ -58,19 +58,22 @@ WPARAM key_state(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
 // The client area of an ordinary window: mouse input becomes messages, and the
 // class background brush is the only thing painted here.
 class ClientArea : public QWidget {
-public:
+  public:
     ClientArea(Window* w, QWidget* parent) : QWidget(parent), w_(w) {
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent, false);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QColor bg;
-        if (brush_color(w_->cls ? w_->cls->background : nullptr, &bg)) p.fillRect(rect(), bg);
-        else if (w_->dialog) p.fillRect(rect(), sys_color(COLOR_BTNFACE));
-        else if (cw::win::is_mdi_client(w_)) p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
+        if (brush_color(w_->cls ? w_->cls->background : nullptr, &bg))
+            p.fillRect(rect(), bg);
+        else if (w_->dialog)
+            p.fillRect(rect(), sys_color(COLOR_BTNFACE));
+        else if (cw::win::is_mdi_client(w_))
+            p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
         if (View* v = view_of(w_); v && !v->pixels.isNull()) p.drawImage(0, 0, v->pixels);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
@@ -82,7 +85,7 @@ protected:
         cw::win::mouse_input(w_, WM_MOUSEMOVE, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
     }
 
-private:
+  private:
     void mouse(QMouseEvent* e, bool down) {
         note_input();
         UINT msg = 0;
@@ -101,13 +104,13 @@ private:
 // A top-level window: the desktop draws its frame; the menu bar, scroll bars and
 // client area are ours.
 class TopFrame : public QWidget {
-public:
+  public:
     explicit TopFrame(Window* w) : QWidget(nullptr), w_(w) {
         setAttribute(Qt::WA_DeleteOnClose, false);
         if (w->ex_style & WS_EX_ACCEPTFILES) setAcceptDrops(true);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), sys_color(COLOR_BTNFACE));
@@ -139,6 +142,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override {
         note_input();
         if (dialog_key(w_, e->key())) return;
+        if ((e->modifiers() & Qt::ControlModifier) && (e->key() == Qt::Key_F4 || e->key() == Qt::Key_F6)) {
+            for (Window* c : w_->children)
+                if (cw::win::is_mdi_client(c) &&
+                    cw::win::mdi_system_key(c, e->key() == Qt::Key_F4 ? 0x73 : 0x75, true))
+                    return;
+        }
         QWidget::keyPressEvent(e);
     }
     void dragEnterEvent(QDragEnterEvent* e) override {
@@ -157,7 +166,7 @@ protected:
         post_drop(w_, paths, POINT{c.x(), c.y()});
     }
 
-private:
+  private:
     void desktop_moved() {
         View* v = view_of(w_);
         if (!v || v->applying || !isVisible()) return;
@@ -180,10 +189,10 @@ private:
 
 // A child window's frame: borders, and for MDI children the caption with its buttons.
 class ChildFrame : public QWidget {
-public:
+  public:
     ChildFrame(Window* w, QWidget* parent) : QWidget(parent), w_(w) { setMouseTracking(true); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const int f = cw::win::frame_width(w_->style, w_->ex_style);
@@ -208,7 +217,9 @@ protected:
         const QPoint p = e->position().toPoint();
         const int b = button_at(p);
         if (b) {
-            const WPARAM cmd = b == 1 ? SC_CLOSE : b == 2 ? (w_->maximized ? SC_RESTORE : SC_MAXIMIZE) : SC_MINIMIZE;
+            const WPARAM cmd = b == 1   ? SC_CLOSE
+                               : b == 2 ? (w_->maximized ? SC_RESTORE : SC_MAXIMIZE)
+                                        : SC_MINIMIZE;
             PostMessageA(w_->handle, WM_SYSCOMMAND, cmd, 0);
             return;
         }
@@ -219,10 +230,13 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* e) override {
         if (!dragging_) {
-            const int edges = (w_->ex_style & WS_EX_MDICHILD) && !w_->maximized ? edges_at(e->position().toPoint()) : 0;
+            const int edges =
+                (w_->ex_style & WS_EX_MDICHILD) && !w_->maximized ? edges_at(e->position().toPoint()) : 0;
             setCursor(edges == 0 || edges == 16 ? Qt::ArrowCursor
-                      : (edges & 3) && (edges & 12) ? ((edges == 5 || edges == 10) ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
-                      : (edges & 3) ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+                      : (edges & 3) && (edges & 12)
+                          ? ((edges == 5 || edges == 10) ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
+                      : (edges & 3) ? Qt::SizeHorCursor
+                                    : Qt::SizeVerCursor);
             return;
         }
         if (w_->maximized) return;
@@ -236,8 +250,10 @@ protected:
             if (drag_edges_ & 4) r.top += d.y();
             if (drag_edges_ & 8) r.bottom += d.y();
             const int min_w = 3 * cw::win::caption_height(), min_h = cw::win::caption_height() + 8;
-            if (r.right - r.left < min_w) (drag_edges_ & 1) ? r.left = r.right - min_w : r.right = r.left + min_w;
-            if (r.bottom - r.top < min_h) (drag_edges_ & 4) ? r.top = r.bottom - min_h : r.bottom = r.top + min_h;
+            if (r.right - r.left < min_w)
+                (drag_edges_ & 1) ? r.left = r.right - min_w : r.right = r.left + min_w;
+            if (r.bottom - r.top < min_h)
+                (drag_edges_ & 4) ? r.top = r.bottom - min_h : r.bottom = r.top + min_h;
         }
         note_input();
         cw::win::set_window_rect(w_, r, SWP_NOZORDER);
@@ -250,7 +266,7 @@ protected:
         }
     }
 
-private:
+  private:
     QRect caption_rect() const {
         const int f = cw::win::frame_width(w_->style, w_->ex_style);
         return QRect(f, f, width() - 2 * f, cw::win::caption_height());
@@ -284,7 +300,8 @@ private:
         QFont f = font();
         f.setBold(true);
         p.setFont(f);
-        p.drawText(c.adjusted(4, 0, -3 * (c.height() - 2), 0), Qt::AlignVCenter | Qt::AlignLeft, to_qt(w_->text));
+        p.drawText(c.adjusted(4, 0, -3 * (c.height() - 2), 0), Qt::AlignVCenter | Qt::AlignLeft,
+                   to_qt(w_->text));
         for (int i = 1; i <= 3; ++i) {
             const QRect b = button_rect(i);
             p.fillRect(b, sys_color(COLOR_BTNFACE));
@@ -344,7 +361,8 @@ void place_scrollbars(View* v, QPoint client_pos, QSize client_size) {
             QObject::connect(bar, &QScrollBar::sliderReleased, bar, [w, vertical, bar] {
                 note_input();
                 const int pos = bar->value();
-                SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos), 0);
+                SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos),
+                             0);
                 SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
             });
         }
@@ -363,11 +381,19 @@ void place_scrollbars(View* v, QPoint client_pos, QSize client_size) {
 
 }  // namespace
 
-QString to_qt(const std::string& cp932) { return QString::fromStdString(cw::text::cp932_to_utf8(cp932)); }
-QString to_qt(const char* cp932) { return to_qt(std::string(cp932 ? cp932 : "")); }
-std::string from_qt(const QString& s) { return cw::text::utf8_to_cp932(s.toStdString()); }
+QString to_qt(const std::string& cp932) {
+    return QString::fromStdString(cw::text::cp932_to_utf8(cp932));
+}
+QString to_qt(const char* cp932) {
+    return to_qt(std::string(cp932 ? cp932 : ""));
+}
+std::string from_qt(const QString& s) {
+    return cw::text::utf8_to_cp932(s.toStdString());
+}
 
-View* view_of(Window* w) { return w ? w->view : nullptr; }
+View* view_of(Window* w) {
+    return w ? w->view : nullptr;
+}
 
 Window* window_of(QWidget* widget) {
     for (; widget; widget = widget->parentWidget()) {
@@ -382,9 +408,13 @@ QPoint to_client(View* v, QWidget* from, QPoint p) {
     return v->client->mapFrom(from, p);
 }
 
-void note_input() { ++g_input_count; }
+void note_input() {
+    ++g_input_count;
+}
 
-void register_view_factory(const char* class_name, ViewFactory factory) { factories()[lower(class_name)] = factory; }
+void register_view_factory(const char* class_name, ViewFactory factory) {
+    factories()[lower(class_name)] = factory;
+}
 
 bool has_display() {
     const QString platform = QGuiApplication::platformName();
@@ -396,7 +426,8 @@ void ensure_application() {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
-    if ((!qpa || !*qpa) && (!display || !*display) && (!wayland || !*wayland)) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if ((!qpa || !*qpa) && (!display || !*display) && (!wayland || !*wayland))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt wants a private runtime folder; a session without one gets a temporary one.
     if (!std::getenv("XDG_RUNTIME_DIR")) {
         static char runtime[] = "/tmp/celwright-runtime-XXXXXX";
@@ -427,7 +458,8 @@ void font_base_units(const std::string& face, int point_size, int* bx, int* by) 
     QFont f(face.empty() ? QStringLiteral("IPAPGothic") : to_qt(face));
     f.setPixelSize((point_size * 96 + 36) / 72);
     QFontMetrics fm(f);
-    const int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width =
+        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     *bx = (width / 26 + 1) / 2;
     *by = fm.height();
     if (*bx <= 0) *bx = 6;
@@ -465,12 +497,14 @@ void create_view(Window* w) {
             if (!(w->style & WS_MINIMIZEBOX)) f->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
             if (w->style & WS_MAXIMIZEBOX) f->setWindowFlag(Qt::WindowMaximizeButtonHint, true);
         }
-        if (!(w->style & WS_THICKFRAME) && (w->style & WS_CAPTION)) f->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+        if (!(w->style & WS_THICKFRAME) && (w->style & WS_CAPTION))
+            f->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
         v->frame = f;
     } else {
         v->frame = new ChildFrame(w, parent_client_widget(w));
     }
-    v->frame->setProperty("cw_hwnd", QVariant::fromValue<qulonglong>(reinterpret_cast<qulonglong>(w->handle)));
+    v->frame->setProperty("cw_hwnd",
+                          QVariant::fromValue<qulonglong>(reinterpret_cast<qulonglong>(w->handle)));
     v->client = new ClientArea(w, v->frame);
     v->frame->setFont(font_for(w));
     auto it = factories().find(lower(w->cls->name));
@@ -537,12 +571,30 @@ void sync_scrollbars(Window* w) {
     apply(v->vbar, w->vscroll);
 }
 
+namespace {
+
+// The desktop's window manager enforces the minimum tracking size while the user drags the frame.
+void apply_min_track_size(Window* w) {
+    View* v = view_of(w);
+    if (!v || !(w->style & WS_THICKFRAME)) return;
+    MINMAXINFO mmi{};
+    mmi.ptMaxTrackSize = POINT{32767, 32767};
+    SendMessageA(w->handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    if (!view_of(w)) return;
+    const cw::win::Insets sf = cw::win::system_frame(w->style);
+    v->frame->setMinimumSize(std::max(0, static_cast<int>(mmi.ptMinTrackSize.x) - sf.left - sf.right),
+                             std::max(0, static_cast<int>(mmi.ptMinTrackSize.y) - sf.top - sf.bottom));
+}
+
+}  // namespace
+
 void sync_visible(Window* w) {
     View* v = view_of(w);
     if (!v) return;
     const bool show = (w->style & WS_VISIBLE) != 0;
     if (cw::win::is_top_level(w)) {
         if (show) {
+            apply_min_track_size(w);
             v->frame->show();
             sync_geometry(w);
         } else {
@@ -644,7 +696,8 @@ ScreenPixels window_pixels(Window* w) {
 
 void window_pixels_changed(Window* w, RECT dirty) {
     View* v = view_of(w);
-    if (v) v->client->update(QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
+    if (v)
+        v->client->update(QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
 }
 
 int display_bits_per_pixel() {

@@ -7,7 +7,9 @@ namespace cw::win {
 
 namespace {
 
-ButtonState* state(Window* w) { return static_cast<ButtonState*>(w->control.get()); }
+ButtonState* state(Window* w) {
+    return static_cast<ButtonState*>(w->control.get());
+}
 
 bool is_check_box(UINT type) {
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
@@ -38,7 +40,9 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-UINT button_type(const Window* w) { return w->style & BS_TYPEMASK; }
+UINT button_type(const Window* w) {
+    return w->style & BS_TYPEMASK;
+}
 
 void button_user_clicked(Window* w) {
     if (!w || (w->style & WS_DISABLED) || button_type(w) == BS_GROUPBOX) return;
@@ -52,6 +56,8 @@ void button_user_clicked(Window* w) {
     command_parent(w, BN_CLICKED);
 }
 
-void register_button_class() { register_builtin_class("BUTTON", button_proc); }
+void register_button_class() {
+    register_builtin_class("BUTTON", button_proc);
+}
 
 }  // namespace cw::win

@@ -10,7 +10,9 @@ namespace cw::win {
 
 namespace {
 
-ComboState* state(Window* w) { return static_cast<ComboState*>(w->control.get()); }
+ComboState* state(Window* w) {
+    return static_cast<ComboState*>(w->control.get());
+}
 
 LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
@@ -91,6 +93,8 @@ void combo_user_selected(Window* w, int index) {
     command_parent(w, CBN_SELCHANGE);
 }
 
-void register_combo_class() { register_builtin_class("COMBOBOX", combo_proc); }
+void register_combo_class() {
+    register_builtin_class("COMBOBOX", combo_proc);
+}
 
 }  // namespace cw::win

@@ -19,8 +19,12 @@ struct Placement {
     RECT rect;
 };
 
-int dlu_x(int v, int bx) { return MulDiv(v, bx, 4); }
-int dlu_y(int v, int by) { return MulDiv(v, by, 8); }
+int dlu_x(int v, int bx) {
+    return MulDiv(v, bx, 4);
+}
+int dlu_y(int v, int by) {
+    return MulDiv(v, by, 8);
+}
 
 HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND parent_handle, DLGPROC proc,
                           LPARAM param, bool modal) {
@@ -152,7 +156,8 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
         }
         if (cw::automation::active()) {
             char why[96];
-            std::snprintf(why, sizeof why, "dialog %d is still open and nothing in the script closes it", t->id);
+            std::snprintf(why, sizeof why, "dialog %d is still open and nothing in the script closes it",
+                          t->id);
             cw::automation::fail(why);
         }
         WaitMessage();
@@ -204,7 +209,9 @@ LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-BOOL IsDialogMessageA(HWND, LPMSG) { return FALSE; }
+BOOL IsDialogMessageA(HWND, LPMSG) {
+    return FALSE;
+}
 
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wp, LPARAM lp) {
     return SendMessageA(GetDlgItem(dialog, id), msg, wp, lp);

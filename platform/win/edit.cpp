@@ -10,7 +10,9 @@ namespace cw::win {
 
 namespace {
 
-EditState* state(Window* w) { return static_cast<EditState*>(w->control.get()); }
+EditState* state(Window* w) {
+    return static_cast<EditState*>(w->control.get());
+}
 
 // ES_NUMBER keeps only digits, as the control refuses any other typed character.
 std::string accepted(const Window* w, const std::string& text) {
@@ -57,8 +59,7 @@ LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void edit_user_changed(Window* w, const std::string& cp932) {
     if (!w) return;
     std::string text = accepted(w, cp932);
-    if (EditState* s = state(w))
-        text.resize(cw::text::truncated_length(text, static_cast<size_t>(s->limit)));
+    if (EditState* s = state(w)) text.resize(cw::text::truncated_length(text, static_cast<size_t>(s->limit)));
     if (text == w->text) {
         cw::qt::edit_sync(w);
         return;
@@ -69,6 +70,8 @@ void edit_user_changed(Window* w, const std::string& cp932) {
     command_parent(w, EN_CHANGE);
 }
 
-void register_edit_class() { register_builtin_class("EDIT", edit_proc); }
+void register_edit_class() {
+    register_builtin_class("EDIT", edit_proc);
+}
 
 }  // namespace cw::win

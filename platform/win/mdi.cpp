@@ -20,7 +20,7 @@ struct MdiState : ControlState {
     UINT first_id = 0;
     std::vector<Window*> children;  // in creation order; ids follow this order
     Window* active = nullptr;
-    bool list_in_menu = false;  // the separator and entries are in window_menu
+    bool list_in_menu = false;        // the separator and entries are in window_menu
     HMENU system_item_bar = nullptr;  // bar that carries the maximised child's system menu
     HMENU system_menu = nullptr;
     int cascade_step = 0;
@@ -31,11 +31,14 @@ MdiState* state_of(Window* client) {
     return static_cast<MdiState*>(client->control.get());
 }
 
-Window* frame_of(Window* client) { return client ? client->parent : nullptr; }
+Window* frame_of(Window* client) {
+    return client ? client->parent : nullptr;
+}
 
 void remove_window_list(MdiState* s) {
     if (!s->window_menu || !s->list_in_menu) return;
-    for (size_t i = 0; i < s->children.size() + 8; ++i) DeleteMenu(s->window_menu, s->first_id + i, MF_BYCOMMAND);
+    for (size_t i = 0; i < s->children.size() + 8; ++i)
+        DeleteMenu(s->window_menu, s->first_id + i, MF_BYCOMMAND);
     const int n = GetMenuItemCount(s->window_menu);
     if (n > 0 && (GetMenuState(s->window_menu, n - 1, MF_BYPOSITION) & MF_SEPARATOR))
         DeleteMenu(s->window_menu, n - 1, MF_BYPOSITION);
@@ -263,9 +266,13 @@ LRESULT CALLBACK mdi_client_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-bool is_mdi_client(const Window* w) { return w && w->cls && w->cls->proc == mdi_client_proc; }
+bool is_mdi_client(const Window* w) {
+    return w && w->cls && w->cls->proc == mdi_client_proc;
+}
 
-void register_mdi_client_class() { register_builtin_class("MDICLIENT", mdi_client_proc); }
+void register_mdi_client_class() {
+    register_builtin_class("MDICLIENT", mdi_client_proc);
+}
 
 bool mdi_bar_has_system_item(HMENU bar) {
     if (!bar || GetMenuItemCount(bar) <= 0) return false;
@@ -387,13 +394,15 @@ void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar) {
     }
 }
 
-bool mdi_system_key(Window* client, UINT vk) {
+bool mdi_system_key(Window* client, UINT vk, bool ctrl) {
     MdiState* s = state_of(client);
-    if (!s || !s->active) return false;
-    const bool ctrl = false;  // key state is not tracked for posted messages
-    if (!ctrl) return false;
-    if (vk == 0x73) {  // VK_F4
+    if (!s || !s->active || !ctrl) return false;
+    if (vk == 0x73) {  // Ctrl+F4 closes the active child
         SendMessageA(s->active->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+    if (vk == 0x75) {  // Ctrl+F6 moves to the next one
+        SendMessageA(client->handle, WM_MDINEXT, reinterpret_cast<WPARAM>(s->active->handle), 0);
         return true;
     }
     return false;
@@ -478,4 +487,6 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-HMENU GetSystemMenu(HWND, BOOL) { return nullptr; }
+HMENU GetSystemMenu(HWND, BOOL) {
+    return nullptr;
+}

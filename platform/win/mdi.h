@@ -14,7 +14,8 @@ void mdi_restore(Window* client, Window* child);
 void mdi_activate_child(Window* client, Window* child);
 // The MDI child that holds w (w itself or an ancestor), or nullptr.
 Window* mdi_child_of(Window* w);
-bool mdi_system_key(Window* client, UINT vk);
+// Ctrl+F4 and Ctrl+F6 act on the active child; true when the key was taken.
+bool mdi_system_key(Window* client, UINT vk, bool ctrl);
 // The maximised child's system menu item stands at position 0 of the frame's bar.
 bool mdi_bar_has_system_item(HMENU bar);
 Window* mdi_active_child(Window* client);

@@ -20,6 +20,8 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void register_static_class() { register_builtin_class("STATIC", static_proc); }
+void register_static_class() {
+    register_builtin_class("STATIC", static_proc);
+}
 
 }  // namespace cw::win

@@ -39,9 +39,13 @@ LRESULT CALLBACK status_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int status_bar_height() { return cw::qt::status_bar_height(); }
+int status_bar_height() {
+    return cw::qt::status_bar_height();
+}
 
-void register_status_class() { register_builtin_class("msctls_statusbar32", status_proc); }
+void register_status_class() {
+    register_builtin_class("msctls_statusbar32", status_proc);
+}
 
 }  // namespace cw::win
 

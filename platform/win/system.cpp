@@ -80,7 +80,9 @@ std::set<Global*>& globals() {
     return g;
 }
 
-std::string fs_path(LPCSTR name) { return cw::text::cp932_to_utf8(name ? name : ""); }
+std::string fs_path(LPCSTR name) {
+    return cw::text::cp932_to_utf8(name ? name : "");
+}
 
 }  // namespace
 
@@ -178,9 +180,13 @@ int GetSystemMetrics(int index) {
     return 0;
 }
 
-HMODULE GetModuleHandleA(LPCSTR) { return reinterpret_cast<HMODULE>(0x400000); }
+HMODULE GetModuleHandleA(LPCSTR) {
+    return reinterpret_cast<HMODULE>(0x400000);
+}
 
-void InitCommonControls() { ensure_builtin_classes(); }
+void InitCommonControls() {
+    ensure_builtin_classes();
+}
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     if (ps) std::memset(ps, 0, sizeof *ps);
@@ -188,7 +194,9 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     return nullptr;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+BOOL EndPaint(HWND, const PAINTSTRUCT*) {
+    return TRUE;
+}
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
     const std::string path = fs_path(name);
@@ -299,7 +307,9 @@ BOOL FindClose(HANDLE h) {
     return TRUE;
 }
 
-DWORD GetLastError() { return g_last_error; }
+DWORD GetLastError() {
+    return g_last_error;
+}
 
 HGLOBAL GlobalAlloc(UINT, size_t bytes) {
     auto* g = new Global;
@@ -343,11 +353,17 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     return n < 0 ? 0 : (n > 1023 ? 1023 : n);
 }
 
-int lstrlenA(LPCSTR s) { return s ? static_cast<int>(std::strlen(s)) : 0; }
-LPSTR lstrcpyA(LPSTR dst, LPCSTR src) { return dst && src ? std::strcpy(dst, src) : nullptr; }
+int lstrlenA(LPCSTR s) {
+    return s ? static_cast<int>(std::strlen(s)) : 0;
+}
+LPSTR lstrcpyA(LPSTR dst, LPCSTR src) {
+    return dst && src ? std::strcpy(dst, src) : nullptr;
+}
 LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max) {
     if (!dst || !src || max <= 0) return dst;
     cw::text::copy_truncated(dst, static_cast<size_t>(max), src);
     return dst;
 }
-int lstrcmpA(LPCSTR a, LPCSTR b) { return std::strcmp(a ? a : "", b ? b : ""); }
+int lstrcmpA(LPCSTR a, LPCSTR b) {
+    return std::strcmp(a ? a : "", b ? b : "");
+}

@@ -9,7 +9,9 @@ namespace cw::win {
 
 namespace {
 
-TrackbarState* state(Window* w) { return static_cast<TrackbarState*>(w->control.get()); }
+TrackbarState* state(Window* w) {
+    return static_cast<TrackbarState*>(w->control.get());
+}
 
 LRESULT CALLBACK trackbar_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
@@ -50,6 +52,8 @@ void trackbar_user_action(Window* w, int code, int pos) {
     send(w->parent, msg, MAKEWPARAM(code, carries_pos ? s->pos : 0), reinterpret_cast<LPARAM>(w->handle));
 }
 
-void register_trackbar_class() { register_builtin_class("msctls_trackbar32", trackbar_proc); }
+void register_trackbar_class() {
+    register_builtin_class("msctls_trackbar32", trackbar_proc);
+}
 
 }  // namespace cw::win

@@ -13,7 +13,9 @@ namespace cw::win {
 
 TreeState::~TreeState() = default;
 
-TreeState* tree_state(Window* w) { return w ? dynamic_cast<TreeState*>(w->control.get()) : nullptr; }
+TreeState* tree_state(Window* w) {
+    return w ? dynamic_cast<TreeState*>(w->control.get()) : nullptr;
+}
 
 TreeItem* tree_item(Window* w, HTREEITEM h) {
     TreeState* s = tree_state(w);
@@ -24,7 +26,9 @@ TreeItem* tree_item(Window* w, HTREEITEM h) {
 
 namespace {
 
-std::vector<TreeItem*>& siblings(TreeState* s, TreeItem* parent) { return parent ? parent->children : s->roots; }
+std::vector<TreeItem*>& siblings(TreeState* s, TreeItem* parent) {
+    return parent ? parent->children : s->roots;
+}
 
 bool is_ancestor_or_self(TreeItem* a, TreeItem* item) {
     for (TreeItem* i = item; i; i = i->parent)
@@ -88,7 +92,8 @@ TreeItem* insert(Window* w, const TVINSERTSTRUCTA* ins) {
     if (tv.mask & TVIF_PARAM) item->param = tv.lParam;
     item->state &= ~TVIS_SELECTED;
     // A check-box tree gives every new item the unchecked state image.
-    if ((w->style & TVS_CHECKBOXES) && !(item->state & TVIS_STATEIMAGEMASK)) item->state |= INDEXTOSTATEIMAGEMASK(1);
+    if ((w->style & TVS_CHECKBOXES) && !(item->state & TVIS_STATEIMAGEMASK))
+        item->state |= INDEXTOSTATEIMAGEMASK(1);
     TreeItem* raw = item.get();
     s->items[raw->handle] = std::move(item);
     list.insert(list.begin() + at, raw);
@@ -257,7 +262,8 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         case TVM_GETNEXTITEM: {
-            TreeItem* item = next_item(w, static_cast<UINT>(wp), tree_item(w, reinterpret_cast<HTREEITEM>(lp)));
+            TreeItem* item =
+                next_item(w, static_cast<UINT>(wp), tree_item(w, reinterpret_cast<HTREEITEM>(lp)));
             return item ? reinterpret_cast<LRESULT>(item->handle) : 0;
         }
         case TVM_EXPAND: {
@@ -308,7 +314,8 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (!notify_parent(w, &hdr) && window_from(hwnd)) {
                 POINT screen = pt;
                 ClientToScreen(hwnd, &screen);
-                SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(screen.x, screen.y));
+                SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+                             MAKELPARAM(screen.x, screen.y));
             }
             return 0;
         }
@@ -327,6 +334,8 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void register_tree_class() { register_builtin_class("SysTreeView32", tree_proc); }
+void register_tree_class() {
+    register_builtin_class("SysTreeView32", tree_proc);
+}
 
 }  // namespace cw::win

@@ -45,7 +45,9 @@ WindowClass* find_class(LPCSTR name) {
     return nullptr;
 }
 
-bool has_mdi_frame(const Window* w) { return w->parent && (w->ex_style & WS_EX_MDICHILD); }
+bool has_mdi_frame(const Window* w) {
+    return w->parent && (w->ex_style & WS_EX_MDICHILD);
+}
 
 }  // namespace
 
@@ -62,16 +64,24 @@ std::vector<Window*> all_windows() {
     return v;
 }
 
-bool is_top_level(const Window* w) { return !(w->style & WS_CHILD) || !w->parent; }
+bool is_top_level(const Window* w) {
+    return !(w->style & WS_CHILD) || !w->parent;
+}
 
 Window* top_level_of(Window* w) {
     while (w && !is_top_level(w)) w = w->parent;
     return w;
 }
 
-int scrollbar_size() { return 17; }
-int menu_bar_height() { return cw::qt::menu_bar_height(); }
-int caption_height() { return 19; }
+int scrollbar_size() {
+    return 17;
+}
+int menu_bar_height() {
+    return cw::qt::menu_bar_height();
+}
+int caption_height() {
+    return 19;
+}
 
 int frame_width(DWORD style, DWORD ex_style) {
     int n = 0;
@@ -95,7 +105,8 @@ void set_system_frame(DWORD style, Insets frame) {
     const int kind = frame_kind(style);
     const Insets old = system_frame(style);
     frames()[kind] = frame;
-    if (old.left == frame.left && old.top == frame.top && old.right == frame.right && old.bottom == frame.bottom)
+    if (old.left == frame.left && old.top == frame.top && old.right == frame.right &&
+        old.bottom == frame.bottom)
         return;
     // Hidden windows of this kind were sized for the old frame: keep what is inside it.
     for (Window* w : all_windows()) {
@@ -190,8 +201,8 @@ void send_size(Window* w) {
 }
 
 void set_window_rect(Window* w, RECT r, UINT flags) {
-    WINDOWPOS pos{w->handle, nullptr, (int)r.left, (int)r.top, (int)(r.right - r.left),
-                  (int)(r.bottom - r.top), flags};
+    WINDOWPOS pos{
+        w->handle, nullptr, (int)r.left, (int)r.top, (int)(r.right - r.left), (int)(r.bottom - r.top), flags};
     if (w->created) send(w, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
     if (flags & SWP_NOMOVE) {
         pos.x = w->rect.left;
@@ -322,8 +333,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
 
     cw::qt::create_view(w);
 
-    CREATESTRUCTA cs{param, instance, menu, parent_handle, height, width, y, x, (LONG)style, window_name,
-                     class_name, ex_style};
+    CREATESTRUCTA cs{param, instance, menu,        parent_handle, height,     width,
+                     y,     x,        (LONG)style, window_name,   class_name, ex_style};
     MDICREATESTRUCTA mcs{};
     if (mdi_child) {
         mcs = MDICREATESTRUCTA{class_name, window_name, instance, x, y, width, height, style, (LPARAM)param};
@@ -371,7 +382,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return window_from(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return window_from(hwnd) != nullptr;
+}
 
 BOOL IsWindowVisible(HWND hwnd) {
     for (Window* w = window_from(hwnd); w; w = is_top_level(w) ? nullptr : w->parent)
@@ -549,7 +562,9 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style) {
     return TRUE;
 }
 
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+    return AdjustWindowRectEx(rect, style, menu, 0);
+}
 
 HWND GetParent(HWND hwnd) {
     Window* w = window_from(hwnd);
@@ -691,7 +706,9 @@ BOOL SetRect(LPRECT r, int l, int t, int rr, int b) {
     *r = RECT{l, t, rr, b};
     return TRUE;
 }
-BOOL SetRectEmpty(LPRECT r) { return SetRect(r, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT r) {
+    return SetRect(r, 0, 0, 0, 0);
+}
 BOOL OffsetRect(LPRECT r, int dx, int dy) {
     if (!r) return FALSE;
     r->left += dx, r->right += dx, r->top += dy, r->bottom += dy;
@@ -705,8 +722,12 @@ BOOL InflateRect(LPRECT r, int dx, int dy) {
 BOOL PtInRect(const RECT* r, POINT p) {
     return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
 }
-BOOL IsRectEmpty(const RECT* r) { return !r || r->right <= r->left || r->bottom <= r->top; }
-BOOL EqualRect(const RECT* a, const RECT* b) { return a && b && std::memcmp(a, b, sizeof(RECT)) == 0; }
+BOOL IsRectEmpty(const RECT* r) {
+    return !r || r->right <= r->left || r->bottom <= r->top;
+}
+BOOL EqualRect(const RECT* a, const RECT* b) {
+    return a && b && std::memcmp(a, b, sizeof(RECT)) == 0;
+}
 int MulDiv(int number, int numerator, int denominator) {
     if (denominator == 0) return -1;
     const int64_t p = static_cast<int64_t>(number) * numerator;

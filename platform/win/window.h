@@ -64,8 +64,8 @@ struct Window {
     std::string text;  // CP932
     DWORD style = 0;
     DWORD ex_style = 0;
-    Window* parent = nullptr;  // for WS_CHILD windows
-    Window* owner = nullptr;   // for owned top-level windows
+    Window* parent = nullptr;       // for WS_CHILD windows
+    Window* owner = nullptr;        // for owned top-level windows
     std::vector<Window*> children;  // in z-order, top first
     UINT_PTR id = 0;
     HMENU menu = nullptr;  // menu bar of a top-level window
@@ -105,8 +105,8 @@ int frame_width(DWORD style, DWORD ex_style);
 // (zero until a window has been shown and the manager has told us).
 Insets system_frame(DWORD style);
 void set_system_frame(DWORD style, Insets frame);
-RECT client_rect_of(const Window* w);                 // (0, 0, w, h)
-POINT client_origin_in_window(const Window* w);       // client's top-left inside the window rectangle
+RECT client_rect_of(const Window* w);            // (0, 0, w, h)
+POINT client_origin_in_window(const Window* w);  // client's top-left inside the window rectangle
 POINT client_origin_on_screen(const Window* w);
 
 // Moves and sizes the window as SetWindowPos does, sending WM_WINDOWPOSCHANGING,
@@ -118,14 +118,14 @@ void nonclient_changed(Window* w);
 
 // Activation
 Window* active_window();
-void activate(Window* w, int how);  // WA_ACTIVE or WA_CLICKACTIVE; nullptr deactivates all
+void activate(Window* w, int how);     // WA_ACTIVE or WA_CLICKACTIVE; nullptr deactivates all
 void activate_from_system(Window* w);  // the desktop activated a window of ours (or none)
 
 // Sending
 LRESULT send(Window* w, UINT msg, WPARAM wp, LPARAM lp);
-void notify_parent(Window* w, UINT code);           // WM_NOTIFY with a plain NMHDR
-LRESULT notify_parent(Window* w, NMHDR* hdr);       // WM_NOTIFY with a larger record
-void command_parent(Window* w, WORD code);          // WM_COMMAND (id, code), lParam = the control
+void notify_parent(Window* w, UINT code);      // WM_NOTIFY with a plain NMHDR
+LRESULT notify_parent(Window* w, NMHDR* hdr);  // WM_NOTIFY with a larger record
+void command_parent(Window* w, WORD code);     // WM_COMMAND (id, code), lParam = the control
 
 // Built-in classes register themselves through this (called once at start).
 void register_builtin_class(const char* name, WNDPROC proc, UINT style = 0);

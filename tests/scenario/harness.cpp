@@ -32,14 +32,20 @@ ScenarioRun run_scenario(const std::string& script, const QString& workdir) {
     return run;
 }
 
-QString testdata(const QString& relative) { return QStringLiteral(CELWRIGHT_TESTDATA_DIR "/") + relative; }
+QString testdata(const QString& relative) {
+    return QStringLiteral(CELWRIGHT_TESTDATA_DIR "/") + relative;
+}
 
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which) {
     return dump["windows"].toObject()[window].toObject()[which].toArray();
 }
 
-int width(const QJsonArray& r) { return r[2].toInt() - r[0].toInt(); }
-int height(const QJsonArray& r) { return r[3].toInt() - r[1].toInt(); }
+int width(const QJsonArray& r) {
+    return r[2].toInt() - r[0].toInt();
+}
+int height(const QJsonArray& r) {
+    return r[3].toInt() - r[1].toInt();
+}
 
 QJsonObject menu_item(const QJsonArray& items, const QString& text) {
     for (const auto& v : items)

@@ -9,7 +9,9 @@
 
 namespace {
 
-QJsonArray bar_items(const QJsonObject& dump) { return dump["menu_bar"].toObject()["items"].toArray(); }
+QJsonArray bar_items(const QJsonObject& dump) {
+    return dump["menu_bar"].toObject()["items"].toArray();
+}
 
 QJsonObject popup(const QJsonObject& dump, const char* text) {
     return menu_item(bar_items(dump), QString::fromUtf8(text));
@@ -23,8 +25,8 @@ bool enabled(const QJsonObject& menu, const char* text) {
 QJsonArray relative(const QJsonObject& dump, const char* window) {
     const QJsonArray main = rect(dump, "main", "client");
     const QJsonArray r = rect(dump, window, "window");
-    return QJsonArray{r[0].toInt() - main[0].toInt(), r[1].toInt() - main[1].toInt(), r[2].toInt() - main[0].toInt(),
-                      r[3].toInt() - main[1].toInt()};
+    return QJsonArray{r[0].toInt() - main[0].toInt(), r[1].toInt() - main[1].toInt(),
+                      r[2].toInt() - main[0].toInt(), r[3].toInt() - main[1].toInt()};
 }
 
 }  // namespace
@@ -57,8 +59,9 @@ TEST(StartUp, NoProjectMenuGreysTheProjectCommands) {
     const QJsonObject d = run_scenario("dump\n").last();
     const QJsonArray bar = bar_items(d);
     ASSERT_EQ(bar.size(), 5);
-    const QStringList titles = {QString::fromUtf8("ﾌｧｲﾙ(&F)"), QString::fromUtf8("編集(&E)"), QString::fromUtf8("表示(&V)"),
-                                QString::fromUtf8("ｳｨﾝﾄﾞｳ(&W)"), QString::fromUtf8("ﾍﾙﾌﾟ(&H)")};
+    const QStringList titles = {QString::fromUtf8("ﾌｧｲﾙ(&F)"), QString::fromUtf8("編集(&E)"),
+                                QString::fromUtf8("表示(&V)"), QString::fromUtf8("ｳｨﾝﾄﾞｳ(&W)"),
+                                QString::fromUtf8("ﾍﾙﾌﾟ(&H)")};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(bar[i].toObject()["text"].toString(), titles[i]);
     EXPECT_FALSE(bar[2].toObject()["enabled"].toBool());
     EXPECT_FALSE(bar[3].toObject()["enabled"].toBool());
@@ -104,7 +107,8 @@ TEST(Layout, ChildrenDockAfterAResizeTo900By700) {
 }
 
 TEST(Layout, TheFrameCannotBeDraggedSmallerThanA640By480Client) {
-    const ScenarioRun run = run_scenario("resize main 800 600\nresize main 300 200\ndump\nresize main 700 300\ndump\n");
+    const ScenarioRun run =
+        run_scenario("resize main 800 600\nresize main 300 200\ndump\nresize main 700 300\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(width(rect(run.dumps[0], "main", "client")), 640);
     EXPECT_EQ(height(rect(run.dumps[0], "main", "client")), 480);
@@ -229,7 +233,8 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
     for (const Case& c : cases) {
         const ScenarioRun run = run_scenario(c.script);
         EXPECT_NE(run.exit_code, 0) << c.script;
-        EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.expected))) << c.script << " -> " << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.expected)))
+            << c.script << " -> " << run.errors.toStdString();
         EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << "one line: " << run.errors.toStdString();
     }
 }

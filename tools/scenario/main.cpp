@@ -37,7 +37,9 @@ std::vector<std::pair<std::string, DumpSection>>& dump_sections() {
     static std::vector<std::pair<std::string, DumpSection>> d;
     return d;
 }
-void register_verb(const std::string& name, Verb verb) { verbs()[name] = std::move(verb); }
+void register_verb(const std::string& name, Verb verb) {
+    verbs()[name] = std::move(verb);
+}
 void register_dump_section(const std::string& name, DumpSection section) {
     dump_sections().push_back({name, std::move(section)});
 }
@@ -62,7 +64,9 @@ std::vector<HWND> g_dialogs;  // modal dialogs being served, innermost last
 bool g_quit = false;
 int g_exit_code = 0;
 
-void at_line(int n) { cw::automation::set_context("line " + std::to_string(n)); }
+void at_line(int n) {
+    cw::automation::set_context("line " + std::to_string(n));
+}
 
 // ---- parsing ----------------------------------------------------------------
 
@@ -113,8 +117,12 @@ std::vector<std::string> split(const std::string& text, int number) {
 
 namespace scenario {
 
-bool is_string(const std::string& w) { return !w.empty() && w[0] == '"'; }
-std::string string_value(const std::string& w) { return is_string(w) ? w.substr(1) : w; }
+bool is_string(const std::string& w) {
+    return !w.empty() && w[0] == '"';
+}
+std::string string_value(const std::string& w) {
+    return is_string(w) ? w.substr(1) : w;
+}
 
 long long number(const std::string& w) {
     if (is_string(w)) fail("a number was expected, not a string");
@@ -132,18 +140,26 @@ void need(const Line& l, size_t count, const char* usage) {
 
 // ---- targets ----------------------------------------------------------------
 
-HWND current_dialog() { return g_dialogs.empty() ? nullptr : g_dialogs.back(); }
+HWND current_dialog() {
+    return g_dialogs.empty() ? nullptr : g_dialogs.back();
+}
 
 HWND target(const Line& l, size_t& i) {
     if (i >= l.words.size()) fail("a target is missing");
     const std::string t = l.words[i++];
     HWND h = nullptr;
-    if (t == "main") h = g_app.main_window;
-    else if (t == "image") h = g_app.image_window;
-    else if (t == "panel") h = g_app.edit_panel;
-    else if (t == "tree") h = g_app.project_tree;
-    else if (t == "mdi") h = g_app.mdi_client;
-    else if (t == "status") h = g_app.status_bar;
+    if (t == "main")
+        h = g_app.main_window;
+    else if (t == "image")
+        h = g_app.image_window;
+    else if (t == "panel")
+        h = g_app.edit_panel;
+    else if (t == "tree")
+        h = g_app.project_tree;
+    else if (t == "mdi")
+        h = g_app.mdi_client;
+    else if (t == "status")
+        h = g_app.status_bar;
     else if (t == "dialog") {
         h = current_dialog();
         if (!h) fail("no modal dialog is open");
@@ -210,9 +226,9 @@ std::string tables_json() {
             fl.push_back(label(t.names.frame_labels[p][f]));
             const FrameRecord& r = t.frames[p][f];
             fr.push_back("[" + std::to_string(r.correction_x) + "," + std::to_string(r.correction_y) + "," +
-                         std::to_string(r.timing) + "," + std::to_string(r.image_x) + "," + std::to_string(r.image_y) +
-                         "," + std::to_string(r.clut) + "," + std::to_string(r.image_w) + "," +
-                         std::to_string(r.image_h) + "]");
+                         std::to_string(r.timing) + "," + std::to_string(r.image_x) + "," +
+                         std::to_string(r.image_y) + "," + std::to_string(r.clut) + "," +
+                         std::to_string(r.image_w) + "," + std::to_string(r.image_h) + "]");
         }
         frame_labels.push_back(json_array(fl));
         frames.push_back(json_array(fr));
@@ -234,12 +250,13 @@ std::string tables_json() {
         windows.push_back(t.pattern_window[p] ? "true" : "false");
     }
     for (int i = 0; i < kGeometrySlots; ++i) {
-        client.push_back("[" + std::to_string(t.client_size[i].width) + "," + std::to_string(t.client_size[i].height) + "]");
+        client.push_back("[" + std::to_string(t.client_size[i].width) + "," +
+                         std::to_string(t.client_size[i].height) + "]");
         zoomed.push_back("[" + std::to_string(t.zoomed_client_size[i].width) + "," +
                          std::to_string(t.zoomed_client_size[i].height) + "]");
     }
-    return json_object({{"image_path", json_string(cw::text::cp932_to_utf8(
-                                           std::string(t.names.image_path, strnlen(t.names.image_path, kPathSize))))},
+    return json_object({{"image_path", json_string(cw::text::cp932_to_utf8(std::string(
+                                           t.names.image_path, strnlen(t.names.image_path, kPathSize))))},
                         {"project_name", label(t.names.project_name)},
                         {"pattern_labels", json_array(pattern_labels)},
                         {"frame_labels", json_array(frame_labels)},
@@ -289,7 +306,8 @@ std::string dump_json() {
     const HMENU bar = IsWindow(g_app.main_window) ? GetMenu(g_app.main_window) : nullptr;
     m.push_back({"menu_bar", json_object({{"resource", std::to_string(menu_resource(bar))},
                                           {"items", cw::automation::menu_bar_json(g_app.main_window)}})});
-    m.push_back({"panel_enabled", IsWindow(g_app.edit_panel) && IsWindowEnabled(g_app.edit_panel) ? "true" : "false"});
+    m.push_back({"panel_enabled",
+                 IsWindow(g_app.edit_panel) && IsWindowEnabled(g_app.edit_panel) ? "true" : "false"});
     std::vector<std::string> patterns;
     for (int p = 0; p < kMaxPatterns; ++p)
         patterns.push_back(g_tables.pattern_window[p] ? window_json(g_tables.pattern_window[p]) : "null");
@@ -334,10 +352,13 @@ std::string dump_json() {
     m.push_back({"popups", json_array(popups)});
     m.push_back({"pending_answers", answers_json()});
     m.push_back({"cursor", std::to_string(cw::automation::last_cursor())});
-    m.push_back({"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
-    m.push_back({"combos", json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1018))},
-                                        {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1020))}})});
-    m.push_back({"panel_controls", IsWindow(g_app.edit_panel) ? cw::automation::controls_json(g_app.edit_panel) : "[]"});
+    m.push_back(
+        {"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
+    m.push_back(
+        {"combos", json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1018))},
+                                {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1020))}})});
+    m.push_back({"panel_controls",
+                 IsWindow(g_app.edit_panel) ? cw::automation::controls_json(g_app.edit_panel) : "[]"});
     m.push_back({"tables", tables_json()});
     for (const auto& [name, section] : dump_sections()) m.push_back({name, section()});
     if (HWND d = current_dialog()) {
@@ -445,7 +466,8 @@ void run_line(const Line& l) {
         size_t i = 1;
         HWND h = target(l, i);
         if (l.words.size() < i + 2) fail("usage: resize TARGET W H");
-        cw::automation::user_resize(h, static_cast<int>(number(l.words[i])), static_cast<int>(number(l.words[i + 1])));
+        cw::automation::user_resize(h, static_cast<int>(number(l.words[i])),
+                                    static_cast<int>(number(l.words[i + 1])));
     } else if (verb == "drop") {
         need(l, 2, "drop PATH...");
         std::vector<std::string> paths;
@@ -480,7 +502,8 @@ void run_line(const Line& l) {
         cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2])));
     } else if (verb == "combo") {
         need(l, 4, "combo ID select N");
-        HWND h = GetDlgItem(current_dialog() ? current_dialog() : g_app.edit_panel, static_cast<int>(number(l.words[1])));
+        HWND h = GetDlgItem(current_dialog() ? current_dialog() : g_app.edit_panel,
+                            static_cast<int>(number(l.words[1])));
         if (!h) fail("no combo box " + l.words[1]);
         if (l.words[2] != "select") fail("usage: combo ID select N");
         cw::automation::user_select(h, static_cast<int>(number(l.words[3])));
