@@ -81,7 +81,8 @@ TEST(StartUp, NoProjectMenuGreysTheProjectCommands) {
 
     const QJsonObject edit = popup(d, "編集(&E)");
     for (const auto& item : edit["items"].toArray()) {
-        if (!item.toObject()["separator"].toBool()) EXPECT_FALSE(item.toObject()["enabled"].toBool());
+        const QJsonObject o = item.toObject();
+        EXPECT_TRUE(o["separator"].toBool() || !o["enabled"].toBool()) << o["text"].toString().toStdString();
     }
     EXPECT_TRUE(enabled(popup(d, "ﾍﾙﾌﾟ(&H)"), "ﾊﾞｰｼﾞｮﾝ情報"));
 }
