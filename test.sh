@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless.
+# Installs what is missing, builds, and runs every test headless: the normal build,
+# then the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
@@ -7,6 +8,14 @@ tools/install-deps.sh
 jobs="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
+echo "== build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== build and test with sanitizers"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+# Qt keeps some allocations for the life of the process; leaks are not what this run is for.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
