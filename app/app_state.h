@@ -55,11 +55,12 @@ inline constexpr UINT kFirstMdiChildId = 20;
 
 struct AppState {
     HINSTANCE instance = nullptr;
-    HMENU no_project_menu = nullptr;     // 118
-    HMENU project_menu = nullptr;        // 111
-    HMENU pattern_menu = nullptr;        // 112
+    HMENU no_project_menu = nullptr;         // 118
+    HMENU project_menu = nullptr;            // 111
+    HMENU pattern_menu = nullptr;            // 112
     HMENU project_file_submenu = nullptr;    // submenu 0 of 111
     HMENU pattern_window_submenu = nullptr;  // submenu 3 of 112
+    HMENU zoom_menu = nullptr;               // 117, shared by the pattern windows
     int32_t main_client_width = 640;
     int32_t main_client_height = 480;
     uint16_t app_active = 0;

@@ -7,6 +7,8 @@
 
 #include "app/app_state.h"
 #include "display/edit_panel.h"
+#include "files/project_file.h"
+#include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
 
@@ -15,12 +17,14 @@ const char kImageFilter[] = "ｲﾒｰｼﾞﾌｧｲﾙ(*.bmp,*.tim)\0*.bmp;*.t
 
 namespace {
 
-constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER | WS_TABSTOP | TVS_FULLROWSELECT |
-                             TVS_CHECKBOXES | TVS_SHOWSELALWAYS | TVS_LINESATROOT | TVS_HASBUTTONS;
+constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER | WS_TABSTOP |
+                             TVS_FULLROWSELECT | TVS_CHECKBOXES | TVS_SHOWSELALWAYS | TVS_LINESATROOT |
+                             TVS_HASBUTTONS;
 static_assert(kTreeStyle == 0x52811125);
 constexpr DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM;
 static_assert(kStatusStyle == 0x50000103);
-constexpr DWORD kOpenFlags = OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+constexpr DWORD kOpenFlags =
+    OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 static_assert(kOpenFlags == 0x0020180C);
 constexpr DWORD kSaveFlags = OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
 static_assert(kSaveFlags == 0x00200808);
@@ -42,20 +46,21 @@ void on_create(HWND hwnd) {
     g_app.status_bar = CreateStatusWindowA(kStatusStyle, "", hwnd, kStatusBarId);
     g_app.status_bar_height = height_of(g_app.status_bar);
 
-    g_app.edit_panel = CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(kDialogEditPanel), hwnd, edit_panel_proc, 0);
+    g_app.edit_panel =
+        CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(kDialogEditPanel), hwnd, edit_panel_proc, 0);
     g_app.edit_panel_width = width_of(g_app.edit_panel);
     g_app.edit_panel_height = height_of(g_app.edit_panel);
 
-    g_app.project_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "SysTreeView32", "", kTreeStyle, 0, 0, 0, 0, hwnd, nullptr,
-                                         g_app.instance, nullptr);
+    g_app.project_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "SysTreeView32", "", kTreeStyle, 0, 0, 0, 0, hwnd,
+                                         nullptr, g_app.instance, nullptr);
     SendMessageA(g_app.project_tree, TVM_SETITEMHEIGHT, 17, 0);
-    g_app.project_item = insert_tree_item(g_app.project_tree, TVI_ROOT, TVI_FIRST, g_tables.names.project_name);
+    g_app.project_item =
+        insert_tree_item(g_app.project_tree, TVI_ROOT, TVI_FIRST, g_tables.names.project_name);
 
     CLIENTCREATESTRUCT ccs{g_app.project_file_submenu, kFirstMdiChildId};
-    g_app.mdi_client = CreateWindowExA(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, "MDICLIENT", "",
-                                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, hwnd,
-                                       reinterpret_cast<HMENU>(static_cast<intptr_t>(kMdiClientId)), g_app.instance,
-                                       &ccs);
+    g_app.mdi_client = CreateWindowExA(
+        WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+        0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<intptr_t>(kMdiClientId)), g_app.instance, &ccs);
 }
 
 void on_size(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -94,7 +99,8 @@ void on_context_menu(HWND hwnd, WPARAM wp, LPARAM lp) {
     GetCursorPos(&cursor);
     HMENU bar = GetMenu(hwnd);
     // A maximised MDI child puts its system menu at position 0 of the bar.
-    const int position = (bar == g_app.pattern_menu && g_tables.new_window_style == kNewWindowMaximize) ? 2 : 1;
+    const int position =
+        (bar == g_app.pattern_menu && g_tables.new_window_style == kNewWindowMaximize) ? 2 : 1;
     TrackPopupMenu(GetSubMenu(bar, position), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
 }
 
@@ -107,6 +113,13 @@ void on_drop_files(WPARAM wp) {
     // Opening the dropped project comes with the project files.
 }
 
+// The project tree's selection and drag notifications.
+void on_notify(const NMHDR* hdr) {
+    if (!hdr || hdr->hwndFrom != g_app.project_tree) return;
+    if (hdr->code == TVN_SELCHANGEDA) on_tree_selection_changed();
+    if (hdr->code == TVN_BEGINDRAGA) on_tree_begin_drag(reinterpret_cast<const NMTREEVIEWA*>(hdr));
+}
+
 BOOL CALLBACK close_child(HWND child, LPARAM) {
     SendMessageA(g_app.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     return TRUE;
@@ -117,6 +130,7 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
     (void)lp;
     switch (LOWORD(wp)) {
         case kCmdExit: DestroyWindow(hwnd); return true;
+        case kCmdNew: command_new(); return true;
         case kCmdImageWindow: ShowWindow(g_app.image_window, SW_SHOW); return true;
         case kCmdCascade: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
         case kCmdTile: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
@@ -124,15 +138,26 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
         case kCmdVersion:
             DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogVersion), hwnd, version_dialog_proc, 0);
             return true;
+        case kCmdAddPattern: run_add_pattern_dialog(hwnd); return true;
+        case kCmdEditLabel: run_label_dialog(g_app.project_tree); return false;
+        case kCmdAddFrame:
+            SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
+                         reinterpret_cast<LPARAM>(add_frame("新規ﾌﾚｰﾑ")));
+            return true;
+        case kCmdDelete: delete_selected(hwnd); return true;
     }
     return false;
 }
 
 }  // namespace
 
-void current_path(char* buffer, int size) { GetWindowTextA(g_app.status_bar, buffer, size); }
+void current_path(char* buffer, int size) {
+    GetWindowTextA(g_app.status_bar, buffer, size);
+}
 
-void set_current_path(const char* path) { SetWindowTextA(g_app.status_bar, path); }
+void set_current_path(const char* path) {
+    SetWindowTextA(g_app.status_bar, path);
+}
 
 bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
     std::memset(buffer, 0, size < 4 ? size : 4);
@@ -174,7 +199,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return 0;
         case WM_GETMINMAXINFO: on_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lp)); break;
         case WM_CONTEXTMENU: on_context_menu(hwnd, wp, lp); return 0;
-        case WM_NOTIFY: return 0;
+        case WM_NOTIFY: on_notify(reinterpret_cast<const NMHDR*>(lp)); return 0;
         case WM_COMMAND:
             if (on_command(hwnd, wp, lp)) return 0;
             break;

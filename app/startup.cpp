@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/pattern_window.h"
 #include "project/tables.h"
@@ -61,19 +62,27 @@ bool start_program(HINSTANCE instance, int show_command) {
 
     RECT outer{0, 0, g_app.main_client_width, g_app.main_client_height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);
-    g_app.main_window = CreateWindowExA(WS_EX_ACCEPTFILES, kMainClass, "Celwright for Win32 Ver 1.2",
-                                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, outer.right - outer.left,
-                                        outer.bottom - outer.top, nullptr, g_app.no_project_menu, instance, nullptr);
+    g_app.main_window =
+        CreateWindowExA(WS_EX_ACCEPTFILES, kMainClass, "Celwright for Win32 Ver 1.2",
+                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, g_app.no_project_menu, instance, nullptr);
     if (!g_app.main_window) return false;
     g_app.image_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(kDialogImageWindow), g_app.main_window,
                                             image_window_proc, 0);
     ShowWindow(g_app.main_window, show_command);
     UpdateWindow(g_app.main_window);
+    if (!create_image_window_set(g_app.image_window)) {
+        release_everything();
+        return false;
+    }
     set_fill_records();
     return true;
 }
 
-void idle_tick() { ++g_app.ticks; }
+void idle_tick() {
+    ++g_app.ticks;
+    draw_image_window();
+}
 
 int run_main_loop() {
     MSG msg;
@@ -90,5 +99,6 @@ int run_main_loop() {
         else
             WaitMessage();
     }
+    release_everything();
     return static_cast<int>(msg.wParam);
 }

@@ -5,20 +5,24 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
+#include "display/panel_selection.h"
 
 namespace {
 HWND g_speed_slider = nullptr;
 }
 
-INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG:
             g_speed_slider = GetDlgItem(hwnd, kPanelSpeed);
             SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
             return FALSE;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return TRUE;
-        case WM_HSCROLL:
-        case WM_COMMAND: return TRUE;
+        case WM_HSCROLL: return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == 1018) on_pattern_combo_change(lp);
+            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == 1020) on_frame_combo_change();
+            return TRUE;
     }
     return FALSE;
 }

@@ -22,3 +22,13 @@ void update_add_pattern_item(int open_windows);
 
 INT_PTR CALLBACK add_pattern_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK label_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// Whether the tables already hold 12 patterns; create_pattern refuses a 13th.
+bool pattern_limit_reached();
+// Shows the refusal (owned by owner) and returns true when 12 patterns exist.
+bool refuse_pattern_over_limit(HWND owner);
+// Dialog 122 (add pattern) and dialog 115 (label edit), modal.
+void run_add_pattern_dialog(HWND owner);
+void run_label_dialog(HWND owner);
+// Centres a dialog on the mouse cursor, keeping its size.
+void center_on_cursor(HWND dialog);

@@ -11,3 +11,17 @@ void set_tree_item_text(HWND tree, HTREEITEM item, const char* text);
 
 // Writes frame (p, f)'s record and pattern p's base frame size into the edit panel's fields.
 void show_frame(int p, int f);
+
+// TVN_SELCHANGED: makes the selected pattern (and frame) current in the edit panel.
+void on_tree_selection_changed();
+// TVN_BEGINDRAG: starts moving the dragged pattern or frame item.
+void on_tree_begin_drag(const NMTREEVIEWA* nm);
+// Outlines the row of item as the drop target, erasing the previous outline.
+void mark_drop_target(HTREEITEM item);
+
+// Between these two calls (they nest) selection changes leave the edit panel
+// alone: an operation that takes rows out of step settles the selection itself
+// afterwards.
+void hold_tree_selection();
+void release_tree_selection();
+bool tree_selection_held();

@@ -226,6 +226,22 @@ typedef struct tagLVDISPINFO {
     LVITEMA item;
 } NMLVDISPINFOA, NMLVDISPINFO, LV_DISPINFO;
 
+#define LVIS_FOCUSED 0x0001
+#define LVIS_SELECTED 0x0002
+
+// NM_CLICK and NM_DBLCLK of a list view carry the item under the mouse.
+typedef struct tagNMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+    UINT uKeyFlags;
+} NMITEMACTIVATE, *LPNMITEMACTIVATE;
+
 // ---- up-down ---------------------------------------------------------------
 #define UDS_WRAP 0x0001
 #define UDS_SETBUDDYINT 0x0002
@@ -241,6 +257,15 @@ typedef struct tagLVDISPINFO {
 #define UDM_GETPOS (WM_USER + 104)
 #define UDM_SETBUDDY (WM_USER + 105)
 #define UDM_GETBUDDY (WM_USER + 106)
+
+#define UDN_FIRST (0U - 721U)
+#define UDN_DELTAPOS (UDN_FIRST - 1)
+
+typedef struct _NM_UPDOWN {
+    NMHDR hdr;
+    int iPos;
+    int iDelta;
+} NMUPDOWN, *LPNMUPDOWN;
 
 // ---- trackbar --------------------------------------------------------------
 #define TBS_AUTOTICKS 0x0001

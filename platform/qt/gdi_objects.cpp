@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "automation/automation.h"
+#include "gdi/objects.h"
 #include "qt/view.h"
 #include "qt/widgets.h"
 #include "win/resource_tables.h"
@@ -25,18 +26,6 @@ struct CursorObject {
 std::map<int, std::unique_ptr<CursorObject>>& cursors() {
     static std::map<int, std::unique_ptr<CursorObject>> c;
     return c;
-}
-
-Brush* stock_brush(int index) {
-    static Brush brushes[6] = {{RGB(255, 255, 255), false}, {RGB(192, 192, 192), false}, {RGB(128, 128, 128), false},
-                               {RGB(64, 64, 64), false},    {RGB(0, 0, 0), false},       {0, true}};
-    return index >= 0 && index < 6 ? &brushes[index] : nullptr;
-}
-
-bool is_stock_brush(HBRUSH b) {
-    for (int i = 0; i < 6; ++i)
-        if (b == stock_brush(i)) return true;
-    return false;
 }
 
 QImage image_of(const cw::res::Image& img) {
@@ -97,10 +86,9 @@ bool brush_color(HBRUSH brush, QColor* out) {
         *out = sys_color(static_cast<int>(value) - 1);
         return true;
     }
-    if (!is_stock_brush(brush)) return false;
-    const Brush* b = static_cast<const Brush*>(brush);
-    if (b->hollow) return false;
-    *out = to_qcolor(b->color);
+    COLORREF color;
+    if (!cw::gdi::solid_brush_color(brush, &color)) return false;
+    *out = to_qcolor(color);
     return true;
 }
 
@@ -128,8 +116,6 @@ int cursor_id(HCURSOR cursor) {
 }
 
 }  // namespace cw::qt
-
-HGDIOBJ GetStockObject(int index) { return cw::qt::stock_brush(index); }
 
 DWORD GetSysColor(int index) {
     // The classic desktop scheme the program's colours were chosen against.
@@ -180,7 +166,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
     current = cursor;
     cw::automation::note_cursor(cw::qt::cursor_id(cursor));
     if (cw::win::Window* w = cw::win::window_from(GetCapture()))
-        cw::qt::set_cursor(w, cursor);
+        cw::qt::set_capture_cursor(w, cursor);
     else
         for (cw::win::Window* w : cw::win::all_windows())
             if (cw::qt::view_of(w) && cw::qt::view_of(w)->client->underMouse()) cw::qt::set_cursor(w, cursor);

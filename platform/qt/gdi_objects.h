@@ -1,5 +1,5 @@
-// The few GDI-side objects the windowing layer needs: brushes (for class
-// backgrounds), system colours, cursors and icons.
+// What the Qt backend needs of GDI objects: the colour of a class background
+// brush (the brushes themselves live in gdi/objects.h), cursors and icons.
 #pragma once
 
 #include <QColor>
@@ -9,11 +9,6 @@
 #include <windows.h>
 
 namespace cw::qt {
-
-struct Brush {
-    COLORREF color = 0;
-    bool hollow = false;
-};
 
 bool brush_color(HBRUSH brush, QColor* out);
 QColor to_qcolor(COLORREF c);

@@ -17,9 +17,11 @@
 #include <QUrl>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "automation/automation.h"
+#include "ddraw/surfaces.h"
 #include "qt/drop.h"
 #include "qt/gdi_objects.h"
 #include "qt/widgets.h"
@@ -55,14 +57,29 @@ WPARAM key_state(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
     return k;
 }
 
+// Widgets are deleted later than their windows; events that arrive in between
+// must not reach a window that is gone.
+bool stale(HWND h, QEvent* e) {
+    if (cw::win::window_from(h)) return false;
+    switch (e->type()) {
+        case QEvent::DeferredDelete:
+        case QEvent::ChildAdded:
+        case QEvent::ChildRemoved:
+        case QEvent::ChildPolished: return false;
+        default: return true;
+    }
+}
+
 // The client area of an ordinary window: mouse input becomes messages, and the
 // class background brush is the only thing painted here.
 class ClientArea : public QWidget {
   public:
-    ClientArea(Window* w, QWidget* parent) : QWidget(parent), w_(w) {
+    ClientArea(Window* w, QWidget* parent) : QWidget(parent), w_(w), h_(w->handle) {
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent, false);
     }
+
+    bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -99,16 +116,19 @@ class ClientArea : public QWidget {
         cw::win::mouse_input(w_, msg, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
     }
     Window* w_;
+    HWND h_;
 };
 
 // A top-level window: the desktop draws its frame; the menu bar, scroll bars and
 // client area are ours.
 class TopFrame : public QWidget {
   public:
-    explicit TopFrame(Window* w) : QWidget(nullptr), w_(w) {
+    explicit TopFrame(Window* w) : QWidget(nullptr), w_(w), h_(w->handle) {
         setAttribute(Qt::WA_DeleteOnClose, false);
         if (w->ex_style & WS_EX_ACCEPTFILES) setAcceptDrops(true);
     }
+
+    bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -129,7 +149,14 @@ class TopFrame : public QWidget {
         SendMessageA(w_->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     void resizeEvent(QResizeEvent*) override { desktop_moved(); }
-    void moveEvent(QMoveEvent*) override { desktop_moved(); }
+    void moveEvent(QMoveEvent*) override {
+        // A window that moves to another screen meets another display: primaries are lost.
+        if (screen() != last_screen_) {
+            if (last_screen_) cw::ddraw::display_changed();
+            last_screen_ = screen();
+        }
+        desktop_moved();
+    }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange) {
             if (isActiveWindow())
@@ -185,12 +212,15 @@ class TopFrame : public QWidget {
         cw::win::set_window_rect(w_, r, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     Window* w_;
+    HWND h_;
+    QScreen* last_screen_ = nullptr;
 };
 
 // A child window's frame: borders, and for MDI children the caption with its buttons.
 class ChildFrame : public QWidget {
   public:
-    ChildFrame(Window* w, QWidget* parent) : QWidget(parent), w_(w) { setMouseTracking(true); }
+    ChildFrame(Window* w, QWidget* parent) : QWidget(parent), w_(w), h_(w->handle) { setMouseTracking(true); }
+    bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -320,6 +350,7 @@ class ChildFrame : public QWidget {
         }
     }
     Window* w_;
+    HWND h_;
     bool dragging_ = false;
     QPoint drag_origin_;
     RECT drag_rect_{};
@@ -430,14 +461,19 @@ void ensure_application() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt wants a private runtime folder; a session without one gets a temporary one.
     if (!std::getenv("XDG_RUNTIME_DIR")) {
-        static char runtime[] = "/tmp/celwright-runtime-XXXXXX";
-        if (mkdtemp(runtime)) setenv("XDG_RUNTIME_DIR", runtime, 1);
+        static std::string runtime = (std::filesystem::temp_directory_path() / "celwright-runtime-XXXXXX").string();
+        if (mkdtemp(runtime.data())) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     static int argc = 1;
     static char name[] = "celwright";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Screens that come, go or change depth change the display under every primary surface.
+    auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
+    QObject::connect(app, &QGuiApplication::screenAdded, [] { cw::ddraw::display_changed(); });
+    QObject::connect(app, &QGuiApplication::screenRemoved, [] { cw::ddraw::display_changed(); });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [] { cw::ddraw::display_changed(); });
     // The dialogs name the proportional Gothic face of a Japanese system.
     const QString ms_pgothic = QString::fromUtf8("ＭＳ Ｐゴシック");
     QFont::insertSubstitution(ms_pgothic, QStringLiteral("IPAPGothic"));

@@ -28,6 +28,15 @@ void sync_zorder(cw::win::Window* w);
 void invalidate(cw::win::Window* w);
 void request_activation(cw::win::Window* w);
 void set_cursor(cw::win::Window* w, HCURSOR cursor);
+// The mouse capture moved (either may be null): the capturing window's widget grabs
+// the mouse, so that moves and the release anywhere reach it; a cursor set while it
+// holds the capture shows on that widget and goes when the capture is released.
+void capture_changed(cw::win::Window* old_capture, cw::win::Window* new_capture);
+void set_capture_cursor(cw::win::Window* w, HCURSOR cursor);
+// For read-back: the window whose widget grabs the mouse (nullptr when none), and
+// whether a window's input widget shows the cursor as its own setting.
+HWND mouse_grabber();
+bool shows_cursor(cw::win::Window* w, HCURSOR cursor);
 
 // Event pumping for the message loop.
 // Delivers what Qt has pending; with wait, blocks until something arrives or

@@ -10,6 +10,8 @@ void register_combo_class();
 void register_trackbar_class();
 void register_status_class();
 void register_tree_class();
+void register_listview_class();
+void register_updown_class();
 
 void register_controls() {
     register_button_class();
@@ -19,6 +21,8 @@ void register_controls() {
     register_trackbar_class();
     register_status_class();
     register_tree_class();
+    register_listview_class();
+    register_updown_class();
 }
 
 }  // namespace cw::win

@@ -68,6 +68,27 @@ struct TreeState : ControlState {
 TreeState* tree_state(Window* w);
 TreeItem* tree_item(Window* w, HTREEITEM h);
 
+// ---- list view (list mode) ----
+struct ListState : ControlState {
+    std::vector<std::string> items;  // CP932
+    int selected = -1;               // single selection
+    int mark = -1;                   // selection mark
+    HWND edit = nullptr;             // in-place label edit, while one runs
+    int edit_item = -1;
+    bool ending = false;  // the edit is being ended (its notification is out)
+    bool tracking_left = false;
+};
+ListState* list_state(Window* w);
+
+// ---- up-down ----
+struct UpDownState : ControlState {
+    int upper = 0, lower = 100, pos = 0;  // the control's default range runs from 100 down to 0
+    HWND buddy = nullptr;
+};
+// One press of an arrow (up = towards the upper end) and its release.
+void updown_user_press(Window* w, bool up);
+void updown_user_release(Window* w);
+
 }  // namespace cw::win
 
 namespace cw::qt {
@@ -82,4 +103,19 @@ void tree_sync(cw::win::Window* w);
 bool tree_item_rect(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
 cw::win::TreeItem* tree_item_at(cw::win::Window* w, POINT p, UINT* flags);
 void sync_control_text(cw::win::Window* w);
+// List view: items, selection and where an item is shown (client coordinates).
+void listview_sync(cw::win::Window* w);
+bool listview_item_rect(cw::win::Window* w, int index, RECT* out);
+int listview_item_at(cw::win::Window* w, POINT p);
+// The in-place label edit window was created: its keys and focus loss go to its procedure.
+void listview_edit_started(cw::win::Window* list, cw::win::Window* edit);
+// What the list widget shows: its item texts (UTF-8) and selected row (-1 for none).
+std::vector<std::string> listview_shown_items(cw::win::Window* w, int* selected);
+// Up-down: the buddy's widget sends its Up and Down keys to the buddy's procedure.
+void updown_sync(cw::win::Window* w);
+void updown_buddy_changed(cw::win::Window* w);
+// Input as a user gives it to the widgets (for the automation seam): a key typed into the
+// focused widget of a window, and a click on an up-down's arrow.
+void user_key(cw::win::Window* w, int qt_key);  // a Qt::Key value
+void updown_user_click(cw::win::Window* w, bool up);
 }  // namespace cw::qt

@@ -296,6 +296,7 @@ BOOL SetForegroundWindow(HWND hwnd) {
 HWND SetCapture(HWND hwnd) {
     Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
     g_capture = window_from(hwnd);
+    if (old != g_capture) cw::qt::capture_changed(old, g_capture);
     if (old && old != g_capture) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     return old ? old->handle : nullptr;
 }
@@ -303,6 +304,7 @@ HWND SetCapture(HWND hwnd) {
 BOOL ReleaseCapture() {
     Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
     g_capture = nullptr;
+    if (old) cw::qt::capture_changed(old, nullptr);
     if (old) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

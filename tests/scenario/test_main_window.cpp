@@ -207,7 +207,7 @@ TEST(Commands, ImageWindowIsShownByTheViewCommandAndHiddenByItsCloseBox) {
 }
 
 TEST(Commands, DroppedFilesAreTakenAndReleased) {
-    const ScenarioRun run = run_scenario("drop \"/tmp/a.cwp\" \"/tmp/b.cwp\" \"/tmp/c.cwp\"\ndump\n");
+    const ScenarioRun run = run_scenario("drop \"a.cwp\" \"b.cwp\" \"c.cwp\"\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_FALSE(run.last()["quit"].toBool());
 }
@@ -241,11 +241,11 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
 }
 
 TEST(Driver, AnswersLeftOverAreListedNotAnError) {
-    const ScenarioRun run = run_scenario("answer box IDYES\nanswer open \"/tmp/x.cwp\"\ndump\n");
+    const ScenarioRun run = run_scenario("answer box IDYES\nanswer open \"x.cwp\"\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray pending = run.last()["pending_answers"].toArray();
     ASSERT_EQ(pending.size(), 2);
     EXPECT_EQ(pending[0].toObject()["kind"].toString(), QStringLiteral("box"));
     EXPECT_EQ(pending[0].toObject()["value"].toInt(), 6);
-    EXPECT_EQ(pending[1].toObject()["path"].toString(), QStringLiteral("/tmp/x.cwp"));
+    EXPECT_EQ(pending[1].toObject()["path"].toString(), QStringLiteral("x.cwp"));
 }

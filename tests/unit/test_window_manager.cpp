@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -419,9 +420,10 @@ TEST(CommonDialogs, OpenDialogAddsTheDefaultExtensionAndRefusesMissingFiles) {
     ofn.lpstrTitle = "open";
     ofn.lpstrDefExt = "bmp";
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    cw::automation::queue_answer({cw::automation::Answer::Open, false, 0, "/tmp/sheet"});
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    cw::automation::queue_answer({cw::automation::Answer::Open, false, 0, folder + "/sheet"});
     ASSERT_TRUE(GetOpenFileNameA(&ofn));
-    EXPECT_STREQ(buffer, "/tmp/sheet.bmp");
+    EXPECT_EQ(std::string(buffer), folder + "/sheet.bmp");
     EXPECT_EQ(std::string(buffer + ofn.nFileOffset), "sheet.bmp");
     const auto& rec = cw::automation::file_dialogs().back();
     EXPECT_EQ(rec.filter, (std::vector<std::string>{"Images", "*.bmp;*.tim"}));

@@ -1,0 +1,12 @@
+// The edit panel's pattern combo (1018) and frame combo (1020): choosing an entry
+// makes that pattern or frame current everywhere.
+#pragma once
+
+#include <windows.h>
+
+// CBN_SELCHANGE of 1018. control is the notification's lParam: non-zero for a
+// choice in the combo itself, which then also selects the pattern's tree item;
+// 0 when the project tree asks (its selection is already made).
+void on_pattern_combo_change(LPARAM control);
+// CBN_SELCHANGE of 1020.
+void on_frame_combo_change();

@@ -1,0 +1,88 @@
+// TIM images: the console's frame-buffer picture format. The decoder is a pure
+// function over the file's bytes so that it can be tested and fuzzed without any
+// window or surface; the loader turns its result into the working image.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tim {
+
+// Why a file was refused. Every refusal leaves the program unchanged.
+enum class TimError {
+    None,
+    Truncated,        // the file ends inside a header, the CLUT row or the pixel rows
+    UnsupportedMode,  // pixel mode 4..7: no conversion exists for them
+    ClutTooLarge,     // a CLUT row of more than 256 entries does not fit a DIB colour table
+    PixelsShort,      // the pixel block's own length is shorter than its rows
+    EmptyImage,       // zero pixels wide or high
+    TooLarge,         // wider or higher than 256 pixels: frame records hold one byte per axis
+};
+
+inline constexpr int kMaxClutEntries = 256;
+inline constexpr int kMaxImageSide = 256;
+
+struct TimImage {
+    int mode = 0;                       // 0 4-bit CLUT, 1 8-bit CLUT, 2 15-bit direct, 3 24-bit direct
+    int width = 0;                      // pixels
+    int height = 0;                     // rows
+    uint16_t image_x = 0, image_y = 0;  // frame-buffer position of the picture
+    bool has_clut = false;
+    uint16_t clut_x = 0, clut_y = 0;
+    int clut_entries = 0;
+    // The DIB the pixels become: top-down rows of `stride` bytes (padded to 4),
+    // bits_per_pixel 4, 8 or 24, and the colour table as blue, green, red, 0 quads.
+    int bits_per_pixel = 0;
+    int stride = 0;
+    std::vector<uint8_t> colour_table;  // 4 bytes per CLUT entry
+    std::vector<uint8_t> bits;          // stride * height bytes
+    uint32_t tpage = 0;
+    uint16_t clut_attribute = 0;
+};
+
+struct TimResult {
+    TimError error = TimError::None;
+    TimImage image;
+};
+
+// Texture-page word for a picture at (x, y) in the given pixel mode; the
+// semi-transparency bits stay 0.
+constexpr uint32_t tim_tpage(uint16_t x, uint16_t y, int mode) {
+    return ((x >> 6) & 0xFu) | (((y >> 8) & 1u) << 4) | (static_cast<uint32_t>(mode) << 7);
+}
+
+// CLUT attribute of a CLUT at (x, y), in the frame record's format.
+constexpr uint16_t tim_clut_attribute(uint16_t x, uint16_t y) {
+    return static_cast<uint16_t>(((x >> 4) & 0x3Fu) | (static_cast<uint32_t>(y) << 6));
+}
+
+// A 15-bit colour (bits 0-4 red, 5-9 green, 10-14 blue) as 8-bit channels.
+struct Rgb {
+    uint8_t r, g, b;
+};
+constexpr Rgb colour15(uint16_t c) {
+    return Rgb{static_cast<uint8_t>((c & 0x1F) << 3), static_cast<uint8_t>(((c >> 5) & 0x1F) << 3),
+               static_cast<uint8_t>(((c >> 10) & 0x1F) << 3)};
+}
+
+// Pixel width a pixel block of width_words 16-bit units has in the given mode
+// (0..3); the 24-bit mode packs two pixels into three words.
+constexpr int tim_pixel_width(int mode, int width_words) {
+    switch (mode) {
+        case 0: return width_words * 4;
+        case 1: return width_words * 2;
+        case 2: return width_words;
+        case 3: return (width_words / 3) * 2;
+    }
+    return 0;
+}
+
+// Decodes a whole TIM file. The fields are read in file order: the file header,
+// the CLUT block when flags bit 3 says there is one (its first row is the colour
+// table; further rows are skipped by the block length), then the pixel block,
+// whose rows follow each other with no padding: width_words * 2 bytes each, or
+// three bytes per whole pixel in the 24-bit mode.
+TimResult decode_tim(std::span<const uint8_t> file);
+
+}  // namespace tim
