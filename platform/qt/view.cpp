@@ -461,7 +461,8 @@ void ensure_application() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt wants a private runtime folder; a session without one gets a temporary one.
     if (!std::getenv("XDG_RUNTIME_DIR")) {
-        static std::string runtime = (std::filesystem::temp_directory_path() / "celwright-runtime-XXXXXX").string();
+        static std::string runtime =
+            (std::filesystem::temp_directory_path() / "celwright-runtime-XXXXXX").string();
         if (mkdtemp(runtime.data())) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     static int argc = 1;
@@ -732,8 +733,15 @@ ScreenPixels window_pixels(Window* w) {
 
 void window_pixels_changed(Window* w, RECT dirty) {
     View* v = view_of(w);
-    if (v)
-        v->client->update(QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
+    if (!v || v->pixels.isNull()) return;
+    const QRect r = QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
+                        .intersected(v->pixels.rect());
+    // Drawing code leaves the unused top byte as it likes; Qt needs it opaque.
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(v->pixels.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x) row[x] |= 0xFF000000u;
+    }
+    v->client->update(r);
 }
 
 int display_bits_per_pixel() {
