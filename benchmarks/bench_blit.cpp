@@ -48,7 +48,8 @@ void pattern(LPDIRECTDRAWSURFACE s) {
     const cw::gdi::PixelBuffer p = cw::ddraw::surface_pixels(s);
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
-            cw::gdi::write_raw(p, x, y, (x * 7 + y * 13) % 3 == 0 ? 0u : static_cast<uint32_t>(x * 31 + y * 17 + 1));
+            cw::gdi::write_raw(p, x, y,
+                               (x * 7 + y * 13) % 3 == 0 ? 0u : static_cast<uint32_t>(x * 31 + y * 17 + 1));
 }
 
 // Runs the blit for the benchmark's iterations, then the memcpy of the destination bytes

@@ -32,7 +32,7 @@ std::unordered_set<Surface*>& live_surfaces() {
 // COM reference counting shared by the three kinds of object.
 template <class Interface>
 class Counted : public Interface {
-public:
+  public:
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         const ULONG left = --refs_;
@@ -40,16 +40,16 @@ public:
         return left;
     }
 
-protected:
+  protected:
     virtual void destroy() = 0;
     virtual ~Counted() = default;
 
-private:
+  private:
     ULONG refs_ = 1;
 };
 
 class Clipper final : public Counted<IDirectDrawClipper> {
-public:
+  public:
     HRESULT SetHWnd(DWORD flags, HWND hwnd) override {
         if (flags != 0 || (hwnd && !cw::win::window_from(hwnd))) return DDERR_INVALIDPARAMS;
         hwnd_ = hwnd;
@@ -62,7 +62,7 @@ public:
     }
     HWND hwnd() const { return hwnd_; }
 
-private:
+  private:
     void destroy() override { delete this; }
     HWND hwnd_ = nullptr;
 };
@@ -70,7 +70,7 @@ private:
 class DirectDraw;
 
 class Surface final : public Counted<IDirectDrawSurface> {
-public:
+  public:
     Surface(DirectDraw* owner, bool primary, int width, int height, PixelFormat format, DWORD caps)
         : owner_(owner), primary_(primary), width_(width), height_(height), format_(format), caps_(caps) {
         if (!primary) {
@@ -112,7 +112,8 @@ public:
         if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
         *desc = DDSURFACEDESC{};
         desc->dwSize = sizeof(DDSURFACEDESC);
-        desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT | (keyed_ ? DDSD_CKSRCBLT : 0);
+        desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT |
+                        (keyed_ ? DDSD_CKSRCBLT : 0);
         desc->dwWidth = static_cast<DWORD>(width_);
         desc->dwHeight = static_cast<DWORD>(height_);
         desc->lPitch = primary_ ? width_ * ((format_.bpp + 7) / 8) : stride_;
@@ -127,7 +128,8 @@ public:
         f->dwSize = sizeof(DDPIXELFORMAT);
         f->dwFlags = DDPF_RGB | (format_.indexed ? DDPF_PALETTEINDEXED8 : 0);
         f->dwRGBBitCount = static_cast<DWORD>(format_.bpp);
-        if (!format_.indexed) f->dwRBitMask = format_.red, f->dwGBitMask = format_.green, f->dwBBitMask = format_.blue;
+        if (!format_.indexed)
+            f->dwRBitMask = format_.red, f->dwGBitMask = format_.green, f->dwBBitMask = format_.blue;
         return DD_OK;
     }
     HRESULT IsLost() override { return lost_ ? DDERR_SURFACELOST : DD_OK; }
@@ -158,7 +160,7 @@ public:
     void lose() { lost_ = primary_; }
     void orphan() { owner_ = nullptr; }
 
-private:
+  private:
     void destroy() override;
 
     DirectDraw* owner_;
@@ -176,7 +178,7 @@ private:
 };
 
 class DirectDraw final : public Counted<IDirectDraw> {
-public:
+  public:
     HRESULT CreateSurface(DDSURFACEDESC* desc, LPDIRECTDRAWSURFACE* out, void* outer) override;
     HRESULT SetCooperativeLevel(HWND hwnd, DWORD flags) override {
         // Windowed use only: a full-screen mode would change the display for everyone.
@@ -195,7 +197,7 @@ public:
         if (s == primary_) primary_ = nullptr;
     }
 
-private:
+  private:
     void destroy() override {
         for (Surface* s : surfaces_) s->orphan();
         delete this;
@@ -229,7 +231,8 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, LPDIRECTDRAWSURFACE* out,
                         DDSCAPS_PRIMARYSURFACE);
         primary_ = s;
     } else {
-        if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+        if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT))
+            return DDERR_INVALIDPARAMS;
         const DWORD w = desc->dwWidth, h = desc->dwHeight;
         if (w == 0 || h == 0) return DDERR_INVALIDPARAMS;
         if (desc->dwFlags & DDSD_PIXELFORMAT) {
@@ -239,12 +242,14 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, LPDIRECTDRAWSURFACE* out,
             if (pf.dwFlags & DDPF_PALETTEINDEXED8 && bpp == 8)
                 format = cw::gdi::display_format(8);
             else if ((bpp == 16 || bpp == 24 || bpp == 32) && !(pf.dwFlags & DDPF_PALETTEINDEXED8))
-                format = cw::gdi::masked_format(static_cast<int>(bpp), pf.dwRBitMask, pf.dwGBitMask, pf.dwBBitMask);
+                format = cw::gdi::masked_format(static_cast<int>(bpp), pf.dwRBitMask, pf.dwGBitMask,
+                                                pf.dwBBitMask);
             else
                 return DDERR_INVALIDPIXELFORMAT;
             if (bpp == 24 && !(format == cw::gdi::bgr24_format())) return DDERR_INVALIDPIXELFORMAT;
         }
-        if (w > static_cast<DWORD>(cw::gdi::kMaxBmpDimension) || h > static_cast<DWORD>(cw::gdi::kMaxBmpDimension) ||
+        if (w > static_cast<DWORD>(cw::gdi::kMaxBmpDimension) ||
+            h > static_cast<DWORD>(cw::gdi::kMaxBmpDimension) ||
             static_cast<uint64_t>(w) * h * (format.bpp / 8) > cw::gdi::kMaxBmpPixelBytes)
             return DDERR_OUTOFMEMORY;
         s = new Surface(this, false, static_cast<int>(w), static_cast<int>(h), format,
@@ -256,8 +261,12 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, LPDIRECTDRAWSURFACE* out,
     return DD_OK;
 }
 
-bool ordered(const RECT& r) { return r.left < r.right && r.top < r.bottom; }
-bool inside(const RECT& r, int w, int h) { return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h; }
+bool ordered(const RECT& r) {
+    return r.left < r.right && r.top < r.bottom;
+}
+bool inside(const RECT& r, int w, int h) {
+    return r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h;
+}
 
 HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect, DWORD flags, DDBLTFX* fx) {
     constexpr DWORD kSupported = DDBLT_WAIT | DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_KEYSRC;

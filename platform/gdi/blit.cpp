@@ -11,9 +11,13 @@ namespace {
 // Source index of destination index i, i + 1, ... when n_dst pixels show n_src: the
 // source pixel under the centre of each destination pixel, stepped without dividing.
 class SourceSteps {
-public:
+  public:
     SourceSteps(int64_t i, int64_t n_dst, int64_t n_src, bool mirror)
-        : den_(2 * n_dst), step_q_(2 * n_src / den_), step_r_(2 * n_src % den_), last_(n_src - 1), mirror_(mirror) {
+        : den_(2 * n_dst),
+          step_q_(2 * n_src / den_),
+          step_r_(2 * n_src % den_),
+          last_(n_src - 1),
+          mirror_(mirror) {
         const int64_t num = (2 * i + 1) * n_src;
         q_ = num / den_;
         r_ = num % den_;
@@ -25,7 +29,7 @@ public:
         if (r_ >= den_) r_ -= den_, ++q_;
     }
 
-private:
+  private:
     int64_t den_, step_q_, step_r_, last_;
     bool mirror_;
     int64_t q_ = 0, r_ = 0;
@@ -98,9 +102,20 @@ struct Rows {
     // n source pixels magnified by a whole factor K: stores of a constant size.
     template <int K>
     static void magnify(T* out, const T* s, size_t n) {
+        constexpr size_t bytes = K * sizeof(T);
         for (size_t j = 0; j < n; ++j) {
             const T v = s[j];
-            for (int k = 0; k < K; ++k) out[j * K + k] = v;
+            if constexpr (bytes >= 16) {
+                const V sv = V{} + v;
+                for (size_t k = 0; k < bytes; k += 16)
+                    std::memcpy(reinterpret_cast<uint8_t*>(out + j * K) + k, &sv, 16);
+            } else if constexpr (bytes == 8) {
+                const uint64_t w =
+                    static_cast<uint64_t>(v) * (~uint64_t{0} / ((uint64_t{1} << (8 * sizeof(T))) - 1));
+                std::memcpy(out + j * K, &w, 8);
+            } else {
+                for (int k = 0; k < K; ++k) out[j * K + k] = v;
+            }
         }
     }
     static bool magnify_by(int factor, T* out, const T* s, size_t n) {
@@ -115,8 +130,8 @@ struct Rows {
     }
     // factor: the count of every run but the first and the last (they may be clipped)
     // when the source columns follow each other, else 0.
-    static void runs(uint8_t* d8, const uint8_t* s8, const std::vector<Run>& runs, int factor, BlitOp op, bool keyed,
-                     T key) {
+    static void runs(uint8_t* d8, const uint8_t* s8, const std::vector<Run>& runs, int factor, BlitOp op,
+                     bool keyed, T key) {
         T* d = reinterpret_cast<T*>(d8);
         const T* s = reinterpret_cast<const T*>(s8);
         if (factor && op == BlitOp::Copy && !keyed && runs.size() > 2) {
@@ -142,7 +157,9 @@ struct Rows {
 
 template <>
 struct Rows<Pixel24> {
-    static void copy_identity(uint8_t* d, const uint8_t* s, int n) { std::memcpy(d, s, static_cast<size_t>(n) * 3); }
+    static void copy_identity(uint8_t* d, const uint8_t* s, int n) {
+        std::memcpy(d, s, static_cast<size_t>(n) * 3);
+    }
     static uint32_t at(const uint8_t* s, int x) {
         return static_cast<uint32_t>(s[3 * x] | s[3 * x + 1] << 8 | s[3 * x + 2] << 16);
     }
@@ -184,13 +201,16 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
     const size_t px = b.dst->format.bpp / 8;
     // Whole rows on both sides, one after the other in memory: one copy does it all.
     if (p.identity_x && b.op == BlitOp::Copy && !b.keyed && sh == dh && !b.mirror_y &&
-        d.pitch == static_cast<ptrdiff_t>(n * px) && s.pitch == d.pitch && p.c.left == 0 && p.cols.front() == 0) {
+        d.pitch == static_cast<ptrdiff_t>(n * px) && s.pitch == d.pitch && p.c.left == 0 &&
+        p.cols.front() == 0) {
         const int64_t sy = b.src_rect.top + (p.c.top - b.dst_rect.top);
         if (sy >= 0 && sy + (p.c.bottom - p.c.top) <= s.height) {
-            std::memcpy(d.row(p.c.top), s.row(static_cast<int>(sy)), static_cast<size_t>(p.c.bottom - p.c.top) * n * px);
+            std::memcpy(d.row(p.c.top), s.row(static_cast<int>(sy)),
+                        static_cast<size_t>(p.c.bottom - p.c.top) * n * px);
             return;
         }
     }
+    const bool contiguous = d.pitch == static_cast<ptrdiff_t>(n * px);
     int previous_sy = -1;
     uint8_t* previous_row = nullptr;
     SourceSteps rows(p.c.top - b.dst_rect.top, dh, sh, b.mirror_y);
@@ -200,7 +220,23 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
         uint8_t* dr = d.row(y) + p.c.left * px;
         // A magnified row repeats the one above it: copy the finished row instead.
         if (b.op == BlitOp::Copy && !b.keyed && sy == previous_sy && previous_row) {
-            std::memcpy(dr, previous_row, n * px);
+            if (!contiguous) {
+                std::memcpy(dr, previous_row, n * px);
+                continue;
+            }
+            // Rows next to each other in memory: copy the repeats in doubling blocks.
+            int count = 1;
+            for (SourceSteps ahead = rows; y + count < p.c.bottom; ++count) {
+                ahead.next();
+                if (b.src_rect.top + ahead.index() != sy) break;
+            }
+            for (int done = 0, have = 1; done < count;) {
+                const int k = std::min(have + done, count - done);
+                std::memcpy(d.row(y + done), d.row(y + done - k), static_cast<size_t>(k) * n * px);
+                done += k;
+            }
+            for (int i = 1; i < count; ++i) rows.next();
+            y += count - 1;
             continue;
         }
         const uint8_t* sr = s.row(static_cast<int>(sy));
@@ -224,7 +260,8 @@ void converted_rows(const Blit& b, const Plan& p, const PixelBuffer& s) {
     std::vector<uint32_t> lut;
     if (s.format.indexed && !same) {
         lut.resize(size_t{1} << s.format.bpp);
-        for (size_t i = 0; i < lut.size(); ++i) lut[i] = rgb_to_raw(d, raw_to_rgb(s, static_cast<uint32_t>(i)));
+        for (size_t i = 0; i < lut.size(); ++i)
+            lut[i] = rgb_to_raw(d, raw_to_rgb(s, static_cast<uint32_t>(i)));
     }
     uint32_t cached_in = 0, cached_out = rgb_to_raw(d, raw_to_rgb(s, 0));
     auto convert = [&](uint32_t raw) {

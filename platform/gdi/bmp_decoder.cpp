@@ -10,10 +10,12 @@ namespace {
 
 // Bounds-checked little-endian reads: every read of the file goes through here.
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const uint8_t> b) : b_(b) {}
     size_t size() const { return b_.size(); }
-    bool has(uint64_t offset, uint64_t count) const { return offset <= b_.size() && count <= b_.size() - offset; }
+    bool has(uint64_t offset, uint64_t count) const {
+        return offset <= b_.size() && count <= b_.size() - offset;
+    }
     uint16_t u16(size_t at) const { return static_cast<uint16_t>(b_[at] | b_[at + 1] << 8); }
     uint32_t u32(size_t at) const {
         return static_cast<uint32_t>(b_[at]) | static_cast<uint32_t>(b_[at + 1]) << 8 |
@@ -22,7 +24,7 @@ public:
     int32_t i32(size_t at) const { return static_cast<int32_t>(u32(at)); }
     const uint8_t* at(size_t offset) const { return b_.data() + offset; }
 
-private:
+  private:
     std::span<const uint8_t> b_;
 };
 
@@ -90,7 +92,8 @@ void decode_rle(const uint8_t* data, size_t size, bool four_bit, DecodedBmp* out
                 for (int k = 0; k < value; ++k) {
                     const size_t b = i + (four_bit ? k / 2 : k);
                     if (b >= size) return;
-                    const uint8_t v = four_bit ? static_cast<uint8_t>(k & 1 ? data[b] & 0x0F : data[b] >> 4) : data[b];
+                    const uint8_t v =
+                        four_bit ? static_cast<uint8_t>(k & 1 ? data[b] & 0x0F : data[b] >> 4) : data[b];
                     if (x < w) put(x++, y, v);
                 }
                 i += padded;
@@ -209,7 +212,8 @@ std::optional<DecodedBmp> decode_bmp(std::span<const uint8_t> bytes, BmpError* e
     }
     // Uncompressed rows: all of them must be there (the last row without its padding).
     const uint64_t last_row = (static_cast<uint64_t>(h.width) * bpp + 7) / 8;
-    if (static_cast<uint64_t>(available) < pixel_bytes - stride + last_row) return fail(error, BmpError::Truncated);
+    if (static_cast<uint64_t>(available) < pixel_bytes - stride + last_row)
+        return fail(error, BmpError::Truncated);
     const uint8_t* src = r.at(static_cast<size_t>(pixels_at));
     const size_t rows = static_cast<size_t>(abs_height);
     for (size_t y = 0; y < rows; ++y) {

@@ -37,11 +37,11 @@ struct DecodedBmp {
 
 enum class BmpError {
     None,
-    NotBmp,         // no "BM" signature or too short for the headers
-    BadHeader,      // header size, planes, dimensions or bit count not readable
-    Unsupported,    // a compression or combination no system loader reads
-    TooLarge,       // beyond kMaxBmpDimension or kMaxBmpPixelBytes
-    Truncated,      // colour table or pixel data cut short
+    NotBmp,       // no "BM" signature or too short for the headers
+    BadHeader,    // header size, planes, dimensions or bit count not readable
+    Unsupported,  // a compression or combination no system loader reads
+    TooLarge,     // beyond kMaxBmpDimension or kMaxBmpPixelBytes
+    Truncated,    // colour table or pixel data cut short
 };
 
 std::optional<DecodedBmp> decode_bmp(std::span<const uint8_t> bytes, BmpError* error = nullptr);

@@ -13,7 +13,7 @@ namespace {
 
 // The pixels one call draws into; a window hears about the part that changed.
 class Target {
-public:
+  public:
     explicit Target(HDC dc) : ok_(is_dc(dc)), pixels_(ok_ ? dc_pixels(dc) : PixelBuffer{}) {
         if (ok_ && dc->kind == DcKind::Window) window_ = cw::win::window_from(dc->hwnd);
     }
@@ -37,11 +37,11 @@ public:
             dirty_ = r;
             return;
         }
-        dirty_ = RECT{std::min(dirty_.left, r.left), std::min(dirty_.top, r.top), std::max(dirty_.right, r.right),
-                      std::max(dirty_.bottom, r.bottom)};
+        dirty_ = RECT{std::min(dirty_.left, r.left), std::min(dirty_.top, r.top),
+                      std::max(dirty_.right, r.right), std::max(dirty_.bottom, r.bottom)};
     }
 
-private:
+  private:
     bool ok_;
     PixelBuffer pixels_;
     cw::win::Window* window_ = nullptr;

@@ -38,7 +38,8 @@ HBITMAP dib_section_from(const DecodedBmp& d) {
     if (!b) return nullptr;
     const PixelBuffer px = b->buffer();
     for (int y = 0; y < d.row_count(); ++y)
-        std::memcpy(px.row(y), d.rows.data() + static_cast<size_t>(y) * d.stride, static_cast<size_t>(d.stride));
+        std::memcpy(px.row(y), d.rows.data() + static_cast<size_t>(y) * d.stride,
+                    static_cast<size_t>(d.stride));
     return b;
 }
 

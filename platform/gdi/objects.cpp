@@ -30,10 +30,14 @@ T* make_stock(T* object) {
 
 Object* stock_object(int index) {
     static Object* objects[] = {
-        make_stock(new Brush(RGB(255, 255, 255), false)), make_stock(new Brush(RGB(192, 192, 192), false)),
-        make_stock(new Brush(RGB(128, 128, 128), false)), make_stock(new Brush(RGB(64, 64, 64), false)),
-        make_stock(new Brush(RGB(0, 0, 0), false)),       make_stock(new Brush(0, true)),
-        make_stock(new Pen(PS_SOLID, RGB(255, 255, 255))), make_stock(new Pen(PS_SOLID, RGB(0, 0, 0))),
+        make_stock(new Brush(RGB(255, 255, 255), false)),
+        make_stock(new Brush(RGB(192, 192, 192), false)),
+        make_stock(new Brush(RGB(128, 128, 128), false)),
+        make_stock(new Brush(RGB(64, 64, 64), false)),
+        make_stock(new Brush(RGB(0, 0, 0), false)),
+        make_stock(new Brush(0, true)),
+        make_stock(new Pen(PS_SOLID, RGB(255, 255, 255))),
+        make_stock(new Pen(PS_SOLID, RGB(0, 0, 0))),
         make_stock(new Pen(PS_NULL, 0)),
     };
     return index >= 0 && index < static_cast<int>(std::size(objects)) ? objects[index] : nullptr;
@@ -143,7 +147,9 @@ HDC create_pixels_dc(const PixelBuffer& pixels) {
     return dc;
 }
 
-bool is_dc(HDC dc) { return dc && live_dcs().count(dc); }
+bool is_dc(HDC dc) {
+    return dc && live_dcs().count(dc);
+}
 
 void destroy_dc(HDC dc) {
     if (!is_dc(dc)) return;
@@ -184,7 +190,9 @@ PixelBuffer dc_pixels(HDC dc) {
 
 using namespace cw::gdi;
 
-HGDIOBJ GetStockObject(int index) { return stock_object(index); }
+HGDIOBJ GetStockObject(int index) {
+    return stock_object(index);
+}
 
 HPEN CreatePen(int style, int, COLORREF color) {
     if (style != PS_SOLID && style != PS_NULL) return nullptr;
@@ -212,7 +220,8 @@ BOOL DeleteObject(HGDIOBJ handle) {
 int GetObjectA(HANDLE handle, int size, LPVOID out) {
     auto* b = object_as<Bitmap>(handle, ObjectKind::Bitmap);
     if (!b) return 0;
-    const int wanted = b->dib_section && size >= static_cast<int>(sizeof(DIBSECTION)) ? sizeof(DIBSECTION) : sizeof(BITMAP);
+    const int wanted =
+        b->dib_section && size >= static_cast<int>(sizeof(DIBSECTION)) ? sizeof(DIBSECTION) : sizeof(BITMAP);
     if (!out) return wanted;
     if (size < static_cast<int>(sizeof(BITMAP))) return 0;
     DIBSECTION ds{};
@@ -239,7 +248,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     std::memcpy(masks, after_header, sizeof masks);
     const auto* colors = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + h.biSize);
     const int full = h.biBitCount <= 8 ? 1 << h.biBitCount : 0;
-    const int count = h.biClrUsed > 0 && static_cast<int>(h.biClrUsed) < full ? static_cast<int>(h.biClrUsed) : full;
+    const int count =
+        h.biClrUsed > 0 && static_cast<int>(h.biClrUsed) < full ? static_cast<int>(h.biClrUsed) : full;
     Bitmap* b = create_dib(h, h.biCompression == BI_BITFIELDS ? masks : nullptr, colors, count);
     if (!b) return nullptr;
     if (bits) *bits = b->bits.data();
@@ -256,14 +266,17 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     h.biPlanes = 1;
     // A memory DC that still holds its 1 x 1 bitmap makes monochrome bitmaps, as GDI does.
     const bool mono = is_dc(dc) && dc->kind == DcKind::Memory && dc->bitmap == stock_bitmap();
-    const PixelFormat f = mono ? indexed_format(1) : target.top ? target.format
-                                                                : display_format(cw::qt::display_bits_per_pixel());
+    const PixelFormat f = mono         ? indexed_format(1)
+                          : target.top ? target.format
+                                       : display_format(cw::qt::display_bits_per_pixel());
     h.biBitCount = static_cast<WORD>(f.bpp);
     uint32_t masks[3] = {f.red, f.green, f.blue};
     const bool fields = !f.indexed && (f.bpp == 16 || f.bpp == 32);
     h.biCompression = fields ? BI_BITFIELDS : BI_RGB;
     const RGBQUAD mono_colors[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-    const RGBQUAD* colors = mono ? mono_colors : f.indexed ? (target.palette ? target.palette : display_palette()) : nullptr;
+    const RGBQUAD* colors = mono        ? mono_colors
+                            : f.indexed ? (target.palette ? target.palette : display_palette())
+                                        : nullptr;
     Bitmap* b = create_dib(h, fields ? masks : nullptr, colors, mono ? 2 : f.indexed ? 1 << f.bpp : 0);
     if (b) b->dib_section = false;
     return b;

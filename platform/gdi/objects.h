@@ -64,7 +64,8 @@ bool solid_brush_color(HBRUSH brush, COLORREF* out);
 // A DIB of the header's size and depth (BI_RGB, or BI_BITFIELDS with masks at 16 and
 // 32 bits), rows zero-filled, colour table from colors (missing entries black). nullptr
 // when the header asks for something not supported or too large.
-Bitmap* create_dib(const BITMAPINFOHEADER& header, const uint32_t* masks, const RGBQUAD* colors, int color_count);
+Bitmap* create_dib(const BITMAPINFOHEADER& header, const uint32_t* masks, const RGBQUAD* colors,
+                   int color_count);
 
 // The DIB section LoadImageA makes of a decoded file: the file's depth, colour table,
 // masks and row order.
@@ -85,8 +86,8 @@ PixelBuffer dc_pixels(HDC dc);
 
 struct HDC__ {
     cw::gdi::DcKind kind = cw::gdi::DcKind::Memory;
-    HWND hwnd = nullptr;              // window DCs
-    cw::gdi::PixelBuffer pixels;      // surface DCs
+    HWND hwnd = nullptr;                // window DCs
+    cw::gdi::PixelBuffer pixels;        // surface DCs
     cw::gdi::Bitmap* bitmap = nullptr;  // memory DCs: the selected bitmap
     cw::gdi::Brush* brush = nullptr;
     cw::gdi::Pen* pen = nullptr;

@@ -28,11 +28,21 @@ uint32_t pack_channel(uint32_t c8, uint32_t mask) {
 
 }  // namespace
 
-PixelFormat xrgb32_format() { return PixelFormat{32, false, 0xFF0000, 0x00FF00, 0x0000FF}; }
-PixelFormat bgr24_format() { return PixelFormat{24, false, 0xFF0000, 0x00FF00, 0x0000FF}; }
-PixelFormat rgb565_format() { return PixelFormat{16, false, 0xF800, 0x07E0, 0x001F}; }
-PixelFormat rgb555_format() { return PixelFormat{16, false, 0x7C00, 0x03E0, 0x001F}; }
-PixelFormat indexed_format(int bpp) { return PixelFormat{bpp, true, 0, 0, 0}; }
+PixelFormat xrgb32_format() {
+    return PixelFormat{32, false, 0xFF0000, 0x00FF00, 0x0000FF};
+}
+PixelFormat bgr24_format() {
+    return PixelFormat{24, false, 0xFF0000, 0x00FF00, 0x0000FF};
+}
+PixelFormat rgb565_format() {
+    return PixelFormat{16, false, 0xF800, 0x07E0, 0x001F};
+}
+PixelFormat rgb555_format() {
+    return PixelFormat{16, false, 0x7C00, 0x03E0, 0x001F};
+}
+PixelFormat indexed_format(int bpp) {
+    return PixelFormat{bpp, true, 0, 0, 0};
+}
 PixelFormat masked_format(int bpp, uint32_t red, uint32_t green, uint32_t blue) {
     return PixelFormat{bpp, false, red, green, blue};
 }
@@ -116,7 +126,9 @@ COLORREF raw_to_rgb(const PixelBuffer& b, uint32_t raw) {
 
 uint32_t rgb_to_raw(const PixelBuffer& b, COLORREF color) {
     const uint32_t r = GetRValue(color), g = GetGValue(color), bl = GetBValue(color);
-    if (!b.format.indexed) return pack_channel(r, b.format.red) | pack_channel(g, b.format.green) | pack_channel(bl, b.format.blue);
+    if (!b.format.indexed)
+        return pack_channel(r, b.format.red) | pack_channel(g, b.format.green) |
+               pack_channel(bl, b.format.blue);
     if (b.palette == display_palette()) return (r & 0xE0) | (g & 0xE0) >> 3 | bl >> 6;
     uint32_t best = 0;
     int best_distance = 1 << 30;
@@ -131,7 +143,8 @@ uint32_t rgb_to_raw(const PixelBuffer& b, COLORREF color) {
 }
 
 RECT intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
     if (is_empty(r)) r = RECT{0, 0, 0, 0};
     return r;
 }
@@ -144,7 +157,9 @@ void fill_raw(const PixelBuffer& b, RECT r, uint32_t raw) {
         uint8_t* row = b.row(y);
         switch (b.format.bpp) {
             case 8: std::memset(row + r.left, static_cast<int>(raw & 0xFF), n); break;
-            case 16: std::fill_n(reinterpret_cast<uint16_t*>(row) + r.left, n, static_cast<uint16_t>(raw)); break;
+            case 16:
+                std::fill_n(reinterpret_cast<uint16_t*>(row) + r.left, n, static_cast<uint16_t>(raw));
+                break;
             case 32: std::fill_n(reinterpret_cast<uint32_t*>(row) + r.left, n, raw); break;
             default:
                 for (int x = r.left; x < r.right; ++x) write_raw(b, x, y, raw);

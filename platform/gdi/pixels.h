@@ -51,8 +51,12 @@ uint32_t rgb_to_raw(const PixelBuffer& b, COLORREF color);  // nearest entry for
 
 // Rectangles: right and bottom exclusive.
 RECT intersect(const RECT& a, const RECT& b);
-inline bool is_empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-inline RECT bounds_of(const PixelBuffer& b) { return RECT{0, 0, b.width, b.height}; }
+inline bool is_empty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+inline RECT bounds_of(const PixelBuffer& b) {
+    return RECT{0, 0, b.width, b.height};
+}
 
 // Fills the part of r inside the buffer with one raw pixel value.
 void fill_raw(const PixelBuffer& b, RECT r, uint32_t raw);

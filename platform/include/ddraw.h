@@ -197,7 +197,7 @@ struct IDirectDrawClipper {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IDirectDrawClipper() = default;
 };
 
@@ -214,7 +214,7 @@ struct IDirectDrawSurface {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IDirectDrawSurface() = default;
 };
 
@@ -225,7 +225,7 @@ struct IDirectDraw {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IDirectDraw() = default;
 };
 

@@ -76,7 +76,9 @@ int resource_id(LPCSTR name) {
 
 }  // namespace
 
-QColor to_qcolor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor to_qcolor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 bool brush_color(HBRUSH brush, QColor* out) {
     if (!brush) return false;
@@ -92,7 +94,9 @@ bool brush_color(HBRUSH brush, QColor* out) {
     return true;
 }
 
-QColor sys_color(int index) { return to_qcolor(GetSysColor(index)); }
+QColor sys_color(int index) {
+    return to_qcolor(GetSysColor(index));
+}
 
 QCursor qcursor_of(HCURSOR cursor) {
     auto* obj = reinterpret_cast<CursorObject*>(cursor);

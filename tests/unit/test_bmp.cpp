@@ -128,9 +128,10 @@ TEST(BmpDecoder, EveryGoodFileMatchesItsReference) {
         ASSERT_TRUE(map.count(name));
         // A file with non-square pixels has its picture stretched ("-v") and as stored ("-e").
         std::string ref_name = map.at(name);
-        if (const size_t v = ref_name.rfind("-v.png"); v != std::string::npos) ref_name.replace(v, 6, "-e.png");
-        const QImage ref =
-            QImage(QString::fromStdString(kSuite + "reference/" + ref_name)).convertToFormat(QImage::Format_RGB32);
+        if (const size_t v = ref_name.rfind("-v.png"); v != std::string::npos)
+            ref_name.replace(v, 6, "-e.png");
+        const QImage ref = QImage(QString::fromStdString(kSuite + "reference/" + ref_name))
+                               .convertToFormat(QImage::Format_RGB32);
         ASSERT_FALSE(ref.isNull());
         ASSERT_EQ(decoded->width, ref.width());
         ASSERT_EQ(decoded->row_count(), ref.height());
@@ -144,7 +145,8 @@ TEST(BmpDecoder, EveryGoodFileMatchesItsReference) {
             for (int x = 0; x < px.width; ++x) {
                 const COLORREF got = cw::gdi::raw_to_rgb(px, cw::gdi::read_raw(px, x, y));
                 const QRgb want = ref.pixel(x, y);
-                if (std::abs(GetRValue(got) - qRed(want)) > tr || std::abs(GetGValue(got) - qGreen(want)) > tg ||
+                if (std::abs(GetRValue(got) - qRed(want)) > tr ||
+                    std::abs(GetGValue(got) - qGreen(want)) > tg ||
                     std::abs(GetBValue(got) - qBlue(want)) > tb)
                     ++mismatches;
             }
@@ -190,11 +192,16 @@ TEST(BmpDecoder, RefusesWhatNoSystemLoaderReads) {
         BmpError why;
     };
     const Case cases[] = {
-        {"x/ba-bm.bmp", BmpError::NotBmp},           {"b/badbitcount.bmp", BmpError::BadHeader},
-        {"b/badheadersize.bmp", BmpError::BadHeader}, {"b/badplanes.bmp", BmpError::BadHeader},
-        {"b/badwidth.bmp", BmpError::BadHeader},      {"b/reallybig.bmp", BmpError::TooLarge},
-        {"b/rletopdown.bmp", BmpError::Unsupported},  {"b/shortfile.bmp", BmpError::Truncated},
-        {"q/rgb24jpeg.bmp", BmpError::Unsupported},   {"q/rgb24png.bmp", BmpError::Unsupported},
+        {"x/ba-bm.bmp", BmpError::NotBmp},
+        {"b/badbitcount.bmp", BmpError::BadHeader},
+        {"b/badheadersize.bmp", BmpError::BadHeader},
+        {"b/badplanes.bmp", BmpError::BadHeader},
+        {"b/badwidth.bmp", BmpError::BadHeader},
+        {"b/reallybig.bmp", BmpError::TooLarge},
+        {"b/rletopdown.bmp", BmpError::Unsupported},
+        {"b/shortfile.bmp", BmpError::Truncated},
+        {"q/rgb24jpeg.bmp", BmpError::Unsupported},
+        {"q/rgb24png.bmp", BmpError::Unsupported},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -218,8 +225,11 @@ TEST(BmpDecoder, EveryPrefixOfAGoodFileIsRefusedOrWhole) {
 }
 
 TEST(BmpDecoder, HugeDimensionsAreRefusedBeforeAnyAllocation) {
-    for (auto [w, h] : {std::pair{0x7FFFFFFF, 1}, {1, 0x7FFFFFFF}, {1, static_cast<int>(0x80000000u)},
-                       {16385, 1}, {16384, 16384}}) {
+    for (auto [w, h] : {std::pair{0x7FFFFFFF, 1},
+                        {1, 0x7FFFFFFF},
+                        {1, static_cast<int>(0x80000000u)},
+                        {16385, 1},
+                        {16384, 16384}}) {
         BmpError error;
         EXPECT_FALSE(decode_bmp(make_bmp(w, h, 32, BI_RGB, 0, {}), &error)) << w << "x" << h;
         EXPECT_EQ(error, BmpError::TooLarge);
@@ -278,7 +288,7 @@ TEST(BmpDecoder, ShortColourTableIsPaddedWithBlack) {
 }
 
 class BmpFileLoad : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = ::testing::TempDir() + "cw_bmp_XXXXXX";
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -291,7 +301,8 @@ protected:
     // Writes bytes to a file named by UTF-8 `name`; returns its path in CP932.
     std::string put(const std::string& utf8_name, const std::vector<uint8_t>& bytes) {
         const std::string path = path_of(utf8_name);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         written_.push_back(path);
         return cw::text::utf8_to_cp932(path);
     }
@@ -315,7 +326,8 @@ TEST_F(BmpFileLoad, GivesADibSectionOfTheFilesDepthAndSize) {
     EXPECT_EQ(ds.dsBmih.biHeight, -64);
 
     // Its pixels read back through a memory DC as the reference shows them.
-    const QImage ref = QImage(QString::fromStdString(kSuite + "reference/pal8.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage ref =
+        QImage(QString::fromStdString(kSuite + "reference/pal8.png")).convertToFormat(QImage::Format_RGB32);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bmp);
     for (auto [x, y] : {std::pair{0, 0}, {126, 0}, {0, 63}, {60, 30}}) {

@@ -19,7 +19,7 @@ using cw::gdi::read_raw;
 using cw::gdi::write_raw;
 
 class DirectDrawTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override {
         cw::ddraw::set_surface_bits_per_pixel(GetParam());
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
@@ -157,6 +157,23 @@ TEST_P(DirectDrawTest, StretchIsNearestNeighbour) {
         for (int x = 0; x < 3; ++x) EXPECT_EQ(at(small, x, y), value(1 + x + 3 * y));
 }
 
+TEST_P(DirectDrawTest, WholeCanvasMagnificationRepeatsEveryPixelAndRow) {
+    LPDIRECTDRAWSURFACE src = offscreen(3, 3);
+    const PixelBuffer sp = cw::ddraw::surface_pixels(src);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) write_raw(sp, x, y, value(1 + x + 3 * y));
+    for (int factor : {1, 2, 4, 32}) {
+        SCOPED_TRACE(factor);
+        LPDIRECTDRAWSURFACE canvas = offscreen(3 * factor, 3 * factor);
+        ASSERT_EQ(canvas->Blt(nullptr, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        int wrong = 0;
+        for (int y = 0; y < 3 * factor; ++y)
+            for (int x = 0; x < 3 * factor; ++x)
+                wrong += at(canvas, x, y) != value(1 + x / factor + 3 * (y / factor));
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST_P(DirectDrawTest, SourceColourKeyLeavesKeyPixelsShowingWhatLiesBelow) {
     LPDIRECTDRAWSURFACE frame = offscreen(4, 1);
     const PixelBuffer fp = cw::ddraw::surface_pixels(frame);
@@ -179,7 +196,8 @@ TEST_P(DirectDrawTest, SourceColourKeyLeavesKeyPixelsShowingWhatLiesBelow) {
     LPDIRECTDRAWSURFACE wide = offscreen(8, 1);
     fill(wide, nullptr, value(4));
     ASSERT_EQ(wide->Blt(nullptr, frame, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr), DD_OK);
-    const uint32_t stretched[8] = {value(4), value(4), value(7), value(7), value(4), value(4), value(8), value(8)};
+    const uint32_t stretched[8] = {value(4), value(4), value(7), value(7),
+                                   value(4), value(4), value(8), value(8)};
     for (int x = 0; x < 8; ++x) EXPECT_EQ(at(wide, x, 0), stretched[x]) << x;
 }
 
@@ -246,7 +264,9 @@ TEST_P(DirectDrawTest, ReferencesAreCountedAsInCom) {
 INSTANTIATE_TEST_SUITE_P(Depths, DirectDrawTest, ::testing::Values(8, 16, 24, 32),
                          [](const auto& info) { return std::to_string(info.param) + "bpp"; });
 
-LRESULT CALLBACK plain_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(h, m, wp, lp); }
+LRESULT CALLBACK plain_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(h, m, wp, lp);
+}
 
 HWND make_window(int x, int y, int w, int h) {
     static const bool registered = [] {

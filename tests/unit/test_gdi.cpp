@@ -18,7 +18,7 @@ using cw::gdi::PixelBuffer;
 
 // A DirectDraw surface and its DC at one display depth.
 class SurfaceDc : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override {
         cw::ddraw::set_surface_bits_per_pixel(GetParam());
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
@@ -180,7 +180,8 @@ TEST_P(SurfaceDc, PalettedDibsArriveInTheSurfaceColours) {
     info.colors[1] = RGBQUAD{255, 0, 0, 0};  // blue
     info.colors[2] = RGBQUAD{128, 128, 128, 0};
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc_, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib =
+        CreateDIBSection(dc_, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_TRUE(dib);
     static_cast<uint8_t*>(bits)[4] = 0x12;  // the second stored row is the top one
     HDC mem = CreateCompatibleDC(dc_);
@@ -241,14 +242,17 @@ TEST(GdiObjects, ObjectsInUseOrStockSurviveDeletion) {
     DeleteDC(b);
 }
 
-LRESULT CALLBACK plain_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(h, m, wp, lp); }
+LRESULT CALLBACK plain_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(h, m, wp, lp);
+}
 
 TEST(WindowDc, DrawsIntoTheClientPixels) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = plain_proc;
     wc.lpszClassName = "CW_GDI_TEST";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, "CW_GDI_TEST", "", WS_POPUP, 0, 0, 20, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, "CW_GDI_TEST", "", WS_POPUP, 0, 0, 20, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(hwnd);
     HDC dc = GetDC(hwnd);
     ASSERT_TRUE(dc);
