@@ -249,3 +249,20 @@ TEST(Driver, AnswersLeftOverAreListedNotAnError) {
     EXPECT_EQ(pending[0].toObject()["value"].toInt(), 6);
     EXPECT_EQ(pending[1].toObject()["path"].toString(), QStringLiteral("x.cwp"));
 }
+
+TEST(ContextMenu, WithAMaximisedPatternWindowTheEditPopupIsStillChosen) {
+    const ScenarioRun run = run_scenario(
+        "command 40024\non dialog 122\n  click 1\nend\n"
+        "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
+        "rclick tree 30 8\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonObject d = run.last();
+    ASSERT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 112);
+    // The maximised child's system menu now stands first on the bar.
+    EXPECT_EQ(bar_items(d).size(), 6);
+    const QJsonArray popups = d["popups"].toArray();
+    ASSERT_EQ(popups.size(), 1);
+    const QJsonArray items = popups[0].toObject()["items"].toArray();
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_EQ(items[0].toObject()["id"].toInt(), 40040) << "the Edit popup, not the Window or system menu";
+}
