@@ -212,6 +212,18 @@ std::string window_json(HWND h) {
                         {"scrollbars", cw::automation::scrollbars_json(h)}});
 }
 
+std::string settings_json(const PatternSettings& s) {
+    return json_object({{"scroll_x", std::to_string(s.scroll_x)},
+                        {"scroll_y", std::to_string(s.scroll_y)},
+                        {"base_w", std::to_string(s.base_w)},
+                        {"base_h", std::to_string(s.base_h)},
+                        {"view_offset_x", std::to_string(s.view_offset_x)},
+                        {"view_offset_y", std::to_string(s.view_offset_y)},
+                        {"zoom_shift", std::to_string(s.zoom_shift)},
+                        {"zoom_factor", std::to_string(s.zoom_factor)},
+                        {"play_mode", std::to_string(s.play_mode)}});
+}
+
 std::string label(const char* field) {
     return json_string(cw::text::cp932_to_utf8(std::string(field, strnlen(field, kLabelSize))));
 }
@@ -237,16 +249,7 @@ std::string tables_json() {
                                        {"frame_count", std::to_string(e.frame_count)},
                                        {"base_w", std::to_string(e.base_w)},
                                        {"base_h", std::to_string(e.base_h)}}));
-        const PatternSettings& s = t.settings[p];
-        settings.push_back(json_object({{"scroll_x", std::to_string(s.scroll_x)},
-                                        {"scroll_y", std::to_string(s.scroll_y)},
-                                        {"base_w", std::to_string(s.base_w)},
-                                        {"base_h", std::to_string(s.base_h)},
-                                        {"view_offset_x", std::to_string(s.view_offset_x)},
-                                        {"view_offset_y", std::to_string(s.view_offset_y)},
-                                        {"zoom_shift", std::to_string(s.zoom_shift)},
-                                        {"zoom_factor", std::to_string(s.zoom_factor)},
-                                        {"play_mode", std::to_string(s.play_mode)}}));
+        settings.push_back(settings_json(t.settings[p]));
         windows.push_back(t.pattern_window[p] ? "true" : "false");
     }
     for (int i = 0; i < kGeometrySlots; ++i) {

@@ -191,17 +191,6 @@ void table_verb(const Line& l) {
     }
 }
 
-std::string settings_json(const PatternSettings& s) {
-    return json_object({{"scroll_x", std::to_string(s.scroll_x)},
-                        {"scroll_y", std::to_string(s.scroll_y)},
-                        {"base_w", std::to_string(s.base_w)},
-                        {"base_h", std::to_string(s.base_h)},
-                        {"view_offset_x", std::to_string(s.view_offset_x)},
-                        {"view_offset_y", std::to_string(s.view_offset_y)},
-                        {"zoom_shift", std::to_string(s.zoom_shift)},
-                        {"zoom_factor", std::to_string(s.zoom_factor)}});
-}
-
 std::string pattern_windows_json() {
     std::vector<std::string> out;
     for (int p = 0; p < kMaxPatterns; ++p) {
@@ -221,7 +210,7 @@ std::string pattern_windows_json() {
             {"client_size", pair_json(g_tables.client_size[p].width, g_tables.client_size[p].height)});
         m.push_back({"zoomed_client_size",
                      pair_json(g_tables.zoomed_client_size[p].width, g_tables.zoomed_client_size[p].height)});
-        m.push_back({"settings", settings_json(g_tables.settings[p])});
+        m.push_back({"settings", scenario::settings_json(g_tables.settings[p])});
         out.push_back(json_object(m));
     }
     return json_array(out);

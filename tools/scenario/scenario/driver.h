@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct PatternSettings;
+
 namespace scenario {
 
 struct Line {
@@ -25,6 +27,7 @@ HWND target(const Line& line, size_t& i);
 HWND current_dialog();
 void pump();  // dispatches posted messages until the queue is empty
 std::string window_json(HWND hwnd);
+std::string settings_json(const PatternSettings& settings);
 
 using Verb = std::function<void(const Line&)>;
 using DumpSection = std::function<std::string()>;  // returns an encoded JSON value
