@@ -19,3 +19,14 @@ cmake --build build-asan -j"$jobs"
 # Qt keeps some allocations for the life of the process; leaks are not what this run is for.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== fuzz the BMP and TIM readers (bounded)"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELWRIGHT_FUZZ=ON -DCELWRIGHT_FUZZ_SECONDS=25 >/dev/null
+cmake --build build-fuzz --target fuzz_bmp fuzz_tim -j"$jobs"
+cmake --build build-fuzz --target fuzz_bmp_run 2>&1 | tail -n 2
+cmake --build build-fuzz --target fuzz_tim_run 2>&1 | tail -n 2
+
+echo "== blitter benchmarks (rates beside a plain memory copy; reported, not judged)"
+if [ -x build/benchmarks/cw_bench_blit ]; then
+  build/benchmarks/cw_bench_blit --benchmark_min_time=0.05 2>&1 | tail -n 12
+fi

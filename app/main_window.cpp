@@ -131,6 +131,7 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
     switch (LOWORD(wp)) {
         case kCmdExit: DestroyWindow(hwnd); return true;
         case kCmdNew: command_new(); return true;
+        case kCmdSaveAs: command_save_as(); return true;
         case kCmdImageWindow: ShowWindow(g_app.image_window, SW_SHOW); return true;
         case kCmdCascade: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
         case kCmdTile: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;

@@ -38,7 +38,8 @@ void save_prompt() {
     if (!path[0]) return;
     const int answer = MessageBoxA(g_app.main_window, "編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n", "ﾌﾟﾛｼﾞｪｸﾄを開く",
                                    MB_ICONINFORMATION | MB_YESNO);
-    if (answer != IDNO) command_save_as();
+    // The menu's own Save As runs, and finishes before the asking command goes on.
+    if (answer != IDNO) SendMessageA(g_app.main_window, WM_COMMAND, kCmdSaveAs, 0);
 }
 
 void command_save_as() {

@@ -231,4 +231,3 @@ struct IDirectDraw {
 
 // driver: nullptr for the display driver; outer must be nullptr.
 HRESULT DirectDrawCreate(GUID* driver, LPDIRECTDRAW* ddraw, void* outer);
-// SDK-COMPLETE
