@@ -201,8 +201,9 @@ bool load_tim(const char* path) {
     info->bmiHeader.biPlanes = 1;
     info->bmiHeader.biBitCount = static_cast<WORD>(img.bits_per_pixel);
     info->bmiHeader.biCompression = BI_RGB;
-    std::memcpy(info_bytes.data() + sizeof(BITMAPINFOHEADER), img.colour_table.data(),
-                img.colour_table.size());
+    if (!img.colour_table.empty())
+        std::memcpy(info_bytes.data() + sizeof(BITMAPINFOHEADER), img.colour_table.data(),
+                    img.colour_table.size());
 
     HDC surface_dc = nullptr;
     void* bits = nullptr;

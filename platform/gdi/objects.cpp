@@ -244,8 +244,9 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     const BITMAPINFOHEADER& h = info->bmiHeader;
     // Bit fields follow a 40-byte header and sit at the same place inside larger ones.
     const auto* after_header = reinterpret_cast<const uint8_t*>(info) + sizeof(BITMAPINFOHEADER);
-    uint32_t masks[3];
-    std::memcpy(masks, after_header, sizeof masks);
+    uint32_t masks[3] = {0, 0, 0};
+    // Only a bit-field bitmap carries masks; reading them otherwise runs past a plain header.
+    if (h.biCompression == BI_BITFIELDS) std::memcpy(masks, after_header, sizeof masks);
     const auto* colors = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + h.biSize);
     const int full = h.biBitCount <= 8 ? 1 << h.biBitCount : 0;
     const int count =

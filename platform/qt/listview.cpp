@@ -202,9 +202,11 @@ void user_key(Window* w, int qt_key) {
     QWidget* target = v ? (v->control ? v->control : v->client) : nullptr;
     if (!target) return;
     // Sent as the keyboard would: a key the widget leaves goes on to its parents.
+    const HWND handle = w->handle;
     QKeyEvent press(QEvent::KeyPress, qt_key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
-    if (!window_from(w->handle) || !(v = view_of(w))) return;
+    // The key may have ended the window (an edit that closes on Enter).
+    if (!window_from(handle) || !(v = view_of(w))) return;
     QKeyEvent release(QEvent::KeyRelease, qt_key, Qt::NoModifier);
     QApplication::sendEvent(v->control ? v->control : v->client, &release);
 }

@@ -479,7 +479,7 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (client) refresh_window_list(client);
             return r;
         }
-        case WM_MDIACTIVATE: return 0;
+        case WM_MDIACTIVATE:
         case WM_SIZE:
         case WM_GETMINMAXINFO:
         case WM_MOVE: return 0;

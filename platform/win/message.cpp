@@ -22,10 +22,10 @@ std::deque<MSG>& queue() {
 
 bool g_quit = false;
 int g_quit_code = 0;
-Window* g_active = nullptr;
-Window* g_capture = nullptr;
-Window* g_focus = nullptr;
-Window* g_last_mouse = nullptr;
+// Kept as handles: a window may be destroyed while it holds one of these.
+HWND g_active = nullptr;
+HWND g_capture = nullptr;
+HWND g_focus = nullptr;
 
 using Clock = std::chrono::steady_clock;
 
@@ -82,8 +82,7 @@ void post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 Window* active_window() {
-    if (g_active && !window_from(g_active->handle)) g_active = nullptr;
-    return g_active;
+    return window_from(g_active);
 }
 
 void activate(Window* w, int how) {
@@ -96,7 +95,7 @@ void activate(Window* w, int how) {
         for (Window* t : all_windows())
             if (is_top_level(t)) send(t, WM_ACTIVATEAPP, TRUE, 0);
     }
-    g_active = w;
+    g_active = new_h;
     if (old) {
         send(old, WM_NCACTIVATE, FALSE, 0);
         if (window_from(old_h))
@@ -128,12 +127,12 @@ void activate_from_system(Window* w) {
 
 void mouse_input(Window* w, UINT msg, WPARAM keys, int x, int y) {
     if (!w) return;
-    g_last_mouse = w;
-    if (g_capture && window_from(g_capture->handle) && g_capture != w) {
+    Window* capture = window_from(g_capture);
+    if (capture && capture != w) {
         POINT p{x, y};
         ClientToScreen(w->handle, &p);
-        ScreenToClient(g_capture->handle, &p);
-        w = g_capture;
+        ScreenToClient(capture->handle, &p);
+        w = capture;
         x = p.x;
         y = p.y;
     }
@@ -257,25 +256,25 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wp); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
-        case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
-        case WM_NCACTIVATE: return TRUE;
+        case WM_MOUSEACTIVATE:  // MA_ACTIVATE
+        case WM_NCACTIVATE:
         case WM_ERASEBKGND: return 1;
     }
     return 0;
 }
 
 HWND SetFocus(HWND hwnd) {
-    Window* old = g_focus && window_from(g_focus->handle) ? g_focus : nullptr;
+    Window* old = window_from(g_focus);
     Window* w = window_from(hwnd);
     if (w == old) return old ? old->handle : nullptr;
-    g_focus = w;
+    g_focus = w ? hwnd : nullptr;
     if (old) SendMessageA(old->handle, WM_KILLFOCUS, (WPARAM)hwnd, 0);
     if (w) SendMessageA(hwnd, WM_SETFOCUS, old ? (WPARAM)old->handle : 0, 0);
     return old ? old->handle : nullptr;
 }
 
 HWND GetFocus() {
-    return g_focus && window_from(g_focus->handle) ? g_focus->handle : nullptr;
+    return window_from(g_focus) ? g_focus : nullptr;
 }
 
 HWND SetActiveWindow(HWND hwnd) {
@@ -294,15 +293,16 @@ BOOL SetForegroundWindow(HWND hwnd) {
 }
 
 HWND SetCapture(HWND hwnd) {
-    Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
-    g_capture = window_from(hwnd);
-    if (old != g_capture) cw::qt::capture_changed(old, g_capture);
-    if (old && old != g_capture) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
+    Window* old = window_from(g_capture);
+    Window* now = window_from(hwnd);
+    g_capture = now ? hwnd : nullptr;
+    if (old != now) cw::qt::capture_changed(old, now);
+    if (old && old != now) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     return old ? old->handle : nullptr;
 }
 
 BOOL ReleaseCapture() {
-    Window* old = g_capture && window_from(g_capture->handle) ? g_capture : nullptr;
+    Window* old = window_from(g_capture);
     g_capture = nullptr;
     if (old) cw::qt::capture_changed(old, nullptr);
     if (old) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, 0);
@@ -310,7 +310,7 @@ BOOL ReleaseCapture() {
 }
 
 HWND GetCapture() {
-    return g_capture && window_from(g_capture->handle) ? g_capture->handle : nullptr;
+    return window_from(g_capture) ? g_capture : nullptr;
 }
 
 BOOL TranslateMDISysAccel(HWND, LPMSG) {
