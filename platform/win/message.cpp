@@ -264,13 +264,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HWND SetFocus(HWND hwnd) {
-    Window* old = window_from(g_focus);
+    const HWND old = window_from(g_focus) ? g_focus : nullptr;
     Window* w = window_from(hwnd);
-    if (w == old) return old ? old->handle : nullptr;
+    if (w ? hwnd == old : !old) return old;
     g_focus = w ? hwnd : nullptr;
-    if (old) SendMessageA(old->handle, WM_KILLFOCUS, (WPARAM)hwnd, 0);
-    if (w) SendMessageA(hwnd, WM_SETFOCUS, old ? (WPARAM)old->handle : 0, 0);
-    return old ? old->handle : nullptr;
+    // Losing the focus may end the old window (an in-place edit), so only handles are used here.
+    if (old) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (w && window_from(hwnd)) SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    return old;
 }
 
 HWND GetFocus() {
