@@ -53,26 +53,12 @@ class InputFilter : public QObject {
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
             case QEvent::MouseMove: {
-                auto* m = static_cast<QMouseEvent*>(e);
-                UINT msg = WM_MOUSEMOVE;
-                const bool press = e->type() != QEvent::MouseButtonRelease;
-                if (e->type() != QEvent::MouseMove) {
-                    if (m->button() == Qt::LeftButton)
-                        msg = e->type() == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK
-                              : press                                  ? WM_LBUTTONDOWN
-                                                                       : WM_LBUTTONUP;
-                    else if (m->button() == Qt::RightButton)
-                        msg = press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-                    else
-                        return true;
-                }
+                UINT msg = 0;
                 WPARAM keys = 0;
-                if (m->buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
-                if (m->buttons() & Qt::RightButton) keys |= MK_RBUTTON;
-                if (m->modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
-                if (m->modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+                QPoint p;
+                // Other buttons are swallowed: the control has no use for them.
+                if (!mouse_message(e, &msg, &keys, &p)) return true;
                 note_input();
-                const QPoint p = m->position().toPoint();
                 mouse_input(w_, msg, keys, p.x(), p.y());
                 return true;
             }

@@ -443,6 +443,26 @@ void note_input() {
     ++g_input_count;
 }
 
+bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos) {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
+        t != QEvent::MouseButtonDblClick && t != QEvent::MouseMove)
+        return false;
+    auto* m = static_cast<QMouseEvent*>(e);
+    const bool press = t != QEvent::MouseButtonRelease;
+    if (t == QEvent::MouseMove)
+        *msg = WM_MOUSEMOVE;
+    else if (m->button() == Qt::LeftButton)
+        *msg = t == QEvent::MouseButtonDblClick ? WM_LBUTTONDBLCLK : press ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    else if (m->button() == Qt::RightButton)
+        *msg = press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    else
+        return false;
+    *keys = key_state(m->buttons(), m->modifiers());
+    *pos = m->position().toPoint();
+    return true;
+}
+
 void register_view_factory(const char* class_name, ViewFactory factory) {
     factories()[lower(class_name)] = factory;
 }

@@ -42,6 +42,10 @@ cw::win::Window* window_of(QWidget* widget);  // nearest window whose widget hol
 // Client coordinates of a point given in the coordinates of one of the view's widgets.
 QPoint to_client(View* v, QWidget* from, QPoint p);
 
+// The window message of a Qt mouse event (press, release, double click, move), its key
+// state and position; false for other events and other buttons.
+bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos);
+
 // Counts input delivered to windows, so the message loop can tell whether a wait produced anything.
 void note_input();
 
