@@ -29,20 +29,8 @@ class ListInput : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* e) override {
+        if (route_mouse(w_, e)) return true;
         switch (e->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove: {
-                UINT msg = 0;
-                WPARAM keys = 0;
-                QPoint p;
-                // Other buttons are swallowed: the control has no use for them.
-                if (!mouse_message(e, &msg, &keys, &p)) return true;
-                note_input();
-                mouse_input(w_, msg, keys, p.x(), p.y());
-                return true;
-            }
             case QEvent::KeyPress: {
                 const int key = static_cast<QKeyEvent*>(e)->key();
                 if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)

@@ -48,20 +48,8 @@ class InputFilter : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* e) override {
+        if (route_mouse(w_, e)) return true;
         switch (e->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove: {
-                UINT msg = 0;
-                WPARAM keys = 0;
-                QPoint p;
-                // Other buttons are swallowed: the control has no use for them.
-                if (!mouse_message(e, &msg, &keys, &p)) return true;
-                note_input();
-                mouse_input(w_, msg, keys, p.x(), p.y());
-                return true;
-            }
             case QEvent::KeyPress: {
                 auto* k = static_cast<QKeyEvent*>(e);
                 WPARAM vk = 0;

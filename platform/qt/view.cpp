@@ -463,6 +463,20 @@ bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos) {
     return true;
 }
 
+bool route_mouse(Window* w, QEvent* e) {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
+        t != QEvent::MouseButtonDblClick && t != QEvent::MouseMove)
+        return false;
+    UINT msg = 0;
+    WPARAM keys = 0;
+    QPoint p;
+    if (!mouse_message(e, &msg, &keys, &p)) return true;
+    note_input();
+    cw::win::mouse_input(w, msg, keys, p.x(), p.y());
+    return true;
+}
+
 void register_view_factory(const char* class_name, ViewFactory factory) {
     factories()[lower(class_name)] = factory;
 }

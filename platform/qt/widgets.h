@@ -45,6 +45,9 @@ QPoint to_client(View* v, QWidget* from, QPoint p);
 // The window message of a Qt mouse event (press, release, double click, move), its key
 // state and position; false for other events and other buttons.
 bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos);
+// For controls that route their mouse input through the window procedure: hands a
+// mouse event to it as a message. True for every mouse event (other buttons are dropped).
+bool route_mouse(cw::win::Window* w, QEvent* e);
 
 // Counts input delivered to windows, so the message loop can tell whether a wait produced anything.
 void note_input();

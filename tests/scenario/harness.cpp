@@ -52,3 +52,31 @@ QJsonObject menu_item(const QJsonArray& items, const QString& text) {
         if (v.toObject()["text"].toString() == text) return v.toObject();
     return {};
 }
+
+std::string add_pattern(const std::string& name) {
+    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
+}
+
+QStringList strings(const QJsonArray& values) {
+    QStringList out;
+    for (const auto& v : values) out << v.toString();
+    return out;
+}
+
+QStringList texts(const QJsonArray& items) {
+    QStringList out;
+    for (const auto& v : items) out << v.toObject()["text"].toString();
+    return out;
+}
+
+QJsonObject root(const QJsonObject& dump) {
+    return dump["tree"].toArray()[0].toObject();
+}
+
+QStringList pattern_items(const QJsonObject& dump) {
+    return texts(root(dump)["children"].toArray());
+}
+
+QStringList frame_items(const QJsonObject& dump, int p) {
+    return texts(root(dump)["children"].toArray()[p].toObject()["children"].toArray());
+}

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <string>
@@ -26,5 +27,14 @@ QString testdata(const QString& relative);
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
 int width(const QJsonArray& r);
 int height(const QJsonArray& r);
+// A script that adds a pattern through dialog 122 with the given name and one frame.
+std::string add_pattern(const std::string& name);
+// Texts of a JSON array of strings, or of the "text" members of an array of objects.
+QStringList strings(const QJsonArray& values);
+QStringList texts(const QJsonArray& items);
+// The project tree of a dump: the root item, its pattern items' texts, pattern p's frame texts.
+QJsonObject root(const QJsonObject& dump);
+QStringList pattern_items(const QJsonObject& dump);
+QStringList frame_items(const QJsonObject& dump, int p);
 // The item of a menu (array of items) with the given text, or an empty object.
 QJsonObject menu_item(const QJsonArray& items, const QString& text);

@@ -12,9 +12,6 @@
 
 namespace {
 
-std::string add_pattern(const std::string& name) {
-    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
-}
 std::string patterns(const std::vector<std::string>& names) {
     std::string s = "resize main 900 1000\n";
     for (const auto& n : names) s += add_pattern(n);
@@ -25,25 +22,6 @@ std::string rename_item(const std::string& item, const std::string& text) {
            "\"\n  click 1\nend\n";
 }
 
-QStringList strings(const QJsonArray& a) {
-    QStringList out;
-    for (const auto& v : a) out << v.toString();
-    return out;
-}
-QStringList texts(const QJsonArray& items) {
-    QStringList out;
-    for (const auto& v : items) out << v.toObject()["text"].toString();
-    return out;
-}
-QJsonObject root(const QJsonObject& d) {
-    return d["tree"].toArray()[0].toObject();
-}
-QStringList pattern_items(const QJsonObject& d) {
-    return texts(root(d)["children"].toArray());
-}
-QStringList frame_items(const QJsonObject& d, int p) {
-    return texts(root(d)["children"].toArray()[p].toObject()["children"].toArray());
-}
 QJsonObject combo(const QJsonObject& d, const char* id) {
     return d["combos"].toObject()[id].toObject();
 }

@@ -13,9 +13,6 @@
 
 namespace {
 
-std::string add_pattern(const std::string& name) {
-    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
-}
 std::string zoom(int p, int command) {
     return "answer menu " + std::to_string(command) + "\nrclick pattern " + std::to_string(p) + " 5 5\n";
 }

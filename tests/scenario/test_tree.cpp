@@ -12,10 +12,6 @@
 
 namespace {
 
-std::string add_pattern(const std::string& name) {
-    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
-}
-
 // A tall main window, so that every item of a small project is visible in the tree.
 std::string patterns(const std::vector<std::string>& names) {
     std::string s = "resize main 900 1000\n";
@@ -40,29 +36,8 @@ std::string pattern_with_frames(int n) {
     return s;
 }
 
-QStringList texts(const QJsonArray& items) {
-    QStringList out;
-    for (const auto& v : items) out << v.toObject()["text"].toString();
-    return out;
-}
-
-QJsonObject root(const QJsonObject& d) {
-    return d["tree"].toArray()[0].toObject();
-}
-QStringList pattern_items(const QJsonObject& d) {
-    return texts(root(d)["children"].toArray());
-}
 QJsonObject pattern_node(const QJsonObject& d, int p) {
     return root(d)["children"].toArray()[p].toObject();
-}
-QStringList frame_items(const QJsonObject& d, int p) {
-    return texts(pattern_node(d, p)["children"].toArray());
-}
-
-QStringList strings(const QJsonArray& a) {
-    QStringList out;
-    for (const auto& v : a) out << v.toString();
-    return out;
 }
 QStringList combo_items(const QJsonObject& d, const char* id) {
     return strings(d["combos"].toObject()[id].toObject()["items"].toArray());
