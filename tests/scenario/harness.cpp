@@ -80,3 +80,14 @@ QStringList pattern_items(const QJsonObject& dump) {
 QStringList frame_items(const QJsonObject& dump, int p) {
     return texts(root(dump)["children"].toArray()[p].toObject()["children"].toArray());
 }
+
+std::string patterns(const std::vector<std::string>& names) {
+    std::string s = "resize main 900 1000\n";
+    for (const auto& n : names) s += add_pattern(n);
+    return s;
+}
+
+std::string rename_item(const std::string& item, const std::string& text) {
+    return "tree select " + item + "\ncommand 40029\non dialog 115\n  set 1009 \"" + text +
+           "\"\n  click 1\nend\n";
+}

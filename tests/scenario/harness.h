@@ -29,6 +29,10 @@ int width(const QJsonArray& r);
 int height(const QJsonArray& r);
 // A script that adds a pattern through dialog 122 with the given name and one frame.
 std::string add_pattern(const std::string& name);
+// A tall main window (every item of a small project visible in the tree) with these patterns.
+std::string patterns(const std::vector<std::string>& names);
+// A script that selects a tree item ("root", "pattern N", "frame N M") and renames it with dialog 115.
+std::string rename_item(const std::string& item, const std::string& text);
 // Texts of a JSON array of strings, or of the "text" members of an array of objects.
 QStringList strings(const QJsonArray& values);
 QStringList texts(const QJsonArray& items);

@@ -12,16 +12,6 @@
 
 namespace {
 
-std::string patterns(const std::vector<std::string>& names) {
-    std::string s = "resize main 900 1000\n";
-    for (const auto& n : names) s += add_pattern(n);
-    return s;
-}
-std::string rename_item(const std::string& item, const std::string& text) {
-    return "tree select " + item + "\ncommand 40029\non dialog 115\n  set 1009 \"" + text +
-           "\"\n  click 1\nend\n";
-}
-
 QJsonObject combo(const QJsonObject& d, const char* id) {
     return d["combos"].toObject()[id].toObject();
 }

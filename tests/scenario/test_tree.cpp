@@ -12,18 +12,6 @@
 
 namespace {
 
-// A tall main window, so that every item of a small project is visible in the tree.
-std::string patterns(const std::vector<std::string>& names) {
-    std::string s = "resize main 900 1000\n";
-    for (const auto& n : names) s += add_pattern(n);
-    return s;
-}
-
-std::string rename_item(const std::string& item, const std::string& text) {
-    return "tree select " + item + "\ncommand 40029\non dialog 115\n  set 1009 \"" + text +
-           "\"\n  click 1\nend\n";
-}
-
 // Pattern 0 "A" with frames f0..f(n-1), each with its own image width 10 + i.
 std::string pattern_with_frames(int n) {
     std::string s = patterns({"A"});

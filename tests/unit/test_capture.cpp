@@ -2,6 +2,8 @@
 // tree, and moves and the release outside it still reach its window procedure.
 #include <gtest/gtest.h>
 
+#include "test_windows.h"
+
 #include <commctrl.h>
 #include <windows.h>
 
@@ -38,16 +40,7 @@ class Capture : public ::testing::Test {
   protected:
     void SetUp() override {
         cw::automation::set_active(true);
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = DefWindowProcA;
-            wc.lpszClassName = "cw_test_capture_parent";
-            ASSERT_TRUE(RegisterClassA(&wc));
-            registered = true;
-        }
-        parent = CreateWindowExA(0, "cw_test_capture_parent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                 nullptr, nullptr, nullptr, nullptr);
+        parent = make_test_parent("cw_test_capture_parent", DefWindowProcA, 400, 300);
         tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, 0, 0, 150, 200,
                                parent, nullptr, nullptr, nullptr);
         other = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 200, 10, 100, 20, parent, nullptr,

@@ -2,6 +2,8 @@
 // editing, checked against what the parent window receives.
 #include <gtest/gtest.h>
 
+#include "test_windows.h"
+
 #include <commctrl.h>
 #include <windows.h>
 
@@ -90,16 +92,7 @@ class ListView : public ::testing::Test {
   protected:
     void SetUp() override {
         cw::automation::set_active(true);
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = parent_proc;
-            wc.lpszClassName = "cw_test_list_parent";
-            ASSERT_TRUE(RegisterClassA(&wc));
-            registered = true;
-        }
-        parent = CreateWindowExA(0, "cw_test_list_parent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 300, 240,
-                                 nullptr, nullptr, nullptr, nullptr);
+        parent = make_test_parent("cw_test_list_parent", parent_proc, 300, 240);
         ASSERT_TRUE(parent);
         list = CreateWindowExA(0, WC_LISTVIEWA, "",
                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_LIST | LVS_SINGLESEL | LVS_EDITLABELS |

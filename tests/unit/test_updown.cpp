@@ -2,6 +2,8 @@
 // an arrow sends, the buddy's number and arrow keys, and the template placement.
 #include <gtest/gtest.h>
 
+#include "test_windows.h"
+
 #include <commctrl.h>
 #include <windows.h>
 
@@ -55,16 +57,7 @@ class UpDown : public ::testing::Test {
   protected:
     void SetUp() override {
         cw::automation::set_active(true);
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = parent_proc;
-            wc.lpszClassName = "cw_test_updown_parent";
-            ASSERT_TRUE(RegisterClassA(&wc));
-            registered = true;
-        }
-        parent = CreateWindowExA(0, "cw_test_updown_parent", "parent", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+        parent = make_test_parent("cw_test_updown_parent", parent_proc, 300, 200);
         ASSERT_TRUE(parent);
         g_log.clear();
         g_refuse_delta = false;
