@@ -20,7 +20,7 @@ struct ScenarioRun {
 // workdir: the program's current directory; an empty one is made when not given.
 ScenarioRun run_scenario(const std::string& script, const QString& workdir = QString());
 
-// Paths of the third-party test files beside the repository.
+// Paths of the third-party test files under tests/data.
 QString testdata(const QString& relative);
 
 // Helpers for reading dumps.

@@ -28,7 +28,7 @@ using cw::gdi::BmpError;
 using cw::gdi::decode_bmp;
 using cw::gdi::DecodedBmp;
 
-const std::string kSuite = std::string(CELWRIGHT_SOURCE_DIR) + "/../shared/testdata/bmpsuite/";
+const std::string kSuite = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/bmpsuite/";
 
 std::vector<uint8_t> read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -15,7 +15,7 @@ namespace {
 
 using tim::TimError;
 
-const std::string kTimDir = std::string(CELWRIGHT_SOURCE_DIR) + "/../shared/testdata/tim/";
+const std::string kTimDir = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/tim/";
 
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
