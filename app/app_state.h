@@ -7,51 +7,7 @@
 
 #include <cstdint>
 
-// Menu resources.
-inline constexpr int kMenuImageWindow = 103;
-inline constexpr int kMenuProject = 111;
-inline constexpr int kMenuPatternWindows = 112;
-inline constexpr int kMenuZoom = 117;
-inline constexpr int kMenuNoProject = 118;
-
-// Dialog resources.
-inline constexpr int kDialogImageWindow = 102;
-inline constexpr int kDialogGrid = 104;
-inline constexpr int kDialogLabel = 115;
-inline constexpr int kDialogEditPanel = 119;
-inline constexpr int kDialogAddPattern = 122;
-inline constexpr int kDialogVersion = 124;
-inline constexpr int kDialogDrawingEnvironment = 135;
-inline constexpr int kIconProgram = 125;
-inline constexpr int kCursorDrop = 106;
-
-// Menu commands.
-inline constexpr UINT kCmdExit = 40001;
-inline constexpr UINT kCmdNew = 40002;
-inline constexpr UINT kCmdOpen = 40003;
-inline constexpr UINT kCmdSaveAs = 40004;
-inline constexpr UINT kCmdSave = 40005;
-inline constexpr UINT kCmdImageWindow = 40009;
-inline constexpr UINT kCmdCascade = 40019;
-inline constexpr UINT kCmdTile = 40020;
-inline constexpr UINT kCmdCloseAll = 40022;
-inline constexpr UINT kCmdAddPattern = 40024;
-inline constexpr UINT kCmdEditLabel = 40029;
-inline constexpr UINT kCmdAddFrame = 40031;
-inline constexpr UINT kCmdDelete = 40037;
-inline constexpr UINT kCmdCut = 40040;
-inline constexpr UINT kCmdCopy = 40041;
-inline constexpr UINT kCmdPaste = 40042;
-inline constexpr UINT kCmdVersion = 40044;
-inline constexpr UINT kCmdHelp = 40045;
-inline constexpr UINT kCmdDrawingEnvironment = 40054;
-inline constexpr UINT kCmdRecentFirst = 60001;
-inline constexpr UINT kCmdRecentLast = 60005;
-
-// Child window ids of the main window.
-inline constexpr int kStatusBarId = 11;
-inline constexpr int kMdiClientId = 1;
-inline constexpr UINT kFirstMdiChildId = 20;
+#include "res/resource.h"
 
 struct AppState {
     HINSTANCE instance = nullptr;

@@ -43,11 +43,11 @@ int width_of(HWND hwnd) {
 
 void on_create(HWND hwnd) {
     g_app.main_window = hwnd;
-    g_app.status_bar = CreateStatusWindowA(kStatusStyle, "", hwnd, kStatusBarId);
+    g_app.status_bar = CreateStatusWindowA(kStatusStyle, "", hwnd, IDC_STATUS_BAR);
     g_app.status_bar_height = height_of(g_app.status_bar);
 
     g_app.edit_panel =
-        CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(kDialogEditPanel), hwnd, edit_panel_proc, 0);
+        CreateDialogParamA(g_app.instance, MAKEINTRESOURCEA(IDD_EDIT_PANEL), hwnd, edit_panel_proc, 0);
     g_app.edit_panel_width = width_of(g_app.edit_panel);
     g_app.edit_panel_height = height_of(g_app.edit_panel);
 
@@ -57,10 +57,10 @@ void on_create(HWND hwnd) {
     g_app.project_item =
         insert_tree_item(g_app.project_tree, TVI_ROOT, TVI_FIRST, g_tables.names.project_name);
 
-    CLIENTCREATESTRUCT ccs{g_app.project_file_submenu, kFirstMdiChildId};
+    CLIENTCREATESTRUCT ccs{g_app.project_file_submenu, IDM_FIRST_MDI_CHILD};
     g_app.mdi_client = CreateWindowExA(
         WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-        0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<intptr_t>(kMdiClientId)), g_app.instance, &ccs);
+        0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<intptr_t>(IDC_MDI_CLIENT)), g_app.instance, &ccs);
 }
 
 void on_size(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -129,23 +129,23 @@ BOOL CALLBACK close_child(HWND child, LPARAM) {
 bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
     (void)lp;
     switch (LOWORD(wp)) {
-        case kCmdExit: DestroyWindow(hwnd); return true;
-        case kCmdNew: command_new(); return true;
-        case kCmdSaveAs: command_save_as(); return true;
-        case kCmdImageWindow: ShowWindow(g_app.image_window, SW_SHOW); return true;
-        case kCmdCascade: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
-        case kCmdTile: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
-        case kCmdCloseAll: EnumChildWindows(g_app.mdi_client, close_child, 0); return true;
-        case kCmdVersion:
-            DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogVersion), hwnd, version_dialog_proc, 0);
+        case ID_FILE_EXIT: DestroyWindow(hwnd); return true;
+        case ID_FILE_NEW: command_new(); return true;
+        case ID_FILE_SAVE_AS: command_save_as(); return true;
+        case ID_VIEW_IMAGE_WINDOW: ShowWindow(g_app.image_window, SW_SHOW); return true;
+        case ID_WINDOW_CASCADE: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
+        case ID_WINDOW_TILE: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
+        case ID_WINDOW_CLOSE_ALL: EnumChildWindows(g_app.mdi_client, close_child, 0); return true;
+        case ID_HELP_VERSION:
+            DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_VERSION), hwnd, version_dialog_proc, 0);
             return true;
-        case kCmdAddPattern: run_add_pattern_dialog(hwnd); return true;
-        case kCmdEditLabel: run_label_dialog(g_app.project_tree); return false;
-        case kCmdAddFrame:
+        case ID_EDIT_ADD_PATTERN: run_add_pattern_dialog(hwnd); return true;
+        case ID_EDIT_LABEL: run_label_dialog(g_app.project_tree); return false;
+        case ID_EDIT_ADD_FRAME:
             SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
                          reinterpret_cast<LPARAM>(add_frame("新規ﾌﾚｰﾑ")));
             return true;
-        case kCmdDelete: delete_selected(hwnd); return true;
+        case ID_EDIT_DELETE: delete_selected(hwnd); return true;
     }
     return false;
 }

@@ -20,7 +20,7 @@ bool register_window_classes(HINSTANCE instance) {
     main.style = 0;
     main.lpfnWndProc = main_window_proc;
     main.hInstance = instance;
-    main.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconProgram));
+    main.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_CELWRIGHT));
     main.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     main.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     main.lpszClassName = kMainClass;
@@ -34,9 +34,9 @@ bool register_window_classes(HINSTANCE instance) {
 }
 
 void load_menus(HINSTANCE instance) {
-    g_app.no_project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuNoProject));
-    g_app.project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuProject));
-    g_app.pattern_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuPatternWindows));
+    g_app.no_project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_NO_PROJECT_MENU));
+    g_app.project_menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_PROJECT_MENU));
+    g_app.pattern_menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_PATTERN_MENU));
     g_app.project_file_submenu = GetSubMenu(g_app.project_menu, 0);
     g_app.pattern_window_submenu = GetSubMenu(g_app.pattern_menu, 3);
 }
@@ -67,7 +67,7 @@ bool start_program(HINSTANCE instance, int show_command) {
                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, outer.right - outer.left,
                         outer.bottom - outer.top, nullptr, g_app.no_project_menu, instance, nullptr);
     if (!g_app.main_window) return false;
-    g_app.image_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(kDialogImageWindow), g_app.main_window,
+    g_app.image_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_IMAGE_WINDOW), g_app.main_window,
                                             image_window_proc, 0);
     ShowWindow(g_app.main_window, show_command);
     UpdateWindow(g_app.main_window);

@@ -14,14 +14,14 @@ HWND g_speed_slider = nullptr;
 INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG:
-            g_speed_slider = GetDlgItem(hwnd, kPanelSpeed);
+            g_speed_slider = GetDlgItem(hwnd, IDC_SPEED);
             SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
             return FALSE;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return TRUE;
         case WM_HSCROLL: return TRUE;
         case WM_COMMAND:
-            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == 1018) on_pattern_combo_change(lp);
-            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == 1020) on_frame_combo_change();
+            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == IDC_PATTERN) on_pattern_combo_change(lp);
+            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == IDC_FRAME) on_frame_combo_change();
             return TRUE;
     }
     return FALSE;

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-inline constexpr int kPanelSpeed = 1019;
 
 INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK version_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

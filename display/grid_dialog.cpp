@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int kWidthField = 1000;
-constexpr int kHeightField = 1001;
-constexpr int kShowBox = 1002;
-
 int field_value(HWND dialog, int id) {
     char text[3] = {0};  // only the first two characters count
     GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -18,14 +14,14 @@ int field_value(HWND dialog, int id) {
 
 void on_field_changed(HWND dialog, int id) {
     if (field_value(dialog, id) >= kMinGridSize) return;
-    SetDlgItemInt(dialog, id, id == kWidthField ? g_image_view.grid_w : g_image_view.grid_h, FALSE);
+    SetDlgItemInt(dialog, id, id == IDC_GRID_WIDTH ? g_image_view.grid_w : g_image_view.grid_h, FALSE);
 }
 
 void on_ok(HWND dialog) {
-    const int w = field_value(dialog, kWidthField), h = field_value(dialog, kHeightField);
+    const int w = field_value(dialog, IDC_GRID_WIDTH), h = field_value(dialog, IDC_GRID_HEIGHT);
     if (w >= kMinGridSize) g_image_view.grid_w = static_cast<uint16_t>(w);
     if (h >= kMinGridSize) g_image_view.grid_h = static_cast<uint16_t>(h);
-    g_image_view.grid_shown = IsDlgButtonChecked(dialog, kShowBox) == BST_CHECKED ? 1 : 0;
+    g_image_view.grid_shown = IsDlgButtonChecked(dialog, IDC_GRID_SHOW) == BST_CHECKED ? 1 : 0;
     EndDialog(dialog, IDOK);
 }
 
@@ -35,13 +31,13 @@ INT_PTR CALLBACK grid_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     (void)lp;
     switch (msg) {
         case WM_INITDIALOG:
-            CheckDlgButton(hwnd, kShowBox, g_image_view.grid_shown == 1 ? BST_CHECKED : BST_UNCHECKED);
-            SetDlgItemInt(hwnd, kWidthField, g_image_view.grid_w, FALSE);
-            SetDlgItemInt(hwnd, kHeightField, g_image_view.grid_h, FALSE);
+            CheckDlgButton(hwnd, IDC_GRID_SHOW, g_image_view.grid_shown == 1 ? BST_CHECKED : BST_UNCHECKED);
+            SetDlgItemInt(hwnd, IDC_GRID_WIDTH, g_image_view.grid_w, FALSE);
+            SetDlgItemInt(hwnd, IDC_GRID_HEIGHT, g_image_view.grid_h, FALSE);
             return FALSE;
         case WM_COMMAND: {
             const int id = LOWORD(wp);
-            if (HIWORD(wp) == EN_CHANGE && (id == kWidthField || id == kHeightField)) {
+            if (HIWORD(wp) == EN_CHANGE && (id == IDC_GRID_WIDTH || id == IDC_GRID_HEIGHT)) {
                 on_field_changed(hwnd, id);
             } else if (id == IDOK) {
                 on_ok(hwnd);

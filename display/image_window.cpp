@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "display/panel_selection.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
 #include "project/project_tree.h"
@@ -14,12 +15,6 @@ ImageViewState g_image_view;
 
 namespace {
 
-constexpr UINT kCmdZoomFirst = 40010;
-constexpr UINT kCmdZoomLast = 40015;
-constexpr UINT kCmdGridSettings = 40008;
-constexpr UINT kCmdFrameSet = 40039;
-constexpr int kPatternCombo = 1018;
-constexpr int kFrameCombo = 1020;
 constexpr COLORREF kSelectionColour = RGB(128, 128, 128);
 constexpr COLORREF kGridColour = RGB(192, 192, 192);
 
@@ -46,7 +41,7 @@ void set_zoom_checks(UINT chosen) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STATE;
-    for (UINT id = kCmdZoomFirst; id <= kCmdZoomLast; ++id) {
+    for (UINT id = ID_ZOOM_1X1; id <= ID_ZOOM_32X32; ++id) {
         info.fState = 0;
         SetMenuItemInfoA(g_image_menu, id, FALSE, &info);
     }
@@ -123,7 +118,7 @@ void on_scroll(HWND hwnd, int bar, WPARAM wp) {
 void on_zoom(HWND hwnd, UINT id) {
     ImageViewState& v = g_image_view;
     set_zoom_checks(id);
-    v.zoom_shift = static_cast<int8_t>(id - kCmdZoomFirst);
+    v.zoom_shift = static_cast<int8_t>(id - ID_ZOOM_1X1);
     v.zoomed_width = static_cast<uint16_t>(v.image_width << v.zoom_shift);
     v.zoomed_height = static_cast<uint16_t>(v.image_height << v.zoom_shift);
     compute_view(v, zoomed_client());
@@ -185,8 +180,8 @@ void end_drag() {
 }
 
 void frame_set(HWND hwnd) {
-    const int p = static_cast<int>(SendDlgItemMessageA(g_app.edit_panel, kPatternCombo, CB_GETCURSEL, 0, 0));
-    const int f = static_cast<int>(SendDlgItemMessageA(g_app.edit_panel, kFrameCombo, CB_GETCURSEL, 0, 0));
+    const int p = current_pattern();
+    const int f = current_frame();
     if (p < 0 || f < 0 || p >= kMaxPatterns || f >= kMaxFrames) {
         MessageBoxA(hwnd, "ﾃﾞｰﾀを設定するﾌﾚｰﾑを選択してください.", "ﾌﾚｰﾑｾｯﾄ", MB_OK | MB_ICONINFORMATION);
         return;
@@ -206,12 +201,12 @@ void frame_set(HWND hwnd) {
 }
 
 void on_command(HWND hwnd, UINT id) {
-    if (id >= kCmdZoomFirst && id <= kCmdZoomLast) {
+    if (id >= ID_ZOOM_1X1 && id <= ID_ZOOM_32X32) {
         on_zoom(hwnd, id);
-    } else if (id == kCmdFrameSet) {
+    } else if (id == ID_FRAME_SET) {
         frame_set(hwnd);
-    } else if (id == kCmdGridSettings) {
-        DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogGrid), hwnd, grid_dialog_proc, 0);
+    } else if (id == ID_GRID_SETTINGS) {
+        DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_GRID_SETTINGS), hwnd, grid_dialog_proc, 0);
     } else if (id == IDCANCEL) {
         // The close box and Esc: the window is hidden, never destroyed.
         ShowWindow(hwnd, SW_HIDE);
@@ -251,7 +246,7 @@ void compose_image(HDC canvas, HDC working, HDC selection) {
 void reset_image_window_view(int w, int h) {
     g_dragging = false;
     reset_image_view(g_image_view, w, h);
-    set_zoom_checks(kCmdZoomFirst);
+    set_zoom_checks(ID_ZOOM_1X1);
 }
 
 void draw_image_window() {

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int kPatternCombo = 1018;
-constexpr int kFrameCombo = 1020;
-
 LRESULT panel_send(int id, UINT msg, WPARAM wp, LPARAM lp) {
     return SendDlgItemMessageA(g_app.edit_panel, id, msg, wp, lp);
 }
@@ -20,9 +17,9 @@ void select_tree_item(HTREEITEM item) {
     SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
-// The combo's selection when it names a pattern in use, else -1.
-int current_pattern() {
-    const int p = static_cast<int>(panel_send(kPatternCombo, CB_GETCURSEL, 0, 0));
+// The current pattern when it is one in use, else -1.
+int pattern_in_use() {
+    const int p = current_pattern();
     if (p < 0 || p >= kMaxPatterns || static_cast<uint32_t>(p) >= g_tables.data.header.pattern_count)
         return -1;
     return p;
@@ -30,25 +27,33 @@ int current_pattern() {
 
 }  // namespace
 
+int current_pattern() {
+    return static_cast<int>(panel_send(IDC_PATTERN, CB_GETCURSEL, 0, 0));
+}
+
+int current_frame() {
+    return static_cast<int>(panel_send(IDC_FRAME, CB_GETCURSEL, 0, 0));
+}
+
 void on_pattern_combo_change(LPARAM control) {
-    const int p = current_pattern();
+    const int p = pattern_in_use();
     if (p < 0) return;
     if (control) select_tree_item(g_tables.pattern_item[p]);
     open_pattern_window(p);
-    for (int n = static_cast<int>(panel_send(kFrameCombo, CB_GETCOUNT, 0, 0)); n > 0; --n)
-        panel_send(kFrameCombo, CB_DELETESTRING, 0, 0);
+    for (int n = static_cast<int>(panel_send(IDC_FRAME, CB_GETCOUNT, 0, 0)); n > 0; --n)
+        panel_send(IDC_FRAME, CB_DELETESTRING, 0, 0);
     const uint32_t frames = g_tables.data.entries[p].frame_count;
     for (uint32_t j = 0; j < frames && j < static_cast<uint32_t>(kMaxFrames); ++j) {
-        panel_send(kFrameCombo, CB_INSERTSTRING, j,
+        panel_send(IDC_FRAME, CB_INSERTSTRING, j,
                    reinterpret_cast<LPARAM>(g_tables.names.frame_labels[p][j]));
-        panel_send(kFrameCombo, CB_SETCURSEL, j, 0);
+        panel_send(IDC_FRAME, CB_SETCURSEL, j, 0);
     }
-    panel_send(kFrameCombo, CB_SETCURSEL, 0, 0);
+    panel_send(IDC_FRAME, CB_SETCURSEL, 0, 0);
 }
 
 void on_frame_combo_change() {
-    const int p = current_pattern();
-    const int f = static_cast<int>(panel_send(kFrameCombo, CB_GETCURSEL, 0, 0));
+    const int p = pattern_in_use();
+    const int f = current_frame();
     if (p < 0 || f < 0 || f >= kMaxFrames || static_cast<uint32_t>(f) >= g_tables.data.entries[p].frame_count)
         return;
     select_tree_item(g_tables.frame_items[p][f]);

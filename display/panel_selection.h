@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+// The current pattern and frame are the selections of the pattern combo (1018)
+// and the frame combo (1020); -1 when nothing is selected.
+int current_pattern();
+int current_frame();
+
 // CBN_SELCHANGE of 1018. control is the notification's lParam: non-zero for a
 // choice in the combo itself, which then also selects the pattern's tree item;
 // 0 when the project tree asks (its selection is already made).

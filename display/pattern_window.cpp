@@ -6,6 +6,7 @@
 #include "display/pattern_window.h"
 
 #include "app/app_state.h"
+#include "display/panel_selection.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
 #include "display/pattern_geometry.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-constexpr int kPatternCombo = 1018;
-constexpr int kFrameCombo = 1020;
-constexpr UINT kCmdZoomFirst = 40010;
-constexpr UINT kCmdZoomLast = 40015;
 constexpr DWORD kPatternExStyle = WS_EX_MDICHILD | WS_EX_OVERLAPPEDWINDOW;
 constexpr DWORD kPatternStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 static_assert(kPatternExStyle == 0x340);
@@ -27,10 +24,6 @@ static_assert(kPatternStyle == 0x56000000);
 // Mouse positions, in base-frame pixels, at which the dragged frame touches the
 // edges of the base frame; all 0 when no drag is under way.
 RECT g_offset_drag_bounds{};
-
-int combo_selection(int id) {
-    return static_cast<int>(SendDlgItemMessageA(g_app.edit_panel, id, CB_GETCURSEL, 0, 0));
-}
 
 void show_pattern_menu() {
     SendMessageA(g_app.mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_app.pattern_menu),
@@ -43,7 +36,7 @@ void show_project_menu() {
 }
 
 void on_create(HWND hwnd) {
-    const int p = combo_selection(kPatternCombo);
+    const int p = current_pattern();
     show_pattern_menu();
     g_tables.open_pattern_windows += 1;
     update_add_pattern_item(g_tables.open_pattern_windows);
@@ -53,7 +46,7 @@ void on_create(HWND hwnd) {
     create_pattern_window_set(hwnd, p);
 
     if (g_app.zoom_menu) DestroyMenu(g_app.zoom_menu);
-    g_app.zoom_menu = LoadMenuA(g_app.instance, MAKEINTRESOURCEA(kMenuZoom));
+    g_app.zoom_menu = LoadMenuA(g_app.instance, MAKEINTRESOURCEA(IDR_ZOOM_MENU));
 
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -118,12 +111,12 @@ void on_zoom(HWND hwnd, int p, UINT id) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STATE;
-    for (UINT item = kCmdZoomFirst; item <= kCmdZoomLast; ++item) {
+    for (UINT item = ID_ZOOM_1X1; item <= ID_ZOOM_32X32; ++item) {
         info.fState = item == id ? MFS_CHECKED : 0;
         SetMenuItemInfoA(g_app.zoom_menu, item, FALSE, &info);
     }
     PatternSettings& s = g_tables.settings[p];
-    s.zoom_shift = static_cast<int8_t>(id - kCmdZoomFirst);
+    s.zoom_shift = static_cast<int8_t>(id - ID_ZOOM_1X1);
     s.zoom_factor = static_cast<uint16_t>(1u << s.zoom_shift);
     update_scroll_bars(hwnd, p);
 }
@@ -136,8 +129,8 @@ void on_zoom_popup(HWND hwnd) {
 
 // The frame dragged is the current frame; nothing is dragged without one.
 int dragged_frame(int p) {
-    if (combo_selection(kPatternCombo) != p) return -1;
-    const int f = combo_selection(kFrameCombo);
+    if (current_pattern() != p) return -1;
+    const int f = current_frame();
     if (f < 0 || f >= kMaxFrames || static_cast<uint32_t>(f) >= g_tables.data.entries[p].frame_count)
         return -1;
     return f;
@@ -265,7 +258,7 @@ LRESULT CALLBACK pattern_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_SIZE: on_size(hwnd, p, wp, LOWORD(lp), HIWORD(lp)); break;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); break;
         case WM_COMMAND:
-            if (LOWORD(wp) >= kCmdZoomFirst && LOWORD(wp) <= kCmdZoomLast) on_zoom(hwnd, p, LOWORD(wp));
+            if (LOWORD(wp) >= ID_ZOOM_1X1 && LOWORD(wp) <= ID_ZOOM_32X32) on_zoom(hwnd, p, LOWORD(wp));
             break;
         case WM_HSCROLL: on_scroll(hwnd, p, false, wp); break;
         case WM_VSCROLL: on_scroll(hwnd, p, true, wp); break;

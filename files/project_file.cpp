@@ -39,7 +39,7 @@ void save_prompt() {
     const int answer = MessageBoxA(g_app.main_window, "編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n", "ﾌﾟﾛｼﾞｪｸﾄを開く",
                                    MB_ICONINFORMATION | MB_YESNO);
     // The menu's own Save As runs, and finishes before the asking command goes on.
-    if (answer != IDNO) SendMessageA(g_app.main_window, WM_COMMAND, kCmdSaveAs, 0);
+    if (answer != IDNO) SendMessageA(g_app.main_window, WM_COMMAND, ID_FILE_SAVE_AS, 0);
 }
 
 void command_save_as() {

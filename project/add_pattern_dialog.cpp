@@ -9,12 +9,6 @@
 
 namespace {
 
-constexpr int kPatternName = 1045;
-constexpr int kFrameCount = 1046;
-constexpr int kFrameNames = 1020;
-constexpr int kFrameCountArrows = 1052;
-constexpr int kRebuild = 1053;
-
 HWND g_list = nullptr;
 HWND g_label_edit = nullptr;  // the in-place label edit running in the list, 0 when none was started
 
@@ -53,14 +47,14 @@ void default_frame_label(char (&label)[kLabelSize], int i) {
 }
 
 void on_init(HWND hwnd) {
-    g_list = GetDlgItem(hwnd, kFrameNames);
+    g_list = GetDlgItem(hwnd, IDC_FRAME_NAME_LIST);
     g_label_edit = nullptr;
     char name[kLabelSize];
     std::snprintf(name, sizeof name, "pattern_%02d", static_cast<int>(g_tables.data.header.pattern_count));
-    SetDlgItemTextA(hwnd, kPatternName, name);
-    SetDlgItemTextA(hwnd, kFrameCount, "1");
+    SetDlgItemTextA(hwnd, IDC_PATTERN_NAME, name);
+    SetDlgItemTextA(hwnd, IDC_FRAME_COUNT, "1");
     append_item("frame_00");
-    SendDlgItemMessageA(hwnd, kFrameCountArrows, UDM_SETRANGE, 0, 0x00010014);
+    SendDlgItemMessageA(hwnd, IDC_FRAME_COUNT_SPIN, UDM_SETRANGE, 0, 0x00010014);
     center_on_cursor(hwnd);
 }
 
@@ -68,7 +62,7 @@ void on_init(HWND hwnd) {
 // far stay, new rows get the default names, rows beyond go.
 void rebuild_list(HWND hwnd) {
     char digits[31] = {0};
-    GetDlgItemTextA(hwnd, kFrameCount, digits, sizeof digits);
+    GetDlgItemTextA(hwnd, IDC_FRAME_COUNT, digits, sizeof digits);
     int n = std::atoi(digits);
     // A pattern holds 20 frames; the arrows stop there, and so does the list.
     if (n < 0) n = 0;
@@ -94,7 +88,7 @@ void on_ok(HWND hwnd, LPARAM lp) {
     if (g_label_edit && reinterpret_cast<HWND>(lp) == g_label_edit) return;
     if (refuse_pattern_over_limit(hwnd)) return;
     char name[kLabelSize] = {0};
-    GetDlgItemTextA(hwnd, kPatternName, name, kLabelSize);
+    GetDlgItemTextA(hwnd, IDC_PATTERN_NAME, name, kLabelSize);
     char label[kLabelSize];
     set_label(label, name);
     create_pattern(label);
@@ -131,7 +125,7 @@ INT_PTR CALLBACK add_pattern_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         case WM_NOTIFY: on_notify(reinterpret_cast<const NMHDR*>(lp)); return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wp)) {
-                case kRebuild: rebuild_list(hwnd); break;
+                case IDC_FRAME_COUNT_APPLY: rebuild_list(hwnd); break;
                 case IDOK: on_ok(hwnd, lp); break;
                 case IDCANCEL: EndDialog(hwnd, 0); break;
             }

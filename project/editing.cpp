@@ -7,20 +7,18 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "display/panel_selection.h"
 #include "display/pattern_window.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
 
 namespace {
 
-constexpr int kPatternCombo = 1018;
-constexpr int kFrameCombo = 1020;
-
 HWND pattern_combo() {
-    return GetDlgItem(g_app.edit_panel, kPatternCombo);
+    return GetDlgItem(g_app.edit_panel, IDC_PATTERN);
 }
 HWND frame_combo() {
-    return GetDlgItem(g_app.edit_panel, kFrameCombo);
+    return GetDlgItem(g_app.edit_panel, IDC_FRAME);
 }
 
 int combo_count(HWND combo) {
@@ -106,7 +104,7 @@ int create_pattern(const char* label) {
 }
 
 HTREEITEM add_frame(const char* label) {
-    const int p = static_cast<int>(SendMessageA(pattern_combo(), CB_GETCURSEL, 0, 0));
+    const int p = current_pattern();
     if (p < 0 || p >= kMaxPatterns) {
         if (MessageBoxA(g_app.main_window,
                         "パターンが選択されてないか,\nフレーム挿入するパターンがありません."
@@ -195,13 +193,13 @@ void update_add_pattern_item(int open_windows) {
     info.cbSize = sizeof info;
     info.fMask = MIIM_STATE;
     info.fState = open_windows >= kMaxPatterns ? MFS_GRAYED : 0;
-    SetMenuItemInfoA(g_app.pattern_menu, kCmdAddPattern, FALSE, &info);
+    SetMenuItemInfoA(g_app.pattern_menu, ID_EDIT_ADD_PATTERN, FALSE, &info);
 }
 
 void run_add_pattern_dialog(HWND owner) {
-    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogAddPattern), owner, add_pattern_dialog_proc, 0);
+    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_ADD_PATTERN), owner, add_pattern_dialog_proc, 0);
 }
 
 void run_label_dialog(HWND owner) {
-    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(kDialogLabel), owner, label_dialog_proc, 0);
+    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_LABEL_EDIT), owner, label_dialog_proc, 0);
 }

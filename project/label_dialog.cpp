@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kLabelEdit = 1009;
-
 HTREEITEM selected_item() {
     return reinterpret_cast<HTREEITEM>(SendMessageA(g_app.project_tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
@@ -18,14 +16,14 @@ HTREEITEM selected_item() {
 void on_init(HWND hwnd) {
     char text[kLabelSize] = {0};
     get_tree_item_text(g_app.project_tree, selected_item(), text, kLabelSize);
-    SetDlgItemTextA(hwnd, kLabelEdit, text);
+    SetDlgItemTextA(hwnd, IDC_LABEL_TEXT, text);
     center_on_cursor(hwnd);
 }
 
 void on_ok(HWND hwnd) {
     const HTREEITEM s = selected_item();
     char typed[kLabelSize] = {0};
-    GetDlgItemTextA(hwnd, kLabelEdit, typed, kLabelSize);
+    GetDlgItemTextA(hwnd, IDC_LABEL_TEXT, typed, kLabelSize);
     char label[kLabelSize];
     set_label(label, typed);
     set_tree_item_text(g_app.project_tree, s, label);

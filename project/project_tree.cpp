@@ -1,6 +1,9 @@
 #include "project/project_tree.h"
 
+#include <cstring>
+
 #include "app/app_state.h"
+#include "display/panel_selection.h"
 #include "display/pattern_window.h"
 #include "project/tables.h"
 
@@ -52,23 +55,20 @@ void show_frame(int p, int f) {
     const FrameRecord& r = g_tables.frames[p][f];
     const PatternSettings& s = g_tables.settings[p];
     HWND panel = g_app.edit_panel;
-    set_number(panel, 1024, r.timing);
-    set_number(panel, 1025, r.correction_x);
-    set_number(panel, 1026, r.correction_y);
-    set_number(panel, 1027, r.image_x);
-    set_number(panel, 1028, r.image_y);
-    set_number(panel, 1029, r.image_w);
-    set_number(panel, 1030, r.image_h);
-    set_number(panel, 1033, s.base_w);
-    set_number(panel, 1037, s.base_h);
+    set_number(panel, IDC_TIMING, r.timing);
+    set_number(panel, IDC_CORRECTION_X, r.correction_x);
+    set_number(panel, IDC_CORRECTION_Y, r.correction_y);
+    set_number(panel, IDC_IMAGE_X, r.image_x);
+    set_number(panel, IDC_IMAGE_Y, r.image_y);
+    set_number(panel, IDC_IMAGE_W, r.image_w);
+    set_number(panel, IDC_IMAGE_H, r.image_h);
+    set_number(panel, IDC_BASE_W, s.base_w);
+    set_number(panel, IDC_BASE_H, s.base_h);
 }
 
 // ---- selection ----------------------------------------------------------------
 
 namespace {
-
-constexpr int kPatternCombo = 1018;
-constexpr int kFrameCombo = 1020;
 
 int g_selection_holds = 0;
 
@@ -82,10 +82,6 @@ HTREEITEM selected_item() {
 
 void select_item(HTREEITEM item) {
     SendMessageA(tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-}
-
-int combo_selection(int id) {
-    return static_cast<int>(SendDlgItemMessageA(g_app.edit_panel, id, CB_GETCURSEL, 0, 0));
 }
 
 int pattern_count() {
@@ -122,8 +118,8 @@ bool locate_item(HTREEITEM item, int* p, int* f) {
 // Makes pattern p current as a choice in the pattern combo would, without the
 // combo selecting the tree item again (lParam 0).
 void make_pattern_current(int p) {
-    SendDlgItemMessageA(g_app.edit_panel, kPatternCombo, CB_SETCURSEL, static_cast<WPARAM>(p), 0);
-    SendMessageA(g_app.edit_panel, WM_COMMAND, MAKEWPARAM(kPatternCombo, CBN_SELCHANGE), 0);
+    SendDlgItemMessageA(g_app.edit_panel, IDC_PATTERN, CB_SETCURSEL, static_cast<WPARAM>(p), 0);
+    SendMessageA(g_app.edit_panel, WM_COMMAND, MAKEWPARAM(IDC_PATTERN, CBN_SELCHANGE), 0);
 }
 
 }  // namespace
@@ -144,7 +140,7 @@ void on_tree_selection_changed() {
     if (!locate_item(selected_item(), &p, &f)) return;
     make_pattern_current(p);
     if (f < 0) return;
-    SendDlgItemMessageA(g_app.edit_panel, kFrameCombo, CB_SETCURSEL, static_cast<WPARAM>(f), 0);
+    SendDlgItemMessageA(g_app.edit_panel, IDC_FRAME, CB_SETCURSEL, static_cast<WPARAM>(f), 0);
     open_pattern_window(p);
     show_frame(p, f);
 }
@@ -178,7 +174,7 @@ void drag_over(HWND hwnd, LPARAM lp) {
     TVHITTESTINFO hit{};
     hit.pt = POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     SendMessageA(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    const int c = combo_selection(kPatternCombo);
+    const int c = current_pattern();
     int p = 0, f = 0;
     bool target = false;
     if (locate_item(hit.hItem, &p, &f)) {
@@ -192,7 +188,7 @@ void drag_over(HWND hwnd, LPARAM lp) {
     }
     if (target) {
         mark_drop_target(hit.hItem);
-        SetCursor(LoadCursorA(g_app.instance, MAKEINTRESOURCEA(kCursorDrop)));
+        SetCursor(LoadCursorA(g_app.instance, MAKEINTRESOURCEA(IDC_DROP_ALLOWED)));
     } else {
         SetCursor(LoadCursorA(nullptr, IDC_NO));
     }
@@ -205,11 +201,11 @@ void move_pattern(int c, int d) {
     // selection in between must not make another pattern current.
     hold_tree_selection();
     SendMessageA(tree(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(g_tables.pattern_item[c]));
-    SendDlgItemMessageA(g_app.edit_panel, kPatternCombo, CB_DELETESTRING, static_cast<WPARAM>(c), 0);
+    SendDlgItemMessageA(g_app.edit_panel, IDC_PATTERN, CB_DELETESTRING, static_cast<WPARAM>(c), 0);
     g_tables.pattern_item[c] = insert_tree_item(tree(), g_app.project_item, g_tables.pattern_item[d],
                                                 g_tables.names.pattern_labels[c]);
     const int t = d > c ? d : d + 1;
-    SendDlgItemMessageA(g_app.edit_panel, kPatternCombo, CB_INSERTSTRING, static_cast<WPARAM>(t),
+    SendDlgItemMessageA(g_app.edit_panel, IDC_PATTERN, CB_INSERTSTRING, static_cast<WPARAM>(t),
                         reinterpret_cast<LPARAM>(g_tables.names.pattern_labels[c]));
     for (int j = 0; j < frame_count(c); ++j)
         g_tables.frame_items[c][j] =
@@ -239,8 +235,8 @@ void drop(HWND hwnd, LPARAM lp) {
     const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     const bool inside = PtInRect(&client, pt) != FALSE;
     const uint8_t kind = g_tables.drag_kind;
-    const int c = combo_selection(kPatternCombo), d = g_tables.drop_index;
-    const int cf = combo_selection(kFrameCombo);
+    const int c = current_pattern(), d = g_tables.drop_index;
+    const int cf = current_frame();
     // The outline goes and the tree gets its procedure back before the move, so the
     // items inserted and selected by the move go through the tree's own handling.
     end_drag(hwnd);
@@ -290,7 +286,8 @@ void mark_drop_target(HTREEITEM item) {
     FrameRect(dc, &g_tables.drop_mark, white);
     DeleteObject(white);
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    std::memcpy(&r, &item, sizeof item);
     SendMessageA(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
     RECT client;
     GetClientRect(hwnd, &client);

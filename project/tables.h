@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "res/resource.h"
+
 inline constexpr int kMaxPatterns = 12;
 inline constexpr int kMaxFrames = 20;
 inline constexpr int kLabelSize = 30;  // 29 bytes of CP932 text and the NUL
@@ -21,7 +23,7 @@ inline constexpr int kPathSize = 512;  // 511 bytes of CP932 text and the NUL
 inline constexpr int kNoPattern = 255;
 inline constexpr int kImageWindowSlot = 12;  // the image window's entry of the geometry arrays
 inline constexpr int kGeometrySlots = kMaxPatterns + 1;
-inline constexpr uint32_t kPlayStop = 1012;                 // the stop button: still display
+inline constexpr uint32_t kPlayStop = IDC_PLAY_STOP;                 // the stop button: still display
 inline constexpr uint32_t kNewWindowMaximize = 0x01000000;  // WS_MAXIMIZE
 inline constexpr uint32_t kPatternClientSize = 200;
 inline constexpr uint32_t kImageClientSize = 256;

@@ -46,10 +46,19 @@
 #define ID_HELP_VERSION 40044
 #define ID_HELP_HELP 40045
 #define ID_EDIT_DRAWING_ENVIRONMENT 40054
+// The recent-files items of the File menus: the separator above "終了" and the entries.
+#define ID_FILE_RECENT_SEPARATOR 60000
+#define ID_FILE_RECENT_FIRST 60001
+#define ID_FILE_RECENT_LAST 60005
 // The top-level "表示(&V)" and "ｳｨﾝﾄﾞｳ(&W)" of the menu bars where they are greyed items without
 // a popup. No code handles these ids; they only keep the items apart from every real command.
 #define ID_VIEW_GREYED 40050
 #define ID_WINDOW_GREYED 40051
+
+// ---- child windows of the main window --------------------------------------
+#define IDC_MDI_CLIENT 1
+#define IDC_STATUS_BAR 11
+#define IDM_FIRST_MDI_CHILD 20  // id of the first pattern window in the MDI window list
 
 // ---- grid settings (104) ---------------------------------------------------
 #define IDC_GRID_WIDTH 1000
@@ -68,9 +77,9 @@
 #define IDC_PLAY_PREVIOUS 1015
 #define IDC_PLAY_NEXT 1016
 #define IDC_PLAY_LAST 1017
-#define IDC_PATTERN_COMBO 1018
+#define IDC_PATTERN 1018
 #define IDC_SPEED 1019
-#define IDC_FRAME_COMBO 1020
+#define IDC_FRAME 1020
 #define IDC_TIMING 1024
 #define IDC_CORRECTION_X 1025
 #define IDC_CORRECTION_Y 1026

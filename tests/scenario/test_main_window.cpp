@@ -170,11 +170,12 @@ TEST(Commands, HelpDoesNothing) {
 }
 
 TEST(Commands, VersionDialogShowsItsTextAndClosesWithItsOkButton) {
+    // Scripts name commands, dialogs and controls as res/resource.h does.
     const ScenarioRun run = run_scenario(
-        "command 40044\n"
-        "on dialog 124\n"
+        "command ID_HELP_VERSION\n"
+        "on dialog IDD_VERSION\n"
         "  dump\n"
-        "  click 2\n"
+        "  click IDCANCEL\n"
         "end\n"
         "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();

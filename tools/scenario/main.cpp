@@ -279,9 +279,9 @@ std::string tables_json() {
 
 int menu_resource(HMENU m) {
     if (!m) return 0;
-    if (m == g_app.no_project_menu) return kMenuNoProject;
-    if (m == g_app.project_menu) return kMenuProject;
-    if (m == g_app.pattern_menu) return kMenuPatternWindows;
+    if (m == g_app.no_project_menu) return IDR_NO_PROJECT_MENU;
+    if (m == g_app.project_menu) return IDR_PROJECT_MENU;
+    if (m == g_app.pattern_menu) return IDR_PATTERN_MENU;
     return -1;
 }
 
@@ -358,8 +358,9 @@ std::string dump_json() {
     m.push_back(
         {"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
     m.push_back(
-        {"combos", json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1018))},
-                                {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, 1020))}})});
+        {"combos",
+         json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_PATTERN))},
+                      {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_FRAME))}})});
     m.push_back({"panel_controls",
                  IsWindow(g_app.edit_panel) ? cw::automation::controls_json(g_app.edit_panel) : "[]"});
     m.push_back({"tables", tables_json()});

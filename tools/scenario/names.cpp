@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "res/resource.h"
 #include "scenario/names.h"
 
 namespace scenario {
@@ -106,6 +107,7 @@ bool symbol_value(const std::string& name, long long* value) {
         N(MB_YESNO),
         N(MB_ICONERROR),
         N(MB_ICONINFORMATION),
+#include "resource_names.inc"
     };
 #undef N
     auto it = names.find(name);

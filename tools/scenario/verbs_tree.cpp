@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,8 @@ HTREEITEM tree_item(const Line& l, size_t& i) {
 
 RECT item_rect(HTREEITEM item, bool text_only) {
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    std::memcpy(&r, &item, sizeof item);
     if (!SendMessageA(g_app.project_tree, TVM_GETITEMRECT, text_only, reinterpret_cast<LPARAM>(&r)))
         fail("the tree item is not shown (outside the tree or collapsed)");
     return r;
