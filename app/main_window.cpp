@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/configuration.h"
+#include "display/drawing_environment.h"
 #include "display/edit_panel.h"
 #include "files/project_file.h"
 #include "project/editing.h"
@@ -106,11 +108,15 @@ void on_context_menu(HWND hwnd, WPARAM wp, LPARAM lp) {
 
 void on_drop_files(WPARAM wp) {
     HDROP drop = reinterpret_cast<HDROP>(wp);
-    char path[512];
-    path[0] = 0;
+    char path[kPathSize] = {};
     DragQueryFileA(drop, 0, path, sizeof path);
     DragFinish(drop);
-    // Opening the dropped project comes with the project files.
+    command_open_dropped(path);
+}
+
+void on_destroy() {
+    write_configuration();
+    PostQuitMessage(0);
 }
 
 // The project tree's selection and drag notifications.
@@ -129,9 +135,11 @@ BOOL CALLBACK close_child(HWND child, LPARAM) {
 bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
     (void)lp;
     switch (LOWORD(wp)) {
-        case ID_FILE_EXIT: DestroyWindow(hwnd); return true;
+        case ID_FILE_EXIT: command_exit(hwnd); return true;
         case ID_FILE_NEW: command_new(); return true;
+        case ID_FILE_OPEN: command_open(); return true;
         case ID_FILE_SAVE_AS: command_save_as(); return true;
+        case ID_FILE_SAVE: command_save(); return true;
         case ID_VIEW_IMAGE_WINDOW: ShowWindow(g_app.image_window, SW_SHOW); return true;
         case ID_WINDOW_CASCADE: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
         case ID_WINDOW_TILE: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
@@ -146,6 +154,11 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
                          reinterpret_cast<LPARAM>(add_frame("新規ﾌﾚｰﾑ")));
             return true;
         case ID_EDIT_DELETE: delete_selected(hwnd); return true;
+        case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
+    }
+    if (LOWORD(wp) >= ID_FILE_RECENT_FIRST && LOWORD(wp) <= ID_FILE_RECENT_LAST) {
+        command_open_recent(LOWORD(wp));
+        return true;
     }
     return false;
 }
@@ -195,7 +208,8 @@ BOOL save_file_dialog(char* buffer, DWORD size, const char* filter, const char* 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: on_create(hwnd); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_CLOSE: command_exit(hwnd); return 0;
+        case WM_DESTROY: on_destroy(); return 0;
         case WM_SIZE: on_size(hwnd, msg, wp, lp); return 0;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return 0;
         case WM_GETMINMAXINFO: on_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lp)); break;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/configuration.h"
 #include "app/main_window.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
@@ -59,6 +60,7 @@ bool start_program(HINSTANCE instance, int show_command) {
     InitCommonControls();
     if (!register_window_classes(instance)) return false;
     load_menus(instance);
+    read_configuration();
 
     RECT outer{0, 0, g_app.main_client_width, g_app.main_client_height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);

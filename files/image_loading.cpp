@@ -12,6 +12,7 @@
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
+#include "files/file_io.h"
 #include "files/tim.h"
 #include "project/tables.h"
 #include "text/cp932.h"
@@ -37,7 +38,8 @@ bool retry_with_another(const char* path) {
     char text[kPathSize + 64];
     std::snprintf(text, sizeof text, "%s\nが開けません.\n別のｲﾒｰｼﾞﾌｧｲﾙを開きます.", path);
     MessageBoxA(g_app.main_window, text, kCaption, MB_OK | MB_ICONERROR);
-    char chosen[kPathSize];
+    // Zeroed whole: all 512 bytes go into the name tables, and from there into the project file.
+    char chosen[kPathSize] = {};
     if (!open_file_dialog(chosen, sizeof chosen, kImageFilter, "bmp")) return false;
     std::memcpy(g_tables.names.image_path, chosen, kPathSize);
     return load_image(chosen);
@@ -104,17 +106,6 @@ const char* tim_refusal(tim::TimError e) {
     return "TIMﾌｧｲﾙのﾃﾞｰﾀが不足しています.\n壊れたﾌｧｲﾙはｻﾎﾟｰﾄしていません.";
 }
 
-bool read_whole_file(HANDLE file, std::vector<uint8_t>& bytes) {
-    uint8_t chunk[65536];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) return false;
-        if (got == 0) return true;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (bytes.size() >= kMaxTimFileBytes) return true;
-    }
-}
-
 }  // namespace
 
 bool load_image(const char* path) {
@@ -175,12 +166,10 @@ bool load_bmp(const char* path) {
 }
 
 bool load_tim(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return retry_with_another(path);
     std::vector<uint8_t> bytes;
-    const bool read = read_whole_file(file, bytes);
-    CloseHandle(file);
+    const FileRead result = read_file_bytes(path, bytes, kMaxTimFileBytes);
+    if (result == FileRead::CannotOpen) return retry_with_another(path);
+    const bool read = result == FileRead::Done;
     // The whole file is checked before anything changes: a refused file leaves the
     // previous image, its view and the attributes as they were.
     const tim::TimResult decoded =

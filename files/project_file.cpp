@@ -1,13 +1,21 @@
-// Closing, replacing and starting projects.
+// Closing, opening, saving and starting projects.
 #include "files/project_file.h"
 
-#include <windows.h>
+#include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/recent_files.h"
+#include "display/ddraw_sets.h"
+#include "display/pattern_window.h"
+#include "files/file_io.h"
 #include "files/image_loading.h"
+#include "files/project_data.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -16,6 +24,128 @@ namespace {
 
 constexpr char kNewProjectName[] = "新規ｱﾆﾒｰｼｮﾝ";
 constexpr char kNewProjectPath[] = "新規ｱﾆﾒｰｼｮﾝ.cwp";
+constexpr char kOpenCaption[] = "ﾌｧｲﾙを開く";
+constexpr char kSaveCaption[] = "ﾌｧｲﾙの保存";
+constexpr char kCannotOpen[] = "指定のﾌｧｲﾙを開けません.";
+constexpr char kChooseImage[] = "ｱﾆﾒｰｼｮﾝに使用するｲﾒｰｼﾞﾌｧｲﾙを選択してください.\n";
+
+// Both files of a project as read and checked, before anything of the open project changes.
+struct ProjectFiles {
+    PathKind kind = PathKind::Neither;
+    NameTables names{};
+    AnimationDataContents data{};
+};
+
+void show_refusal(const std::string& path, const Refusal& refusal) {
+    const std::string text = path + "\n" + refusal_text(refusal);
+    MessageBoxA(g_app.main_window, text.c_str(), kOpenCaption, MB_ICONERROR);
+}
+
+// Reads a whole file; says so when it cannot be opened or read.
+bool read_or_say(const std::string& path, std::vector<uint8_t>& bytes, size_t max_bytes) {
+    if (read_file_bytes(path.c_str(), bytes, max_bytes) == FileRead::Done) return true;
+    MessageBoxA(g_app.main_window, kCannotOpen, kOpenCaption, MB_ICONERROR);
+    return false;
+}
+
+bool read_project_files(const char* path, ProjectFiles& files) {
+    files.kind = classify_path(path);
+    if (files.kind == PathKind::Neither) {
+        Refusal r;
+        r.problem = FileProblem::NeitherKind;
+        show_refusal(path, r);
+        return false;
+    }
+    std::string data_path = path;
+    std::vector<uint8_t> bytes;
+    if (files.kind == PathKind::ProjectFile) {
+        if (!read_or_say(path, bytes, kProjectFileSize)) return false;
+        const ProjectFileResult project = decode_project_file(bytes);
+        if (project.refusal.refused()) {
+            show_refusal(path, project.refusal);
+            return false;
+        }
+        files.names = project.names;
+        data_path = data_path_for(path);
+    }
+    if (!read_or_say(data_path, bytes, kMaxDataFileSize)) return false;
+    const AnimationDataResult data = decode_animation_data(bytes);
+    if (data.refusal.refused()) {
+        show_refusal(data_path, data.refusal);
+        return false;
+    }
+    files.data = data.data;
+    return true;
+}
+
+// The names and the image of the project being opened; false leaves no project open.
+bool take_names_and_image(const char* path, const ProjectFiles& files) {
+    if (files.kind == PathKind::ProjectFile) {
+        g_tables.names = files.names;
+    } else {
+        set_label(g_tables.names.project_name, project_name_for_data_file(path).c_str());
+        MessageBoxA(g_app.main_window, kChooseImage, ".SPAﾌｧｲﾙを開く", MB_ICONINFORMATION);
+        if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
+    }
+    return load_image(g_tables.names.image_path);
+}
+
+// Patterns, frames and their records as the data file has them; the data file's
+// counts decide which patterns and frames exist.
+void build_project(const AnimationDataContents& data) {
+    reconcile_labels(g_tables.names, data);
+    set_tree_item_text(g_app.project_tree, g_app.project_item, g_tables.names.project_name);
+    // The project commands are there even for a project without patterns; pattern
+    // windows switch to their own menu as they open.
+    SetMenu(g_app.main_window, g_app.project_menu);
+    const int patterns = static_cast<int>(data.header.pattern_count);
+    for (int p = 0; p < patterns; ++p) {
+        create_pattern(g_tables.names.pattern_labels[p]);
+        for (uint32_t f = 0; f < data.entries[p].frame_count; ++f)
+            add_frame(g_tables.names.frame_labels[p][f]);
+    }
+    g_tables.data.header = data.header;
+    reset_pattern_settings_for_load(g_tables);
+    for (int p = 0; p < patterns; ++p) {
+        g_tables.data.entries[p] = data.entries[p];
+        for (uint32_t f = 0; f < data.entries[p].frame_count; ++f) {
+            g_tables.frames[p][f] = data.frames[p][f];
+            g_tables.clut_attribute = data.frames[p][f].clut;
+            show_frame(p, static_cast<int>(f));
+        }
+        g_tables.settings[p].base_w = data.entries[p].base_w;
+        g_tables.settings[p].base_h = data.entries[p].base_h;
+        recreate_base_surface(p);
+        set_color_key(g_tables.pattern_base_surface[p], 0);
+        update_scroll_bars(g_tables.pattern_window[p], p);
+    }
+}
+
+void show_speed(uint32_t speed) {
+    SendDlgItemMessageA(g_app.edit_panel, IDC_SPEED, TBM_SETPOS, TRUE, static_cast<LPARAM>(speed));
+}
+
+// What a save writes into the tables as well: the entries with their offsets and
+// base sizes, and the current CLUT attribute in every frame record.
+void stamp_for_save(Tables& t) {
+    const auto entries = saved_pattern_entries(t);
+    for (int p = 0; p < kMaxPatterns && static_cast<uint32_t>(p) < t.data.header.pattern_count; ++p) {
+        t.data.entries[p] = entries[p];
+        for (uint32_t f = 0; f < entries[p].frame_count; ++f) t.frames[p][f].clut = t.clut_attribute;
+    }
+}
+
+bool overwrite_confirmed(const char* path) {
+    if (!file_exists(path)) return true;
+    char text[kPathSize + 64];
+    std::snprintf(text, sizeof text, "%s\nに上書き保存します.\nよろしいですか？", path);
+    return MessageBoxA(g_app.main_window, text, kSaveCaption, MB_ICONINFORMATION | MB_YESNO) != IDNO;
+}
+
+void report_save_failure(const std::string& path) {
+    const std::string text = path + "\nに保存できませんでした.\n保存先のﾌｧｲﾙは変更されていません.";
+    MessageBoxA(g_app.main_window, text.c_str(), kSaveCaption, MB_ICONERROR);
+}
 
 }  // namespace
 
@@ -27,41 +157,120 @@ void close_project() {
     set_current_path("");
     EnableWindow(g_app.edit_panel, FALSE);
     ShowWindow(g_app.image_window, SW_HIDE);
+    // The image goes with its project: nothing of it may turn up under the next one.
+    release_object(g_image_set.working_surface);
+    release_object(g_image_set.selection_surface);
     std::memset(&g_tables.names, 0, sizeof g_tables.names);
     std::memset(&g_tables.data, 0, sizeof g_tables.data);
     std::memset(g_tables.frames, 0, sizeof g_tables.frames);
+    g_tables.clut_attribute = 0;
+    show_speed(0);
 }
 
-void save_prompt() {
+bool open_project(const char* path) {
+    char current[kPathSize];
+    current_path(current, sizeof current);
+    if (current[0] && std::strcmp(path, current) == 0) return true;
+    ProjectFiles files;
+    if (!read_project_files(path, files)) return false;
+    close_project();
+    if (!take_names_and_image(path, files)) {
+        close_project();
+        return false;
+    }
+    build_project(files.data);
+    show_speed(g_tables.data.header.speed);
+    set_current_path(path);
+    add_recent_entry(path);
+    EnableWindow(g_app.edit_panel, TRUE);
+    SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(g_tables.frame_items[0][0]));
+    return true;
+}
+
+bool save_project(const char* path) {
+    if (!overwrite_confirmed(path)) return false;
+    std::vector<FileToWrite> files;
+    std::string data_path = path;
+    if (classify_path(path) == PathKind::ProjectFile) {
+        files.push_back({path, encode_project_file(g_tables.names)});
+        data_path = data_path_for(path);
+    }
+    stamp_for_save(g_tables);
+    files.push_back({data_path, encode_animation_data(g_tables, g_tables.clut_attribute)});
+    const int failed = write_files_replacing(files);
+    if (failed >= 0) {
+        report_save_failure(files[static_cast<size_t>(failed)].path);
+        return false;
+    }
+    set_current_path(path);
+    return true;
+}
+
+bool save_prompt() {
     char path[kPathSize];
     current_path(path, sizeof path);
-    if (!path[0]) return;
+    if (!path[0]) return true;
     const int answer = MessageBoxA(g_app.main_window, "編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n", "ﾌﾟﾛｼﾞｪｸﾄを開く",
                                    MB_ICONINFORMATION | MB_YESNO);
-    // The menu's own Save As runs, and finishes before the asking command goes on.
-    if (answer != IDNO) SendMessageA(g_app.main_window, WM_COMMAND, ID_FILE_SAVE_AS, 0);
+    if (answer == IDNO) return true;
+    // Save As, finished before the asking command goes on.
+    return command_save_as();
 }
 
-void command_save_as() {
-    char path[kPathSize];
-    if (save_file_dialog(path, sizeof path, kProjectFilter, "cwp") != 1) return;
-    // Writing the project files comes with the project file formats; until then
-    // the user is told that nothing was written.
-    MessageBoxA(g_app.main_window, "ﾌﾟﾛｼﾞｪｸﾄの保存はまだできません.\n何も保存されていません.", "ﾌｧｲﾙの保存",
-                MB_OK | MB_ICONINFORMATION);
+bool command_save_as() {
+    char path[kPathSize] = {};
+    if (save_file_dialog(path, sizeof path, kProjectFilter, "cwp") != 1) return false;
+    return save_project(path);
+}
+
+void command_save() {
+    char path[kPathSize] = {};
+    current_path(path, sizeof path);
+    if (file_exists(path)) {
+        save_project(path);
+        return;
+    }
+    if (save_file_dialog(path, sizeof path, kProjectFilter, "cwp")) save_project(path);
 }
 
 void command_new() {
     save_prompt();
     close_project();
-    MessageBoxA(g_app.main_window, "ｱﾆﾒｰｼｮﾝに使用するｲﾒｰｼﾞﾌｧｲﾙを選択してください.\n", "新規作成",
-                MB_ICONINFORMATION);
+    MessageBoxA(g_app.main_window, kChooseImage, "新規作成", MB_ICONINFORMATION);
     if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return;
     set_label(g_tables.names.project_name, kNewProjectName);
     set_tree_item_text(g_app.project_tree, g_app.project_item, g_tables.names.project_name);
-    // New goes on whether or not the image could be loaded; the loader has said why not.
-    load_image(g_tables.names.image_path);
+    // A project whose image does not load would save a path that does not load
+    // either: the loader has said why, and no project is open.
+    if (!load_image(g_tables.names.image_path)) {
+        close_project();
+        return;
+    }
     set_current_path(kNewProjectPath);
     SetMenu(g_app.main_window, g_app.project_menu);
     EnableWindow(g_app.edit_panel, TRUE);
+}
+
+void command_open() {
+    save_prompt();
+    char path[kPathSize] = {};
+    if (!open_file_dialog(path, sizeof path, kProjectFilter, "cwp")) return;
+    open_project(path);
+}
+
+void command_open_recent(UINT id) {
+    save_prompt();
+    const std::string path = recent_entry_text(id);
+    // An entry that cannot be opened, or whose opening is cancelled, leaves the list.
+    if (!open_project(path.c_str())) remove_recent_entry(id);
+}
+
+void command_open_dropped(const char* path) {
+    save_prompt();
+    open_project(path);
+}
+
+void command_exit(HWND main_window) {
+    if (save_prompt()) DestroyWindow(main_window);
 }

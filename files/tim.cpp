@@ -113,11 +113,11 @@ TimResult decode_tim(std::span<const uint8_t> file) {
     if (img.width == 0 || img.height == 0) return refuse(TimError::EmptyImage);
     if (img.width > kMaxImageSide || img.height > kMaxImageSide) return refuse(TimError::TooLarge);
 
-    // Source rows follow each other without gaps. In the 24-bit mode a row is the
-    // bytes of its whole pixels: three words hold two pixels, and a width that is
-    // not a multiple of three words leaves no unused bytes at the row's end.
-    const size_t row_bytes =
-        img.mode == 3 ? static_cast<size_t>(img.width) * 3 : static_cast<size_t>(width_words) * 2;
+    // Source rows follow each other without gaps, width_words * 2 bytes each in every
+    // mode. In the 24-bit mode three words hold two pixels, so a width that is not a
+    // multiple of three words leaves one or two unused words at the end of each row;
+    // the next row still starts after the whole width.
+    const size_t row_bytes = static_cast<size_t>(width_words) * 2;
     const size_t pixel_bytes = row_bytes * static_cast<size_t>(img.height);
     if (block_length < 12 || block_length - 12 < pixel_bytes) return refuse(TimError::PixelsShort);
     if (!in.has(pixel_bytes)) return refuse(TimError::Truncated);

@@ -81,8 +81,8 @@ constexpr int tim_pixel_width(int mode, int width_words) {
 // Decodes a whole TIM file. The fields are read in file order: the file header,
 // the CLUT block when flags bit 3 says there is one (its first row is the colour
 // table; further rows are skipped by the block length), then the pixel block,
-// whose rows follow each other with no padding: width_words * 2 bytes each, or
-// three bytes per whole pixel in the 24-bit mode.
+// whose rows follow each other with no padding: width_words * 2 bytes each in
+// every mode. A pixel block shorter than its rows is refused.
 TimResult decode_tim(std::span<const uint8_t> file);
 
 }  // namespace tim

@@ -15,6 +15,7 @@ DialogHook g_hook;
 POINT g_cursor{0, 0};
 int g_cursor_id = 0;
 std::string g_context;
+long long g_disk_space = -1;  // bytes a simulated full disk still takes; -1: no simulation
 }  // namespace
 
 void set_context(const std::string& context) {
@@ -83,6 +84,17 @@ void note_cursor(int id) {
 }
 int last_cursor() {
     return g_cursor_id;
+}
+
+void set_disk_space(long long bytes) {
+    g_disk_space = bytes < 0 ? -1 : bytes;
+}
+size_t disk_space_for(size_t wanted) {
+    if (g_disk_space < 0) return wanted;
+    const size_t taken =
+        wanted < static_cast<size_t>(g_disk_space) ? wanted : static_cast<size_t>(g_disk_space);
+    g_disk_space -= static_cast<long long>(taken);
+    return taken;
 }
 
 }  // namespace cw::automation

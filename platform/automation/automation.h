@@ -79,4 +79,11 @@ POINT cursor_position();
 void note_cursor(int id);
 int last_cursor();
 
+// A full disk for tests: after `bytes` more bytes, WriteFile stores nothing more and
+// fails as on a full disk. A negative value gives the disk its room back.
+void set_disk_space(long long bytes);
+// How many of `wanted` bytes the disk takes now (all of them unless a full disk is
+// simulated); those bytes are counted as used.
+size_t disk_space_for(size_t wanted);
+
 }  // namespace cw::automation

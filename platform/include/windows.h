@@ -694,6 +694,20 @@ typedef struct tagPAINTSTRUCT {
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_GEN_FAILURE 31L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_DISK_FULL 112L
+#define ERROR_ALREADY_EXISTS 183L
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
@@ -911,6 +925,16 @@ HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data);
 #define FindFirstFile FindFirstFileA
 BOOL FindClose(HANDLE find);
 DWORD GetLastError();
+void SetLastError(DWORD code);
+BOOL FlushFileBuffers(HANDLE file);
+DWORD GetFileAttributesA(LPCSTR name);
+#define GetFileAttributes GetFileAttributesA
+BOOL DeleteFileA(LPCSTR name);
+#define DeleteFile DeleteFileA
+BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
+#define MoveFileEx MoveFileExA
+BOOL CreateHardLinkA(LPCSTR newName, LPCSTR existing, LPVOID security);
+#define CreateHardLink CreateHardLinkA
 
 // global memory
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);

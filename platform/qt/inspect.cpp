@@ -39,17 +39,26 @@ RECT global_rect(QWidget* w) {
     return RECT{p.x(), p.y(), p.x() + w->width(), p.y() + w->height()};
 }
 
-std::string action_json(QAction* a) {
+// A shown menu item, with the command id of the model item it was rendered from
+// (the shown items follow the model's one for one).
+std::string action_json(QAction* a, const cw::win::MenuItemModel* item) {
     std::vector<std::pair<std::string, std::string>> m;
-    if (a->isSeparator()) return json_object({{"separator", "true"}});
+    const std::string id = item ? std::to_string(item->id) : "null";
+    if (a->isSeparator()) return json_object({{"separator", "true"}, {"id", id}});
     m.push_back({"text", json_string(utf8(a->text()))});
+    if (!a->menu()) m.push_back({"id", id});
     m.push_back({"enabled", a->isEnabled() ? "true" : "false"});
     m.push_back({"checked", a->isChecked() ? "true" : "false"});
     if (QMenu* sub = a->menu()) {
         // Popups are filled when they open; show them as they would open now.
         emit sub->aboutToShow();
+        const cw::win::MenuModel* model = item ? cw::win::menu_from(item->submenu) : nullptr;
         std::vector<std::string> items;
-        for (QAction* s : sub->actions()) items.push_back(action_json(s));
+        const QList<QAction*> shown = sub->actions();
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            items.push_back(action_json(shown[i], model && static_cast<size_t>(i) < model->items.size()
+                                                      ? &model->items[i]
+                                                      : nullptr));
         m.push_back({"items", json_array(items)});
     }
     return json_object(m);
@@ -113,8 +122,12 @@ std::string menu_bar_json(HWND top) {
     Window* w = cw::win::window_from(top);
     cw::qt::View* v = cw::qt::view_of(w);
     if (!v || !v->menubar || !w->menu) return "[]";
+    const cw::win::MenuModel* model = cw::win::menu_from(w->menu);
     std::vector<std::string> items;
-    for (QAction* a : v->menubar->actions()) items.push_back(action_json(a));
+    const QList<QAction*> shown = v->menubar->actions();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        items.push_back(action_json(
+            shown[i], model && static_cast<size_t>(i) < model->items.size() ? &model->items[i] : nullptr));
     return json_array(items);
 }
 

@@ -1,10 +1,5 @@
-// Scroll bars of windows, system metrics, files, global memory and string
-// helpers: the small kernel and user services the program calls.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Scroll bars of windows, system metrics, global memory and string helpers:
+// the small kernel and user services the program calls (files are in file.cpp).
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -62,15 +57,6 @@ int clamp_pos(const ScrollBarState& s, int pos) {
     return pos;
 }
 
-struct File {
-    int fd;
-};
-std::set<File*>& files() {
-    static std::set<File*> f;
-    return f;
-}
-DWORD g_last_error = 0;
-
 struct Global {
     std::vector<unsigned char> bytes;
     int locks = 0;
@@ -78,10 +64,6 @@ struct Global {
 std::set<Global*>& globals() {
     static std::set<Global*> g;
     return g;
-}
-
-std::string fs_path(LPCSTR name) {
-    return cw::text::cp932_to_utf8(name ? name : "");
 }
 
 }  // namespace
@@ -196,119 +178,6 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT*) {
     return TRUE;
-}
-
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
-    const std::string path = fs_path(name);
-    int flags = 0;
-    if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
-        flags = O_RDWR;
-    else if (access & GENERIC_WRITE)
-        flags = O_WRONLY;
-    else
-        flags = O_RDONLY;
-    switch (disposition) {
-        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-        case OPEN_ALWAYS: flags |= O_CREAT; break;
-        case OPEN_EXISTING: break;
-        default: g_last_error = 87; return INVALID_HANDLE_VALUE;
-    }
-    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        g_last_error = errno == ENOENT ? 2 : 5;
-        return INVALID_HANDLE_VALUE;
-    }
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        g_last_error = 5;
-        return INVALID_HANDLE_VALUE;
-    }
-    auto* f = new File{fd};
-    files().insert(f);
-    return f;
-}
-
-BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPVOID) {
-    auto* f = static_cast<File*>(h);
-    if (read_count) *read_count = 0;
-    if (!files().count(f) || (!buffer && to_read)) return FALSE;
-    DWORD total = 0;
-    while (total < to_read) {
-        const ssize_t n = read(f->fd, static_cast<char*>(buffer) + total, to_read - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return FALSE;
-        if (n == 0) break;
-        total += static_cast<DWORD>(n);
-    }
-    if (read_count) *read_count = total;
-    return TRUE;
-}
-
-BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD to_write, LPDWORD written, LPVOID) {
-    auto* f = static_cast<File*>(h);
-    if (written) *written = 0;
-    if (!files().count(f) || (!buffer && to_write)) return FALSE;
-    DWORD total = 0;
-    while (total < to_write) {
-        const ssize_t n = write(f->fd, static_cast<const char*>(buffer) + total, to_write - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return FALSE;
-        total += static_cast<DWORD>(n);
-    }
-    if (written) *written = total;
-    return TRUE;
-}
-
-BOOL CloseHandle(HANDLE h) {
-    auto* f = static_cast<File*>(h);
-    if (!files().count(f)) return FALSE;
-    close(f->fd);
-    files().erase(f);
-    delete f;
-    return TRUE;
-}
-
-namespace {
-struct Find {
-    int unused;
-};
-std::set<Find*>& finds() {
-    static std::set<Find*> f;
-    return f;
-}
-}  // namespace
-
-HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {
-    struct stat st;
-    if (stat(fs_path(name).c_str(), &st) != 0) {
-        g_last_error = 2;
-        return INVALID_HANDLE_VALUE;
-    }
-    if (data) {
-        std::memset(data, 0, sizeof *data);
-        data->dwFileAttributes = S_ISDIR(st.st_mode) ? 0x10 : FILE_ATTRIBUTE_NORMAL;
-        data->nFileSizeLow = static_cast<DWORD>(st.st_size);
-        data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
-        const char* base = std::strrchr(name, '/');
-        cw::text::copy_truncated(data->cFileName, MAX_PATH, base ? base + 1 : name);
-    }
-    auto* f = new Find{0};
-    finds().insert(f);
-    return f;
-}
-
-BOOL FindClose(HANDLE h) {
-    auto* f = static_cast<Find*>(h);
-    if (!finds().count(f)) return FALSE;
-    finds().erase(f);
-    delete f;
-    return TRUE;
-}
-
-DWORD GetLastError() {
-    return g_last_error;
 }
 
 HGLOBAL GlobalAlloc(UINT, size_t bytes) {

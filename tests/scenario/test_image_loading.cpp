@@ -21,6 +21,11 @@ const QString kCaption = QString::fromUtf8("ｲﾒｰｼﾞﾌｧｲﾙのｵｰ
 const QString kSizeText = QString::fromUtf8("256pixel以上のｻｲｽﾞのｲﾒｰｼﾌｧｲﾙは\nｻﾎﾟｰﾄしていません.");
 constexpr int kIconError = 0x10;
 
+bool no_project_open(const QJsonObject& d) {
+    return d["current_path"].toString().isEmpty() && d["menu_bar"].toObject()["resource"].toInt() == 118 &&
+           !d["panel_enabled"].toBool() && d["tables"].toObject()["image_path"].toString().isEmpty();
+}
+
 uint32_t stripes(int x, int y) {
     return static_cast<uint32_t>(((x & 0xFF) << 16) | ((y & 0xFF) << 8) | 0x40);
 }
@@ -68,8 +73,8 @@ TEST(LoadBmp, SizesBeyond256AreRefusedAndTopDownRowsLoadTheRightWayUp) {
     EXPECT_EQ(boxes(wide).last().toObject()["style"].toInt(), kIconError);
     EXPECT_TRUE(surface(wide, "working").isEmpty());
     EXPECT_FALSE(wide["windows"].toObject()["image"].toObject()["visible"].toBool());
-    // New goes on without an image.
-    EXPECT_EQ(wide["current_path"].toString(), QString::fromUtf8("新規ｱﾆﾒｰｼｮﾝ.cwp"));
+    // Without its image there is no project: nothing that could be saved names a file that does not load.
+    EXPECT_TRUE(no_project_open(wide));
 
     const QJsonObject down =
         load(dir.filePath("down.bmp"), "probe top working 3 0\nprobe low working 3 255\ndump\n");
@@ -93,16 +98,17 @@ TEST(LoadBmp, DepthsGiveTheirColourModeAndTwoColoursAreRefused) {
         EXPECT_EQ(image(d)["image_width"].toInt(), 127);
         EXPECT_EQ(boxes(d).size(), 1);
     }
-    // A refused file changes nothing: the image loaded before stays, with its view.
+    // New has closed the project before the image is refused: nothing of the previous image
+    // stays behind, and no project is open.
     const ScenarioRun run =
         run_scenario(new_project(testdata("tim/sheet_8bit_896_0_clut0_500.tim")) + "answer box 7\n" +
                      new_project(testdata("bmpsuite/g/pal1.bmp"), 1) + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(last_box_text(d), QString::fromUtf8("16色以下のｲﾒｰｼﾌｧｲﾙは\nｻﾎﾟｰﾄしていません."));
-    EXPECT_EQ(surface(d, "working")["width"].toInt(), 64);
-    EXPECT_EQ(image(d)["image_width"].toInt(), 64);
-    EXPECT_EQ(d["tables"].toObject()["clut_attribute"].toInt(), 32000);
+    EXPECT_TRUE(surface(d, "working").isEmpty());
+    EXPECT_TRUE(no_project_open(d));
+    EXPECT_EQ(d["tables"].toObject()["clut_attribute"].toInt(), 0);
 }
 
 TEST(LoadTim, EveryShippedFileLoadsWithItsSizeAndAttributes) {
@@ -113,6 +119,16 @@ TEST(LoadTim, EveryShippedFileLoadsWithItsSizeAndAttributes) {
     for (const auto& entry : files) {
         const QJsonObject m = entry.toObject();
         SCOPED_TRACE(m["file"].toString().toStdString());
+        // A pixel block shorter than its rows (width_words * 2 bytes each) is refused.
+        const int clut_bytes = m["has_clut"].toBool() ? 12 + 2 * m["clut_entries"].toInt() : 0;
+        const int rows_need = 8 + clut_bytes + 12 + 2 * m["width_words"].toInt() * m["height"].toInt();
+        if (m["size"].toInt() < rows_need) {
+            const QJsonObject d = load(testdata("tim/" + m["file"].toString()), "dump\n", 1);
+            EXPECT_EQ(last_box_text(d),
+                      QString::fromUtf8("TIMﾌｧｲﾙのﾃﾞｰﾀが不足しています.\n壊れたﾌｧｲﾙはｻﾎﾟｰﾄしていません."));
+            EXPECT_TRUE(no_project_open(d));
+            continue;
+        }
         const QJsonObject d = load(testdata("tim/" + m["file"].toString()));
         EXPECT_EQ(boxes(d).size(), 1);
         EXPECT_EQ(surface(d, "working")["width"].toInt(), m["pixel_width"].toInt());
@@ -152,7 +168,7 @@ TEST(LoadTim, PixelsReachTheWorkingImageInEveryMode) {
     EXPECT_GT(coloured, 0);
 }
 
-TEST(LoadTim, FilesThatDoNotFitAreRefusedAndChangeNothing) {
+TEST(LoadTim, FilesThatDoNotFitAreRefusedAndLeaveNoProject) {
     QTemporaryDir dir;
     struct Case {
         const char* name;
@@ -183,9 +199,11 @@ TEST(LoadTim, FilesThatDoNotFitAreRefusedAndChangeNothing) {
         EXPECT_EQ(last_box_text(d), QString::fromUtf8(c.text));
         EXPECT_EQ(boxes(d).last().toObject()["caption"].toString(), kCaption);
         EXPECT_EQ(boxes(d).last().toObject()["style"].toInt(), kIconError);
-        EXPECT_EQ(surface(d, "working")["width"].toInt(), 126);
-        EXPECT_EQ(image(d)["image_width"].toInt(), 126);
-        EXPECT_EQ(d["tables"].toObject()["clut_attribute"].toInt(), 30725);
+        // The image of the project New closed is gone with it.
+        EXPECT_TRUE(surface(d, "working").isEmpty());
+        EXPECT_TRUE(no_project_open(d));
+        EXPECT_EQ(d["tables"].toObject()["tpage"].toInt(), 0);
+        EXPECT_EQ(d["tables"].toObject()["clut_attribute"].toInt(), 0);
     }
 }
 
@@ -237,11 +255,10 @@ TEST(LoadImage, AnEightBitDisplayRefusesEveryImage) {
         EXPECT_EQ(last_box_text(d), QString::fromUtf8("256色以下の解像度は使用できません．\n"));
         EXPECT_EQ(boxes(d).last().toObject()["style"].toInt(), kIconError);
         EXPECT_FALSE(d["windows"].toObject()["image"].toObject()["visible"].toBool());
-        // The new, empty surfaces and the reset view stay.
-        EXPECT_EQ(surface(d, "working")["bpp"].toInt(), 8);
+        // The surfaces made for the refused image go with the project New could not start.
+        EXPECT_TRUE(surface(d, "working").isEmpty());
+        EXPECT_TRUE(no_project_open(d));
     }
-    EXPECT_EQ(image(bmp)["image_width"].toInt(), 127);
-    EXPECT_EQ(image(tim_file)["image_width"].toInt(), 64);
 }
 
 }  // namespace

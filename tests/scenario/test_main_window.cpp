@@ -207,10 +207,15 @@ TEST(Commands, ImageWindowIsShownByTheViewCommandAndHiddenByItsCloseBox) {
     EXPECT_FALSE(run.dumps[1]["windows"].toObject()["image"].isNull()) << "hidden, never destroyed";
 }
 
-TEST(Commands, DroppedFilesAreTakenAndReleased) {
-    const ScenarioRun run = run_scenario("drop \"a.cwp\" \"b.cwp\" \"c.cwp\"\ndump\n");
+TEST(Commands, OfThreeDroppedFilesOnlyTheFirstIsOpened) {
+    // None of them exists: the one attempt says so once, and the program goes on.
+    const ScenarioRun run = run_scenario("answer box 1\ndrop \"a.cwp\" \"b.cwp\" \"c.cwp\"\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_FALSE(run.last()["quit"].toBool());
+    const QJsonArray boxes = run.last()["message_boxes"].toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toObject()["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
+    EXPECT_EQ(boxes[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌｧｲﾙを開く"));
 }
 
 TEST(Idle, TicksRunOnlyWhenAsked) {

@@ -115,6 +115,13 @@ TEST(TimFiles, EverySampleDecodesWithTheHeaderValuesOfTheManifest) {
         const std::vector<uint8_t> bytes = read_file(kTimDir + name);
         ASSERT_EQ(bytes.size(), static_cast<size_t>(m.number("size")));
         const tim::TimResult r = tim::decode_tim(bytes);
+        // A file whose pixel block holds fewer bytes than its rows (width_words * 2 each) is refused.
+        const int clut_bytes = m.raw("has_clut") == "true" ? 12 + 2 * m.number("clut_entries") : 0;
+        const int rows_need = 8 + clut_bytes + 12 + 2 * m.number("width_words") * m.number("height");
+        if (m.number("size") < rows_need) {
+            EXPECT_EQ(r.error, TimError::PixelsShort);
+            continue;
+        }
         ASSERT_EQ(r.error, TimError::None);
         const tim::TimImage& img = r.image;
         EXPECT_EQ(img.mode, m.number("mode"));
@@ -199,12 +206,25 @@ TEST(TimPixels, DirectModesConvertToBlueGreenRedRowsPaddedToFourBytes) {
     EXPECT_EQ(pixel(r.image, 1, 0), (Colour{4, 5, 6}));
     EXPECT_EQ(pixel(r.image, 0, 1), (Colour{7, 8, 9}));  // source rows are not padded
 
-    s.width_words = 4;  // still two pixels: the next row starts right after their six bytes
-    s.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    s.width_words = 4;  // still two pixels, but each row is four words: the next row starts at byte 8
+    s.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     r = tim::decode_tim(make_tim(s));
     ASSERT_EQ(r.error, TimError::None);
     EXPECT_EQ(r.image.width, 2);
-    EXPECT_EQ(pixel(r.image, 0, 1), (Colour{7, 8, 9}));
+    EXPECT_EQ(pixel(r.image, 1, 0), (Colour{4, 5, 6}));
+    EXPECT_EQ(pixel(r.image, 0, 1), (Colour{9, 10, 11}));
+    EXPECT_EQ(pixel(r.image, 1, 1), (Colour{12, 13, 14}));
+
+    // Rows of six bytes a row, as if the width were the pixels alone, are too short for it.
+    s.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(tim::decode_tim(make_tim(s)).error, TimError::PixelsShort);
+}
+
+TEST(TimFiles, ATwentyFourBitSampleWithRowsShorterThanItsWidthIsRefused) {
+    // 191 words make 382 bytes a row, but the pixel block holds 381 a row.
+    const tim::TimResult r = tim::decode_tim(read_file(kTimDir + "rgb24_512_256.tim"));
+    EXPECT_EQ(r.error, TimError::PixelsShort);
+    EXPECT_TRUE(r.image.bits.empty());
 }
 
 TEST(TimPixels, EightBitRowsAreCopiedAndTheSecondClutRowIsSkipped) {

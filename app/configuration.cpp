@@ -1,0 +1,50 @@
+#include "app/configuration.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/recent_files.h"
+#include "files/file_io.h"
+#include "files/project_data.h"
+#include "project/tables.h"
+
+namespace {
+
+// The record with every 0x0A doubled is at most twice its size; anything longer is not ours.
+constexpr size_t kMaxConfigurationBytes = 2 * kConfigRecordSize;
+
+}  // namespace
+
+void read_configuration() {
+    std::vector<uint8_t> stored;
+    if (read_file_bytes(kConfigurationFile, stored, kMaxConfigurationBytes) != FileRead::Done) return;
+    const Configuration c = decode_configuration(stored);
+    g_app.main_client_width = c.main_width;
+    g_app.main_client_height = c.main_height;
+    for (int p = 0; p < kMaxPatterns; ++p) g_tables.client_size[p] = c.pattern_client[p];
+    g_tables.client_size[kImageWindowSlot] =
+        WindowSize{static_cast<uint32_t>(c.image_width), static_cast<uint32_t>(c.image_height)};
+    g_tables.new_window_style = c.new_window_style;
+    // Oldest first, so that the list comes back in its order.
+    for (const std::string& path : c.recent)
+        if (!path.empty()) add_recent_entry(path.c_str());
+    if (c.background_fill_read)
+        std::memcpy(&g_app.background_fill, c.background_fill.data(), sizeof g_app.background_fill);
+}
+
+void write_configuration() {
+    Configuration c;
+    c.main_width = g_app.main_client_width;
+    c.main_height = g_app.main_client_height;
+    for (int p = 0; p < kMaxPatterns; ++p) c.pattern_client[p] = g_tables.client_size[p];
+    c.image_width = static_cast<int32_t>(g_tables.client_size[kImageWindowSlot].width);
+    c.image_height = static_cast<int32_t>(g_tables.client_size[kImageWindowSlot].height);
+    c.new_window_style = g_tables.new_window_style;
+    for (size_t k = 0; k < g_recent.entries.size() && k < c.recent.size(); ++k)
+        c.recent[k] = g_recent.entries[k];
+    static_assert(sizeof g_app.background_fill == kFillRecordSize);
+    std::memcpy(c.background_fill.data(), &g_app.background_fill, kFillRecordSize);
+    const FileToWrite file{kConfigurationFile, encode_configuration(c)};
+    write_files_replacing(std::span<const FileToWrite>(&file, 1));
+}

@@ -1,0 +1,13 @@
+// "Celwin.cfg" in the current directory: the window sizes, the pattern windows'
+// maximised state, the recent-files list and the background fill record, carried
+// from one run to the next.
+#pragma once
+
+inline constexpr char kConfigurationFile[] = "Celwin.cfg";
+
+// Start-up, before the main window exists. A missing or unreadable file leaves every
+// value at its initial one, silently.
+void read_configuration();
+// When the main window is destroyed. A file that cannot be written is skipped
+// silently; the previous one then stays as it was.
+void write_configuration();

@@ -1,0 +1,416 @@
+// The project's byte formats. Integers are written and read byte by byte in
+// little-endian order, so the files are the same whatever machine writes them.
+#include "files/project_data.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "text/cp932.h"
+
+namespace {
+
+// ---- little-endian fields ---------------------------------------------------
+
+void put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v & 0xFF));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    put16(out, static_cast<uint16_t>(v & 0xFFFF));
+    put16(out, static_cast<uint16_t>(v >> 16));
+}
+uint16_t get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t get32(const uint8_t* p) {
+    return get16(p) | (static_cast<uint32_t>(get16(p + 2)) << 16);
+}
+
+void put_record(std::vector<uint8_t>& out, const FrameRecord& r, uint16_t clut) {
+    out.push_back(r.correction_x);
+    out.push_back(r.correction_y);
+    put16(out, r.timing);
+    out.push_back(r.image_x);
+    out.push_back(r.image_y);
+    put16(out, clut);
+    put16(out, r.image_w);
+    put16(out, r.image_h);
+}
+
+FrameRecord get_record(const uint8_t* p) {
+    FrameRecord r{};
+    r.correction_x = p[0];
+    r.correction_y = p[1];
+    r.timing = get16(p + 2);
+    r.image_x = p[4];
+    r.image_y = p[5];
+    r.clut = get16(p + 6);
+    r.image_w = get16(p + 8);
+    r.image_h = get16(p + 10);
+    return r;
+}
+
+uint32_t pattern_count_of(const Tables& t) {
+    return std::min<uint32_t>(t.data.header.pattern_count, kMaxPatterns);
+}
+uint32_t frame_count_of(const Tables& t, uint32_t p) {
+    return std::min<uint32_t>(t.data.entries[p].frame_count, kMaxFrames);
+}
+
+// ---- refusals ---------------------------------------------------------------
+
+Refusal refuse(FileProblem problem) {
+    Refusal r;
+    r.problem = problem;
+    return r;
+}
+
+Refusal refuse_short(FileProblem problem, size_t needed, size_t actual) {
+    Refusal r = refuse(problem);
+    r.needed = needed;
+    r.actual = actual;
+    return r;
+}
+
+bool has_nul(const char* field, size_t size) {
+    return std::memchr(field, 0, size) != nullptr;
+}
+
+Refusal field_without_nul(NameField field, int pattern, int frame) {
+    Refusal r = refuse(FileProblem::FieldWithoutNul);
+    r.field = field;
+    r.pattern = pattern;
+    r.frame = frame;
+    return r;
+}
+
+// The first field of the tables that lacks its NUL.
+Refusal check_fields(const NameTables& n) {
+    if (!has_nul(n.image_path, sizeof n.image_path)) return field_without_nul(NameField::ImagePath, -1, -1);
+    if (!has_nul(n.project_name, sizeof n.project_name))
+        return field_without_nul(NameField::ProjectName, -1, -1);
+    for (int p = 0; p < kMaxPatterns; ++p)
+        if (!has_nul(n.pattern_labels[p], kLabelSize))
+            return field_without_nul(NameField::PatternLabel, p, -1);
+    for (int p = 0; p < kMaxPatterns; ++p)
+        for (int f = 0; f < kMaxFrames; ++f)
+            if (!has_nul(n.frame_labels[p][f], kLabelSize))
+                return field_without_nul(NameField::FrameLabel, p, f);
+    return Refusal{};
+}
+
+std::string field_name(const Refusal& r) {
+    char text[64];
+    switch (r.field) {
+        case NameField::ImagePath: return "ｲﾒｰｼﾞﾌｧｲﾙ名";
+        case NameField::ProjectName: return "ﾌﾟﾛｼﾞｪｸﾄ名";
+        case NameField::PatternLabel:
+            std::snprintf(text, sizeof text, "ﾊﾟﾀｰﾝ%dのﾗﾍﾞﾙ", r.pattern);
+            return text;
+        case NameField::FrameLabel:
+            std::snprintf(text, sizeof text, "ﾊﾟﾀｰﾝ%dのﾌﾚｰﾑ%dのﾗﾍﾞﾙ", r.pattern, r.frame);
+            return text;
+    }
+    return "";
+}
+
+// ---- labels -------------------------------------------------------------------
+
+void fill_label(char (&field)[kLabelSize], const char* format, int index) {
+    if (field[0]) return;
+    char text[kLabelSize];
+    std::snprintf(text, sizeof text, format, index);
+    set_label(field, text);
+}
+
+// ---- configuration record ------------------------------------------------------
+
+constexpr uint8_t kLineFeed = 0x0A;
+constexpr uint8_t kCarriageReturn = 0x0D;
+constexpr uint32_t kMaximizeFlag = 0x01000000;  // WS_MAXIMIZE
+
+class RecordReader {
+  public:
+    explicit RecordReader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    // The next n bytes, or nullptr when the record ends before them (they are used up either way).
+    const uint8_t* take(size_t n) {
+        const size_t at = pos_;
+        pos_ += n;
+        return pos_ <= bytes_.size() ? bytes_.data() + at : nullptr;
+    }
+
+  private:
+    const std::vector<uint8_t>& bytes_;
+    size_t pos_ = 0;
+};
+
+bool valid_side(int32_t v) {
+    return v >= 1 && v <= kMaxClientSide;
+}
+
+// A stored (width, height) pair replaces the initial one only when both are sizes a window can have.
+void take_size(RecordReader& in, int32_t& w, int32_t& h) {
+    const uint8_t* p = in.take(8);
+    if (!p) return;
+    const auto sw = static_cast<int32_t>(get32(p)), sh = static_cast<int32_t>(get32(p + 4));
+    if (!valid_side(sw) || !valid_side(sh)) return;
+    w = sw;
+    h = sh;
+}
+
+void take_size(RecordReader& in, WindowSize& size) {
+    auto w = static_cast<int32_t>(size.width), h = static_cast<int32_t>(size.height);
+    take_size(in, w, h);
+    size = WindowSize{static_cast<uint32_t>(w), static_cast<uint32_t>(h)};
+}
+
+void put_slot(std::vector<uint8_t>& out, const std::string& text) {
+    const size_t n =
+        cw::text::truncated_length(text.substr(0, strnlen(text.c_str(), text.size())), kRecentSlotSize - 1);
+    out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
+    out.insert(out.end(), kRecentSlotSize - n, 0);
+}
+
+}  // namespace
+
+// ---- refusal texts --------------------------------------------------------------
+
+std::string refusal_text(const Refusal& r) {
+    char text[256];
+    const unsigned needed = static_cast<unsigned>(r.needed), actual = static_cast<unsigned>(r.actual);
+    switch (r.problem) {
+        case FileProblem::None: return "";
+        case FileProblem::FieldWithoutNul:
+            return "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙが壊れています.\n" + field_name(r) + "に終端がありません.";
+        case FileProblem::HeaderShort:
+            std::snprintf(text, sizeof text,
+                          "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙが短すぎます.\nﾍｯﾀﾞｰに%uﾊﾞｲﾄ必要ですが%uﾊﾞｲﾄしかありません.",
+                          needed, actual);
+            return text;
+        case FileProblem::TooManyPatterns:
+            std::snprintf(text, sizeof text, "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙのﾊﾟﾀｰﾝ数(%u)が%dを超えています.", r.value,
+                          kMaxPatterns);
+            return text;
+        case FileProblem::EntriesShort:
+            std::snprintf(
+                text, sizeof text,
+                "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙが短すぎます.\nﾊﾟﾀｰﾝ情報までに%uﾊﾞｲﾄ必要ですが%uﾊﾞｲﾄしかありません.", needed,
+                actual);
+            return text;
+        case FileProblem::TooManyFrames:
+            std::snprintf(text, sizeof text, "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙのﾊﾟﾀｰﾝ%dのﾌﾚｰﾑ数(%u)が%dを超えています.",
+                          r.pattern, r.value, kMaxFrames);
+            return text;
+        case FileProblem::RecordsShort:
+            std::snprintf(text, sizeof text,
+                          "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙが短すぎます.\nﾌﾚｰﾑﾃﾞｰﾀまでに%uﾊﾞｲﾄ必要ですが%uﾊﾞｲﾄしかありません.",
+                          needed, actual);
+            return text;
+        case FileProblem::NeitherKind: return "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ(*.cwp)でもｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙ(*.spa)でもありません.";
+    }
+    return "";
+}
+
+// ---- project file ---------------------------------------------------------------
+
+std::vector<uint8_t> encode_project_file(const NameTables& names) {
+    const auto* p = reinterpret_cast<const uint8_t*>(&names);
+    return std::vector<uint8_t>(p, p + sizeof names);
+}
+
+ProjectFileResult decode_project_file(std::span<const uint8_t> bytes) {
+    ProjectFileResult r;
+    std::memcpy(&r.names, bytes.data(), std::min(bytes.size(), sizeof r.names));
+    r.refusal = check_fields(r.names);
+    if (r.refusal.refused()) r.names = NameTables{};
+    return r;
+}
+
+// ---- animation data file ----------------------------------------------------------
+
+std::array<PatternEntry, kMaxPatterns> saved_pattern_entries(const Tables& t) {
+    std::array<PatternEntry, kMaxPatterns> entries{};
+    const uint32_t patterns = pattern_count_of(t);
+    uint32_t offset = static_cast<uint32_t>(kDataHeaderSize + kDataEntrySize * patterns);
+    for (uint32_t p = 0; p < patterns; ++p) {
+        entries[p].offset = offset;
+        entries[p].frame_count = frame_count_of(t, p);
+        entries[p].base_w = t.settings[p].base_w;
+        entries[p].base_h = t.settings[p].base_h;
+        offset += static_cast<uint32_t>(kDataRecordSize) * entries[p].frame_count;
+    }
+    return entries;
+}
+
+std::vector<uint8_t> encode_animation_data(const Tables& t, uint16_t clut) {
+    const uint32_t patterns = pattern_count_of(t);
+    const std::array<PatternEntry, kMaxPatterns> entries = saved_pattern_entries(t);
+    std::vector<uint8_t> out;
+    out.reserve(kMaxDataFileSize);
+    put32(out, t.data.header.tpage);
+    put32(out, t.data.header.speed);
+    put32(out, patterns);
+    for (uint32_t p = 0; p < patterns; ++p) {
+        put32(out, entries[p].offset);
+        put32(out, entries[p].frame_count);
+        put16(out, entries[p].base_w);
+        put16(out, entries[p].base_h);
+    }
+    for (uint32_t p = 0; p < patterns; ++p)
+        for (uint32_t f = 0; f < entries[p].frame_count; ++f) put_record(out, t.frames[p][f], clut);
+    return out;
+}
+
+AnimationDataResult decode_animation_data(std::span<const uint8_t> bytes) {
+    AnimationDataResult r;
+    if (bytes.size() < kDataHeaderSize) {
+        r.refusal = refuse_short(FileProblem::HeaderShort, kDataHeaderSize, bytes.size());
+        return r;
+    }
+    AnimationDataContents& d = r.data;
+    d.header.tpage = get32(bytes.data());
+    d.header.speed = get32(bytes.data() + 4);
+    d.header.pattern_count = get32(bytes.data() + 8);
+    if (d.header.pattern_count > static_cast<uint32_t>(kMaxPatterns)) {
+        r.refusal = refuse(FileProblem::TooManyPatterns);
+        r.refusal.value = d.header.pattern_count;
+        r.data = AnimationDataContents{};
+        return r;
+    }
+    const uint32_t patterns = d.header.pattern_count;
+    const size_t entries_end = kDataHeaderSize + kDataEntrySize * patterns;
+    if (bytes.size() < entries_end) {
+        r.refusal = refuse_short(FileProblem::EntriesShort, entries_end, bytes.size());
+        r.data = AnimationDataContents{};
+        return r;
+    }
+    size_t records_end = entries_end;
+    for (uint32_t p = 0; p < patterns; ++p) {
+        const uint8_t* e = bytes.data() + kDataHeaderSize + kDataEntrySize * p;
+        d.entries[p] = PatternEntry{get32(e), get32(e + 4), get16(e + 8), get16(e + 10)};
+        if (d.entries[p].frame_count > static_cast<uint32_t>(kMaxFrames)) {
+            r.refusal = refuse(FileProblem::TooManyFrames);
+            r.refusal.pattern = static_cast<int>(p);
+            r.refusal.value = d.entries[p].frame_count;
+            r.data = AnimationDataContents{};
+            return r;
+        }
+        records_end += kDataRecordSize * d.entries[p].frame_count;
+    }
+    if (bytes.size() < records_end) {
+        r.refusal = refuse_short(FileProblem::RecordsShort, records_end, bytes.size());
+        r.data = AnimationDataContents{};
+        return r;
+    }
+    const uint8_t* record = bytes.data() + entries_end;
+    for (uint32_t p = 0; p < patterns; ++p)
+        for (uint32_t f = 0; f < d.entries[p].frame_count; ++f, record += kDataRecordSize)
+            d.frames[p][f] = get_record(record);
+    return r;
+}
+
+void reconcile_labels(NameTables& names, const AnimationDataContents& data) {
+    const uint32_t patterns = std::min<uint32_t>(data.header.pattern_count, kMaxPatterns);
+    for (uint32_t p = 0; p < static_cast<uint32_t>(kMaxPatterns); ++p) {
+        const uint32_t frames =
+            p < patterns ? std::min<uint32_t>(data.entries[p].frame_count, kMaxFrames) : 0;
+        if (p < patterns)
+            fill_label(names.pattern_labels[p], "pattern_%02d", static_cast<int>(p));
+        else
+            std::memset(names.pattern_labels[p], 0, kLabelSize);
+        for (uint32_t f = 0; f < static_cast<uint32_t>(kMaxFrames); ++f) {
+            if (f < frames)
+                fill_label(names.frame_labels[p][f], "frame_%02d", static_cast<int>(f));
+            else
+                std::memset(names.frame_labels[p][f], 0, kLabelSize);
+        }
+    }
+}
+
+// ---- file names ------------------------------------------------------------------
+
+PathKind classify_path(std::string_view path) {
+    if (cw::text::find(path, ".cwp") != std::string_view::npos) return PathKind::ProjectFile;
+    if (cw::text::find(path, ".spa") != std::string_view::npos) return PathKind::DataFile;
+    return PathKind::Neither;
+}
+
+std::string data_path_for(std::string_view project_path) {
+    const size_t at = cw::text::find(project_path, ".cwp");
+    if (at == std::string_view::npos) return std::string(project_path);
+    return std::string(project_path.substr(0, at)) + ".spa";
+}
+
+std::string project_name_for_data_file(std::string_view data_path) {
+    const size_t end = std::min(cw::text::find(data_path, ".spa"), data_path.size());
+    // Walk whole characters, so that the trail byte 0x5C of a double-byte character
+    // is never taken for a backslash.
+    size_t start = 0;
+    for (size_t i = 0; i < end; i += cw::text::char_length(data_path, i))
+        if (data_path[i] == '/' || data_path[i] == '\\') start = i + 1;
+    const std::string_view name = data_path.substr(start, end - start);
+    return std::string(name.substr(0, cw::text::truncated_length(name, kLabelSize - 1)));
+}
+
+// ---- configuration record -----------------------------------------------------
+
+std::vector<uint8_t> newlines_to_stored(std::span<const uint8_t> record) {
+    std::vector<uint8_t> out;
+    out.reserve(record.size() + 16);
+    for (uint8_t b : record) {
+        if (b == kLineFeed) out.push_back(kCarriageReturn);
+        out.push_back(b);
+    }
+    return out;
+}
+
+std::vector<uint8_t> newlines_from_stored(std::span<const uint8_t> stored) {
+    std::vector<uint8_t> out;
+    out.reserve(stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i] == kCarriageReturn && i + 1 < stored.size() && stored[i + 1] == kLineFeed) continue;
+        out.push_back(stored[i]);
+    }
+    return out;
+}
+
+std::vector<uint8_t> encode_configuration(const Configuration& c) {
+    std::vector<uint8_t> record;
+    record.reserve(kConfigRecordSize);
+    put32(record, static_cast<uint32_t>(c.main_width));
+    put32(record, static_cast<uint32_t>(c.main_height));
+    for (const WindowSize& s : c.pattern_client) {
+        put32(record, s.width);
+        put32(record, s.height);
+    }
+    put32(record, static_cast<uint32_t>(c.image_width));
+    put32(record, static_cast<uint32_t>(c.image_height));
+    put32(record, c.new_window_style);
+    for (const std::string& slot : c.recent) put_slot(record, slot);
+    record.insert(record.end(), c.background_fill.begin(), c.background_fill.end());
+    return newlines_to_stored(record);
+}
+
+Configuration decode_configuration(std::span<const uint8_t> stored) {
+    const std::vector<uint8_t> record = newlines_from_stored(stored);
+    RecordReader in(record);
+    Configuration c;
+    take_size(in, c.main_width, c.main_height);
+    for (WindowSize& s : c.pattern_client) take_size(in, s);
+    take_size(in, c.image_width, c.image_height);
+    if (const uint8_t* p = in.take(4)) {
+        const uint32_t style = get32(p);
+        if (style == 0 || style == kMaximizeFlag) c.new_window_style = style;
+    }
+    for (std::string& slot : c.recent) {
+        const uint8_t* p = in.take(kRecentSlotSize);
+        if (!p || !std::memchr(p, 0, kRecentSlotSize)) continue;
+        slot.assign(reinterpret_cast<const char*>(p));
+    }
+    if (const uint8_t* p = in.take(kFillRecordSize)) {
+        std::memcpy(c.background_fill.data(), p, kFillRecordSize);
+        c.background_fill_read = true;
+    }
+    return c;
+}

@@ -1,0 +1,270 @@
+// The kernel's file calls the program makes: CreateFile, ReadFile, WriteFile,
+// FlushFileBuffers, CloseHandle, FindFirstFile/FindClose, GetFileAttributes,
+// DeleteFile, MoveFileEx and CreateHardLink. Names arrive as CP932 and are
+// converted to the file system's UTF-8 here; nothing else in the program sees
+// the file system's encoding.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "automation/automation.h"
+#include "text/cp932.h"
+
+namespace {
+
+struct File {
+    int fd;
+};
+std::set<File*>& files() {
+    static std::set<File*> f;
+    return f;
+}
+
+struct Find {
+    int unused;
+};
+std::set<Find*>& finds() {
+    static std::set<Find*> f;
+    return f;
+}
+
+DWORD g_last_error = 0;
+
+std::string fs_path(LPCSTR name) {
+    return cw::text::cp932_to_utf8(name ? name : "");
+}
+
+// The system error code closest to errno, as GetLastError reports it.
+DWORD error_from_errno(int e) {
+    switch (e) {
+        case 0: return 0;
+        case ENOENT: return ERROR_FILE_NOT_FOUND;
+        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return ERROR_ACCESS_DENIED;
+        case EEXIST: return ERROR_FILE_EXISTS;
+        case ENOSPC:
+        case EDQUOT: return ERROR_DISK_FULL;
+        case EINVAL: return ERROR_INVALID_PARAMETER;
+    }
+    return ERROR_GEN_FAILURE;
+}
+
+BOOL fail_with_errno() {
+    g_last_error = error_from_errno(errno);
+    return FALSE;
+}
+
+File* file_of(HANDLE h) {
+    auto* f = static_cast<File*>(h);
+    return files().count(f) ? f : nullptr;
+}
+
+bool is_directory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
+    const std::string path = fs_path(name);
+    int flags = 0;
+    if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
+        flags = O_RDWR;
+    else if (access & GENERIC_WRITE)
+        flags = O_WRONLY;
+    else
+        flags = O_RDONLY;
+    switch (disposition) {
+        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
+        case OPEN_ALWAYS: flags |= O_CREAT; break;
+        case OPEN_EXISTING: break;
+        default: g_last_error = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
+    }
+    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        fail_with_errno();
+        return INVALID_HANDLE_VALUE;
+    }
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        g_last_error = ERROR_ACCESS_DENIED;
+        return INVALID_HANDLE_VALUE;
+    }
+    auto* f = new File{fd};
+    files().insert(f);
+    g_last_error = 0;
+    return f;
+}
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPVOID) {
+    File* f = file_of(h);
+    if (read_count) *read_count = 0;
+    if (!f || (!buffer && to_read)) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    DWORD total = 0;
+    while (total < to_read) {
+        const ssize_t n = read(f->fd, static_cast<char*>(buffer) + total, to_read - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            if (read_count) *read_count = total;
+            return fail_with_errno();
+        }
+        if (n == 0) break;
+        total += static_cast<DWORD>(n);
+    }
+    if (read_count) *read_count = total;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD to_write, LPDWORD written, LPVOID) {
+    File* f = file_of(h);
+    if (written) *written = 0;
+    if (!f || (!buffer && to_write)) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    // A full disk simulated by a test takes what still fits and refuses the rest.
+    const DWORD allowed = static_cast<DWORD>(cw::automation::disk_space_for(to_write));
+    DWORD total = 0;
+    while (total < allowed) {
+        const ssize_t n = write(f->fd, static_cast<const char*>(buffer) + total, allowed - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (written) *written = total;
+            if (n == 0) errno = ENOSPC;
+            return fail_with_errno();
+        }
+        total += static_cast<DWORD>(n);
+    }
+    if (written) *written = total;
+    if (total < to_write) {
+        g_last_error = ERROR_DISK_FULL;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE h) {
+    File* f = file_of(h);
+    if (!f) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    return fsync(f->fd) == 0 ? TRUE : fail_with_errno();
+}
+
+BOOL CloseHandle(HANDLE h) {
+    File* f = file_of(h);
+    if (!f) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    // close() reports what a delayed write could not store (a full disk on some file systems).
+    const int result = close(f->fd);
+    files().erase(f);
+    delete f;
+    return result == 0 ? TRUE : fail_with_errno();
+}
+
+HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {
+    struct stat st;
+    if (stat(fs_path(name).c_str(), &st) != 0) {
+        g_last_error = ERROR_FILE_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (data) {
+        std::memset(data, 0, sizeof *data);
+        data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+        data->nFileSizeLow = static_cast<DWORD>(st.st_size);
+        data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+        const char* base = std::strrchr(name, '/');
+        cw::text::copy_truncated(data->cFileName, MAX_PATH, base ? base + 1 : name);
+    }
+    auto* f = new Find{0};
+    finds().insert(f);
+    return f;
+}
+
+BOOL FindClose(HANDLE h) {
+    auto* f = static_cast<Find*>(h);
+    if (!finds().count(f)) return FALSE;
+    finds().erase(f);
+    delete f;
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR name) {
+    struct stat st;
+    const std::string path = fs_path(name);
+    if (stat(path.c_str(), &st) != 0) {
+        fail_with_errno();
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (access(path.c_str(), W_OK) != 0) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+BOOL DeleteFileA(LPCSTR name) {
+    const std::string path = fs_path(name);
+    if (is_directory(path)) {
+        g_last_error = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
+    return unlink(path.c_str()) == 0 ? TRUE : fail_with_errno();
+}
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
+    const std::string from = fs_path(existing), to = fs_path(target);
+    struct stat st;
+    const bool target_exists = lstat(to.c_str(), &st) == 0;
+    if (target_exists && !(flags & MOVEFILE_REPLACE_EXISTING)) {
+        g_last_error = ERROR_ALREADY_EXISTS;
+        return FALSE;
+    }
+    // A folder is never replaced by a file.
+    if (target_exists && S_ISDIR(st.st_mode)) {
+        g_last_error = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) return fail_with_errno();
+    if (flags & MOVEFILE_WRITE_THROUGH) {
+        // The new name is on disk only once its folder is.
+        const size_t slash = to.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            fsync(fd);
+            close(fd);
+        }
+    }
+    return TRUE;
+}
+
+BOOL CreateHardLinkA(LPCSTR new_name, LPCSTR existing, LPVOID) {
+    return link(fs_path(existing).c_str(), fs_path(new_name).c_str()) == 0 ? TRUE : fail_with_errno();
+}
+
+DWORD GetLastError() {
+    return g_last_error;
+}
+
+void SetLastError(DWORD code) {
+    g_last_error = code;
+}
