@@ -355,6 +355,13 @@ void mdi_child_destroying(Window* client, Window* child) {
     refresh_window_list(client);
 }
 
+void mdi_child_gone(Window* client, Window* child) {
+    MdiState* s = state_of(client);
+    if (!s) return;
+    if (s->active == child) s->active = nullptr;
+    s->children.erase(std::remove(s->children.begin(), s->children.end(), child), s->children.end());
+}
+
 void mdi_activate_child(Window* client, Window* child) {
     if (child && child->minimized) mdi_restore(client, child);
     set_active(client, child);

@@ -9,6 +9,9 @@ namespace cw::win {
 void mdi_place_new_child(Window* client, Window* child, int* x, int* y, int* width, int* height);
 void mdi_child_created(Window* client, Window* child);
 void mdi_child_destroying(Window* client, Window* child);
+// A child that goes with its client or frame (not through DestroyWindow of its own):
+// the client no longer lists it, nor holds it as the active child.
+void mdi_child_gone(Window* client, Window* child);
 void mdi_maximize(Window* client, Window* child);
 void mdi_restore(Window* client, Window* child);
 void mdi_activate_child(Window* client, Window* child);

@@ -257,6 +257,9 @@ void destroy_window(Window* w) {
         if (!w->children.empty() && w->children.front() == c) w->children.erase(w->children.begin());
     }
     send(w, WM_NCDESTROY, 0, 0);
+    // Children destroyed with their frame go without DestroyWindow of their own: their
+    // client must not go on listing them for the siblings destroyed after them.
+    if ((w->ex_style & WS_EX_MDICHILD) && w->parent) mdi_child_gone(w->parent, w);
     if (w->parent) {
         auto& sib = w->parent->children;
         sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
