@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/app_state.h"
-#include "text/cp932.h"
+#include "files/project_data.h"
 
 RecentList g_recent;
 
@@ -54,7 +54,7 @@ void show_list() {
 }  // namespace
 
 void recent_list_add(RecentList& list, std::string_view path) {
-    const std::string entry(path.substr(0, cw::text::truncated_length(path, kMaxEntryBytes)));
+    const std::string entry = fit_recent_path(path);
     std::erase(list.entries, entry);
     if (list.entries.size() == kMaxRecentEntries) list.entries.erase(list.entries.begin());
     list.entries.push_back(entry);

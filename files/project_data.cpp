@@ -166,10 +166,10 @@ void take_size(RecordReader& in, WindowSize& size) {
 }
 
 void put_slot(std::vector<uint8_t>& out, const std::string& text) {
-    const size_t n =
-        cw::text::truncated_length(text.substr(0, strnlen(text.c_str(), text.size())), kRecentSlotSize - 1);
-    out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
-    out.insert(out.end(), kRecentSlotSize - n, 0);
+    const std::string fitted =
+        fit_recent_path(std::string_view(text.c_str(), strnlen(text.c_str(), text.size())));
+    out.insert(out.end(), fitted.begin(), fitted.end());
+    out.insert(out.end(), kRecentSlotSize - fitted.size(), 0);
 }
 
 }  // namespace
@@ -354,6 +354,12 @@ std::string project_name_for_data_file(std::string_view data_path) {
 }
 
 // ---- configuration record -----------------------------------------------------
+
+std::string fit_recent_path(std::string_view path) {
+    constexpr size_t kMaxBytes = kRecentSlotSize - 1;
+    if (path.size() <= kMaxBytes) return std::string(path);
+    return std::string(path.substr(0, cw::text::truncated_length(path, kMaxBytes)));
+}
 
 std::vector<uint8_t> newlines_to_stored(std::span<const uint8_t> record) {
     std::vector<uint8_t> out;

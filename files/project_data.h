@@ -143,6 +143,10 @@ struct Configuration {
     bool background_fill_read = false;  // the file held all 100 bytes of it
 };
 
+// A recent path as the list and the record keep it: as it is when it fits in 511
+// bytes, otherwise cut to 511 on a character boundary.
+std::string fit_recent_path(std::string_view path);
+
 // The record as it is stored: every 0x0A written as 0x0D 0x0A.
 std::vector<uint8_t> encode_configuration(const Configuration& c);
 // Undoes the translation (0x0D 0x0A reads as 0x0A, any other byte as itself) over

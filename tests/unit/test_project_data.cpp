@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,13 @@
 #include "project/tables.h"
 
 namespace {
+
+const std::string kProjectDir = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/project/";
+
+std::vector<uint8_t> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 std::unique_ptr<Tables> fresh_tables() {
     auto t = std::make_unique<Tables>();
@@ -421,6 +430,52 @@ TEST(ConfigurationRecord, ARecentPathIsCutTo511BytesOnACharacterBoundary) {
     const Configuration back = decode_configuration(stored);
     EXPECT_EQ(back.recent[0], c.recent[0].substr(0, 511));
     EXPECT_EQ(back.recent[1], edge.substr(0, 510));
+    // A path that fits is kept byte for byte, even one that ends in a lone lead byte.
+    c.recent[2] = "/a\x95";
+    EXPECT_EQ(decode_configuration(encode_configuration(c)).recent[2], "/a\x95");
+}
+
+// ---- the sample files (also the fuzzers' seeds) ------------------------------------------
+
+// Tables holding what a decoded data file holds, as opening a project puts it there.
+std::unique_ptr<Tables> tables_from(const AnimationDataContents& d) {
+    auto t = fresh_tables();
+    t->data.header = d.header;
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        t->data.entries[p] = d.entries[p];
+        t->settings[p].base_w = d.entries[p].base_w;
+        t->settings[p].base_h = d.entries[p].base_h;
+        for (int f = 0; f < kMaxFrames; ++f) t->frames[p][f] = d.frames[p][f];
+    }
+    return t;
+}
+
+TEST(SampleFiles, EachReadsAndIsWrittenBackByteForByte) {
+    const std::vector<uint8_t> cwp = read_file(kProjectDir + "walk.cwp");
+    const ProjectFileResult project = decode_project_file(cwp);
+    ASSERT_FALSE(project.refusal.refused());
+    EXPECT_STREQ(project.names.project_name, "歩き");
+    EXPECT_STREQ(project.names.pattern_labels[1], "待機");
+    EXPECT_EQ(encode_project_file(project.names), cwp);
+
+    for (const char* name : {"walk.spa", "full.spa"}) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> spa = read_file(kProjectDir + name);
+        const AnimationDataResult data = decode_animation_data(spa);
+        ASSERT_FALSE(data.refusal.refused());
+        const auto t = tables_from(data.data);
+        EXPECT_EQ(encode_animation_data(*t, data.data.frames[0][0].clut), spa);
+    }
+    EXPECT_EQ(read_file(kProjectDir + "full.spa").size(), kMaxDataFileSize);
+
+    const std::vector<uint8_t> cfg = read_file(kProjectDir + "Celwin.cfg");
+    const Configuration c = decode_configuration(cfg);
+    EXPECT_EQ(c.main_width, 800);
+    EXPECT_EQ(c.pattern_client[0].width, 266u);
+    EXPECT_EQ(c.pattern_client[1].width, 282u);
+    EXPECT_EQ(c.new_window_style, 0x01000000u);
+    EXPECT_EQ(c.recent[1], "/anim/表示.cwp");
+    EXPECT_EQ(encode_configuration(c), cfg);
 }
 
 }  // namespace

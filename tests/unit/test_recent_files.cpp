@@ -58,6 +58,8 @@ TEST(RecentList, AnEntryIsAtMost511BytesCutOnACharacterBoundary) {
     std::string path = "/" + std::string(509, 'x') + "\x95\x5C" + "tail";  // "表" across byte 511
     recent_list_add(list, path);
     EXPECT_EQ(list.entries[0], path.substr(0, 510));
+    recent_list_add(list, "/b\x95");  // fits: kept as it is
+    EXPECT_EQ(list.entries[1], "/b\x95");
 }
 
 }  // namespace
