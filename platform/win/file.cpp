@@ -70,6 +70,16 @@ File* file_of(HANDLE h) {
     return files().count(f) ? f : nullptr;
 }
 
+// The open file a ReadFile or WriteFile call may go to, with its byte count set to 0;
+// nullptr (and the error set) for a handle that is not an open file or a missing buffer.
+File* transfer_file(HANDLE h, const void* buffer, DWORD count, LPDWORD done) {
+    if (done) *done = 0;
+    File* f = file_of(h);
+    if (f && (buffer || !count)) return f;
+    g_last_error = ERROR_INVALID_HANDLE;
+    return nullptr;
+}
+
 bool is_directory(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -111,12 +121,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, 
 }
 
 BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPVOID) {
-    File* f = file_of(h);
-    if (read_count) *read_count = 0;
-    if (!f || (!buffer && to_read)) {
-        g_last_error = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
+    File* f = transfer_file(h, buffer, to_read, read_count);
+    if (!f) return FALSE;
     DWORD total = 0;
     while (total < to_read) {
         const ssize_t n = read(f->fd, static_cast<char*>(buffer) + total, to_read - total);
@@ -133,12 +139,8 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD to_read, LPDWORD read_count, LPVOID
 }
 
 BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD to_write, LPDWORD written, LPVOID) {
-    File* f = file_of(h);
-    if (written) *written = 0;
-    if (!f || (!buffer && to_write)) {
-        g_last_error = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
+    File* f = transfer_file(h, buffer, to_write, written);
+    if (!f) return FALSE;
     // A full disk simulated by a test takes what still fits and refuses the rest.
     const DWORD allowed = static_cast<DWORD>(cw::automation::disk_space_for(to_write));
     DWORD total = 0;

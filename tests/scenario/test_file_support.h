@@ -7,10 +7,13 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "test_image_support.h"
@@ -79,6 +82,13 @@ inline QByteArray project_file(const QString& image, const std::string& name,
             b.replace(at, static_cast<int>(text.size()), text.data(), static_cast<int>(text.size()));
         }
     return b;
+}
+
+// Runs the script with dir as the program's current directory; the run must get through.
+inline ScenarioRun run_in(const QTemporaryDir& dir, const std::string& script) {
+    ScenarioRun run = run_scenario(script, dir.path());
+    EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    return run;
 }
 
 inline QByteArray read_bytes(const QString& path) {

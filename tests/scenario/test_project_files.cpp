@@ -31,7 +31,7 @@ QString pal8() {
 // A project pair in dir: pattern "run" with `frames0` frames and pattern "stand" with `frames1`.
 QString write_pair(const QTemporaryDir& dir, const QString& name, uint32_t frames0, uint32_t frames1,
                    uint32_t speed = 3) {
-    const QString cwp = dir.filePath(name + ".cwp");
+    QString cwp = dir.filePath(name + ".cwp");
     std::vector<std::string> run = {"run"}, stand = {"stand"};
     for (uint32_t f = 0; f < frames0; ++f) run.push_back("r" + std::to_string(f));
     for (uint32_t f = 0; f < frames1; ++f) stand.push_back("s" + std::to_string(f));
@@ -51,12 +51,6 @@ bool zero_after_every_nul(const QByteArray& cwp) {
         if (nul < 0 || field.mid(nul) != QByteArray(size - nul, '\0')) return false;
     }
     return true;
-}
-
-ScenarioRun run_in(const QTemporaryDir& dir, const std::string& script) {
-    const ScenarioRun run = run_scenario(script, dir.path());
-    EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    return run;
 }
 
 QJsonArray frame(const QJsonObject& d, int p, int f) {

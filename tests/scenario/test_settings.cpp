@@ -17,15 +17,9 @@ using namespace file_test;
 
 namespace {
 
-ScenarioRun run_in(const QTemporaryDir& dir, const std::string& script) {
-    const ScenarioRun run = run_scenario(script, dir.path());
-    EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    return run;
-}
-
 // A project pair of one pattern with one frame, named after itself.
 QString write_project(const QTemporaryDir& dir, const QString& name) {
-    const QString cwp = dir.filePath(name + ".cwp");
+    QString cwp = dir.filePath(name + ".cwp");
     EXPECT_TRUE(
         write_file(cwp, project_file(testdata("bmpsuite/g/pal8.bmp"), name.toStdString(), {{"p", "f"}})));
     EXPECT_TRUE(write_file(dir.filePath(name + ".spa"), data_file(0x80, 0, {{1, 4, 4}})));

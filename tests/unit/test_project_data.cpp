@@ -202,7 +202,7 @@ TEST(AnimationData, FilesThatDoNotFitTheTablesOrEndEarlyAreRefused) {
     EXPECT_EQ(h.refusal.value, 0xFFFFFFFFu);
 
     EXPECT_NE(refusal_text(r.refusal).find("21"), std::string::npos);
-    EXPECT_NE(refusal_text(decode_animation_data(std::vector<uint8_t>(5, 0)).refusal).find("5"),
+    EXPECT_NE(refusal_text(decode_animation_data(std::vector<uint8_t>(5, 0)).refusal).find('5'),
               std::string::npos);
 }
 
