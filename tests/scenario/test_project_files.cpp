@@ -255,7 +255,9 @@ TEST(SaveProject, AFolderThatRefusesNewFilesLeavesThePreviousFiles) {
 TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
     QTemporaryDir dir;
     const QString cwp = write_pair(dir, "pair", 3, 2, 6);
-    const QJsonObject d = run_in(dir, open_project(cwp) + "dump\n").last();
+    const ScenarioRun run = run_in(
+        dir, open_project(cwp) + "dump\nanswer box IDNO\n" + image_test::new_project(pal8()) + "dump\n");
+    const QJsonObject d = run.dumps[0];
     EXPECT_EQ(d["current_path"].toString(), cwp);
     EXPECT_EQ(root(d)["text"].toString(), QStringLiteral("pair"));
     EXPECT_EQ(pattern_items(d), (QStringList{"run", "stand"}));
@@ -278,6 +280,9 @@ TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
     EXPECT_EQ(d["combos"].toObject()["1018"].toObject()["selection"].toInt(), 0);
     EXPECT_EQ(d["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
     EXPECT_TRUE(boxes(d).isEmpty());
+    // Closed by New, the project takes its speed with it: the slider shows the new one's.
+    EXPECT_EQ(tables(run.dumps[1])["speed"].toInt(), 0);
+    EXPECT_EQ(slider(run.dumps[1]), 0);
 }
 
 TEST(OpenProject, SavedClosedAndReopenedItShowsTheSameAndSavesTheSameBytes) {
@@ -397,14 +402,10 @@ TEST(OpenProject, FilesThatCannotBeReadOrDoNotFitAreRefusedAndTheOpenProjectStay
     };
     const QByteArray any_cwp = project_file(pal8(), "c", {{"a", "a0"}});
     const Case cases[] = {
-        {dir.filePath("missing.cwp"), {}, {}, {}},
         {dir.filePath("nodata.cwp"), any_cwp, {}, {}},
         {dir.filePath("short.cwp"), any_cwp, data_file(0, 0, {{1}, {1}}).left(30),
          QString::fromUtf8(
              "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙが短すぎます.\nﾊﾟﾀｰﾝ情報までに36ﾊﾞｲﾄ必要ですが30ﾊﾞｲﾄしかありません.")},
-        {dir.filePath("cut.cwp"), any_cwp, data_file(0, 0, {{2}}).left(40),
-         QString::fromUtf8(
-             "ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙが短すぎます.\nﾌﾚｰﾑﾃﾞｰﾀまでに48ﾊﾞｲﾄ必要ですが40ﾊﾞｲﾄしかありません.")},
         {dir.filePath("many.cwp"), any_cwp, data_file(0, 0, std::vector<DataPattern>(13, DataPattern{0})),
          QString::fromUtf8("ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙのﾊﾟﾀｰﾝ数(13)が12を超えています.")},
         {dir.filePath("frames.cwp"), any_cwp, data_file(0, 0, {{1}, {21}}),

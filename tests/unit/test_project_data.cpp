@@ -362,18 +362,6 @@ TEST(ConfigurationRecord, LineFeedsAreStoredAsCarriageReturnLineFeedAndReadBack)
               (std::vector<uint8_t>{0x0D, 0x0A, 0x0A}));
 }
 
-TEST(ConfigurationRecord, AByte1AIsAnOrdinaryValueAndTheRestIsStillRead) {
-    Configuration c;
-    c.pattern_client[0] = WindowSize{282, 150};  // bytes 1A 01 00 00
-    c.image_width = 300;
-    c.recent = {"/one.cwp", "/two.cwp", "", "", ""};
-    const Configuration back = decode_configuration(encode_configuration(c));
-    EXPECT_EQ(back.pattern_client[0].width, 282u);
-    EXPECT_EQ(back.pattern_client[0].height, 150u);
-    EXPECT_EQ(back.image_width, 300);
-    EXPECT_EQ(back.recent[1], "/two.cwp");
-}
-
 TEST(ConfigurationRecord, MissingAndImpossibleValuesKeepTheirInitialOnes) {
     const Configuration none = decode_configuration({});
     EXPECT_EQ(none.main_width, 640);
