@@ -60,9 +60,12 @@ void on_pattern_combo_change(LPARAM control) {
         panel_send(IDC_FRAME, CB_SETCURSEL, j, 0);
     }
     panel_send(IDC_FRAME, CB_SETCURSEL, 0, 0);
-    // The fields follow the frame now selected, so they never show the numbers of
-    // the previous pattern's frame.
-    if (frames > 0)
+    show_first_frame(p);
+}
+
+void show_first_frame(int p) {
+    if (p < 0 || p >= kMaxPatterns) return;
+    if (g_tables.data.entries[p].frame_count > 0)
         show_frame(p, 0);
     else
         show_empty_frame_fields(p);

@@ -59,7 +59,7 @@ ButtonPress press_result(int id, int current, int frame_count) {
     std::copy(std::begin(row.enable), std::end(row.enable), std::begin(r.enable));
     r.step = row.step;
     r.frame = start_frame(id, current, frame_count);
-    if (r.frame <= 0) {
+    if (r.frame <= 0 || frame_count <= 0) {
         enable_of(r, IDC_PLAY_FIRST) = 0;
         enable_of(r, IDC_PLAY_PREVIOUS) = 0;
         r.frame = 0;

@@ -327,7 +327,8 @@ void blit(const Blit& b) {
     p.cols.erase(last, p.cols.end());
     p.cols.erase(p.cols.begin(), p.cols.begin() + static_cast<ptrdiff_t>(skip));
     if (p.cols.empty()) return;
-    p.identity_x = sw == dw && !b.mirror_x;
+    // The identity path copies whole rows; an inverting blit goes through the runs even at 1:1.
+    p.identity_x = sw == dw && !b.mirror_x && b.op == BlitOp::Copy;
     if (!p.identity_x) {
         for (size_t i = 0; i < p.cols.size(); ++i) {
             if (!p.runs.empty() && p.runs.back().src_x == p.cols[i])
