@@ -44,11 +44,35 @@ void fill(LPDIRECTDRAWSURFACE s, DDBLTFX* fx) {
     if (s) s->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, fx);
 }
 
+bool inside(const RECT& r, SIZE area) {
+    return r.left < r.right && r.top < r.bottom && r.left >= 0 && r.top >= 0 && r.right <= area.cx &&
+           r.bottom <= area.cy;
+}
+
+// The colour around the base frame. Where the magnified base frame is about to land
+// the fill would only be overwritten, so only the bands around it are filled.
+void fill_surround(LPDIRECTDRAWSURFACE canvas, LPDIRECTDRAWSURFACE base, const ViewMapping& m) {
+    if (!canvas) return;
+    const SIZE area = size_of(canvas);
+    if (!base || !inside(m.source, size_of(base)) || !inside(m.destination, area)) {
+        fill(canvas, &g_app.surround_fill);
+        return;
+    }
+    const RECT& d = m.destination;
+    RECT bands[] = {{0, 0, area.cx, d.top},
+                    {0, d.bottom, area.cx, area.cy},
+                    {0, d.top, d.left, d.bottom},
+                    {d.right, d.top, area.cx, d.bottom}};
+    for (RECT& band : bands)
+        if (band.left < band.right && band.top < band.bottom)
+            canvas->Blt(&band, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &g_app.surround_fill);
+}
+
 // Step 1 of every redraw: the canvas takes the colour around the base frame, the
 // base surface the background colour.
-void clear_surfaces(int p) {
+void clear_surfaces(int p, const ViewMapping& m) {
     restore_if_lost(g_tables.pattern_primary[p]);
-    fill(g_tables.pattern_canvas[p], &g_app.surround_fill);
+    fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
     fill(g_tables.pattern_base_surface[p], &g_app.background_fill);
 }
 
@@ -114,9 +138,9 @@ void still_display() {
     const int s = current_pattern(), t = current_frame();
     for (int p = 0; p < kMaxPatterns; ++p) {
         if (!g_tables.pattern_canvas[p]) continue;
-        clear_surfaces(p);
-        draw_still_frames(p);
         const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
+        clear_surfaces(p, m);
+        draw_still_frames(p);
         magnify(p, m);
         if (p == s && t >= 0 && t < frame_count(p)) draw_outline(p, t, m);
         present(p);
@@ -144,12 +168,13 @@ void draw_running_frame(int p, const FrameRecord& r) {
 void running_display() {
     const int p = g_playback.play_pattern;
     if (!g_tables.pattern_ddraw[p]) return;
-    clear_surfaces(p);
+    const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
+    clear_surfaces(p, m);
     const int n = frame_count(p), f = g_playback.play_frame;
     // A pattern without frames shows its empty base frame.
     const bool has_frame = f >= 0 && f < n;
     if (has_frame) draw_running_frame(p, g_tables.frames[p][f]);
-    magnify(p, view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]));
+    magnify(p, m);
     present(p);
     advance_playback(g_playback, g_tables.data.header.speed, has_frame ? g_tables.frames[p][f].timing : 0, n);
 }

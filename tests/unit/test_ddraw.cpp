@@ -331,4 +331,61 @@ TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
     cw::ddraw::set_surface_bits_per_pixel(0);
 }
 
+TEST(DirectDrawPrimary, CopiesAndFillsReachTheWindowOpaqueAtEveryMagnification) {
+    // The unused top byte of a 32-bit canvas is 0; the window's pixels must come out
+    // opaque whether the copy is 1:1, magnified or a fill, and nothing else is touched.
+    cw::ddraw::set_surface_bits_per_pixel(32);
+    HWND hwnd = make_window(100, 50, 40, 30);
+    ASSERT_TRUE(hwnd);
+    LPDIRECTDRAW dd = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+    ASSERT_EQ(dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL), DD_OK);
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    LPDIRECTDRAWSURFACE prim = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &prim, nullptr), DD_OK);
+    LPDIRECTDRAWCLIPPER clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, hwnd), DD_OK);
+    ASSERT_EQ(prim->SetClipper(clipper), DD_OK);
+    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    d.ddsCaps.dwCaps = 0x840;
+    d.dwWidth = d.dwHeight = 10;
+    LPDIRECTDRAWSURFACE canvas = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &canvas, nullptr), DD_OK);
+    DDBLTFX fx{};
+    fx.dwSize = sizeof fx;
+    fx.dwFillColor = 0x123456;
+    ASSERT_EQ(canvas->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+
+    cw::win::Window* w = cw::win::window_from(hwnd);
+    cw::qt::ScreenPixels px = cw::qt::window_pixels(w);
+    for (int y = 0; y < px.height; ++y) std::fill_n(px.xrgb + y * px.stride / 4, px.width, 0u);
+    POINT o{0, 0};
+    ClientToScreen(hwnd, &o);
+    RECT one{o.x, o.y, o.x + 10, o.y + 10}, twice{o.x + 10, o.y, o.x + 30, o.y + 20};
+    ASSERT_EQ(prim->Blt(&one, canvas, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    ASSERT_EQ(prim->Blt(&twice, canvas, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    RECT filled{o.x + 30, o.y + 25, o.x + 40, o.y + 30};
+    fx.dwFillColor = 0xABCDEF;
+    ASSERT_EQ(prim->Blt(&filled, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+    px = cw::qt::window_pixels(w);
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x) {
+            const bool copied = (x < 10 && y < 10) || (x >= 10 && x < 30 && y < 20);
+            const bool fill = x >= 30 && y >= 25;
+            const uint32_t want = copied ? 0xFF123456u : fill ? 0xFFABCDEFu : 0u;
+            ASSERT_EQ(px.xrgb[y * px.stride / 4 + x], want) << x << "," << y;
+        }
+
+    canvas->Release();
+    prim->Release();
+    clipper->Release();
+    dd->Release();
+    DestroyWindow(hwnd);
+    cw::ddraw::set_surface_bits_per_pixel(0);
+}
+
 }  // namespace
