@@ -143,5 +143,5 @@ uint64_t still_tick_bytes() {
 }
 
 uint64_t running_tick_bytes(int p) {
-    return image_window_bytes() + (g_tables.pattern_canvas[p] ? pattern_bytes(p, 1, false) : 0);
+    return g_tables.pattern_canvas[p] ? pattern_bytes(p, 1, false) : 0;
 }

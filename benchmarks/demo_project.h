@@ -26,5 +26,6 @@ void click_panel_button(int id);
 // The bytes one still tick writes: every fill, frame copy, magnification, outline
 // and copy to the screen of the pattern windows and the image window.
 uint64_t still_tick_bytes();
-// The bytes one tick of the running display of pattern p writes.
+// The bytes one tick of the running display of pattern p writes (the image window,
+// unchanged, is not drawn again).
 uint64_t running_tick_bytes(int p);

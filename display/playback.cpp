@@ -13,6 +13,7 @@
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
+#include "display/redraw_keys.h"
 #include "project/tables.h"
 
 PlaybackState g_playback = initial_playback_state();
@@ -31,6 +32,16 @@ bool shown(HTREEITEM item) {
     const auto state = SendMessageA(g_app.project_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
                                     TVIS_STATEIMAGEMASK);
     return (static_cast<UINT>(state) & TVIS_STATEIMAGEMASK) >> 12 != kUncheckedImage;
+}
+
+// Which of pattern p's frames the still display draws (bit j for frame j), with
+// kPatternShown when the pattern's own check mark lets any be drawn.
+uint32_t shown_frames(int p) {
+    if (!shown(g_tables.pattern_item[p])) return 0;
+    uint32_t bits = kPatternShown;
+    for (int j = 0; j < frame_count(p); ++j)
+        if (shown(g_tables.frame_items[p][j])) bits |= 1u << j;
+    return bits;
 }
 
 SIZE size_of(LPDIRECTDRAWSURFACE s) {
@@ -71,20 +82,19 @@ void fill_surround(LPDIRECTDRAWSURFACE canvas, LPDIRECTDRAWSURFACE base, const V
 // Step 1 of every redraw: the canvas takes the colour around the base frame, the
 // base surface the background colour.
 void clear_surfaces(int p, const ViewMapping& m) {
-    restore_if_lost(g_tables.pattern_primary[p]);
     fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
     fill(g_tables.pattern_base_surface[p], &g_app.background_fill);
 }
 
 // The still display's frames, last to first so that a lower frame covers a higher
 // one; each is cut to the working image and the base frame.
-void draw_still_frames(int p) {
+void draw_still_frames(int p, uint32_t frames_shown) {
     LPDIRECTDRAWSURFACE base = g_tables.pattern_base_surface[p];
     LPDIRECTDRAWSURFACE working = g_image_set.working_surface;
-    if (!base || !working || !shown(g_tables.pattern_item[p])) return;
+    if (!base || !working || !(frames_shown & kPatternShown)) return;
     const SIZE image = size_of(working), area = size_of(base);
     for (int j = frame_count(p) - 1; j >= 0; --j) {
-        if (!shown(g_tables.frame_items[p][j])) continue;
+        if (!(frames_shown & (1u << j))) continue;
         RECT source, destination;
         if (!clip_frame(g_tables.frames[p][j], image.cx, image.cy, area.cx, area.cy, &source, &destination))
             continue;
@@ -138,11 +148,17 @@ void still_display() {
     const int s = current_pattern(), t = current_frame();
     for (int p = 0; p < kMaxPatterns; ++p) {
         if (!g_tables.pattern_canvas[p]) continue;
+        const int outlined = p == s && t >= 0 && t < frame_count(p) ? t : -1;
+        const uint32_t frames_shown = shown_frames(p);
+        const bool lost = restore_if_lost(g_tables.pattern_primary[p]);
+        if (still_picture_current(p, still_key(p, frames_shown, outlined, g_playback.still_blt_flags)) &&
+            !lost)
+            continue;
         const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
         clear_surfaces(p, m);
-        draw_still_frames(p);
+        draw_still_frames(p, frames_shown);
         magnify(p, m);
-        if (p == s && t >= 0 && t < frame_count(p)) draw_outline(p, t, m);
+        if (outlined >= 0) draw_outline(p, outlined, m);
         present(p);
     }
 }
@@ -166,8 +182,11 @@ void draw_running_frame(int p, const FrameRecord& r) {
 }
 
 void running_display() {
+    // The played window shows a single frame now; the still display starts afresh.
+    forget_still_pictures();
     const int p = g_playback.play_pattern;
     if (!g_tables.pattern_ddraw[p]) return;
+    restore_if_lost(g_tables.pattern_primary[p]);
     const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
     clear_surfaces(p, m);
     const int n = frame_count(p), f = g_playback.play_frame;
@@ -194,7 +213,9 @@ void enable_selection(bool enable) {
 }  // namespace
 
 void playback_tick() {
-    draw_image_window();
+    // The image window is drawn again only when something it shows changed.
+    const bool image_lost = g_image_set.primary && g_image_set.primary->IsLost() == DDERR_SURFACELOST;
+    if (!image_picture_current(image_key()) || image_lost) draw_image_window();
     if (g_playback.play_pattern >= kMaxPatterns) return;
     const uint32_t mode = g_tables.settings[g_playback.play_pattern].play_mode;
     if (mode == IDC_PLAY_STOP)

@@ -233,3 +233,58 @@ TEST(SoundPlayback, AFrameReachingPastTheImageAndTheBaseFrameIsDrawnCut) {
     EXPECT_EQ(flipped.base(2, 2), kWhite);
     EXPECT_EQ(flipped.base(12, 12), kBlack);
 }
+
+// An idle editor draws a window again only when something it shows changed; these
+// are changes that touch nothing else the window shows.
+TEST(StillRedraw, ZoomAndWindowSizeChangesAreDrawnAtTheNextTick) {
+    QTemporaryDir dir;
+    const ScenarioRun run =
+        run_in(dir, project(1) + cell(0, 0, 0, 0) +
+                        "tick\nsnapshot pattern 0 one.png\n"
+                        "answer menu 40011\nrclick pattern 0 5 5\ntick\nsnapshot pattern 0 two.png\n"
+                        "resize pattern 0 100 100\ntick\nsnapshot pattern 0 small.png\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const Shot one = shot(dir, "one.png", 16, 16);
+    EXPECT_EQ(one.image.pixelColor(88, 100), kGrey) << "around the base frame at 1x1";
+    const Shot two = shot(dir, "two.png", 16, 16, 2);
+    EXPECT_EQ(two.image.pixelColor(88, 100), kRed) << "inside it at 2x2";
+    EXPECT_EQ(two.base(8, 8), kRed);
+    const Shot small = shot(dir, "small.png", 16, 16, 2);
+    EXPECT_EQ(small.image.size(), QSize(100, 100));
+    EXPECT_EQ(small.base(8, 8), kRed);
+    EXPECT_EQ(small.image.pixelColor(30, 50), kGrey);
+}
+
+TEST(StillRedraw, StoppingBringsBackEveryFrameOfThePlayedWindow) {
+    // Frame 0 red at (0, 0), frame 1 green dragged to (16, 0) on a 32-wide base.
+    QTemporaryDir dir;
+    const ScenarioRun run =
+        run_in(dir, project(3) + frame_set(0, 2, 0, 0, 32, 16) + "tree check frame 0 2 0\n" +
+                        cell(0, 0, 0, 0) + cell(0, 1, 1, 0) + drag_frame(0, 16, 0) +
+                        "tick\nclick IDC_PLAY_FORWARD\ntick\nsnapshot pattern 0 playing.png\n"
+                        "click IDC_PLAY_STOP\ntick\nsnapshot pattern 0 stopped.png\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const Shot playing = shot(dir, "playing.png", 32, 16);
+    EXPECT_EQ(playing.base(8, 8), kRed);
+    EXPECT_EQ(playing.base(24, 8), kBlack) << "the running display shows one frame";
+    const Shot stopped = shot(dir, "stopped.png", 32, 16);
+    EXPECT_EQ(stopped.base(8, 8), kRed);
+    EXPECT_EQ(stopped.base(24, 8), kGreen);
+}
+
+TEST(StillRedraw, TheImageWindowShowsANewSelectionAndZoom) {
+    // The sheet at 1x1 lies at (96, 104) in the image window; (100, 106) is red cell
+    // (0, 0)'s pixel (4, 2).
+    const ScenarioRun run =
+        run_scenario(project(1) +
+                     "tick\nprobe before window 100 106\n"
+                     "mouse image down 100 106\nmouse image move 110 116\nmouse image up 110 116\n"
+                     "tick\nprobe selected window 100 106\n"
+                     "send image WM_COMMAND 40011 0\ntick\nprobe zoomed window 100 106\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonObject probes = run.last()["probes"].toObject();
+    EXPECT_EQ(probes["before"].toArray(), (QJsonArray{255, 0, 0}));
+    EXPECT_EQ(probes["selected"].toArray(), (QJsonArray{127, 128, 128}))
+        << "the selection's corner inverts it";
+    EXPECT_NE(probes["zoomed"].toArray(), probes["selected"].toArray());
+}
