@@ -1,6 +1,7 @@
 #include "demo_project.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <ddraw.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
+#include "display/playback.h"
 #include "display/pattern_window.h"
 #include "project/editing.h"
 #include "project/tables.h"
@@ -89,8 +91,18 @@ bool start_demo(const std::string& sheet_path, const DemoProject& demo, bool sta
     if (!g_image_set.working_surface) return false;
     for (int p = 0; p < demo.patterns && p < kMaxPatterns; ++p) build_pattern(p, demo);
     SendMessageA(g_app.image_window, WM_COMMAND, ID_ZOOM_1X1 + demo.image_zoom, 0);
+    // The windows side by side, and the first frame of the first pattern current, as
+    // a user would pick it in the tree.
+    SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0);
+    if (g_tables.frame_items[0][0])
+        SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(g_tables.frame_items[0][0]));
+    // The image window beside the pattern windows rather than over them.
+    SetWindowPos(g_app.image_window, nullptr, demo.main_width - 500, demo.main_height - 300, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetActiveWindow(g_app.main_window);
     pump();
+    playback_tick();  // what the user sees before pressing anything
     cw::automation::set_active(stay_automated);
     return true;
 }
