@@ -30,15 +30,12 @@ namespace {
 using cw::automation::fail;
 using cw::automation::json_array;
 using cw::automation::json_object;
+using scenario::colour_json;
 using scenario::Line;
 using scenario::number;
 
 std::string n(long long v) {
     return std::to_string(v);
-}
-
-std::string colour_json(COLORREF c) {
-    return "[" + n(GetRValue(c)) + "," + n(GetGValue(c)) + "," + n(GetBValue(c)) + "]";
 }
 
 int qt_key(const std::string& name) {
