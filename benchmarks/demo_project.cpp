@@ -91,9 +91,11 @@ bool start_demo(const std::string& sheet_path, const DemoProject& demo, bool sta
     if (!g_image_set.working_surface) return false;
     for (int p = 0; p < demo.patterns && p < kMaxPatterns; ++p) build_pattern(p, demo);
     SendMessageA(g_app.image_window, WM_COMMAND, ID_ZOOM_1X1 + demo.image_zoom, 0);
-    // The windows side by side, and the first frame of the first pattern current, as
-    // a user would pick it in the tree.
-    SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0);
+    // The windows side by side at their own 200 x 200, and the first frame of the first
+    // pattern current, as a user would pick it in the tree.
+    for (int p = 0; p < demo.patterns && p < kMaxPatterns; ++p)
+        SetWindowPos(g_tables.pattern_window[p], nullptr, (p % 4) * 215, (p / 4) * 235, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (g_tables.frame_items[0][0])
         SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
                      reinterpret_cast<LPARAM>(g_tables.frame_items[0][0]));
