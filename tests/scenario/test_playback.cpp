@@ -288,3 +288,22 @@ TEST(StillRedraw, TheImageWindowShowsANewSelectionAndZoom) {
         << "the selection's corner inverts it";
     EXPECT_NE(probes["zoomed"].toArray(), probes["selected"].toArray());
 }
+
+TEST(SoundPlayback, APlaybackButtonWithoutAPatternTouchesNoPatternsTables) {
+    // A new project has no pattern yet: the pattern combo has no selection, so there is
+    // no played pattern whose mode the button could set. A pattern added afterwards
+    // shows its frames in the still display.
+    QTemporaryDir dir;
+    const std::string no_pattern = "resize main 900 1000\nanswer box 1\nanswer open \"" +
+                                   testdata("tim/sheet64x48.bmp").toStdString() + "\"\ncommand 40002\n";
+    const ScenarioRun run = run_in(
+        dir, no_pattern + "click IDC_PLAY_BACKWARD\ntick\ndump\nclick IDC_PLAY_STOP\n" +
+                 add_pattern_with("A", 1) + cell(0, 0, 0, 0) + "tick\nsnapshot pattern 0 after.png\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonObject pressed = run.dumps[0];
+    EXPECT_EQ(playback(pressed)["play_pattern"].toInt(), 0);
+    for (const auto& s : pressed["tables"].toObject()["settings"].toArray())
+        EXPECT_EQ(s.toObject()["play_mode"].toInt(), IDC_PLAY_STOP);
+    EXPECT_EQ(frame_record(pressed, 11, 19), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(shot(dir, "after.png", 16, 16).base(8, 8), kRed);
+}
