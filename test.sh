@@ -32,3 +32,11 @@ echo "== blitter benchmarks (rates beside a plain memory copy; reported, not jud
 if [ -x build/benchmarks/cw_bench_blit ]; then
   build/benchmarks/cw_bench_blit --benchmark_min_time=0.05 2>&1 | tail -n 12
 fi
+
+echo "== playback tick benchmarks (the heaviest still tick beside a memcpy of its bytes; reported, not judged)"
+if [ -x build/benchmarks/cw_bench_playback ]; then
+  build/benchmarks/cw_bench_playback --benchmark_min_time=0.3 2>&1 | tail -n 3
+fi
+
+echo "== tick rate and CPU of the running editor under Xvfb (reported, not judged)"
+benchmarks/measure_ticks.sh build 10

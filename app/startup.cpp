@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
+#include "display/playback.h"
 #include "display/pattern_window.h"
 #include "project/tables.h"
 
@@ -83,7 +84,7 @@ bool start_program(HINSTANCE instance, int show_command) {
 
 void idle_tick() {
     ++g_app.ticks;
-    draw_image_window();
+    playback_tick();
 }
 
 int run_main_loop() {

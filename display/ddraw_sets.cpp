@@ -11,7 +11,10 @@ ImageSet g_image_set;
 
 namespace {
 
+uint64_t g_surface_generation = 0;
+
 HRESULT create_primary(LPDIRECTDRAW ddraw, LPDIRECTDRAWSURFACE* surface) {
+    ++g_surface_generation;
     DDSURFACEDESC desc;
     std::memset(&desc, 0, sizeof desc);
     desc.dwSize = sizeof desc;
@@ -30,7 +33,12 @@ bool attach_clipper(LPDIRECTDRAW ddraw, HWND window, LPDIRECTDRAWSURFACE primary
 
 }  // namespace
 
+uint64_t surface_generation() {
+    return g_surface_generation;
+}
+
 HRESULT create_offscreen_surface(LPDIRECTDRAW ddraw, DWORD w, DWORD h, LPDIRECTDRAWSURFACE* surface) {
+    ++g_surface_generation;
     *surface = nullptr;
     if (!ddraw) return DDERR_INVALIDOBJECT;
     DDSURFACEDESC desc;
@@ -142,8 +150,10 @@ HRESULT set_color_key(LPDIRECTDRAWSURFACE surface, DWORD value) {
     return surface->SetColorKey(DDCKEY_SRCBLT, &key);
 }
 
-void restore_if_lost(LPDIRECTDRAWSURFACE primary) {
-    if (primary && primary->IsLost() == DDERR_SURFACELOST) primary->Restore();
+bool restore_if_lost(LPDIRECTDRAWSURFACE primary) {
+    if (!primary || primary->IsLost() != DDERR_SURFACELOST) return false;
+    primary->Restore();
+    return true;
 }
 
 void copy_to_screen(HWND window, LPDIRECTDRAWSURFACE primary, LPDIRECTDRAWSURFACE canvas, int x, int y, int w,

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <cstdint>
+
 // The image window's set; an empty slot holds nullptr.
 struct ImageSet {
     LPDIRECTDRAW ddraw;
@@ -35,6 +37,10 @@ void release_pattern_window_set(int p);
 // Program end: the working image, the image window's set and every pattern set.
 void release_everything();
 
+// Counts the surfaces made so far. A picture composed while it had another value may
+// come from surfaces that have since been replaced (a new image, a new canvas).
+uint64_t surface_generation();
+
 // An off-screen system-memory surface of w x h in the display's pixel format.
 HRESULT create_offscreen_surface(LPDIRECTDRAW ddraw, DWORD w, DWORD h, LPDIRECTDRAWSURFACE* surface);
 
@@ -48,8 +54,9 @@ bool recreate_base_surface(int p);
 // Source-blit colour key low = high = value.
 HRESULT set_color_key(LPDIRECTDRAWSURFACE surface, DWORD value);
 
-// Restores a primary surface the system has taken away (a display mode change).
-void restore_if_lost(LPDIRECTDRAWSURFACE primary);
+// Restores a primary surface the system has taken away (a display mode change);
+// true when it had been lost, so that what it showed must be drawn again.
+bool restore_if_lost(LPDIRECTDRAWSURFACE primary);
 
 // Copies the canvas part (x, y, x + w, y + h) onto the window's client area (0, 0, w, h).
 void copy_to_screen(HWND window, LPDIRECTDRAWSURFACE primary, LPDIRECTDRAWSURFACE canvas, int x, int y, int w,

@@ -1,28 +1,176 @@
-// The edit panel's procedure. The playback, pattern and frame controls are
-// wired as their operations arrive; what is here is the panel's own set-up.
+// The edit panel's procedure: every control reads or writes the shared tables or
+// the playback state; the panel itself keeps only the speed slider's handle.
 #include "display/edit_panel.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <ddraw.h>
 
 #include "app/app_state.h"
+#include "display/ddraw_sets.h"
+#include "display/panel_rules.h"
 #include "display/panel_selection.h"
+#include "display/playback.h"
+#include "project/tables.h"
 
 namespace {
+
+constexpr int kCheckedImage = 2;
+constexpr int kUncheckedImage = 1;
+
 HWND g_speed_slider = nullptr;
+
+void on_init(HWND hwnd) {
+    g_speed_slider = GetDlgItem(hwnd, IDC_SPEED);
+    SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
 }
+
+// The speed is taken when the user lets go of the slider (keys and clicks end the same way).
+void on_speed_scroll(WPARAM wp, LPARAM lp) {
+    if (reinterpret_cast<HWND>(lp) != g_speed_slider || LOWORD(wp) != TB_ENDTRACK) return;
+    g_tables.data.header.speed = static_cast<uint32_t>(SendMessageA(g_speed_slider, TBM_GETPOS, 0, 0));
+}
+
+// The current frame when both combos have a selection; false otherwise.
+bool current_pattern_and_frame(int* p, int* f) {
+    *p = current_pattern();
+    *f = current_frame();
+    return *p >= 0 && *p < kMaxPatterns && *f >= 0 && *f < kMaxFrames;
+}
+
+void on_timing_change(HWND hwnd) {
+    int p = 0, f = 0;
+    if (!current_pattern_and_frame(&p, &f)) return;
+    // Only the first four characters count, so a fifth digit changes nothing.
+    char text[5] = {0};
+    GetDlgItemTextA(hwnd, IDC_TIMING, text, sizeof text);
+    g_tables.frames[p][f].timing = timing_from_text(text);
+}
+
+void set_flip(HWND hwnd, int id, uint8_t bit) {
+    if (SendDlgItemMessageA(hwnd, id, BM_GETCHECK, 0, 0))
+        g_playback.flip_flags |= bit;
+    else
+        g_playback.flip_flags &= static_cast<uint8_t>(~bit);
+}
+
+void on_transparent(HWND hwnd) {
+    if (SendDlgItemMessageA(hwnd, IDC_TRANSPARENT, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        g_playback.still_blt_flags = 0;
+    else
+        g_playback.still_blt_flags |= DDBLT_KEYSRC;
+}
+
+// The fill value of a colour in the pixel format of the image window's canvas,
+// which is the display's; without a canvas the 32-bit display form is taken.
+uint32_t pixel_value_of(COLORREF c) {
+    DDPIXELFORMAT f{};
+    f.dwSize = sizeof f;
+    if (!g_image_set.canvas || FAILED(g_image_set.canvas->GetPixelFormat(&f)))
+        return colour_to_pixel(c, 0xFF0000, 0x00FF00, 0x0000FF);
+    return colour_to_pixel(c, f.dwRBitMask, f.dwGBitMask, f.dwBBitMask);
+}
+
+void paint_swatch(HWND hwnd, COLORREF c) {
+    HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
+    HDC dc = GetDC(swatch);
+    if (!dc) return;
+    RECT r;
+    GetClientRect(swatch, &r);
+    HPEN pen = CreatePen(PS_SOLID, 1, c);
+    HBRUSH brush = CreateSolidBrush(c);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    HGDIOBJ old_brush = SelectObject(dc, brush);
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    ReleaseDC(swatch, dc);
+}
+
+// The colour dialog always opens on black, its custom colours empty and out of reach.
+void choose_background_colour(HWND hwnd) {
+    COLORREF custom[16] = {0};
+    CHOOSECOLORA cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = hwnd;
+    cc.rgbResult = RGB(0, 0, 0);
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_PREVENTFULLOPEN;
+    if (!ChooseColorA(&cc)) return;
+    g_app.background_fill.dwFillColor = pixel_value_of(cc.rgbResult);
+    paint_swatch(hwnd, cc.rgbResult);
+}
+
+void set_check_image(HTREEITEM item, int image) {
+    TVITEMA tv{};
+    tv.mask = TVIF_STATE;
+    tv.hItem = item;
+    tv.stateMask = TVIS_STATEIMAGEMASK;
+    tv.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageA(g_app.project_tree, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void hide_other_frames() {
+    int p = 0, f = 0;
+    if (!current_pattern_and_frame(&p, &f)) return;
+    for (int j = 0; j < kMaxFrames; ++j)
+        if (g_tables.frame_items[p][j])
+            set_check_image(g_tables.frame_items[p][j], j == f ? kCheckedImage : kUncheckedImage);
+}
+
+void show_all_frames() {
+    const int p = current_pattern();
+    if (p < 0 || p >= kMaxPatterns) return;
+    for (int j = 0; j < kMaxFrames; ++j)
+        if (g_tables.frame_items[p][j]) set_check_image(g_tables.frame_items[p][j], kCheckedImage);
+}
+
+void reset_base_size(HWND hwnd) {
+    const int p = current_pattern();
+    if (p < 0 || p >= kMaxPatterns) return;
+    const BaseSize b = base_size_of(g_tables.frames[p]);
+    g_tables.settings[p].base_w = b.w;
+    g_tables.settings[p].base_h = b.h;
+    SetDlgItemInt(hwnd, IDC_BASE_W, b.w, FALSE);
+    SetDlgItemInt(hwnd, IDC_BASE_H, b.h, FALSE);
+    if (g_tables.pattern_ddraw[p]) recreate_base_surface(p);
+}
+
+void on_command(HWND hwnd, int id, int code, LPARAM lp) {
+    if (id >= IDC_PLAY_BACKWARD && id <= IDC_PLAY_LAST) {
+        press_playback_button(id);
+        return;
+    }
+    switch (id) {
+        case IDC_PATTERN:
+            if (code == CBN_SELCHANGE) on_pattern_combo_change(lp);
+            break;
+        case IDC_FRAME:
+            if (code == CBN_SELCHANGE) on_frame_combo_change();
+            break;
+        case IDC_TIMING:
+            if (code == EN_CHANGE) on_timing_change(hwnd);
+            break;
+        case IDC_FLIP_LEFT_RIGHT: set_flip(hwnd, id, kFlipLeftRight); break;
+        case IDC_FLIP_TOP_BOTTOM: set_flip(hwnd, id, kFlipTopBottom); break;
+        case IDC_TRANSPARENT: on_transparent(hwnd); break;
+        case IDC_BACKGROUND_CHANGE: choose_background_colour(hwnd); break;
+        case IDC_HIDE_OTHER_FRAMES: hide_other_frames(); break;
+        case IDC_SHOW_ALL_FRAMES: show_all_frames(); break;
+        case IDC_BASE_RESET: reset_base_size(hwnd); break;
+    }
+}
+
+}  // namespace
 
 INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_INITDIALOG:
-            g_speed_slider = GetDlgItem(hwnd, IDC_SPEED);
-            SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
-            return FALSE;
+        case WM_INITDIALOG: on_init(hwnd); return FALSE;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return TRUE;
-        case WM_HSCROLL: return TRUE;
-        case WM_COMMAND:
-            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == IDC_PATTERN) on_pattern_combo_change(lp);
-            if (HIWORD(wp) == CBN_SELCHANGE && LOWORD(wp) == IDC_FRAME) on_frame_combo_change();
-            return TRUE;
+        case WM_HSCROLL: on_speed_scroll(wp, lp); return TRUE;
+        case WM_COMMAND: on_command(hwnd, LOWORD(wp), HIWORD(wp), lp); return TRUE;
     }
     return FALSE;
 }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+
 #include "app/app_state.h"
 #include "display/pattern_window.h"
 #include "project/project_tree.h"
@@ -11,6 +13,15 @@ namespace {
 
 LRESULT panel_send(int id, UINT msg, WPARAM wp, LPARAM lp) {
     return SendDlgItemMessageA(g_app.edit_panel, id, msg, wp, lp);
+}
+
+// The fields of a pattern without frames: no frame values, only its base frame size.
+void show_empty_frame_fields(int p) {
+    for (int id :
+         {IDC_TIMING, IDC_CORRECTION_X, IDC_CORRECTION_Y, IDC_IMAGE_X, IDC_IMAGE_Y, IDC_IMAGE_W, IDC_IMAGE_H})
+        SetDlgItemTextA(g_app.edit_panel, id, "");
+    SetDlgItemInt(g_app.edit_panel, IDC_BASE_W, g_tables.settings[p].base_w, FALSE);
+    SetDlgItemInt(g_app.edit_panel, IDC_BASE_H, g_tables.settings[p].base_h, FALSE);
 }
 
 void select_tree_item(HTREEITEM item) {
@@ -49,6 +60,15 @@ void on_pattern_combo_change(LPARAM control) {
         panel_send(IDC_FRAME, CB_SETCURSEL, j, 0);
     }
     panel_send(IDC_FRAME, CB_SETCURSEL, 0, 0);
+    show_first_frame(p);
+}
+
+void show_first_frame(int p) {
+    if (p < 0 || p >= kMaxPatterns) return;
+    if (g_tables.data.entries[p].frame_count > 0)
+        show_frame(p, 0);
+    else
+        show_empty_frame_fields(p);
 }
 
 void on_frame_combo_change() {

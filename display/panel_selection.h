@@ -13,5 +13,8 @@ int current_frame();
 // choice in the combo itself, which then also selects the pattern's tree item;
 // 0 when the project tree asks (its selection is already made).
 void on_pattern_combo_change(LPARAM control);
+// The panel's fields show frame 0 of pattern p, or only its base frame size when it
+// has no frames: never the numbers of a frame that is not current.
+void show_first_frame(int p);
 // CBN_SELCHANGE of 1020.
 void on_frame_combo_change();

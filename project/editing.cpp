@@ -100,6 +100,7 @@ int create_pattern(const char* label) {
     create_pattern_window(p);
     g_tables.data.header.pattern_count += 1;
     g_tables.data.entries[p].frame_count = 0;
+    show_first_frame(p);
     return pattern_count();
 }
 

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic
-  xvfb xauth
+  xvfb xauth openbox
 )
 missing=()
 for p in "${packages[@]}"; do

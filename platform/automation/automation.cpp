@@ -11,6 +11,7 @@ std::deque<Answer> g_answers;
 std::vector<MessageBoxRecord> g_boxes;
 std::vector<FileDialogRecord> g_files;
 std::vector<PopupRecord> g_popups;
+std::vector<ColorDialogRecord> g_colors;
 DialogHook g_hook;
 POINT g_cursor{0, 0};
 int g_cursor_id = 0;
@@ -64,6 +65,9 @@ std::vector<FileDialogRecord>& file_dialogs() {
 }
 std::vector<PopupRecord>& popups() {
     return g_popups;
+}
+std::vector<ColorDialogRecord>& color_dialogs() {
+    return g_colors;
 }
 
 void set_dialog_hook(DialogHook hook) {

@@ -43,6 +43,15 @@ struct FileDialogRecord {
     std::string result;  // UTF-8, empty when cancelled
 };
 
+struct ColorDialogRecord {
+    HWND owner;
+    COLORREF initial;  // the colour the dialog opened on
+    DWORD flags;
+    std::vector<COLORREF> custom;  // the custom colours it was given (none without an array)
+    bool chosen;                   // false when it was cancelled
+    COLORREF result;
+};
+
 struct PopupRecord {
     HWND owner;
     HMENU menu;
@@ -65,6 +74,7 @@ const std::deque<Answer>& pending_answers();
 std::vector<MessageBoxRecord>& message_boxes();
 std::vector<FileDialogRecord>& file_dialogs();
 std::vector<PopupRecord>& popups();
+std::vector<ColorDialogRecord>& color_dialogs();
 
 // Called when a modal dialog has been initialised and is about to run its loop.
 using DialogHook = std::function<void(HWND dialog, int resource_id)>;

@@ -261,6 +261,9 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* desc, LPDIRECTDRAWSURFACE* out,
     return DD_OK;
 }
 
+// The top byte of a window's pixels, which shows them opaque.
+constexpr uint32_t kOpaque = 0xFF000000u;
+
 bool ordered(const RECT& r) {
     return r.left < r.right && r.top < r.bottom;
 }
@@ -317,7 +320,7 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
             PixelBuffer display;
             display.format = format_;
             if (format_.indexed) display.palette = cw::gdi::display_palette(), display.palette_size = 256;
-            raw = cw::gdi::rgb_to_raw(target, cw::gdi::raw_to_rgb(display, raw));
+            raw = cw::gdi::rgb_to_raw(target, cw::gdi::raw_to_rgb(display, raw)) | kOpaque;
         }
         cw::gdi::fill_raw(target, cw::gdi::intersect(where, clip), raw);
     } else {
@@ -330,9 +333,11 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         b.clip = clip;
         b.keyed = (flags & DDBLT_KEYSRC) && src->keyed_;  // a source without a key is copied whole
         b.key = src->key_;
+        if (window) b.set_bits = kOpaque;
         cw::gdi::blit(b);
     }
-    if (window) cw::qt::window_pixels_changed(window, cw::gdi::intersect(where, clip));
+    // The pixels were written opaque on the way: only the repaint is left to schedule.
+    if (window) cw::qt::window_pixels_opaque_changed(window, cw::gdi::intersect(where, clip));
     return DD_OK;
 }
 

@@ -149,7 +149,7 @@ struct Rows {
             T* out = d + r.dst_offset;
             if (op == BlitOp::Copy)
                 splat(out, r.count, v);
-            else
+            else if (v != 0)  // inverting by 0 changes nothing: overlays are mostly black
                 for (int k = 0; k < r.count; ++k) out[k] ^= v;
         }
     }
@@ -176,7 +176,7 @@ struct Rows<Pixel24> {
                      uint32_t key) {
         for (const Run& r : runs) {
             const uint32_t v = at(s, r.src_x);
-            if (keyed && v == key) continue;
+            if ((keyed && v == key) || (op == BlitOp::Xor && v == 0)) continue;
             for (int k = 0; k < r.count; ++k) {
                 const int x = r.dst_offset + k;
                 put(d, x, op == BlitOp::Copy ? v : v ^ at(d, x));
@@ -184,6 +184,25 @@ struct Rows<Pixel24> {
         }
     }
 };
+
+// ORs bits into n pixels of a row just written (still in the cache), four at a time.
+void set_row_bits(uint8_t* d, int n, size_t px, uint32_t bits) {
+    if (px != 4) return;
+    const Vec32 v = Vec32{} + bits;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Vec32 q;
+        std::memcpy(&q, d + 4 * i, 16);
+        q |= v;
+        std::memcpy(d + 4 * i, &q, 16);
+    }
+    for (; i < n; ++i) {
+        uint32_t q;
+        std::memcpy(&q, d + 4 * i, 4);
+        q |= bits;
+        std::memcpy(d + 4 * i, &q, 4);
+    }
+}
 
 struct Plan {
     RECT c;                  // destination pixels to visit
@@ -200,7 +219,7 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
     const int sh = b.src_rect.bottom - b.src_rect.top, dh = b.dst_rect.bottom - b.dst_rect.top;
     const size_t px = b.dst->format.bpp / 8;
     // Whole rows on both sides, one after the other in memory: one copy does it all.
-    if (p.identity_x && b.op == BlitOp::Copy && !b.keyed && sh == dh && !b.mirror_y &&
+    if (p.identity_x && b.op == BlitOp::Copy && !b.keyed && !b.set_bits && sh == dh && !b.mirror_y &&
         d.pitch == static_cast<ptrdiff_t>(n * px) && s.pitch == d.pitch && p.c.left == 0 &&
         p.cols.front() == 0) {
         const int64_t sy = b.src_rect.top + (p.c.top - b.dst_rect.top);
@@ -248,6 +267,7 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
         } else {
             Rows<T>::runs(dr, sr, p.runs, p.factor, b.op, b.keyed, key);
         }
+        if (b.set_bits) set_row_bits(dr, n, px, b.set_bits);
         previous_sy = static_cast<int>(sy);
         previous_row = dr;
     }
@@ -279,7 +299,7 @@ void converted_rows(const Blit& b, const Plan& p, const PixelBuffer& s) {
             if (b.keyed && raw == b.key) continue;
             uint32_t v = convert(raw);
             if (b.op == BlitOp::Xor) v ^= read_raw(d, x, y);
-            write_raw(d, x, y, v);
+            write_raw(d, x, y, v | b.set_bits);
         }
     }
 }
@@ -327,7 +347,8 @@ void blit(const Blit& b) {
     p.cols.erase(last, p.cols.end());
     p.cols.erase(p.cols.begin(), p.cols.begin() + static_cast<ptrdiff_t>(skip));
     if (p.cols.empty()) return;
-    p.identity_x = sw == dw && !b.mirror_x;
+    // The identity path copies whole rows; an inverting blit goes through the runs even at 1:1.
+    p.identity_x = sw == dw && !b.mirror_x && b.op == BlitOp::Copy;
     if (!p.identity_x) {
         for (size_t i = 0; i < p.cols.size(); ++i) {
             if (!p.runs.empty() && p.runs.back().src_x == p.cols[i])

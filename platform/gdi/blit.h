@@ -20,6 +20,9 @@ struct Blit {
     BlitOp op = BlitOp::Copy;
     bool keyed = false;  // source pixels whose raw value equals key are not drawn
     uint32_t key = 0;
+    // Set in every destination pixel of the rectangle (the unused top byte of a
+    // window's pixels, which must show opaque); 0 leaves the pixels as drawn.
+    uint32_t set_bits = 0;
 };
 
 void blit(const Blit& b);

@@ -1,6 +1,8 @@
 // Message boxes and the common file and colour dialogs, shown with Qt's own
 // dialogs, or answered by the automation seam in tests.
 #include <QColorDialog>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -245,18 +247,63 @@ DWORD CommDlgExtendedError() {
     return 0;
 }
 
+namespace {
+
+constexpr int kCustomColours = 16;
+
+// CC_PREVENTFULLOPEN: the custom colours are out of reach. Qt's dialog keeps them
+// in a labelled well with an "add" button beside it; both go.
+void hide_custom_colours(QColorDialog& dlg) {
+    const QString well = QCoreApplication::translate("QColorDialog", "&Custom colors");
+    const QString add = QCoreApplication::translate("QColorDialog", "&Add to Custom Colors");
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (label->text() != well) continue;
+        label->hide();
+        if (label->buddy()) label->buddy()->hide();
+    }
+    for (QPushButton* button : dlg.findChildren<QPushButton*>())
+        if (button->text() == add) button->hide();
+}
+
+bool run_colour_dialog(CHOOSECOLORA* cc, const QColor& initial, COLORREF* result) {
+    const bool full = !(cc->Flags & CC_PREVENTFULLOPEN);
+    if (cc->lpCustColors)
+        for (int i = 0; i < kCustomColours; ++i)
+            QColorDialog::setCustomColor(i, to_qcolor(cc->lpCustColors[i]));
+    QColorDialog dlg(initial, owner_widget(cc->hwndOwner));
+    dlg.setOption(QColorDialog::DontUseNativeDialog, true);
+    if (!full) hide_custom_colours(dlg);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    const QColor c = dlg.selectedColor();
+    *result = RGB(c.red(), c.green(), c.blue());
+    if (cc->lpCustColors && full)
+        for (int i = 0; i < kCustomColours; ++i) {
+            const QColor k = QColorDialog::customColor(i);
+            cc->lpCustColors[i] = RGB(k.red(), k.green(), k.blue());
+        }
+    return true;
+}
+
+}  // namespace
+
 BOOL ChooseColorA(CHOOSECOLORA* cc) {
     if (!cc) return FALSE;
+    ensure_application();
+    cw::automation::ColorDialogRecord rec{};
+    rec.owner = cc->hwndOwner;
+    rec.initial = (cc->Flags & CC_RGBINIT) ? cc->rgbResult : RGB(0, 0, 0);
+    rec.flags = cc->Flags;
+    if (cc->lpCustColors) rec.custom.assign(cc->lpCustColors, cc->lpCustColors + kCustomColours);
+    COLORREF result = 0;
     if (cw::automation::active()) {
         auto a = cw::automation::take_answer(cw::automation::Answer::Color);
         if (!a) cw::automation::fail("a colour dialog opened with no queued answer");
-        if (a->cancel) return FALSE;
-        cc->rgbResult = static_cast<COLORREF>(a->value);
-        return TRUE;
+        rec.chosen = !a->cancel;
+        result = static_cast<COLORREF>(a->value) & 0x00FFFFFF;
+    } else {
+        rec.chosen = run_colour_dialog(cc, to_qcolor(rec.initial), &result);
     }
-    const QColor initial = (cc->Flags & CC_RGBINIT) ? to_qcolor(cc->rgbResult) : QColor(Qt::black);
-    const QColor c = QColorDialog::getColor(initial, owner_widget(cc->hwndOwner));
-    if (!c.isValid()) return FALSE;
-    cc->rgbResult = RGB(c.red(), c.green(), c.blue());
-    return TRUE;
+    if (rec.chosen) cc->rgbResult = rec.result = result;
+    cw::automation::color_dialogs().push_back(rec);
+    return rec.chosen ? TRUE : FALSE;
 }

@@ -1,6 +1,7 @@
 // Qt widgets of "STATIC" windows.
 #include <QLabel>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "qt/gdi_objects.h"
@@ -30,8 +31,26 @@ void sync_static(Window* w) {
     label->setText(to_qt(w->text));
 }
 
+// A black, grey or white rectangle has no widget of its own: its colour goes into
+// the client pixels, so what the program paints there later shows instead.
+void create_rectangle(Window* w, UINT type) {
+    const QColor c = type == SS_BLACKRECT  ? QColor(0, 0, 0)
+                     : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
+                                           : QColor(255, 255, 255);
+    const ScreenPixels p = window_pixels(w);
+    if (!p.xrgb) return;
+    for (int y = 0; y < p.height; ++y)
+        std::fill_n(p.xrgb + y * (p.stride / 4), p.width, static_cast<uint32_t>(c.rgb()));
+    window_pixels_changed(w, RECT{0, 0, p.width, p.height});
+}
+
 void create_static(Window* w) {
     View* v = view_of(w);
+    const UINT kind = w->style & SS_TYPEMASK;
+    if (kind == SS_BLACKRECT || kind == SS_GRAYRECT || kind == SS_WHITERECT) {
+        create_rectangle(w, kind);
+        return;
+    }
     auto* label = new QLabel(v->client);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font_for(w));
@@ -43,15 +62,6 @@ void create_static(Window* w) {
     else
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) label->setWordWrap(true);
-    if (type == SS_BLACKRECT || type == SS_GRAYRECT || type == SS_WHITERECT) {
-        const QColor c = type == SS_BLACKRECT  ? QColor(0, 0, 0)
-                         : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
-                                               : QColor(255, 255, 255);
-        label->setAutoFillBackground(true);
-        QPalette p = label->palette();
-        p.setColor(QPalette::Window, c);
-        label->setPalette(p);
-    }
     if (type == SS_ICON) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAttribute(Qt::WA_TransparentForMouseEvents, !(w->style & SS_NOTIFY));
     v->control = label;

@@ -1,5 +1,7 @@
 // Qt widgets of "msctls_trackbar32" windows.
+#include <QApplication>
 #include <QSlider>
+#include <QWheelEvent>
 
 #include "qt/widgets.h"
 #include "win/controls.h"
@@ -32,8 +34,11 @@ void create_trackbar(Window* w) {
     }
     slider->setPageStep(1);
     QObject::connect(slider, &QSlider::actionTriggered, slider, [w, slider](int action) {
-        const int code = code_of(action);
+        int code = code_of(action);
         if (code < 0) return;
+        // The wheel moves the slider without a drag: a line step that ends at once.
+        if (code == TB_THUMBTRACK && !slider->isSliderDown())
+            code = slider->sliderPosition() < slider->value() ? TB_LINEUP : TB_LINEDOWN;
         note_input();
         trackbar_user_action(w, code, slider->sliderPosition());
         // Keys and clicks end at once; a thumb drag ends when it is let go.
@@ -63,6 +68,25 @@ void trackbar_sync(Window* w) {
     const QSignalBlocker block(slider);
     slider->setRange(s->min, std::max(s->min, s->max));
     slider->setValue(s->pos);
+}
+
+void trackbar_user_drag(Window* w, int pos) {
+    View* v = view_of(w);
+    auto* slider = v ? qobject_cast<QSlider*>(v->control) : nullptr;
+    if (!slider || !slider->isEnabled()) return;
+    slider->setSliderDown(true);
+    slider->setSliderPosition(pos);
+    slider->setSliderDown(false);
+}
+
+void trackbar_user_wheel(Window* w, bool up) {
+    View* v = view_of(w);
+    auto* slider = v ? qobject_cast<QSlider*>(v->control) : nullptr;
+    if (!slider) return;
+    const QPoint centre(slider->width() / 2, slider->height() / 2);
+    QWheelEvent wheel(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &wheel);
 }
 
 }  // namespace cw::qt

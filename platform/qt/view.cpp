@@ -765,17 +765,31 @@ ScreenPixels window_pixels(Window* w) {
                         reinterpret_cast<uint32_t*>(v->pixels.bits())};
 }
 
+namespace {
+
+QRect dirty_part(View* v, RECT dirty) {
+    return QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
+        .intersected(v->pixels.rect());
+}
+
+}  // namespace
+
 void window_pixels_changed(Window* w, RECT dirty) {
     View* v = view_of(w);
     if (!v || v->pixels.isNull()) return;
-    const QRect r = QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
-                        .intersected(v->pixels.rect());
+    const QRect r = dirty_part(v, dirty);
     // Drawing code leaves the unused top byte as it likes; Qt needs it opaque.
     for (int y = r.top(); y <= r.bottom(); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(v->pixels.scanLine(y));
         for (int x = r.left(); x <= r.right(); ++x) row[x] |= 0xFF000000u;
     }
     v->client->update(r);
+}
+
+void window_pixels_opaque_changed(Window* w, RECT dirty) {
+    View* v = view_of(w);
+    if (!v || v->pixels.isNull()) return;
+    v->client->update(dirty_part(v, dirty));
 }
 
 int display_bits_per_pixel() {

@@ -65,6 +65,9 @@ struct ScreenPixels {
 ScreenPixels window_pixels(cw::win::Window* w);
 // Schedules the repaint of a changed part (client coordinates) of those pixels.
 void window_pixels_changed(cw::win::Window* w, RECT dirty);
+// The same for pixels written with their top byte already set (DirectDraw's copy to a
+// window does so as it copies): only the repaint is scheduled.
+void window_pixels_opaque_changed(cw::win::Window* w, RECT dirty);
 // The depth of the display in bits per pixel (CELWRIGHT_DISPLAY_BPP emulates 8, 16, 24 or 32).
 int display_bits_per_pixel();
 

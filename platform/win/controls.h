@@ -118,4 +118,7 @@ void updown_buddy_changed(cw::win::Window* w);
 // focused widget of a window, and a click on an up-down's arrow.
 void user_key(cw::win::Window* w, int qt_key);  // a Qt::Key value
 void updown_user_click(cw::win::Window* w, bool up);
+// Trackbar: the thumb dragged to pos and let go; one notch of the mouse wheel.
+void trackbar_user_drag(cw::win::Window* w, int pos);
+void trackbar_user_wheel(cw::win::Window* w, bool up);
 }  // namespace cw::qt

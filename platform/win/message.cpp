@@ -172,22 +172,23 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
     cw::qt::process_events(false, 0);
     if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
     // Nothing waiting. Report "empty" at most once per display frame so that the
-    // idle branch of the main loop runs one playback tick per frame.
-    static Clock::time_point last_empty{};
+    // idle branch of the main loop runs one playback tick per frame. Frames follow a
+    // schedule rather than the time the last one was reported, so waits that end a
+    // little late do not slow the rate down; after a stall the schedule starts afresh.
+    static Clock::time_point due{};
     const int hz = cw::automation::active() ? 0 : tick_hz();
     if (hz > 0) {
-        const auto period = std::chrono::microseconds(1000000 / hz);
+        const auto period = std::chrono::nanoseconds(1000000000 / hz);
+        if (Clock::now() - due > period) due = Clock::now();
         for (;;) {
             const auto now = Clock::now();
-            const auto due = last_empty + period;
             if (now >= due) break;
-            const int ms =
-                static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count());
+            const int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
             cw::qt::process_events(true, std::max(1, ms));
             if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
         }
+        due += period;
     }
-    last_empty = Clock::now();
     return FALSE;
 }
 

@@ -235,7 +235,7 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
         {"command 40044\non dialog 124\n  dump\nend\n", "dialog 124 is still open"},
         {"pattern\n", "unknown verb"},
         {"send pattern 0 WM_SIZE 0 0\n", "pattern 0 has no window"},
-        {"click 5\n", "only possible inside an open dialog"},
+        {"click 5\n", "the edit panel has no control 5"},
     };
     for (const Case& c : cases) {
         const ScenarioRun run = run_scenario(c.script);

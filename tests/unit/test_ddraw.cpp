@@ -279,56 +279,95 @@ HWND make_window(int x, int y, int w, int h) {
     return CreateWindowExA(0, "CW_DDRAW_TEST", "", WS_POPUP, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
 }
 
-TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
-    cw::ddraw::set_surface_bits_per_pixel(16);
-    HWND hwnd = make_window(100, 50, 40, 30);
-    ASSERT_TRUE(hwnd);
-    LPDIRECTDRAW dd = nullptr;
-    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    ASSERT_EQ(dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL), DD_OK);
-    DDSURFACEDESC d{};
-    d.dwSize = sizeof d;
-    d.dwFlags = DDSD_CAPS;
-    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    LPDIRECTDRAWSURFACE prim = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&d, &prim, nullptr), DD_OK);
-    LPDIRECTDRAWCLIPPER clipper = nullptr;
-    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
-    ASSERT_EQ(clipper->SetHWnd(0, hwnd), DD_OK);
-    ASSERT_EQ(prim->SetClipper(clipper), DD_OK);
-    d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    d.ddsCaps.dwCaps = 0x840;
-    d.dwWidth = d.dwHeight = 20;
-    LPDIRECTDRAWSURFACE canvas = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&d, &canvas, nullptr), DD_OK);
-    DDBLTFX fx{};
-    fx.dwSize = sizeof fx;
-    fx.dwFillColor = 0xF800;  // pure red in 5-6-5
-    ASSERT_EQ(canvas->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+// A 40 x 30 window with a DirectDraw primary bound to it by a clipper, and a square
+// off-screen canvas at the given depth, its pixels cleared.
+class WindowedDirectDraw : public ::testing::Test {
+  protected:
+    void start(int bpp, DWORD canvas_size) {
+        cw::ddraw::set_surface_bits_per_pixel(bpp);
+        hwnd_ = make_window(100, 50, 40, 30);
+        ASSERT_TRUE(hwnd_);
+        ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
+        ASSERT_EQ(dd_->SetCooperativeLevel(hwnd_, DDSCL_NORMAL), DD_OK);
+        DDSURFACEDESC d{};
+        d.dwSize = sizeof d;
+        d.dwFlags = DDSD_CAPS;
+        d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        ASSERT_EQ(dd_->CreateSurface(&d, &primary_, nullptr), DD_OK);
+        ASSERT_EQ(dd_->CreateClipper(0, &clipper_, nullptr), DD_OK);
+        ASSERT_EQ(clipper_->SetHWnd(0, hwnd_), DD_OK);
+        ASSERT_EQ(primary_->SetClipper(clipper_), DD_OK);
+        d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        d.ddsCaps.dwCaps = 0x840;
+        d.dwWidth = d.dwHeight = canvas_size;
+        ASSERT_EQ(dd_->CreateSurface(&d, &canvas_, nullptr), DD_OK);
+        const cw::qt::ScreenPixels px = pixels();
+        ASSERT_EQ(px.width, 40);
+        ASSERT_EQ(px.height, 30);
+        for (int y = 0; y < px.height; ++y) std::fill_n(px.xrgb + y * px.stride / 4, px.width, 0u);
+        ClientToScreen(hwnd_, &origin_);
+    }
+    void TearDown() override {
+        if (canvas_) canvas_->Release();
+        if (primary_) primary_->Release();
+        if (clipper_) clipper_->Release();
+        if (dd_) dd_->Release();
+        if (hwnd_) DestroyWindow(hwnd_);
+        cw::ddraw::set_surface_bits_per_pixel(0);
+    }
+    HRESULT fill(LPDIRECTDRAWSURFACE s, RECT* r, DWORD value) {
+        DDBLTFX fx{};
+        fx.dwSize = sizeof fx;
+        fx.dwFillColor = value;
+        return s->Blt(r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+    }
+    // A rectangle of the client area in screen coordinates.
+    RECT on_screen(LONG left, LONG top, LONG right, LONG bottom) const {
+        return RECT{origin_.x + left, origin_.y + top, origin_.x + right, origin_.y + bottom};
+    }
+    cw::qt::ScreenPixels pixels() const { return cw::qt::window_pixels(cw::win::window_from(hwnd_)); }
+    uint32_t pixel(int x, int y) const {
+        const cw::qt::ScreenPixels px = pixels();
+        return px.xrgb[y * px.stride / 4 + x];
+    }
 
-    cw::win::Window* w = cw::win::window_from(hwnd);
-    cw::qt::ScreenPixels px = cw::qt::window_pixels(w);
-    ASSERT_EQ(px.width, 40);
-    ASSERT_EQ(px.height, 30);
-    for (int y = 0; y < px.height; ++y) std::fill_n(px.xrgb + y * px.stride / 4, px.width, 0u);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
+    HWND hwnd_ = nullptr;
+    LPDIRECTDRAW dd_ = nullptr;
+    LPDIRECTDRAWSURFACE primary_ = nullptr;
+    LPDIRECTDRAWCLIPPER clipper_ = nullptr;
+    LPDIRECTDRAWSURFACE canvas_ = nullptr;
+    POINT origin_{0, 0};
+};
+
+TEST_F(WindowedDirectDraw, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
+    start(16, 20);
+    ASSERT_EQ(fill(canvas_, nullptr, 0xF800), DD_OK);  // pure red in 5-6-5
     // Half of the 20 x 20 copy hangs over the client's bottom-right corner.
-    RECT dst{origin.x + 30, origin.y + 20, origin.x + 50, origin.y + 40};
-    ASSERT_EQ(prim->Blt(&dst, canvas, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-    px = cw::qt::window_pixels(w);
-    for (int y = 0; y < px.height; ++y)
-        for (int x = 0; x < px.width; ++x) {
+    RECT dst = on_screen(30, 20, 50, 40);
+    ASSERT_EQ(primary_->Blt(&dst, canvas_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
             const uint32_t want = x >= 30 && y >= 20 ? 0xFF0000u : 0u;
-            ASSERT_EQ(px.xrgb[y * px.stride / 4 + x] & 0xFFFFFF, want) << x << "," << y;
+            ASSERT_EQ(pixel(x, y) & 0xFFFFFF, want) << x << "," << y;
         }
+}
 
-    canvas->Release();
-    prim->Release();
-    clipper->Release();
-    dd->Release();
-    DestroyWindow(hwnd);
-    cw::ddraw::set_surface_bits_per_pixel(0);
+TEST_F(WindowedDirectDraw, CopiesAndFillsReachTheWindowOpaqueAtEveryMagnification) {
+    // The unused top byte of a 32-bit canvas is 0; the window's pixels must come out
+    // opaque whether the copy is 1:1, magnified or a fill, and nothing else is touched.
+    start(32, 10);
+    ASSERT_EQ(fill(canvas_, nullptr, 0x123456), DD_OK);
+    RECT one = on_screen(0, 0, 10, 10), twice = on_screen(10, 0, 30, 20), filled = on_screen(30, 25, 40, 30);
+    ASSERT_EQ(primary_->Blt(&one, canvas_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    ASSERT_EQ(primary_->Blt(&twice, canvas_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    ASSERT_EQ(fill(primary_, &filled, 0xABCDEF), DD_OK);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const bool copied = (x < 10 && y < 10) || (x >= 10 && x < 30 && y < 20);
+            const bool fill = x >= 30 && y >= 25;
+            const uint32_t want = copied ? 0xFF123456u : fill ? 0xFFABCDEFu : 0u;
+            ASSERT_EQ(pixel(x, y), want) << x << "," << y;
+        }
 }
 
 }  // namespace

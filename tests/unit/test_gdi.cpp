@@ -139,6 +139,27 @@ TEST_P(SurfaceDc, StretchBltWithANegativeWidthMirrorsIntoTheMirroredPlace) {
     src->ReleaseDC(sdc);
 }
 
+TEST_P(SurfaceDc, StretchBltClipsAFrameReachingPastEitherSurface) {
+    // A frame mirrored about x 4 reaches left of the base frame: only its columns
+    // inside are drawn. A source running past the image's right edge draws only the
+    // part the image has; the rest of the destination keeps what it had.
+    LPDIRECTDRAWSURFACE src = make(10, 1);
+    HDC sdc;
+    ASSERT_EQ(src->GetDC(&sdc), DD_OK);
+    SetPixel(sdc, 0, 0, kBlue);
+    for (int x = 1; x < 10; ++x) SetPixel(sdc, x, 0, kGrey);
+    EXPECT_TRUE(StretchBlt(dc_, 4, 0, -10, 1, sdc, 0, 0, 10, 1, SRCCOPY));
+    EXPECT_EQ(row(0, kBlue), "...x............................");
+    EXPECT_EQ(row(0, kGrey), "xxx.............................");
+    EXPECT_TRUE(StretchBlt(dc_, 25, 5, 10, 1, sdc, 5, 0, 10, 1, SRCCOPY));
+    EXPECT_EQ(row(5, kGrey), ".........................xxxxx..");
+    // Mirrored rows running past the bottom edge.
+    EXPECT_TRUE(StretchBlt(dc_, 0, 18, 10, -4, sdc, 0, 0, 10, 1, SRCCOPY));
+    EXPECT_EQ(row(15, kBlue), "x...............................");
+    EXPECT_EQ(row(14, kBlue), "x...............................");
+    src->ReleaseDC(sdc);
+}
+
 TEST_P(SurfaceDc, SrcInvertWithGreyFlipsTheHighBitOfEachChannel) {
     LPDIRECTDRAWSURFACE overlay = make(4, 1);
     HDC odc;
@@ -161,6 +182,15 @@ TEST_P(SurfaceDc, SrcInvertWithGreyFlipsTheHighBitOfEachChannel) {
     EXPECT_LT(GetRValue(inverted), 128);
     EXPECT_GE(GetGValue(inverted), 128);
     EXPECT_GE(GetBValue(inverted), 128);
+    // One to one (an outline at 1x1): the same pixels flip, and a second pass flips them back.
+    FillRect(dc_, &all, red);
+    EXPECT_TRUE(StretchBlt(dc_, 4, 0, 4, 1, odc, 0, 0, 4, 1, SRCINVERT));
+    EXPECT_EQ(raw(4, 0), before);
+    EXPECT_EQ(raw(5, 0), before ^ raw_of(kGrey));
+    EXPECT_EQ(raw(6, 0), before ^ raw_of(kGrey));
+    EXPECT_EQ(raw(7, 0), before);
+    EXPECT_TRUE(BitBlt(dc_, 4, 0, 4, 1, odc, 0, 0, SRCINVERT));
+    EXPECT_EQ(raw(5, 0), before);
     overlay->ReleaseDC(odc);
     DeleteObject(grey);
     DeleteObject(red);

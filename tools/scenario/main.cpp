@@ -391,7 +391,7 @@ void pump() {
 void run_lines(const std::vector<Line>& lines);
 
 void queue_answer(const Line& l) {
-    need(l, 3, "answer box|open|save|color|menu VALUE");
+    need(l, 3, "answer box|open|save|color|menu VALUE (color R G B)");
     cw::automation::Answer a{};
     const std::string kind = l.words[1];
     const std::string value = l.words[2];
@@ -404,7 +404,10 @@ void queue_answer(const Line& l) {
         if (!a.cancel) a.path = string_value(value);
     } else if (kind == "color") {
         a.kind = cw::automation::Answer::Color;
-        if (!a.cancel) a.value = static_cast<int>(number(value));
+        if (!a.cancel && l.words.size() >= 5)
+            a.value = static_cast<int>(RGB(number(value), number(l.words[3]), number(l.words[4])));
+        else if (!a.cancel)
+            a.value = static_cast<int>(number(value));
     } else if (kind == "menu") {
         a.kind = cw::automation::Answer::Menu;
         if (!a.cancel) a.value = static_cast<int>(number(value));
@@ -414,13 +417,16 @@ void queue_answer(const Line& l) {
     cw::automation::queue_answer(a);
 }
 
+// The control ID of the open dialog, or of the edit panel when no dialog is open.
 HWND dialog_control(const Line& l) {
     need(l, 2, "VERB ID ...");
     HWND d = current_dialog();
-    if (!d) fail(l.words[0] + " is only possible inside an open dialog");
+    const bool panel = !d;
+    if (panel) d = g_app.edit_panel;
     const long long id = number(l.words[1]);
     HWND h = GetDlgItem(d, static_cast<int>(id));
-    if (!h) fail("the dialog has no control " + std::to_string(id));
+    if (!h)
+        fail(std::string(panel ? "the edit panel" : "the dialog") + " has no control " + std::to_string(id));
     return h;
 }
 

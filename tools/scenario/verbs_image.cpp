@@ -34,6 +34,7 @@ namespace {
 using cw::automation::fail;
 using cw::automation::json_array;
 using cw::automation::json_object;
+using scenario::colour_json;
 using scenario::Line;
 using scenario::number;
 
@@ -41,9 +42,6 @@ std::vector<std::pair<std::string, std::string>> g_probes;
 
 std::string n(long long v) {
     return std::to_string(v);
-}
-std::string colour_json(COLORREF c) {
-    return "[" + n(GetRValue(c)) + "," + n(GetGValue(c)) + "," + n(GetBValue(c)) + "]";
 }
 
 std::string surface_pixel(LPDIRECTDRAWSURFACE s, int x, int y) {
@@ -163,3 +161,12 @@ const bool registered = [] {
 }();
 
 }  // namespace
+
+namespace scenario {
+
+std::string colour_json(COLORREF c) {
+    return "[" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+           std::to_string(GetBValue(c)) + "]";
+}
+
+}  // namespace scenario

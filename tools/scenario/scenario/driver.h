@@ -28,6 +28,7 @@ HWND current_dialog();
 void pump();  // dispatches posted messages until the queue is empty
 std::string window_json(HWND hwnd);
 std::string settings_json(const PatternSettings& settings);
+std::string colour_json(COLORREF colour);  // [r, g, b]
 
 using Verb = std::function<void(const Line&)>;
 using DumpSection = std::function<std::string()>;  // returns an encoded JSON value

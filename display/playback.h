@@ -1,0 +1,17 @@
+// Playback: the tick the main loop runs while the program is idle, drawing every
+// open pattern window (the still display) or the played pattern's window (the
+// running display), and the eight playback buttons of the edit panel.
+#pragma once
+
+#include <windows.h>
+
+#include "display/playback_rules.h"
+
+extern PlaybackState g_playback;
+
+// One tick: the image window, then the still or the running display, as the
+// played pattern's play_mode says.
+void playback_tick();
+
+// A click on playback button id (IDC_PLAY_BACKWARD .. IDC_PLAY_LAST).
+void press_playback_button(int id);

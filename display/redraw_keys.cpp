@@ -1,0 +1,81 @@
+#include "display/redraw_keys.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "display/ddraw_sets.h"
+#include "display/image_window.h"
+
+namespace {
+
+StillKey g_still[kMaxPatterns];
+bool g_still_valid[kMaxPatterns] = {};
+ImageKey g_image{};
+bool g_image_valid = false;
+
+template <class Key>
+bool remember(Key& stored, bool& valid, const Key& key) {
+    if (valid && std::memcmp(&stored, &key, sizeof key) == 0) return true;
+    std::memcpy(&stored, &key, sizeof key);
+    valid = true;
+    return false;
+}
+
+}  // namespace
+
+StillKey still_key(int p, uint32_t shown, int outlined_frame, uint32_t blt_flags) {
+    StillKey k{};
+    std::memcpy(k.frames, g_tables.frames[p], sizeof k.frames);
+    k.settings = g_tables.settings[p];
+    k.client = g_tables.client_size[p];
+    k.zoomed = g_tables.zoomed_client_size[p];
+    k.frame_count = g_tables.data.entries[p].frame_count;
+    k.shown = shown;
+    k.outlined_frame = outlined_frame;
+    k.background = g_app.background_fill.dwFillColor;
+    k.surround = g_app.surround_fill.dwFillColor;
+    k.blt_flags = blt_flags;
+    k.generation = surface_generation();
+    k.window = g_tables.pattern_window[p];
+    return k;
+}
+
+ImageKey image_key() {
+    const ImageViewState& v = g_image_view;
+    ImageKey k{};
+    k.scroll_x = v.scroll_x;
+    k.scroll_y = v.scroll_y;
+    k.zoom_shift = v.zoom_shift;
+    k.grid_shown = v.grid_shown;
+    k.grid_w = v.grid_w;
+    k.grid_h = v.grid_h;
+    k.view_offset_x = v.view_offset_x;
+    k.view_offset_y = v.view_offset_y;
+    k.shown_width = v.shown_width;
+    k.shown_height = v.shown_height;
+    k.source_width = v.source_width;
+    k.source_height = v.source_height;
+    k.selection = v.selection;
+    k.client = g_tables.client_size[kImageWindowSlot];
+    k.zoomed = g_tables.zoomed_client_size[kImageWindowSlot];
+    k.surround = g_app.surround_fill.dwFillColor;
+    k.visible = IsWindowVisible(g_app.image_window) ? 1 : 0;
+    k.generation = surface_generation();
+    return k;
+}
+
+bool still_picture_current(int p, const StillKey& key) {
+    return remember(g_still[p], g_still_valid[p], key);
+}
+
+bool image_picture_current(const ImageKey& key) {
+    return remember(g_image, g_image_valid, key);
+}
+
+void forget_still_pictures() {
+    for (bool& v : g_still_valid) v = false;
+}
+
+void forget_image_picture() {
+    g_image_valid = false;
+}

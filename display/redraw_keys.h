@@ -1,0 +1,57 @@
+// What each picture of the playback tick is made of. A window whose inputs are the
+// same as when it was last drawn already shows what drawing it again would give, so
+// an idle editor redraws only what changed instead of every window at every tick.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <type_traits>
+
+#include "project/tables.h"
+
+// Bit j: frame j's check mark shows it; kPatternShown: the pattern's own does.
+inline constexpr uint32_t kPatternShown = 0x80000000u;
+
+// Everything the still display draws pattern p's window from.
+struct StillKey {
+    FrameRecord frames[kMaxFrames];
+    PatternSettings settings;
+    WindowSize client;
+    WindowSize zoomed;
+    uint32_t frame_count;
+    uint32_t shown;
+    int32_t outlined_frame;  // -1 without an outline
+    uint32_t background;
+    uint32_t surround;
+    uint32_t blt_flags;
+    uint64_t generation;  // the surfaces it was drawn from
+    HWND window;
+};
+static_assert(std::has_unique_object_representations_v<StillKey>, "keys are compared byte for byte");
+
+// Everything the image window's drawing pass draws from.
+struct ImageKey {
+    int32_t scroll_x, scroll_y, zoom_shift, grid_shown, grid_w, grid_h, view_offset_x, view_offset_y;
+    uint32_t shown_width, shown_height, source_width, source_height;
+    RECT selection;
+    WindowSize client;
+    WindowSize zoomed;
+    uint32_t surround;
+    uint32_t visible;
+    uint64_t generation;
+};
+static_assert(std::has_unique_object_representations_v<ImageKey>, "keys are compared byte for byte");
+
+StillKey still_key(int p, uint32_t shown, int outlined_frame, uint32_t blt_flags);
+ImageKey image_key();
+
+// True when pattern p's window last showed exactly `key`; otherwise remembers it
+// as what the window is about to show and returns false.
+bool still_picture_current(int p, const StillKey& key);
+bool image_picture_current(const ImageKey& key);
+
+// The windows show something else now (the running display drew into one, a
+// display change took the pixels): every still picture is drawn again.
+void forget_still_pictures();
+void forget_image_picture();

@@ -1,0 +1,114 @@
+// Helpers of the playback and edit panel scenarios: a project on the 64 x 48 test
+// sheet, frames set as a user sets them, and the pixels of a pattern window.
+//
+// The sheet is black with a 12 x 12 coloured square inside every 16 x 16 cell:
+// row 0 red, green, blue, yellow; row 1 green, blue, yellow, red; row 2 purple,
+// white, purple, white. Black is the transparent colour.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <ostream>
+#include <string>
+
+#include "harness.h"
+#include "res/resource.h"
+
+// Readable failures: colours as (r, g, b), texts as UTF-8.
+inline void PrintTo(const QColor& c, std::ostream* os) {
+    *os << "(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
+}
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace playback_test {
+
+inline const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kBlack(0, 0, 0),
+    kWhite(255, 255, 255), kGrey(128, 128, 128);
+
+// A pattern through dialog 122 with `frames` frames (0 for none).
+inline std::string add_pattern_with(const std::string& name, int frames) {
+    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  set 1046 \"" +
+           std::to_string(frames) + "\"\n  click 1053\n  click 1\nend\n";
+}
+
+// New on the test sheet in a tall main window, then pattern "A" with `frames` frames.
+inline std::string project(int frames) {
+    return "resize main 900 1000\nanswer box 1\nanswer open \"" +
+           testdata("tim/sheet64x48.bmp").toStdString() + "\"\ncommand 40002\n" +
+           add_pattern_with("A", frames);
+}
+
+// Frame (p, f) takes the rectangle (x, y, w, h) of the sheet: the frame is selected in
+// the tree, the rectangle dragged in the image window (which shows the sheet centred,
+// at 96, 104) and applied with frame set.
+inline std::string frame_set(int p, int f, int x, int y, int w, int h) {
+    const std::string from = std::to_string(96 + x) + " " + std::to_string(104 + y);
+    const std::string to = std::to_string(96 + x + w - 1) + " " + std::to_string(104 + y + h - 1);
+    return "tree select frame " + std::to_string(p) + " " + std::to_string(f) + "\nmouse image down " + from +
+           "\nmouse image move " + to + "\nmouse image up " + to + "\nsend image WM_COMMAND 40039 0\n";
+}
+
+// Frame (p, f) shows cell (column, row) of the sheet.
+inline std::string cell(int p, int f, int column, int row) {
+    return frame_set(p, f, 16 * column, 16 * row, 16, 16);
+}
+
+// Drags the current frame of pattern p by (dx, dy) base pixels at zoom 1.
+inline std::string drag_frame(int p, int dx, int dy) {
+    const std::string w = "pattern " + std::to_string(p);
+    const std::string to = std::to_string(50 + dx) + " " + std::to_string(50 + dy);
+    return "mouse " + w + " down 50 50\nmouse " + w + " move " + to + "\nmouse " + w + " up " + to + "\n";
+}
+
+inline QJsonObject playback(const QJsonObject& dump) {
+    return dump["playback"].toObject();
+}
+inline int play_frame(const QJsonObject& dump) {
+    return playback(dump)["play_frame"].toInt();
+}
+inline QJsonArray frame_record(const QJsonObject& dump, int p, int f) {
+    return dump["tables"].toObject()["frames"].toArray()[p].toArray()[f].toArray();
+}
+inline QJsonObject settings(const QJsonObject& dump, int p) {
+    return dump["tables"].toObject()["settings"].toArray()[p].toObject();
+}
+// A control of the edit panel as the dump shows it.
+inline QJsonObject panel_control(const QJsonObject& dump, int id) {
+    for (const auto& c : dump["panel_controls"].toArray())
+        if (c.toObject()["id"].toInt() == id) return c.toObject();
+    return {};
+}
+inline bool enabled(const QJsonObject& dump, int id) {
+    return panel_control(dump, id)["enabled"].toBool();
+}
+inline QString field(const QJsonObject& dump, int id) {
+    return panel_control(dump, id)["text"].toString();
+}
+
+// A snapshot of a pattern window's 200 x 200 client area, read back.
+struct Shot {
+    QImage image;
+    int base_w, base_h, zoom;
+    // The colour of base frame pixel (x, y): the base frame is centred in the window.
+    QColor base(int x, int y) const {
+        const int left = (image.width() - base_w * zoom) / 2, top = (image.height() - base_h * zoom) / 2;
+        return image.pixelColor(left + x * zoom + zoom / 2, top + y * zoom + zoom / 2);
+    }
+};
+
+// Runs the script in `dir`, where its snapshots land.
+inline ScenarioRun run_in(const QTemporaryDir& dir, const std::string& script) {
+    return run_scenario(script, dir.path());
+}
+inline Shot shot(const QTemporaryDir& dir, const QString& name, int base_w, int base_h, int zoom = 1) {
+    return Shot{QImage(dir.filePath(name)), base_w, base_h, zoom};
+}
+
+}  // namespace playback_test
