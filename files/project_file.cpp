@@ -13,6 +13,7 @@
 #include "app/recent_files.h"
 #include "display/ddraw_sets.h"
 #include "display/pattern_window.h"
+#include "display/playback.h"
 #include "files/file_io.h"
 #include "files/image_loading.h"
 #include "files/project_data.h"
@@ -150,6 +151,9 @@ void report_save_failure(const std::string& path) {
 }  // namespace
 
 void close_project() {
+    // A pattern still playing would leave the combos, the tree and the other pattern
+    // windows locked, and the next project would start in the played pattern's mode.
+    press_playback_button(IDC_PLAY_STOP);
     const int n = static_cast<int>(g_tables.data.header.pattern_count);
     for (int i = 0; i < n; ++i) remove_pattern(0);
     set_tree_item_text(g_app.project_tree, g_app.project_item, "");

@@ -307,3 +307,20 @@ TEST(SoundPlayback, APlaybackButtonWithoutAPatternTouchesNoPatternsTables) {
     EXPECT_EQ(frame_record(pressed, 11, 19), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(shot(dir, "after.png", 16, 16).base(8, 8), kRed);
 }
+
+TEST(SoundPlayback, ANewProjectAfterOneThatWasPlayingStartsStoppedAndUnlocked) {
+    const ScenarioRun run = run_scenario(three_colours() +
+                                         "click IDC_PLAY_FORWARD\ntick 2\ndump\n"
+                                         "answer box IDNO\n" +
+                                         project(1) + "dump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps.size(), 2u);
+    EXPECT_FALSE(enabled(run.dumps[0], IDC_PATTERN));
+    const QJsonObject after = run.dumps[1];
+    EXPECT_TRUE(enabled(after, IDC_PATTERN));
+    EXPECT_TRUE(enabled(after, IDC_FRAME));
+    EXPECT_TRUE(enabled(after, IDC_PLAY_FORWARD));
+    EXPECT_FALSE(enabled(after, IDC_PLAY_STOP));
+    EXPECT_TRUE(after["windows"].toObject()["tree"].toObject()["enabled"].toBool());
+    EXPECT_EQ(settings(after, 0)["play_mode"].toInt(), IDC_PLAY_STOP);
+}
