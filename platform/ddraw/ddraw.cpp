@@ -9,7 +9,7 @@
 #include "gdi/blit.h"
 #include "gdi/bmp_decoder.h"
 #include "gdi/objects.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace cw::ddraw {
@@ -297,7 +297,7 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         const HWND hwnd = clipper_ ? clipper_->hwnd() : nullptr;
         window = hwnd ? cw::win::window_from(hwnd) : nullptr;
         if (!window) return inside(d, width_, height_) ? DD_OK : DDERR_INVALIDRECT;  // nothing shows it
-        const cw::qt::ScreenPixels sp = cw::qt::window_pixels(window);
+        const cw::backend::ScreenPixels sp = cw::backend::window_pixels(window);
         target.width = sp.width;
         target.height = sp.height;
         target.top = reinterpret_cast<uint8_t*>(sp.xrgb);
@@ -332,7 +332,7 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         b.key = src->key_;
         cw::gdi::blit(b);
     }
-    if (window) cw::qt::window_pixels_changed(window, cw::gdi::intersect(where, clip));
+    if (window) cw::backend::window_pixels_changed(window, cw::gdi::intersect(where, clip));
     return DD_OK;
 }
 
@@ -343,7 +343,7 @@ void display_changed() {
 }
 
 int surface_bits_per_pixel() {
-    return g_surface_bpp_override ? g_surface_bpp_override : cw::qt::display_bits_per_pixel();
+    return g_surface_bpp_override ? g_surface_bpp_override : cw::backend::display_bits_per_pixel();
 }
 
 void set_surface_bits_per_pixel(int bpp) {

@@ -4,7 +4,7 @@
 
 #include "gdi/blit.h"
 #include "gdi/objects.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace cw::gdi {
@@ -18,7 +18,7 @@ class Target {
         if (ok_ && dc->kind == DcKind::Window) window_ = cw::win::window_from(dc->hwnd);
     }
     ~Target() {
-        if (window_ && !is_empty(dirty_)) cw::qt::window_pixels_changed(window_, dirty_);
+        if (window_ && !is_empty(dirty_)) cw::backend::window_pixels_changed(window_, dirty_);
     }
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;

@@ -17,7 +17,8 @@
 
 #include "automation/automation.h"
 #include "automation/json.h"
-#include "qt/drop.h"
+#include "win/drop.h"
+#include "win/input.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
 #include "win/controls.h"
@@ -209,7 +210,7 @@ void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y) {
     POINT screen{x, y};
     ClientToScreen(hwnd, &screen);
     set_cursor_position(screen);
-    cw::win::mouse_input(w, msg, keys, x, y);
+    cw::win::input_mouse(w, msg, keys, x, y);
 }
 
 void user_resize(HWND hwnd, int client_width, int client_height) {
@@ -249,7 +250,7 @@ void user_select(HWND combo, int index) {
 
 void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
     Window* w = cw::win::window_from(hwnd);
-    if (w) cw::qt::post_drop(w, paths, POINT{10, 10});
+    if (w) cw::win::input_files_dropped(w, paths, POINT{10, 10});
 }
 
 }  // namespace cw::automation

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "qt/gdi_objects.h"
 #include "qt/widgets.h"
 #include "win/controls.h"
 
@@ -11,9 +10,7 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
-void sync_static(Window* w) {
+void static_sync(Window* w) {
     View* v = view_of(w);
     auto* label = v ? qobject_cast<QLabel*>(v->control) : nullptr;
     if (!label) return;
@@ -56,26 +53,7 @@ void create_static(Window* w) {
     label->setAttribute(Qt::WA_TransparentForMouseEvents, !(w->style & SS_NOTIFY));
     v->control = label;
     label->show();
-    sync_static(w);
-}
-
-struct Registration {
-    Registration() { register_view_factory("STATIC", create_static); }
-} registration;
-
-}  // namespace
-
-void sync_control_text(Window* w) {
-    if (!w->cls) return;
-    const std::string& n = w->cls->name;
-    if (n == "STATIC")
-        sync_static(w);
-    else if (n == "BUTTON")
-        button_sync(w);
-    else if (n == "EDIT")
-        edit_sync(w);
-    else if (n == "msctls_statusbar32")
-        status_sync(w);
+    static_sync(w);
 }
 
 }  // namespace cw::qt

@@ -10,8 +10,6 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
 void create_status(Window* w) {
     View* v = view_of(w);
     auto* panel = new QWidget(v->client);
@@ -29,12 +27,6 @@ void create_status(Window* w) {
     panel->show();
     status_sync(w);
 }
-
-struct Registration {
-    Registration() { register_view_factory("msctls_statusbar32", create_status); }
-} registration;
-
-}  // namespace
 
 void status_sync(Window* w) {
     View* v = view_of(w);

@@ -12,6 +12,7 @@
 
 #include "qt/widgets.h"
 #include "win/controls.h"
+#include "win/input.h"
 
 using namespace cw::win;
 
@@ -61,7 +62,6 @@ class InputFilter : public QObject {
                     case Qt::Key_Space: vk = ' '; break;
                     default: return false;
                 }
-                note_input();
                 SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
                 return true;
             }
@@ -72,6 +72,8 @@ class InputFilter : public QObject {
   private:
     Window* w_;
 };
+
+}  // namespace
 
 void create_tree(Window* w) {
     View* v = view_of(w);
@@ -93,10 +95,6 @@ void create_tree(Window* w) {
     trees()[w].widget = tree;
     QObject::connect(tree, &QObject::destroyed, [w] { trees().erase(w); });
 }
-
-struct Registration {
-    Registration() { register_view_factory("SysTreeView32", create_tree); }
-} registration;
 
 void add_items(TreeView& tv, QTreeWidgetItem* parent, const std::vector<TreeItem*>& items, bool checkboxes) {
     for (TreeItem* item : items) {
@@ -126,8 +124,6 @@ QStyleOptionViewItem item_option(QTreeWidget* tree, QTreeWidgetItem* q, bool che
     return opt;
 }
 
-}  // namespace
-
 void tree_sync(Window* w) {
     auto it = trees().find(w);
     TreeState* s = tree_state(w);
@@ -147,6 +143,12 @@ void tree_sync(Window* w) {
     tv.widget->doItemsLayout();
     tv.widget->verticalScrollBar()->setValue(scroll);
 }
+
+}  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
 
 bool tree_item_rect(Window* w, TreeItem* item, bool text_only, RECT* out) {
     auto it = trees().find(w);
@@ -199,4 +201,4 @@ TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
     return found;
 }
 
-}  // namespace cw::qt
+}  // namespace cw::backend

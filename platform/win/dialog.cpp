@@ -7,7 +7,7 @@
 #include <string>
 
 #include "automation/automation.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/resource_tables.h"
 #include "win/window.h"
 
@@ -71,7 +71,7 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
     w->dialog = std::move(state);
     w->font_face = face;
     w->font_size = t.font_size;
-    cw::qt::sync_text(w);
+    cw::backend::sync_text(w);
 
     for (int i = 0; i < t.control_count; ++i) {
         const cw::res::DialogControl& c = t.controls[i];
@@ -88,8 +88,8 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
         sib.push_back(cw_);
         cw_->font_face = face;
         cw_->font_size = t.font_size;
-        cw::qt::sync_text(cw_);
-        cw::qt::sync_zorder(cw_);
+        cw::backend::sync_text(cw_);
+        cw::backend::sync_zorder(cw_);
         if (c.style & WS_VISIBLE) ShowWindow(ch, SW_SHOWNA);
     }
     HWND first_tab = nullptr;
@@ -112,7 +112,7 @@ const cw::res::Dialog* find_template(LPCSTR name) {
 }  // namespace
 
 void dialog_base_units(const std::string& face, int size, int* x, int* y) {
-    cw::qt::font_base_units(face, size > 0 ? size : 9, x, y);
+    cw::backend::font_base_units(face, size > 0 ? size : 9, x, y);
 }
 
 }  // namespace cw::win
@@ -120,7 +120,7 @@ void dialog_base_units(const std::string& face, int size, int* x, int* y) {
 using namespace cw::win;
 
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    cw::qt::ensure_application();
+    cw::backend::ensure_started();
     ensure_builtin_classes();
     const cw::res::Dialog* t = find_template(name);
     if (!t) return nullptr;
@@ -128,7 +128,7 @@ HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
 }
 
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    cw::qt::ensure_application();
+    cw::backend::ensure_started();
     ensure_builtin_classes();
     const cw::res::Dialog* t = find_template(name);
     if (!t) return -1;
@@ -181,7 +181,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
     w->dialog->ended = true;
     w->dialog->result = result;
     if (w->dialog->modal) ShowWindow(dialog, SW_HIDE);
-    cw::qt::wake();
+    cw::backend::wake();
     return TRUE;
 }
 

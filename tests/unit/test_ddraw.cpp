@@ -307,7 +307,7 @@ TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
     ASSERT_EQ(canvas->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
 
     cw::win::Window* w = cw::win::window_from(hwnd);
-    cw::qt::ScreenPixels px = cw::qt::window_pixels(w);
+    cw::backend::ScreenPixels px = cw::backend::window_pixels(w);
     ASSERT_EQ(px.width, 40);
     ASSERT_EQ(px.height, 30);
     for (int y = 0; y < px.height; ++y) std::fill_n(px.xrgb + y * px.stride / 4, px.width, 0u);
@@ -316,7 +316,7 @@ TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
     // Half of the 20 x 20 copy hangs over the client's bottom-right corner.
     RECT dst{origin.x + 30, origin.y + 20, origin.x + 50, origin.y + 40};
     ASSERT_EQ(prim->Blt(&dst, canvas, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-    px = cw::qt::window_pixels(w);
+    px = cw::backend::window_pixels(w);
     for (int y = 0; y < px.height; ++y)
         for (int x = 0; x < px.width; ++x) {
             const uint32_t want = x >= 30 && y >= 20 ? 0xFF0000u : 0u;

@@ -59,7 +59,7 @@ void listedit(const Line& l) {
              ")");
     if (!is_string(l.words[2])) fail("usage: listedit INDEX \"text\"");
     RECT r{};
-    if (!cw::qt::listview_item_rect(cw::win::window_from(list), static_cast<int>(index), &r))
+    if (!cw::backend::listview_item_rect(cw::win::window_from(list), static_cast<int>(index), &r))
         fail("item " + std::to_string(index) + " of the list view is not shown");
     const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     cw::automation::user_mouse(list, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
