@@ -98,7 +98,17 @@ void input_focus_lost(Window* w) {
 void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame) {
     ++g_input_count;
     if (!top || !is_top_level(top)) return;
-    set_system_frame(top->style, desktop_frame);
+    const Insets known = system_frame(top->style);
+    const bool unframed =
+        !desktop_frame.left && !desktop_frame.top && !desktop_frame.right && !desktop_frame.bottom;
+    if (unframed && (known.left || known.top || known.right || known.bottom)) {
+        // A window just shown is reported before the desktop has put its frame around it:
+        // it stands where its frame was asked to go, and gets the frame its kind has.
+        outer.right += known.left + known.right;
+        outer.bottom += known.top + known.bottom;
+    } else {
+        set_system_frame(top->style, desktop_frame);
+    }
     if (EqualRect(&outer, &top->rect)) {
         cw::backend::sync_geometry(top);
         return;
