@@ -30,3 +30,6 @@ echo "== blitter benchmarks (rates beside a plain memory copy; reported, not jud
 if [ -x build/benchmarks/cw_bench_blit ]; then
   build/benchmarks/cw_bench_blit --benchmark_min_time=0.05 2>&1 | tail -n 12
 fi
+
+echo "== idle cost on a real desktop (reported, not judged)"
+tools/measure-idle.sh build

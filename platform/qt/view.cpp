@@ -111,7 +111,7 @@ class ClientArea : public QWidget {
             p.fillRect(rect(), sys_color(COLOR_BTNFACE));
         else if (cw::win::is_mdi_client(w_))
             p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
-        if (View* v = view_of(w_); v && !v->pixels.isNull()) p.drawImage(0, 0, v->pixels);
+        if (View* v = view_of(w_); v && !v->shown.isNull()) p.drawImage(0, 0, v->shown);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
@@ -753,6 +753,7 @@ ScreenPixels window_pixels(Window* w) {
             p.drawImage(0, 0, v->pixels);
         }
         v->pixels = next;
+        v->drawn = QImage();
         v->shown = QImage();
     }
     return ScreenPixels{v->pixels.width(), v->pixels.height(), static_cast<int>(v->pixels.bytesPerLine()),
@@ -765,21 +766,28 @@ void window_pixels_changed(Window* w, RECT dirty) {
     const QRect r = QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
                         .intersected(v->pixels.rect());
     if (r.isEmpty()) return;
-    if (v->shown.size() != v->pixels.size()) {
-        v->shown = QImage(v->pixels.size(), QImage::Format_RGB32);
-        v->shown.fill(0);
+    if (v->drawn.size() != v->pixels.size()) {
+        // A new buffer: what it holds is on screen from now on.
+        v->drawn = v->pixels.copy();
+        v->shown = v->pixels.copy();
+        for (int y = 0; y < v->shown.height(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(v->shown.scanLine(y));
+            for (int x = 0; x < v->shown.width(); ++x) row[x] |= 0xFF000000u;
+        }
+        v->client->update();
     }
     // A window redrawn with what it already shows costs nothing on screen: only rows that
-    // differ from the last presented picture are put there.
+    // differ from what was drawn last time are put there.
     int first = -1, last = -1;
     const size_t bytes = static_cast<size_t>(r.width()) * 4;
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(v->pixels.scanLine(y)) + r.left();
-        // Drawing code leaves the unused top byte as it likes; Qt needs it opaque.
-        for (int x = 0; x < r.width(); ++x) row[x] |= 0xFF000000u;
-        auto* seen = reinterpret_cast<uint32_t*>(v->shown.scanLine(y)) + r.left();
-        if (std::memcmp(row, seen, bytes) == 0) continue;
-        std::memcpy(seen, row, bytes);
+        const auto* row = reinterpret_cast<const uint32_t*>(v->pixels.constScanLine(y)) + r.left();
+        auto* before = reinterpret_cast<uint32_t*>(v->drawn.scanLine(y)) + r.left();
+        if (std::memcmp(row, before, bytes) == 0) continue;
+        std::memcpy(before, row, bytes);
+        // Drawing code leaves the unused top byte as it likes; the screen needs it opaque.
+        auto* out = reinterpret_cast<uint32_t*>(v->shown.scanLine(y)) + r.left();
+        for (int x = 0; x < r.width(); ++x) out[x] = row[x] | 0xFF000000u;
         if (first < 0) first = y;
         last = y;
     }
@@ -794,9 +802,10 @@ int display_bits_per_pixel() {
         const int n = e ? std::atoi(e) : 0;
         if (n == 8 || n == 16 || n == 24 || n == 32) return n;
         ensure_started();
+        // A screen of depth 24 keeps each pixel in 32 bits, as the 32-bit displays do.
         const QScreen* screen = QGuiApplication::primaryScreen();
         const int depth = screen ? screen->depth() : 32;
-        return depth == 8 || depth == 16 || depth == 24 ? depth : 32;
+        return depth == 8 || depth == 16 ? depth : 32;
     }();
     return bpp;
 }

@@ -39,8 +39,9 @@ struct cw::backend::View {
     QWidget* control = nullptr;  // the Qt widget of a built-in control, inside client
     bool applying = false;       // geometry is being pushed from the window manager
     uint64_t menu_revision = ~0ull;
-    QImage pixels;  // what GDI and DirectDraw drew into the client area
-    QImage shown;   // what of it was last put on screen
+    QImage pixels;  // what GDI and DirectDraw draw into the client area
+    QImage drawn;   // those pixels as they were when last presented
+    QImage shown;   // what the client area shows of them (opaque)
     HMENU rendered_menu = nullptr;
     uint64_t presented_frames = 0;  // times the pixels were put on screen
 };

@@ -161,6 +161,16 @@ TEST_P(SurfaceDc, SrcInvertWithGreyFlipsTheHighBitOfEachChannel) {
     EXPECT_LT(GetRValue(inverted), 128);
     EXPECT_GE(GetGValue(inverted), 128);
     EXPECT_GE(GetBValue(inverted), 128);
+    // At the same size (the image window at 1x) the outline shows just the same.
+    FillRect(dc_, &all, red);
+    EXPECT_TRUE(StretchBlt(dc_, 0, 0, 4, 1, odc, 0, 0, 4, 1, SRCINVERT));
+    EXPECT_EQ(raw(0, 0), before);
+    EXPECT_EQ(raw(1, 0), before ^ raw_of(kGrey));
+    EXPECT_EQ(raw(2, 0), before ^ raw_of(kGrey));
+    EXPECT_EQ(raw(3, 0), before);
+    EXPECT_TRUE(BitBlt(dc_, 4, 0, 4, 1, odc, 0, 0, SRCINVERT));
+    EXPECT_EQ(raw(5, 0), before ^ raw_of(kGrey));
+    EXPECT_EQ(raw(7, 0), before);
     overlay->ReleaseDC(odc);
     DeleteObject(grey);
     DeleteObject(red);
