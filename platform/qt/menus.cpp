@@ -49,6 +49,7 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
     }
     auto* a = new QAction(text, container);
     a->setEnabled(!greyed(item));
+    a->setData(QVariant::fromValue(item.id));
     if (item.state & MFS_CHECKED) {
         a->setCheckable(true);
         a->setChecked(true);

@@ -27,9 +27,13 @@ QString testdata(const QString& relative);
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
 int width(const QJsonArray& r);
 int height(const QJsonArray& r);
+// A script that starts a new project with the sprite sheet tests/data/tim/sheet64x48.bmp, as a
+// user does before any project command: OK on the hint, the image chosen in the open dialog.
+std::string new_project();
 // A script that adds a pattern through dialog 122 with the given name and one frame.
 std::string add_pattern(const std::string& name);
-// A tall main window (every item of a small project visible in the tree) with these patterns.
+// A new project in a tall main window (every item of a small project visible in the tree)
+// with these patterns.
 std::string patterns(const std::vector<std::string>& names);
 // A script that selects a tree item ("root", "pattern N", "frame N M") and renames it with dialog 115.
 std::string rename_item(const std::string& item, const std::string& text);
