@@ -32,7 +32,12 @@ void edit_sync(Window* w) {
     View* v = view_of(w);
     auto* line = v ? qobject_cast<QLineEdit*>(v->control) : nullptr;
     if (!line) return;
-    line->setReadOnly(w->style & ES_READONLY);
+    const bool read_only = (w->style & ES_READONLY) != 0;
+    line->setReadOnly(read_only);
+    // A read-only edit stands on the button face, as the system draws it; an editable one is white.
+    QPalette p = line->palette();
+    p.setColor(QPalette::Base, sys_color(read_only ? COLOR_BTNFACE : COLOR_WINDOW));
+    line->setPalette(p);
     const QString text = to_qt(w->text);
     if (line->text() != text) {
         const QSignalBlocker block(line);

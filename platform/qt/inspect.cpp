@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "automation/automation.h"
+#include "qt/view.h"
 #include "automation/json.h"
 #include "win/drop.h"
 #include "win/input.h"
@@ -327,3 +328,13 @@ void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
 }
 
 }  // namespace cw::automation
+
+COLORREF cw::qt::shown_pixel(Window* w, int x, int y) {
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!v) return CLR_INVALID;
+    QCoreApplication::processEvents();
+    const QImage image = v->client->grab().toImage();
+    if (!image.rect().contains(x, y)) return CLR_INVALID;
+    const QColor c = image.pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}

@@ -13,6 +13,11 @@ namespace cw::qt {
 void create_status(Window* w) {
     View* v = view_of(w);
     auto* panel = new QWidget(v->client);
+    // The bar stands on the button face whatever its parent's background, as the system's does.
+    panel->setAutoFillBackground(true);
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, sys_color(COLOR_BTNFACE));
+    panel->setPalette(p);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(2, 2, 0, 0);
     layout->setSpacing(0);

@@ -137,6 +137,25 @@ class ClientArea : public QWidget {
     HWND h_;
 };
 
+// What GDI draws on the window of a control (a drop outline on the tree, say) lies over
+// the control's own picture until the window is invalidated, as on a window DC.
+class DrawnOverControl : public QWidget {
+  public:
+    DrawnOverControl(View* v, QWidget* parent) : QWidget(parent), v_(v) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawImage(0, 0, v_->overlay_pixels);
+    }
+
+  private:
+    View* v_;
+};
+
 // A top-level window: the desktop draws its frame; the menu bar, scroll bars and
 // client area are ours.
 class TopFrame : public QWidget {
@@ -696,6 +715,11 @@ void invalidate(Window* w) {
         v->frame->update();
         v->client->update();
         if (v->control) v->control->update();
+        // A control repaints itself over whatever was drawn on its window.
+        if (v->overlay) {
+            v->overlay_pixels.fill(Qt::transparent);
+            v->overlay->update();
+        }
     }
 }
 
@@ -760,12 +784,40 @@ ScreenPixels window_pixels(Window* w) {
                         reinterpret_cast<uint32_t*>(v->pixels.bits())};
 }
 
+namespace {
+
+void draw_over_control(View* v, QRect r) {
+    if (!v->overlay) {
+        v->overlay = new DrawnOverControl(v, v->client);
+        v->overlay->show();
+    }
+    if (v->overlay_pixels.size() != v->pixels.size()) {
+        v->overlay_pixels = QImage(v->pixels.size(), QImage::Format_ARGB32);
+        v->overlay_pixels.fill(Qt::transparent);
+    }
+    v->overlay->setGeometry(0, 0, v->pixels.width(), v->pixels.height());
+    v->overlay->raise();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(v->pixels.constScanLine(y)) + r.left();
+        auto* out = reinterpret_cast<uint32_t*>(v->overlay_pixels.scanLine(y)) + r.left();
+        for (int x = 0; x < r.width(); ++x) out[x] = row[x] | 0xFF000000u;
+    }
+    ++v->presented_frames;
+    v->overlay->update(r);
+}
+
+}  // namespace
+
 void window_pixels_changed(Window* w, RECT dirty) {
     View* v = view_of(w);
     if (!v || v->pixels.isNull()) return;
     const QRect r = QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
                         .intersected(v->pixels.rect());
     if (r.isEmpty()) return;
+    if (v->control) {
+        draw_over_control(v, r);
+        return;
+    }
     if (v->drawn.size() != v->pixels.size()) {
         // A new buffer: what it holds is on screen from now on.
         v->drawn = v->pixels.copy();

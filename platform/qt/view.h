@@ -17,6 +17,9 @@ HWND mouse_grabber();
 bool shows_cursor(cw::win::Window* w, HCURSOR cursor);
 // What the list widget shows: its item texts (UTF-8) and selected row (-1 for none).
 std::vector<std::string> listview_shown_items(cw::win::Window* w, int* selected);
+// The colour (COLORREF) a window's client area shows at a point, its child widgets and
+// whatever was drawn over them included, as grabbed from the screen.
+COLORREF shown_pixel(cw::win::Window* w, int x, int y);
 // Input as a user gives it to the widgets: a key typed into the focused widget of a window
 // (a Qt::Key value), and a click on an up-down's arrow.
 void user_key(cw::win::Window* w, int qt_key);

@@ -42,6 +42,9 @@ struct cw::backend::View {
     QImage pixels;  // what GDI and DirectDraw draw into the client area
     QImage drawn;   // those pixels as they were when last presented
     QImage shown;   // what the client area shows of them (opaque)
+    // For a control's window: what was drawn over the control since it was last invalidated.
+    QWidget* overlay = nullptr;
+    QImage overlay_pixels;
     HMENU rendered_menu = nullptr;
     uint64_t presented_frames = 0;  // times the pixels were put on screen
 };
