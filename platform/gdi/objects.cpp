@@ -278,7 +278,10 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     const RGBQUAD* colors = mono        ? mono_colors
                             : f.indexed ? (target.palette ? target.palette : display_palette())
                                         : nullptr;
-    Bitmap* b = create_dib(h, fields ? masks : nullptr, colors, mono ? 2 : f.indexed ? 1 << f.bpp : 0);
+    Bitmap* b = create_dib(h, fields ? masks : nullptr, colors,
+                           mono                      ? 2
+                           : f.indexed && f.bpp <= 8 ? 1 << f.bpp
+                                                     : 0);
     if (b) b->dib_section = false;
     return b;
 }

@@ -91,8 +91,8 @@ using namespace cw::qt;
 void updown_buddy_changed(Window* w) {
     auto* s = dynamic_cast<UpDownState*>(w->control.get());
     Window* buddy = s ? window_from(s->buddy) : nullptr;
-    View* bv = view_of(buddy);
-    if (!bv || !bv->control || !(w->style & UDS_ARROWKEYS)) return;
+    View* bv = buddy ? view_of(buddy) : nullptr;
+    if (!buddy || !bv || !bv->control || !(w->style & UDS_ARROWKEYS)) return;
     if (bv->control->property("cw_updown_keys").toBool()) return;
     bv->control->setProperty("cw_updown_keys", true);
     bv->control->installEventFilter(new BuddyKeys(buddy->handle, bv->control));

@@ -46,33 +46,34 @@ const CursorInfo* cursor_info(HCURSOR cursor) {
 }  // namespace cw::win
 
 DWORD GetSysColor(int index) {
-    // The classic desktop scheme the program's colours were chosen against.
-    switch (index) {
-        case COLOR_SCROLLBAR: return RGB(212, 208, 200);
-        case COLOR_BACKGROUND: return RGB(58, 110, 165);
-        case COLOR_ACTIVECAPTION: return RGB(10, 36, 106);
-        case COLOR_INACTIVECAPTION: return RGB(128, 128, 128);
-        case COLOR_MENU: return RGB(212, 208, 200);
-        case COLOR_WINDOW: return RGB(255, 255, 255);
-        case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
-        case COLOR_MENUTEXT: return RGB(0, 0, 0);
-        case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-        case COLOR_CAPTIONTEXT: return RGB(255, 255, 255);
-        case COLOR_ACTIVEBORDER: return RGB(212, 208, 200);
-        case COLOR_INACTIVEBORDER: return RGB(212, 208, 200);
-        case COLOR_APPWORKSPACE: return RGB(128, 128, 128);
-        case COLOR_HIGHLIGHT: return RGB(10, 36, 106);
-        case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
-        case COLOR_BTNFACE: return RGB(212, 208, 200);
-        case COLOR_BTNSHADOW: return RGB(128, 128, 128);
-        case COLOR_GRAYTEXT: return RGB(128, 128, 128);
-        case COLOR_BTNTEXT: return RGB(0, 0, 0);
-        case COLOR_INACTIVECAPTIONTEXT: return RGB(212, 208, 200);
-        case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
-        case COLOR_3DDKSHADOW: return RGB(64, 64, 64);
-        case COLOR_3DLIGHT: return RGB(212, 208, 200);
-    }
-    return 0;
+    // The classic desktop scheme the program's colours were chosen against, by index.
+    static const COLORREF scheme[] = {
+        RGB(212, 208, 200),  // COLOR_SCROLLBAR
+        RGB(58, 110, 165),   // COLOR_BACKGROUND
+        RGB(10, 36, 106),    // COLOR_ACTIVECAPTION
+        RGB(128, 128, 128),  // COLOR_INACTIVECAPTION
+        RGB(212, 208, 200),  // COLOR_MENU
+        RGB(255, 255, 255),  // COLOR_WINDOW
+        RGB(0, 0, 0),        // COLOR_WINDOWFRAME
+        RGB(0, 0, 0),        // COLOR_MENUTEXT
+        RGB(0, 0, 0),        // COLOR_WINDOWTEXT
+        RGB(255, 255, 255),  // COLOR_CAPTIONTEXT
+        RGB(212, 208, 200),  // COLOR_ACTIVEBORDER
+        RGB(212, 208, 200),  // COLOR_INACTIVEBORDER
+        RGB(128, 128, 128),  // COLOR_APPWORKSPACE
+        RGB(10, 36, 106),    // COLOR_HIGHLIGHT
+        RGB(255, 255, 255),  // COLOR_HIGHLIGHTTEXT
+        RGB(212, 208, 200),  // COLOR_BTNFACE
+        RGB(128, 128, 128),  // COLOR_BTNSHADOW
+        RGB(128, 128, 128),  // COLOR_GRAYTEXT
+        RGB(0, 0, 0),        // COLOR_BTNTEXT
+        RGB(212, 208, 200),  // COLOR_INACTIVECAPTIONTEXT
+        RGB(255, 255, 255),  // COLOR_BTNHIGHLIGHT
+        RGB(64, 64, 64),     // COLOR_3DDKSHADOW
+        RGB(212, 208, 200),  // COLOR_3DLIGHT
+    };
+    static_assert(sizeof scheme / sizeof scheme[0] == COLOR_3DLIGHT + 1);
+    return index >= 0 && index <= COLOR_3DLIGHT ? scheme[index] : 0;
 }
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {

@@ -48,7 +48,7 @@ LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 w->style &= ~ES_READONLY;
             cw::backend::control_changed(w);
             return TRUE;
-        case EM_GETSEL: return 0;
+        case EM_GETSEL:
         case EM_SETSEL: return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

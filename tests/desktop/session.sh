@@ -16,7 +16,7 @@ desktop_start() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     CW_XVFB=$!
     export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     if xdpyinfo >/dev/null 2>&1; then break; fi
     kill "$CW_XVFB" 2>/dev/null; wait "$CW_XVFB" 2>/dev/null; CW_XVFB=""
   done

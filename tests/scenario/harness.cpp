@@ -81,9 +81,10 @@ QStringList frame_items(const QJsonObject& dump, int p) {
     return texts(root(dump)["children"].toArray()[p].toObject()["children"].toArray());
 }
 
-std::string new_project() {
-    return "answer box IDOK\nanswer open \"" + testdata("tim/sheet64x48.bmp").toStdString() +
-           "\"\nmenu ID_FILE_NEW\n";
+std::string new_project(const QString& image, int more_boxes) {
+    std::string s = "answer box IDOK\nanswer open \"" + image.toStdString() + "\"\n";
+    for (int i = 0; i < more_boxes; ++i) s += "answer box IDOK\n";
+    return s + "menu ID_FILE_NEW\n";
 }
 
 std::string patterns(const std::vector<std::string>& names) {

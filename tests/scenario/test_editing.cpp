@@ -41,7 +41,7 @@ QString selected_text(const QJsonArray& items) {
     for (const auto& v : items) {
         const QJsonObject o = v.toObject();
         if (o["selected"].toBool()) return o["text"].toString();
-        const QString inner = selected_text(o["children"].toArray());
+        QString inner = selected_text(o["children"].toArray());
         if (!inner.isNull()) return inner;
     }
     return QString();

@@ -24,13 +24,13 @@ ScenarioRun on_full_image(const std::string& steps) {
     static QTemporaryDir dir;
     const QString path = dir.filePath("full.bmp");
     if (!QFileInfo::exists(path)) write_file(path, bmp24(256, 256, gradient));
-    const ScenarioRun run = run_scenario(new_project(path) + steps);
+    ScenarioRun run = run_scenario(new_project(path) + steps);
     EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
     return run;
 }
 
 ScenarioRun on_sheet(const std::string& steps) {
-    const ScenarioRun run = run_scenario(new_project(testdata("tim/sheet_24bit_0_0.tim")) + steps);
+    ScenarioRun run = run_scenario(new_project(testdata("tim/sheet_24bit_0_0.tim")) + steps);
     EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
     return run;
 }
