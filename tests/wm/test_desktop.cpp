@@ -57,6 +57,12 @@ int count_of(HWND h, UINT msg) {
     return n;
 }
 
+POINT client_origin(HWND h) {
+    POINT p{0, 0};
+    ClientToScreen(h, &p);
+    return p;
+}
+
 void deliver_desktop_reports() {
     cw::backend::process_events(false, 0);
 }
@@ -92,6 +98,15 @@ class Desktop : public ::testing::Test {
                                  nullptr);
         created_.push_back(h);
         return h;
+    }
+    // A frame window with an MDI client of 600 x 400 in it.
+    void mdi_frame(HWND* frame, HWND* client) {
+        *frame = CreateWindowExA(0, "DESKTOP_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
+                                 480, nullptr, nullptr, nullptr, nullptr);
+        created_.push_back(*frame);
+        CLIENTCREATESTRUCT ccs{nullptr, 20};
+        *client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, *frame, nullptr,
+                                  nullptr, &ccs);
     }
     std::vector<HWND> created_;
 };
@@ -216,12 +231,8 @@ TEST_F(Desktop, DisabledWindowsTakeNoMouseInputAndTheirChildrenNeither) {
 }
 
 TEST_F(Desktop, TheFrameOfAnMdiChildIsHitTestedAndDraggedByTheWindowManager) {
-    HWND frame = CreateWindowExA(0, "DESKTOP_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                 480, nullptr, nullptr, nullptr, nullptr);
-    created_.push_back(frame);
-    CLIENTCREATESTRUCT ccs{nullptr, 20};
-    HWND client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, frame, nullptr,
-                                  nullptr, &ccs);
+    HWND frame = nullptr, client = nullptr;
+    mdi_frame(&frame, &client);
     HWND child = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "child", WS_VISIBLE, 20, 30, 200, 150,
                                  client, nullptr, nullptr, nullptr);
     cw::win::Window* w = cw::win::window_from(child);
@@ -270,12 +281,8 @@ TEST_F(Desktop, TheFrameOfAnMdiChildIsHitTestedAndDraggedByTheWindowManager) {
 }
 
 TEST_F(Desktop, FrameKeysCloseAndCycleMdiChildrenAndEndDialogs) {
-    HWND frame = CreateWindowExA(0, "DESKTOP_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                 480, nullptr, nullptr, nullptr, nullptr);
-    created_.push_back(frame);
-    CLIENTCREATESTRUCT ccs{nullptr, 20};
-    HWND client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, frame, nullptr,
-                                  nullptr, &ccs);
+    HWND frame = nullptr, client = nullptr;
+    mdi_frame(&frame, &client);
     HWND one = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "one", WS_VISIBLE, 0, 0, 200, 150, client,
                                nullptr, nullptr, nullptr);
     HWND two = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "two", WS_VISIBLE, 0, 0, 200, 150, client,
@@ -340,8 +347,7 @@ TEST_F(Desktop, AHiddenOwnedWindowKeepsItsPlaceAtTheOwnersClientAreaWhenTheFrame
     // The dialog's upper-left corner goes to the owner's client area (template at 0, 0).
     HWND image = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(102), owner, plain_dialog, 0);
     ASSERT_NE(image, nullptr);
-    POINT origin{0, 0};
-    ClientToScreen(owner, &origin);
+    const POINT origin = client_origin(owner);
     RECT before;
     GetWindowRect(image, &before);
     EXPECT_EQ(before.left, origin.x);
@@ -356,13 +362,12 @@ TEST_F(Desktop, AHiddenOwnedWindowKeepsItsPlaceAtTheOwnersClientAreaWhenTheFrame
     outer.right += 8;
     outer.bottom += 26;
     cw::win::input_desktop_geometry(o, outer, frame);
-    POINT now{0, 0};
-    ClientToScreen(owner, &now);
+    const POINT now = client_origin(owner);
     EXPECT_EQ(now.x, origin.x + 4);
     EXPECT_EQ(now.y, origin.y + 22);
     RECT after;
     GetWindowRect(image, &after);
-    EXPECT_EQ(after.left, now.x);
+    EXPECT_EQ(after.left, now.x) << "still at the owner's client area";
     EXPECT_EQ(after.top, now.y);
     RECT client_after;
     GetClientRect(image, &client_after);
