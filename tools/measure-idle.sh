@@ -5,7 +5,7 @@
 #   tools/measure-idle.sh [BUILD_DIR]
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$here/build}"
+build="$(cd "${1:-$here/build}" && pwd)"
 source "$here/tests/desktop/session.sh"
 command -v openbox >/dev/null && command -v xdotool >/dev/null || { echo "openbox or xdotool missing: not measured"; exit 0; }
 work="$(mktemp -d)"

@@ -297,6 +297,8 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         const HWND hwnd = clipper_ ? clipper_->hwnd() : nullptr;
         window = hwnd ? cw::win::window_from(hwnd) : nullptr;
         if (!window) return inside(d, width_, height_) ? DD_OK : DDERR_INVALIDRECT;  // nothing shows it
+        // A hidden window has no visible region: its clipper lets nothing through.
+        if (!IsWindowVisible(hwnd)) return DD_OK;
         const cw::backend::ScreenPixels sp = cw::backend::window_pixels(window);
         target.width = sp.width;
         target.height = sp.height;

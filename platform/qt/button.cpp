@@ -55,9 +55,8 @@ void button_sync(Window* w) {
     View* v = view_of(w);
     if (!v || !v->control) return;
     const QString text = to_qt(w->text);
-    const int check = GetWindowLongPtrA(w->handle, GWL_STYLE)
-                          ? static_cast<int>(SendMessageA(w->handle, BM_GETCHECK, 0, 0))
-                          : 0;
+    const auto* state = dynamic_cast<const ButtonState*>(w->control.get());
+    const int check = state ? state->check : BST_UNCHECKED;
     if (auto* g = qobject_cast<QGroupBox*>(v->control)) {
         g->setTitle(text);
     } else if (auto* c = qobject_cast<QCheckBox*>(v->control)) {

@@ -36,11 +36,7 @@ class ListInput : public QObject {
                 const int key = static_cast<QKeyEvent*>(e)->key();
                 if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
                     return false;
-                const WPARAM vk = key == Qt::Key_Up     ? VK_UP
-                                  : key == Qt::Key_Down ? VK_DOWN
-                                  : key == Qt::Key_Left ? VK_LEFT
-                                                        : VK_RIGHT;
-                SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
+                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
                 return true;
             }
             default: return false;

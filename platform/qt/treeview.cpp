@@ -52,17 +52,11 @@ class InputFilter : public QObject {
         if (route_mouse(w_, e)) return true;
         switch (e->type()) {
             case QEvent::KeyPress: {
-                auto* k = static_cast<QKeyEvent*>(e);
-                WPARAM vk = 0;
-                switch (k->key()) {
-                    case Qt::Key_Up: vk = VK_UP; break;
-                    case Qt::Key_Down: vk = VK_DOWN; break;
-                    case Qt::Key_Left: vk = VK_LEFT; break;
-                    case Qt::Key_Right: vk = VK_RIGHT; break;
-                    case Qt::Key_Space: vk = ' '; break;
-                    default: return false;
-                }
-                SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
+                const int key = static_cast<QKeyEvent*>(e)->key();
+                if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right &&
+                    key != Qt::Key_Space)
+                    return false;
+                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
                 return true;
             }
             default: return false;

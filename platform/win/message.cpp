@@ -201,8 +201,9 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
             const auto now = Clock::now();
             const auto due = last_empty + period;
             if (now >= due) break;
-            const int ms =
-                static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count());
+            // Rounded up, so that one wait reaches the frame instead of waking just before it.
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
+            const int ms = static_cast<int>((us + 999) / 1000);
             cw::backend::process_events(true, std::max(1, ms));
             if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
         }

@@ -40,6 +40,10 @@ if [ -n "${CW_IMAGE:-}" ]; then
   menu_bottom=$((cy + 18))
   echo "image window: frame $ix,$iy ${iw}x$ih"
   [ "$iy" -ge "$menu_bottom" ] || fail "the image window covers the main window's menu bar (top $iy)"
+  # An owned window stays above its owner: the desktop knows the main window as its owner.
+  owner=$(xprop -id "$CW_IMAGE" WM_TRANSIENT_FOR 2>/dev/null | awk '/window id/ {print $NF}')
+  [ -n "$owner" ] && [ "$((owner))" -eq "$CW_MAIN" ] ||
+    fail "the image window is not kept above the main window (WM_TRANSIENT_FOR ${owner:-none})"
   [ -n "$shots" ] && import -window root "$shots/desktop-$wm.png" 2>/dev/null
   read -r editor_cpu wm_cpu changes <<<"$(measure 3)"
   echo "over 3 s with the image window up: editor $editor_cpu %, $wm $wm_cpu %, $changes activation changes"

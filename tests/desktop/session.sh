@@ -12,12 +12,17 @@ CW_IMAGE_TITLE="Image Window"
 desktop_start() {
   local wm="$1" n
   for n in ${CELWRIGHT_DISPLAYS:-$(seq 90 99)}; do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    # A display in use makes a new server give up at once; then the next number is tried.
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     CW_XVFB=$!
     export DISPLAY=":$n"
-    for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    if xdpyinfo >/dev/null 2>&1; then break; fi
+    for _ in $(seq 150); do
+      kill -0 "$CW_XVFB" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    sleep 0.3
+    if kill -0 "$CW_XVFB" 2>/dev/null && xdpyinfo >/dev/null 2>&1; then break; fi
     kill "$CW_XVFB" 2>/dev/null; wait "$CW_XVFB" 2>/dev/null; CW_XVFB=""
   done
   [ -n "${CW_XVFB:-}" ] || { echo "no X display could be started" >&2; return 1; }

@@ -276,7 +276,8 @@ HWND make_window(int x, int y, int w, int h) {
         return RegisterClassA(&wc) != 0;
     }();
     EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "CW_DDRAW_TEST", "", WS_POPUP, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "CW_DDRAW_TEST", "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
@@ -322,6 +323,11 @@ TEST(DirectDrawPrimary, BlitThroughAClipperLandsInTheWindowClippedToItsClient) {
             const uint32_t want = x >= 30 && y >= 20 ? 0xFF0000u : 0u;
             ASSERT_EQ(px.xrgb[y * px.stride / 4 + x] & 0xFFFFFF, want) << x << "," << y;
         }
+    // A hidden window shows nothing: the clipper lets no pixel through to it.
+    ShowWindow(hwnd, SW_HIDE);
+    RECT whole{origin.x, origin.y, origin.x + 20, origin.y + 20};
+    ASSERT_EQ(prim->Blt(&whole, canvas, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(px.xrgb[0] & 0xFFFFFF, 0u);
 
     canvas->Release();
     prim->Release();
