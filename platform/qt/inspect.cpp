@@ -338,3 +338,11 @@ COLORREF cw::qt::shown_pixel(Window* w, int x, int y) {
     const QColor c = image.pixelColor(x, y);
     return RGB(c.red(), c.green(), c.blue());
 }
+
+void cw::qt::user_drag_thumb(Window* w, bool vertical, int pos) {
+    cw::qt::View* v = cw::qt::view_of(w);
+    QScrollBar* bar = v ? (vertical ? v->vbar : v->hbar) : nullptr;
+    if (!bar) return;
+    bar->setSliderDown(true);
+    bar->setSliderPosition(pos);
+}

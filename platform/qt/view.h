@@ -24,5 +24,7 @@ COLORREF shown_pixel(cw::win::Window* w, int x, int y);
 // (a Qt::Key value), and a click on an up-down's arrow.
 void user_key(cw::win::Window* w, int qt_key);
 void updown_user_click(cw::win::Window* w, bool up);
+// The user drags the thumb of a window's scroll bar to pos (held down, not yet released).
+void user_drag_thumb(cw::win::Window* w, bool vertical, int pos);
 
 }  // namespace cw::qt
