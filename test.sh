@@ -32,4 +32,4 @@ if [ -x build/benchmarks/cw_bench_blit ]; then
 fi
 
 echo "== idle cost on a real desktop (reported, not judged)"
-tools/measure-idle.sh build
+tools/measure-idle.sh build || echo "the idle measurement could not be taken"

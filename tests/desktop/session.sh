@@ -42,23 +42,32 @@ desktop_start() {
 }
 
 desktop_stop() {
-  [ -n "${CW_EDITOR:-}" ] && kill "$CW_EDITOR" 2>/dev/null && wait "$CW_EDITOR" 2>/dev/null
+  if [ -n "${CW_EDITOR:-}" ]; then
+    kill "$CW_EDITOR" 2>/dev/null
+    wait "$CW_EDITOR" 2>/dev/null
+  fi
   # A session bus around the manager closes itself, and what it started, once the manager ends.
   if [ -n "${CW_WM_PROCESS:-}" ] && [ "$CW_WM_PROCESS" != "${CW_WM:-}" ]; then
     kill "$CW_WM_PROCESS" 2>/dev/null
     for _ in $(seq 30); do kill -0 "$CW_WM" 2>/dev/null || break; sleep 0.1; done
   fi
-  [ -n "${CW_WM:-}" ] && kill "$CW_WM" 2>/dev/null
-  [ -n "${CW_WM:-}" ] && wait "$CW_WM" 2>/dev/null
-  [ -n "${CW_XVFB:-}" ] && kill "$CW_XVFB" 2>/dev/null && wait "$CW_XVFB" 2>/dev/null
+  if [ -n "${CW_WM:-}" ]; then
+    kill "$CW_WM" 2>/dev/null
+    wait "$CW_WM" 2>/dev/null
+  fi
+  if [ -n "${CW_XVFB:-}" ]; then
+    kill "$CW_XVFB" 2>/dev/null
+    wait "$CW_XVFB" 2>/dev/null
+  fi
   CW_EDITOR="" CW_WM="" CW_WM_PROCESS="" CW_XVFB=""
+  return 0
 }
 
 # editor_start PROGRAM WORKDIR: starts the editor and waits for its main window.
 editor_start() {
   (cd "$2" && exec env -u QT_QPA_PLATFORM "$1") &
   CW_EDITOR=$!
-  CW_MAIN=$(xdotool search --sync --onlyvisible --name "^${CW_TITLE}\$" 2>/dev/null | head -n 1)
+  CW_MAIN=$(window_by_name "$CW_TITLE")
   [ -n "$CW_MAIN" ]
 }
 
