@@ -40,3 +40,6 @@ fi
 
 echo "== tick rate and CPU of the running editor under Xvfb (reported, not judged)"
 benchmarks/measure_ticks.sh build 10
+
+echo "== idle cost on a real desktop (reported, not judged)"
+tools/measure-idle.sh build || echo "the idle measurement could not be taken"

@@ -87,20 +87,25 @@ void idle_tick() {
     playback_tick();
 }
 
+LoopStep main_loop_step(MSG& msg, bool may_wait) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return LoopStep::Quit;
+        if (TranslateMDISysAccel(g_app.mdi_client, &msg)) return LoopStep::Dispatched;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        return LoopStep::Dispatched;
+    }
+    if (g_app.app_active) {
+        idle_tick();
+        return LoopStep::Ticked;
+    }
+    if (may_wait) WaitMessage();
+    return LoopStep::Idle;
+}
+
 int run_main_loop() {
-    MSG msg;
-    for (;;) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) break;
-            if (TranslateMDISysAccel(g_app.mdi_client, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            continue;
-        }
-        if (g_app.app_active)
-            idle_tick();
-        else
-            WaitMessage();
+    MSG msg{};
+    while (main_loop_step(msg, true) != LoopStep::Quit) {
     }
     release_everything();
     return static_cast<int>(msg.wParam);

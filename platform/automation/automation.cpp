@@ -40,6 +40,18 @@ void fail(const std::string& why) {
     std::_Exit(2);
 }
 
+void reset() {
+    g_active = false;
+    g_answers.clear();
+    g_boxes.clear();
+    g_files.clear();
+    g_popups.clear();
+    g_hook = nullptr;
+    g_cursor = POINT{0, 0};
+    g_cursor_id = 0;
+    g_context.clear();
+}
+
 void queue_answer(const Answer& a) {
     g_answers.push_back(a);
 }

@@ -16,6 +16,9 @@ namespace cw::automation {
 
 bool active();
 void set_active(bool on);
+// Switches the seam off and forgets every queued answer, record, hook and cursor, so that
+// nothing of one test reaches the next.
+void reset();
 
 // Stops the run: the test asked for something the program cannot do, or the
 // program asked for an answer the test did not queue.

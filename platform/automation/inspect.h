@@ -29,12 +29,19 @@ std::string controls_json(HWND dialog);
 std::string scrollbars_json(HWND hwnd);
 bool snapshot(HWND hwnd, const std::string& png_path);
 
-// Input as the user gives it.
+// Input as the user gives it. Each refuses what a user could not do (returns false, or a
+// reason): a hidden or disabled window, a read-only edit, a greyed or absent menu item.
+// A window a user can reach: visible and enabled, with every window around it.
+bool user_can_reach(HWND hwnd);
+// Chooses an item of a top-level window's menu bar as shown, opening each popup on the way:
+// by the texts along the path (UTF-8, as shown, "&" included), or by command id when
+// texts is empty. Returns an empty string when chosen, otherwise why not.
+std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id);
 void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y);  // client coordinates
 void user_resize(HWND hwnd, int client_width, int client_height);
-void user_set_text(HWND control, const std::string& utf8);
-void user_click(HWND control);
-void user_select(HWND combo, int index);
+bool user_set_text(HWND control, const std::string& utf8);
+bool user_click(HWND control);
+bool user_select(HWND combo, int index);
 void user_drop(HWND hwnd, const std::vector<std::string>& paths);
 
 }  // namespace cw::automation

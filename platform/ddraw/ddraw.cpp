@@ -9,7 +9,7 @@
 #include "gdi/blit.h"
 #include "gdi/bmp_decoder.h"
 #include "gdi/objects.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace cw::ddraw {
@@ -300,7 +300,9 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         const HWND hwnd = clipper_ ? clipper_->hwnd() : nullptr;
         window = hwnd ? cw::win::window_from(hwnd) : nullptr;
         if (!window) return inside(d, width_, height_) ? DD_OK : DDERR_INVALIDRECT;  // nothing shows it
-        const cw::qt::ScreenPixels sp = cw::qt::window_pixels(window);
+        // A hidden window has no visible region: its clipper lets nothing through.
+        if (!IsWindowVisible(hwnd)) return DD_OK;
+        const cw::backend::ScreenPixels sp = cw::backend::window_pixels(window);
         target.width = sp.width;
         target.height = sp.height;
         target.top = reinterpret_cast<uint8_t*>(sp.xrgb);
@@ -336,8 +338,7 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
         if (window) b.set_bits = kOpaque;
         cw::gdi::blit(b);
     }
-    // The pixels were written opaque on the way: only the repaint is left to schedule.
-    if (window) cw::qt::window_pixels_opaque_changed(window, cw::gdi::intersect(where, clip));
+    if (window) cw::backend::window_pixels_changed(window, cw::gdi::intersect(where, clip));
     return DD_OK;
 }
 
@@ -348,7 +349,7 @@ void display_changed() {
 }
 
 int surface_bits_per_pixel() {
-    return g_surface_bpp_override ? g_surface_bpp_override : cw::qt::display_bits_per_pixel();
+    return g_surface_bpp_override ? g_surface_bpp_override : cw::backend::display_bits_per_pixel();
 }
 
 void set_surface_bits_per_pixel(int bpp) {

@@ -89,6 +89,16 @@ struct Rows {
             if (v != key) std::memcpy(d + i * sizeof(T), &v, sizeof(T));
         }
     }
+    static void xor_identity(uint8_t* d, const uint8_t* s, int n, bool keyed, T key) {
+        for (int i = 0; i < n; ++i) {
+            T v, o;
+            std::memcpy(&v, s + i * sizeof(T), sizeof(T));
+            if (keyed && v == key) continue;
+            std::memcpy(&o, d + i * sizeof(T), sizeof(T));
+            o ^= v;
+            std::memcpy(d + i * sizeof(T), &o, sizeof(T));
+        }
+    }
     // Fills count pixels with one value: whole vectors, the last one overlapping.
     static void splat(T* out, int count, T v) {
         if (count < kLanes) {
@@ -171,6 +181,10 @@ struct Rows<Pixel24> {
     static void key_identity(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
         for (int i = 0; i < n; ++i)
             if (const uint32_t v = at(s, i); v != key) put(d, i, v);
+    }
+    static void xor_identity(uint8_t* d, const uint8_t* s, int n, bool keyed, uint32_t key) {
+        for (int i = 0; i < n; ++i)
+            if (const uint32_t v = at(s, i); !keyed || v != key) put(d, i, v ^ at(d, i));
     }
     static void runs(uint8_t* d, const uint8_t* s, const std::vector<Run>& runs, int, BlitOp op, bool keyed,
                      uint32_t key) {
@@ -259,7 +273,9 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
             continue;
         }
         const uint8_t* sr = s.row(static_cast<int>(sy));
-        if (p.identity_x && b.op == BlitOp::Copy) {
+        if (p.identity_x && b.op == BlitOp::Xor) {
+            Rows<T>::xor_identity(dr, sr + p.cols.front() * px, n, b.keyed, key);
+        } else if (p.identity_x) {
             if (b.keyed)
                 Rows<T>::key_identity(dr, sr + p.cols.front() * px, n, key);
             else

@@ -1,10 +1,11 @@
 // GDI drawing: rectangles, lines, pixels and blits on any kind of device context.
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "gdi/blit.h"
 #include "gdi/objects.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace cw::gdi {
@@ -18,7 +19,8 @@ class Target {
         if (ok_ && dc->kind == DcKind::Window) window_ = cw::win::window_from(dc->hwnd);
     }
     ~Target() {
-        if (window_ && !is_empty(dirty_)) cw::qt::window_pixels_changed(window_, dirty_);
+        if (!window_) return;
+        for (const RECT& r : dirty_) cw::backend::window_pixels_changed(window_, r);
     }
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
@@ -31,21 +33,29 @@ class Target {
         fill_raw(pixels_, r, rgb_to_raw(pixels_, color));
         touch(r);
     }
+    // The parts drawn, each kept apart (a frame is four thin strips, not the box they
+    // enclose) so that only drawn pixels count as drawn; many parts become one box.
     void touch(RECT r) {
         if (is_empty(r)) return;
-        if (is_empty(dirty_)) {
-            dirty_ = r;
+        if (dirty_.size() < kMaxParts) {
+            dirty_.push_back(r);
             return;
         }
-        dirty_ = RECT{std::min(dirty_.left, r.left), std::min(dirty_.top, r.top),
-                      std::max(dirty_.right, r.right), std::max(dirty_.bottom, r.bottom)};
+        RECT& all = dirty_.front();
+        for (const RECT& d : dirty_)
+            all = RECT{std::min(all.left, d.left), std::min(all.top, d.top), std::max(all.right, d.right),
+                       std::max(all.bottom, d.bottom)};
+        all = RECT{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+                   std::max(all.bottom, r.bottom)};
+        dirty_.resize(1);
     }
 
   private:
     bool ok_;
     PixelBuffer pixels_;
+    static constexpr size_t kMaxParts = 16;
     cw::win::Window* window_ = nullptr;
-    RECT dirty_{};
+    std::vector<RECT> dirty_;
 };
 
 // FillRect and FrameRect also take a system colour index plus one for a brush.

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "gdi/bmp_decoder.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace cw::gdi {
@@ -173,7 +173,7 @@ PixelBuffer dc_pixels(HDC dc) {
         case DcKind::Window: {
             cw::win::Window* w = cw::win::window_from(dc->hwnd);
             if (!w) return {};
-            const cw::qt::ScreenPixels s = cw::qt::window_pixels(w);
+            const cw::backend::ScreenPixels s = cw::backend::window_pixels(w);
             PixelBuffer b;
             b.width = s.width;
             b.height = s.height;
@@ -269,7 +269,7 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     const bool mono = is_dc(dc) && dc->kind == DcKind::Memory && dc->bitmap == stock_bitmap();
     const PixelFormat f = mono         ? indexed_format(1)
                           : target.top ? target.format
-                                       : display_format(cw::qt::display_bits_per_pixel());
+                                       : display_format(cw::backend::display_bits_per_pixel());
     h.biBitCount = static_cast<WORD>(f.bpp);
     uint32_t masks[3] = {f.red, f.green, f.blue};
     const bool fields = !f.indexed && (f.bpp == 16 || f.bpp == 32);
@@ -278,7 +278,10 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     const RGBQUAD* colors = mono        ? mono_colors
                             : f.indexed ? (target.palette ? target.palette : display_palette())
                                         : nullptr;
-    Bitmap* b = create_dib(h, fields ? masks : nullptr, colors, mono ? 2 : f.indexed ? 1 << f.bpp : 0);
+    Bitmap* b = create_dib(h, fields ? masks : nullptr, colors,
+                           mono                      ? 2
+                           : f.indexed && f.bpp <= 8 ? 1 << f.bpp
+                                                     : 0);
     if (b) b->dib_section = false;
     return b;
 }

@@ -11,8 +11,6 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
 void create_button(Window* w) {
     View* v = view_of(w);
     const UINT type = button_type(w);
@@ -23,7 +21,6 @@ void create_button(Window* w) {
         auto* box = new QCheckBox(v->client);
         // The window procedure decides the check state; Qt only reports the click.
         QObject::connect(box, &QCheckBox::clicked, box, [w, box](bool) {
-            note_input();
             button_sync(w);
             button_user_clicked(w);
         });
@@ -32,7 +29,6 @@ void create_button(Window* w) {
         auto* radio = new QRadioButton(v->client);
         radio->setAutoExclusive(false);
         QObject::connect(radio, &QRadioButton::clicked, radio, [w](bool) {
-            note_input();
             button_sync(w);
             button_user_clicked(w);
         });
@@ -41,10 +37,7 @@ void create_button(Window* w) {
         auto* push = new QPushButton(v->client);
         push->setDefault(type == BS_DEFPUSHBUTTON);
         push->setAutoDefault(false);
-        QObject::connect(push, &QPushButton::clicked, push, [w] {
-            note_input();
-            button_user_clicked(w);
-        });
+        QObject::connect(push, &QPushButton::clicked, push, [w] { button_user_clicked(w); });
         widget = push;
     }
     widget->setFont(font_for(w));
@@ -58,19 +51,12 @@ void create_button(Window* w) {
     button_sync(w);
 }
 
-struct Registration {
-    Registration() { register_view_factory("BUTTON", create_button); }
-} registration;
-
-}  // namespace
-
 void button_sync(Window* w) {
     View* v = view_of(w);
     if (!v || !v->control) return;
     const QString text = to_qt(w->text);
-    const int check = GetWindowLongPtrA(w->handle, GWL_STYLE)
-                          ? static_cast<int>(SendMessageA(w->handle, BM_GETCHECK, 0, 0))
-                          : 0;
+    const auto* state = dynamic_cast<const ButtonState*>(w->control.get());
+    const int check = state ? state->check : BST_UNCHECKED;
     if (auto* g = qobject_cast<QGroupBox*>(v->control)) {
         g->setTitle(text);
     } else if (auto* c = qobject_cast<QCheckBox*>(v->control)) {

@@ -11,7 +11,6 @@
 
 #include <vector>
 
-#include "qt/gdi_objects.h"
 #include "qt/widgets.h"
 
 using cw::win::Window;
@@ -39,25 +38,6 @@ void restore_cursors() {
 }
 
 }  // namespace
-
-void capture_changed(Window*, Window* new_capture) {
-    if (g_grabber && QWidget::mouseGrabber() == g_grabber) g_grabber->releaseMouse();
-    g_grabber = nullptr;
-    restore_cursors();
-    QWidget* target = new_capture ? input_widget(new_capture) : nullptr;
-    if (!target) return;
-    g_grabber = target;
-    // Platforms without a pointer (offscreen) say they cannot grab; the grab inside the
-    // application still routes every widget's mouse events, which is what matters here.
-    static QtMessageHandler previous = nullptr;
-    previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (!text.contains(QStringLiteral("grabbing the mouse")) && previous)
-                previous(type, context, text);
-        });
-    target->grabMouse();
-    qInstallMessageHandler(previous);
-}
 
 void set_capture_cursor(Window* w, HCURSOR cursor) {
     View* v = view_of(w);
@@ -89,3 +69,28 @@ bool shows_cursor(Window* w, HCURSOR cursor) {
 }
 
 }  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
+
+void capture_changed(Window*, Window* new_capture) {
+    if (g_grabber && QWidget::mouseGrabber() == g_grabber) g_grabber->releaseMouse();
+    g_grabber = nullptr;
+    restore_cursors();
+    QWidget* target = new_capture ? input_widget(new_capture) : nullptr;
+    if (!target) return;
+    g_grabber = target;
+    // Platforms without a pointer (offscreen) say they cannot grab; the grab inside the
+    // application still routes every widget's mouse events, which is what matters here.
+    static QtMessageHandler previous = nullptr;
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.contains(QStringLiteral("grabbing the mouse")) && previous)
+                previous(type, context, text);
+        });
+    target->grabMouse();
+    qInstallMessageHandler(previous);
+}
+
+}  // namespace cw::backend

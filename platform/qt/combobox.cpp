@@ -9,30 +9,19 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
 void create_combo(Window* w) {
     View* v = view_of(w);
     auto* box = new QComboBox(v->client);
     box->setFont(font_for(w));
     box->setEditable(false);
     // activated is emitted for the user's choices only, as CBN_SELCHANGE is.
-    QObject::connect(box, &QComboBox::activated, box, [w](int index) {
-        note_input();
-        combo_user_selected(w, index);
-    });
+    QObject::connect(box, &QComboBox::activated, box, [w](int index) { combo_user_selected(w, index); });
     v->control = box;
     box->show();
     // The window is as high as the closed box; the template height is the dropped list's.
     const int closed = QFontMetrics(font_for(w)).height() + 10;
     if (w->rect.bottom - w->rect.top > closed) w->rect.bottom = w->rect.top + closed;
 }
-
-struct Registration {
-    Registration() { register_view_factory("COMBOBOX", create_combo); }
-} registration;
-
-}  // namespace
 
 void combo_sync(Window* w) {
     View* v = view_of(w);

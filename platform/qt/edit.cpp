@@ -9,8 +9,6 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
 void create_edit(Window* w) {
     View* v = view_of(w);
     auto* line = new QLineEdit(v->client);
@@ -23,26 +21,23 @@ void create_edit(Window* w) {
         line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if ((w->style & 3) == ES_CENTER)
         line->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    QObject::connect(line, &QLineEdit::textEdited, line, [w](const QString& text) {
-        note_input();
-        edit_user_changed(w, from_qt(text));
-    });
+    QObject::connect(line, &QLineEdit::textEdited, line,
+                     [w](const QString& text) { edit_user_changed(w, from_qt(text)); });
     v->control = line;
     line->show();
     edit_sync(w);
 }
 
-struct Registration {
-    Registration() { register_view_factory("EDIT", create_edit); }
-} registration;
-
-}  // namespace
-
 void edit_sync(Window* w) {
     View* v = view_of(w);
     auto* line = v ? qobject_cast<QLineEdit*>(v->control) : nullptr;
     if (!line) return;
-    line->setReadOnly(w->style & ES_READONLY);
+    const bool read_only = (w->style & ES_READONLY) != 0;
+    line->setReadOnly(read_only);
+    // A read-only edit stands on the button face, as the system draws it; an editable one is white.
+    QPalette p = line->palette();
+    p.setColor(QPalette::Base, sys_color(read_only ? COLOR_BTNFACE : COLOR_WINDOW));
+    line->setPalette(p);
     const QString text = to_qt(w->text);
     if (line->text() != text) {
         const QSignalBlocker block(line);

@@ -1,32 +1,16 @@
-#include "qt/gdi_objects.h"
-
+// Qt forms of the window manager's GDI handles: cursor and icon shapes, brush colours.
 #include <QImage>
 #include <QPixmap>
 
 #include <map>
-#include <memory>
 
-#include "automation/automation.h"
 #include "gdi/objects.h"
-#include "qt/view.h"
 #include "qt/widgets.h"
 #include "win/resource_tables.h"
 
 namespace cw::qt {
 
 namespace {
-
-struct CursorObject {
-    int id = 0;
-    bool system = true;
-    QCursor cursor;
-    QIcon icon;
-};
-
-std::map<int, std::unique_ptr<CursorObject>>& cursors() {
-    static std::map<int, std::unique_ptr<CursorObject>> c;
-    return c;
-}
 
 QImage image_of(const cw::res::Image& img) {
     QImage q(img.width, img.height, QImage::Format_ARGB32);
@@ -40,38 +24,27 @@ Qt::CursorShape system_shape(int id) {
         case 32513: return Qt::IBeamCursor;
         case 32514: return Qt::WaitCursor;
         case 32515: return Qt::CrossCursor;
+        case 32642: return Qt::SizeFDiagCursor;
+        case 32643: return Qt::SizeBDiagCursor;
+        case 32644: return Qt::SizeHorCursor;
+        case 32645: return Qt::SizeVerCursor;
         case 32646: return Qt::SizeAllCursor;
         case 32648: return Qt::ForbiddenCursor;
     }
     return Qt::ArrowCursor;
 }
 
-CursorObject* load(int id, bool system, bool icon) {
-    const int key = (system ? 0x100000 : 0) | (icon ? 0x200000 : 0) | id;
-    auto& table = cursors();
-    auto it = table.find(key);
-    if (it != table.end()) return it->second.get();
-    auto obj = std::make_unique<CursorObject>();
-    obj->id = id;
-    obj->system = system;
-    if (system) {
-        obj->cursor = QCursor(system_shape(id));
-    } else {
-        const cw::res::Image* img = icon ? cw::res::find_icon(id) : cw::res::find_cursor(id);
-        if (!img) return nullptr;
-        ensure_application();
-        const QPixmap pm = QPixmap::fromImage(image_of(*img));
-        obj->cursor = QCursor(pm, img->hotspot_x, img->hotspot_y);
-        obj->icon = QIcon(pm);
-    }
-    CursorObject* raw = obj.get();
-    table[key] = std::move(obj);
-    return raw;
-}
-
-int resource_id(LPCSTR name) {
-    if (!IS_INTRESOURCE(name)) return -1;
-    return static_cast<int>(reinterpret_cast<uintptr_t>(name));
+// The program's own cursors and icons, made once from the resource tables.
+QPixmap resource_pixmap(const cw::win::CursorInfo& info, int* hot_x, int* hot_y) {
+    static std::map<std::pair<int, bool>, QPixmap> made;
+    const cw::res::Image* img = info.icon ? cw::res::find_icon(info.id) : cw::res::find_cursor(info.id);
+    if (!img) return QPixmap();
+    *hot_x = img->hotspot_x;
+    *hot_y = img->hotspot_y;
+    auto key = std::make_pair(info.id, info.icon);
+    auto it = made.find(key);
+    if (it == made.end()) it = made.emplace(key, QPixmap::fromImage(image_of(*img))).first;
+    return it->second;
 }
 
 }  // namespace
@@ -99,80 +72,19 @@ QColor sys_color(int index) {
 }
 
 QCursor qcursor_of(HCURSOR cursor) {
-    auto* obj = reinterpret_cast<CursorObject*>(cursor);
-    for (auto& [k, v] : cursors())
-        if (v.get() == obj) return obj->cursor;
-    return QCursor(Qt::ArrowCursor);
+    const cw::win::CursorInfo* info = cw::win::cursor_info(cursor);
+    if (!info || info->system) return QCursor(system_shape(info ? info->id : 0));
+    int hx = 0, hy = 0;
+    const QPixmap pm = resource_pixmap(*info, &hx, &hy);
+    return pm.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pm, hx, hy);
 }
 
 QIcon qicon_of(HICON icon) {
-    auto* obj = reinterpret_cast<CursorObject*>(icon);
-    for (auto& [k, v] : cursors())
-        if (v.get() == obj) return obj->icon;
-    return QIcon();
-}
-
-int cursor_id(HCURSOR cursor) {
-    auto* obj = reinterpret_cast<CursorObject*>(cursor);
-    for (auto& [k, v] : cursors())
-        if (v.get() == obj) return obj->id;
-    return 0;
+    const cw::win::CursorInfo* info = cw::win::cursor_info(reinterpret_cast<HCURSOR>(icon));
+    if (!info || info->system) return QIcon();
+    int hx = 0, hy = 0;
+    const QPixmap pm = resource_pixmap(*info, &hx, &hy);
+    return pm.isNull() ? QIcon() : QIcon(pm);
 }
 
 }  // namespace cw::qt
-
-DWORD GetSysColor(int index) {
-    // The classic desktop scheme the program's colours were chosen against.
-    switch (index) {
-        case COLOR_SCROLLBAR: return RGB(212, 208, 200);
-        case COLOR_BACKGROUND: return RGB(58, 110, 165);
-        case COLOR_ACTIVECAPTION: return RGB(10, 36, 106);
-        case COLOR_INACTIVECAPTION: return RGB(128, 128, 128);
-        case COLOR_MENU: return RGB(212, 208, 200);
-        case COLOR_WINDOW: return RGB(255, 255, 255);
-        case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
-        case COLOR_MENUTEXT: return RGB(0, 0, 0);
-        case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-        case COLOR_CAPTIONTEXT: return RGB(255, 255, 255);
-        case COLOR_ACTIVEBORDER: return RGB(212, 208, 200);
-        case COLOR_INACTIVEBORDER: return RGB(212, 208, 200);
-        case COLOR_APPWORKSPACE: return RGB(128, 128, 128);
-        case COLOR_HIGHLIGHT: return RGB(10, 36, 106);
-        case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
-        case COLOR_BTNFACE: return RGB(212, 208, 200);
-        case COLOR_BTNSHADOW: return RGB(128, 128, 128);
-        case COLOR_GRAYTEXT: return RGB(128, 128, 128);
-        case COLOR_BTNTEXT: return RGB(0, 0, 0);
-        case COLOR_INACTIVECAPTIONTEXT: return RGB(212, 208, 200);
-        case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
-        case COLOR_3DDKSHADOW: return RGB(64, 64, 64);
-        case COLOR_3DLIGHT: return RGB(212, 208, 200);
-    }
-    return 0;
-}
-
-HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
-    const int id = cw::qt::resource_id(name);
-    if (id < 0) return nullptr;
-    const bool system = instance == nullptr;
-    return reinterpret_cast<HCURSOR>(cw::qt::load(id, system, false));
-}
-
-HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
-    const int id = cw::qt::resource_id(name);
-    if (id < 0) return nullptr;
-    return reinterpret_cast<HICON>(cw::qt::load(id, instance == nullptr, true));
-}
-
-HCURSOR SetCursor(HCURSOR cursor) {
-    static HCURSOR current = nullptr;
-    HCURSOR old = current;
-    current = cursor;
-    cw::automation::note_cursor(cw::qt::cursor_id(cursor));
-    if (cw::win::Window* w = cw::win::window_from(GetCapture()))
-        cw::qt::set_capture_cursor(w, cursor);
-    else
-        for (cw::win::Window* w : cw::win::all_windows())
-            if (cw::qt::view_of(w) && cw::qt::view_of(w)->client->underMouse()) cw::qt::set_cursor(w, cursor);
-    return old;
-}

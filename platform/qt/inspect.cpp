@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
@@ -16,8 +17,10 @@
 #include <algorithm>
 
 #include "automation/automation.h"
+#include "qt/view.h"
 #include "automation/json.h"
-#include "qt/drop.h"
+#include "win/drop.h"
+#include "win/input.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
 #include "win/controls.h"
@@ -222,7 +225,7 @@ void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y) {
     POINT screen{x, y};
     ClientToScreen(hwnd, &screen);
     set_cursor_position(screen);
-    cw::win::mouse_input(w, msg, keys, x, y);
+    cw::win::input_mouse(w, msg, keys, x, y);
 }
 
 void user_resize(HWND hwnd, int client_width, int client_height) {
@@ -243,26 +246,116 @@ void user_resize(HWND hwnd, int client_width, int client_height) {
                              SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-void user_set_text(HWND control, const std::string& text) {
+bool user_can_reach(HWND hwnd) {
+    Window* w = cw::win::window_from(hwnd);
+    if (!w || !IsWindowVisible(hwnd)) return false;
+    for (; w; w = cw::win::is_top_level(w) ? nullptr : w->parent)
+        if (w->style & WS_DISABLED) return false;
+    return true;
+}
+
+namespace {
+
+// The action of a popup or bar with the given text, or nullptr.
+QAction* action_named(const QList<QAction*>& actions, const QString& text) {
+    for (QAction* a : actions)
+        if (!a->isSeparator() && a->text() == text) return a;
+    return nullptr;
+}
+
+// Depth-first through what the popups show when opened: the path to the item with the id.
+bool find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        path->push_back(a);
+        if (QMenu* sub = a->menu()) {
+            emit sub->aboutToShow();
+            if (find_command(sub->actions(), id, path)) return true;
+        } else if (a->data().isValid() && a->data().toUInt() == id) {
+            return true;
+        }
+        path->pop_back();
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) {
+    Window* w = cw::win::window_from(top);
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!v || !v->menubar || !w->menu || !v->menubar->isVisible()) return "the window shows no menu bar";
+    if (!user_can_reach(top)) return "the window takes no input";
+    std::vector<QAction*> path;
+    if (texts.empty()) {
+        if (!find_command(v->menubar->actions(), id, &path))
+            return "no item " + std::to_string(id) + " is shown";
+    } else {
+        QList<QAction*> actions = v->menubar->actions();
+        for (const std::string& t : texts) {
+            QAction* a = action_named(actions, QString::fromStdString(t));
+            if (!a) return "no item \"" + t + "\" is shown";
+            path.push_back(a);
+            if (QMenu* sub = a->menu()) {
+                emit sub->aboutToShow();
+                actions = sub->actions();
+            } else {
+                actions.clear();
+            }
+        }
+        if (path.back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
+    }
+    for (QAction* a : path)
+        if (!a->isEnabled()) return "the item \"" + utf8(a->text()) + "\" is greyed";
+    path.back()->trigger();
+    return "";
+}
+
+bool user_set_text(HWND control, const std::string& text) {
     Window* w = cw::win::window_from(control);
-    if (!w) return;
-    if (w->cls && w->cls->name == "EDIT")
+    if (!w || !user_can_reach(control)) return false;
+    if (w->cls && w->cls->name == "EDIT") {
+        if (w->style & ES_READONLY) return false;
         cw::win::edit_user_changed(w, cw::text::utf8_to_cp932(text));
-    else
+    } else {
         SetWindowTextA(control, cw::text::utf8_to_cp932(text).c_str());
+    }
+    return true;
 }
 
-void user_click(HWND control) {
+bool user_click(HWND control) {
+    if (!user_can_reach(control)) return false;
     cw::win::button_user_clicked(cw::win::window_from(control));
+    return true;
 }
 
-void user_select(HWND combo, int index) {
+bool user_select(HWND combo, int index) {
+    if (!user_can_reach(combo)) return false;
     cw::win::combo_user_selected(cw::win::window_from(combo), index);
+    return true;
 }
 
 void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
     Window* w = cw::win::window_from(hwnd);
-    if (w) cw::qt::post_drop(w, paths, POINT{10, 10});
+    if (w) cw::win::input_files_dropped(w, paths, POINT{10, 10});
 }
 
 }  // namespace cw::automation
+
+COLORREF cw::qt::shown_pixel(Window* w, int x, int y) {
+    cw::qt::View* v = cw::qt::view_of(w);
+    if (!v) return CLR_INVALID;
+    QCoreApplication::processEvents();
+    const QImage image = v->client->grab().toImage();
+    if (!image.rect().contains(x, y)) return CLR_INVALID;
+    const QColor c = image.pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+void cw::qt::user_drag_thumb(Window* w, bool vertical, int pos) {
+    cw::qt::View* v = cw::qt::view_of(w);
+    QScrollBar* bar = v ? (vertical ? v->vbar : v->hbar) : nullptr;
+    if (!bar) return;
+    bar->setSliderDown(true);
+    bar->setSliderPosition(pos);
+}

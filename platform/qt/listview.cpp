@@ -11,6 +11,7 @@
 
 #include "qt/widgets.h"
 #include "win/controls.h"
+#include "win/input.h"
 
 using namespace cw::win;
 
@@ -35,12 +36,7 @@ class ListInput : public QObject {
                 const int key = static_cast<QKeyEvent*>(e)->key();
                 if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
                     return false;
-                note_input();
-                const WPARAM vk = key == Qt::Key_Up     ? VK_UP
-                                  : key == Qt::Key_Down ? VK_DOWN
-                                  : key == Qt::Key_Left ? VK_LEFT
-                                                        : VK_RIGHT;
-                SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
+                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
                 return true;
             }
             default: return false;
@@ -62,8 +58,7 @@ class LabelEditKeys : public QObject {
         if (e->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(e)->key();
             if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) return false;
-            note_input();
-            SendMessageA(edit_, WM_KEYDOWN, key == Qt::Key_Escape ? VK_ESCAPE : VK_RETURN, 0);
+            cw::win::input_key(window_from(edit_), WM_KEYDOWN, virtual_key(key));
             return true;
         }
         if (e->type() == QEvent::ShortcutOverride) {
@@ -78,8 +73,7 @@ class LabelEditKeys : public QObject {
             const auto reason = static_cast<QFocusEvent*>(e)->reason();
             // Focus that leaves for a popup or another application comes back; the edit stays.
             if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-                note_input();
-                SendMessageA(edit_, WM_KILLFOCUS, 0, 0);
+                cw::win::input_focus_lost(window_from(edit_));
             }
         }
         return false;
@@ -88,6 +82,8 @@ class LabelEditKeys : public QObject {
   private:
     HWND edit_;
 };
+
+}  // namespace
 
 void create_list(Window* w) {
     View* v = view_of(w);
@@ -107,12 +103,6 @@ void create_list(Window* w) {
     list->show();
 }
 
-struct Registration {
-    Registration() { register_view_factory("SysListView32", create_list); }
-} registration;
-
-}  // namespace
-
 void listview_sync(Window* w) {
     QListWidget* list = list_of(w);
     ListState* s = list_state(w);
@@ -131,6 +121,38 @@ void listview_sync(Window* w) {
     }
     list->doItemsLayout();
 }
+
+std::vector<std::string> listview_shown_items(Window* w, int* selected) {
+    std::vector<std::string> out;
+    if (selected) *selected = -1;
+    QListWidget* list = list_of(w);
+    if (!list) return out;
+    for (int i = 0; i < list->count(); ++i) {
+        out.push_back(list->item(i)->text().toStdString());
+        if (selected && list->item(i)->isSelected()) *selected = i;
+    }
+    return out;
+}
+
+void user_key(Window* w, int qt_key) {
+    View* v = view_of(w);
+    QWidget* target = v ? (v->control ? v->control : v->client) : nullptr;
+    if (!target) return;
+    // Sent as the keyboard would: a key the widget leaves goes on to its parents.
+    const HWND handle = w->handle;
+    QKeyEvent press(QEvent::KeyPress, qt_key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    // The key may have ended the window (an edit that closes on Enter).
+    if (!window_from(handle) || !(v = view_of(w))) return;
+    QKeyEvent release(QEvent::KeyRelease, qt_key, Qt::NoModifier);
+    QApplication::sendEvent(v->control ? v->control : v->client, &release);
+}
+
+}  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
 
 bool listview_item_rect(Window* w, int index, RECT* out) {
     QListWidget* list = list_of(w);
@@ -152,18 +174,6 @@ int listview_item_at(Window* w, POINT p) {
     return item ? list->row(item) : -1;
 }
 
-std::vector<std::string> listview_shown_items(Window* w, int* selected) {
-    std::vector<std::string> out;
-    if (selected) *selected = -1;
-    QListWidget* list = list_of(w);
-    if (!list) return out;
-    for (int i = 0; i < list->count(); ++i) {
-        out.push_back(list->item(i)->text().toStdString());
-        if (selected && list->item(i)->isSelected()) *selected = i;
-    }
-    return out;
-}
-
 void listview_edit_started(Window*, Window* edit) {
     View* ev = view_of(edit);
     auto* line = ev ? qobject_cast<QLineEdit*>(ev->control) : nullptr;
@@ -174,18 +184,4 @@ void listview_edit_started(Window*, Window* edit) {
     line->setFocus(Qt::OtherFocusReason);
 }
 
-void user_key(Window* w, int qt_key) {
-    View* v = view_of(w);
-    QWidget* target = v ? (v->control ? v->control : v->client) : nullptr;
-    if (!target) return;
-    // Sent as the keyboard would: a key the widget leaves goes on to its parents.
-    const HWND handle = w->handle;
-    QKeyEvent press(QEvent::KeyPress, qt_key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    // The key may have ended the window (an edit that closes on Enter).
-    if (!window_from(handle) || !(v = view_of(w))) return;
-    QKeyEvent release(QEvent::KeyRelease, qt_key, Qt::NoModifier);
-    QApplication::sendEvent(v->control ? v->control : v->client, &release);
-}
-
-}  // namespace cw::qt
+}  // namespace cw::backend

@@ -7,10 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "automation/automation.h"
-#include "qt/gdi_objects.h"
-#include "qt/view.h"
 #include "qt/widgets.h"
+#include "win/input.h"
 #include "win/mdi.h"
 #include "win/menu.h"
 
@@ -20,13 +18,13 @@ using cw::win::Window;
 
 namespace cw::qt {
 
+void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
+
 namespace {
 
 bool greyed(const MenuItemModel& item) {
     return (item.state & (MF_GRAYED | MF_DISABLED)) != 0;
 }
-
-void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
 
 QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UINT* chosen) {
     if (item.type & MFT_SEPARATOR) {
@@ -40,7 +38,7 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
         auto* sub = new QMenu(text, container);
         const HMENU handle = item.submenu;
         QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, handle, owner, chosen] {
-            if (owner) SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(handle), 0);
+            cw::win::input_menu_opening(cw::win::window_from(owner), handle);
             fill_popup(sub, handle, owner, chosen);
         });
         fill_popup(sub, handle, owner, chosen);
@@ -51,21 +49,23 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
     }
     auto* a = new QAction(text, container);
     a->setEnabled(!greyed(item));
+    a->setData(QVariant::fromValue(item.id));
     if (item.state & MFS_CHECKED) {
         a->setCheckable(true);
         a->setChecked(true);
     }
     const UINT id = item.id;
     QObject::connect(a, &QAction::triggered, a, [owner, id, chosen] {
-        note_input();
         if (chosen)
             *chosen = id;
-        else if (owner)
-            PostMessageA(owner, WM_COMMAND, id, 0);
+        else
+            cw::win::input_menu_chosen(cw::win::window_from(owner), id);
     });
     container->addAction(a);
     return a;
 }
+
+}  // namespace
 
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen) {
     menu->clear();
@@ -74,9 +74,7 @@ void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen) {
     for (const MenuItemModel& item : m->items) add_item(menu, item, owner, chosen);
 }
 
-}  // namespace
-
-void sync_menu_bar(Window* w) {
+void sync_menu_bar_widget(Window* w) {
     View* v = view_of(w);
     if (!v || !cw::win::is_top_level(w)) return;
     if (!v->menubar) {
@@ -100,55 +98,25 @@ void sync_menu_bar(Window* w) {
         }
         v->menu_revision = cw::win::menu_tree_revision(w->menu);
     }
-    sync_geometry(w);
+    cw::backend::sync_geometry(w);
 }
 
 }  // namespace cw::qt
 
-using namespace cw::qt;
+namespace cw::backend {
 
-HMENU GetMenu(HWND hwnd) {
-    Window* w = cw::win::window_from(hwnd);
-    return w && cw::win::is_top_level(w) ? w->menu : nullptr;
+void sync_menu_bar(Window* w) {
+    cw::qt::sync_menu_bar_widget(w);
 }
 
-BOOL SetMenu(HWND hwnd, HMENU menu) {
-    Window* w = cw::win::window_from(hwnd);
-    if (!w || !cw::win::is_top_level(w)) return FALSE;
-    if (menu && !cw::win::menu_from(menu)) return FALSE;
-    const HMENU old = w->menu;
-    const bool had = old != nullptr;
-    w->menu = menu;
-    cw::win::mdi_frame_menu_changed(w, old, menu);
-    sync_menu_bar(w);
-    if (had != (menu != nullptr)) cw::win::nonclient_changed(w);
-    return TRUE;
-}
-
-BOOL DrawMenuBar(HWND hwnd) {
-    Window* w = cw::win::window_from(hwnd);
-    if (!w) return FALSE;
-    sync_menu_bar(w);
-    return TRUE;
-}
-
-BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, LPCRECT) {
-    if (!cw::win::menu_from(menu)) return FALSE;
+UINT track_popup(HMENU menu, Window* owner, int x, int y) {
     UINT chosen = 0;
-    if (cw::automation::active()) {
-        if (auto a = cw::automation::take_answer(cw::automation::Answer::Menu))
-            chosen = a->cancel ? 0 : a->value;
-    } else {
-        QMenu popup;
-        popup.setFont(QApplication::font());
-        if (owner) SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-        // The chosen id is delivered after the menu has closed, as the system does.
-        fill_popup(&popup, menu, owner, &chosen);
-        popup.exec(QPoint(x, y));
-    }
-    cw::automation::popups().push_back(cw::automation::PopupRecord{owner, menu, x, y, flags, chosen});
-    if (chosen == 0) return flags & TPM_RETURNCMD ? 0 : TRUE;
-    if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
-    if (owner) PostMessageA(owner, WM_COMMAND, chosen, 0);
-    return TRUE;
+    QMenu popup;
+    popup.setFont(QApplication::font());
+    // The chosen id is delivered after the menu has closed, as the system does.
+    cw::qt::fill_popup(&popup, menu, owner ? owner->handle : nullptr, &chosen);
+    popup.exec(QPoint(x, y));
+    return chosen;
 }
+
+}  // namespace cw::backend

@@ -4,17 +4,15 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "qt/gdi_objects.h"
 #include "qt/widgets.h"
+#include "win/backend.h"
 #include "win/controls.h"
 
 using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
-void sync_static(Window* w) {
+void static_sync(Window* w) {
     View* v = view_of(w);
     auto* label = v ? qobject_cast<QLabel*>(v->control) : nullptr;
     if (!label) return;
@@ -37,11 +35,11 @@ void create_rectangle(Window* w, UINT type) {
     const QColor c = type == SS_BLACKRECT  ? QColor(0, 0, 0)
                      : type == SS_GRAYRECT ? sys_color(COLOR_BTNSHADOW)
                                            : QColor(255, 255, 255);
-    const ScreenPixels p = window_pixels(w);
+    const cw::backend::ScreenPixels p = cw::backend::window_pixels(w);
     if (!p.xrgb) return;
     for (int y = 0; y < p.height; ++y)
         std::fill_n(p.xrgb + y * (p.stride / 4), p.width, static_cast<uint32_t>(c.rgb()));
-    window_pixels_changed(w, RECT{0, 0, p.width, p.height});
+    cw::backend::window_pixels_changed(w, RECT{0, 0, p.width, p.height});
 }
 
 void create_static(Window* w) {
@@ -66,26 +64,7 @@ void create_static(Window* w) {
     label->setAttribute(Qt::WA_TransparentForMouseEvents, !(w->style & SS_NOTIFY));
     v->control = label;
     label->show();
-    sync_static(w);
-}
-
-struct Registration {
-    Registration() { register_view_factory("STATIC", create_static); }
-} registration;
-
-}  // namespace
-
-void sync_control_text(Window* w) {
-    if (!w->cls) return;
-    const std::string& n = w->cls->name;
-    if (n == "STATIC")
-        sync_static(w);
-    else if (n == "BUTTON")
-        button_sync(w);
-    else if (n == "EDIT")
-        edit_sync(w);
-    else if (n == "msctls_statusbar32")
-        status_sync(w);
+    static_sync(w);
 }
 
 }  // namespace cw::qt

@@ -10,11 +10,14 @@ using namespace cw::win;
 
 namespace cw::qt {
 
-namespace {
-
 void create_status(Window* w) {
     View* v = view_of(w);
     auto* panel = new QWidget(v->client);
+    // The bar stands on the button face whatever its parent's background, as the system's does.
+    panel->setAutoFillBackground(true);
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, sys_color(COLOR_BTNFACE));
+    panel->setPalette(p);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(2, 2, 0, 0);
     layout->setSpacing(0);
@@ -29,12 +32,6 @@ void create_status(Window* w) {
     panel->show();
     status_sync(w);
 }
-
-struct Registration {
-    Registration() { register_view_factory("msctls_statusbar32", create_status); }
-} registration;
-
-}  // namespace
 
 void status_sync(Window* w) {
     View* v = view_of(w);

@@ -25,6 +25,8 @@ int code_of(int action) {
     return -1;
 }
 
+}  // namespace
+
 void create_trackbar(Window* w) {
     View* v = view_of(w);
     auto* slider = new QSlider((w->style & TBS_VERT) ? Qt::Vertical : Qt::Horizontal, v->client);
@@ -39,13 +41,11 @@ void create_trackbar(Window* w) {
         // The wheel moves the slider without a drag: a line step that ends at once.
         if (code == TB_THUMBTRACK && !slider->isSliderDown())
             code = slider->sliderPosition() < slider->value() ? TB_LINEUP : TB_LINEDOWN;
-        note_input();
         trackbar_user_action(w, code, slider->sliderPosition());
         // Keys and clicks end at once; a thumb drag ends when it is let go.
         if (code != TB_THUMBTRACK) trackbar_user_action(w, TB_ENDTRACK, slider->sliderPosition());
     });
     QObject::connect(slider, &QSlider::sliderReleased, slider, [w, slider] {
-        note_input();
         trackbar_user_action(w, TB_THUMBPOSITION, slider->sliderPosition());
         trackbar_user_action(w, TB_ENDTRACK, slider->sliderPosition());
     });
@@ -53,12 +53,6 @@ void create_trackbar(Window* w) {
     slider->show();
     trackbar_sync(w);
 }
-
-struct Registration {
-    Registration() { register_view_factory("msctls_trackbar32", create_trackbar); }
-} registration;
-
-}  // namespace
 
 void trackbar_sync(Window* w) {
     View* v = view_of(w);

@@ -12,6 +12,7 @@
 
 #include "qt/widgets.h"
 #include "win/controls.h"
+#include "win/input.h"
 
 using namespace cw::win;
 
@@ -51,18 +52,11 @@ class InputFilter : public QObject {
         if (route_mouse(w_, e)) return true;
         switch (e->type()) {
             case QEvent::KeyPress: {
-                auto* k = static_cast<QKeyEvent*>(e);
-                WPARAM vk = 0;
-                switch (k->key()) {
-                    case Qt::Key_Up: vk = VK_UP; break;
-                    case Qt::Key_Down: vk = VK_DOWN; break;
-                    case Qt::Key_Left: vk = VK_LEFT; break;
-                    case Qt::Key_Right: vk = VK_RIGHT; break;
-                    case Qt::Key_Space: vk = ' '; break;
-                    default: return false;
-                }
-                note_input();
-                SendMessageA(w_->handle, WM_KEYDOWN, vk, 0);
+                const int key = static_cast<QKeyEvent*>(e)->key();
+                if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right &&
+                    key != Qt::Key_Space)
+                    return false;
+                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
                 return true;
             }
             default: return false;
@@ -72,6 +66,8 @@ class InputFilter : public QObject {
   private:
     Window* w_;
 };
+
+}  // namespace
 
 void create_tree(Window* w) {
     View* v = view_of(w);
@@ -93,10 +89,6 @@ void create_tree(Window* w) {
     trees()[w].widget = tree;
     QObject::connect(tree, &QObject::destroyed, [w] { trees().erase(w); });
 }
-
-struct Registration {
-    Registration() { register_view_factory("SysTreeView32", create_tree); }
-} registration;
 
 void add_items(TreeView& tv, QTreeWidgetItem* parent, const std::vector<TreeItem*>& items, bool checkboxes) {
     for (TreeItem* item : items) {
@@ -126,8 +118,6 @@ QStyleOptionViewItem item_option(QTreeWidget* tree, QTreeWidgetItem* q, bool che
     return opt;
 }
 
-}  // namespace
-
 void tree_sync(Window* w) {
     auto it = trees().find(w);
     TreeState* s = tree_state(w);
@@ -147,6 +137,12 @@ void tree_sync(Window* w) {
     tv.widget->doItemsLayout();
     tv.widget->verticalScrollBar()->setValue(scroll);
 }
+
+}  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
 
 bool tree_item_rect(Window* w, TreeItem* item, bool text_only, RECT* out) {
     auto it = trees().find(w);
@@ -199,4 +195,4 @@ TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
     return found;
 }
 
-}  // namespace cw::qt
+}  // namespace cw::backend

@@ -8,6 +8,7 @@
 
 #include "qt/widgets.h"
 #include "win/controls.h"
+#include "win/input.h"
 
 using namespace cw::win;
 
@@ -27,9 +28,8 @@ class BuddyKeys : public QObject {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() != Qt::Key_Up && k->key() != Qt::Key_Down) return false;
         if (k->isAutoRepeat() && e->type() == QEvent::KeyRelease) return true;
-        note_input();
-        SendMessageA(buddy_, e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
-                     k->key() == Qt::Key_Up ? VK_UP : VK_DOWN, 0);
+        cw::win::input_key(window_from(buddy_), e->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP,
+                           virtual_key(k->key()));
         return true;
     }
 
@@ -43,16 +43,12 @@ QToolButton* arrow(QWidget* parent, Qt::ArrowType type, Window* w, bool up) {
     b->setFocusPolicy(Qt::NoFocus);
     b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     b->setObjectName(up ? QStringLiteral("up") : QStringLiteral("down"));
-    QObject::connect(b, &QToolButton::pressed, b, [w, up] {
-        note_input();
-        updown_user_press(w, up);
-    });
-    QObject::connect(b, &QToolButton::released, b, [w] {
-        note_input();
-        updown_user_release(w);
-    });
+    QObject::connect(b, &QToolButton::pressed, b, [w, up] { updown_user_press(w, up); });
+    QObject::connect(b, &QToolButton::released, b, [w] { updown_user_release(w); });
     return b;
 }
+
+}  // namespace
 
 void create_updown(Window* w) {
     View* v = view_of(w);
@@ -74,25 +70,9 @@ void create_updown(Window* w) {
     box->show();
 }
 
-struct Registration {
-    Registration() { register_view_factory("msctls_updown32", create_updown); }
-} registration;
-
-}  // namespace
-
 void updown_sync(Window* w) {
     View* v = view_of(w);
     if (v && v->control) v->control->update();
-}
-
-void updown_buddy_changed(Window* w) {
-    auto* s = dynamic_cast<UpDownState*>(w->control.get());
-    Window* buddy = s ? window_from(s->buddy) : nullptr;
-    View* bv = view_of(buddy);
-    if (!bv || !bv->control || !(w->style & UDS_ARROWKEYS)) return;
-    if (bv->control->property("cw_updown_keys").toBool()) return;
-    bv->control->setProperty("cw_updown_keys", true);
-    bv->control->installEventFilter(new BuddyKeys(buddy->handle, bv->control));
 }
 
 void updown_user_click(Window* w, bool up) {
@@ -103,3 +83,19 @@ void updown_user_click(Window* w, bool up) {
 }
 
 }  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
+
+void updown_buddy_changed(Window* w) {
+    auto* s = dynamic_cast<UpDownState*>(w->control.get());
+    Window* buddy = s ? window_from(s->buddy) : nullptr;
+    View* bv = buddy ? view_of(buddy) : nullptr;
+    if (!buddy || !bv || !bv->control || !(w->style & UDS_ARROWKEYS)) return;
+    if (bv->control->property("cw_updown_keys").toBool()) return;
+    bv->control->setProperty("cw_updown_keys", true);
+    bv->control->installEventFilter(new BuddyKeys(buddy->handle, bv->control));
+}
+
+}  // namespace cw::backend

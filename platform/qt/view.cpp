@@ -4,6 +4,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontDatabase>
@@ -17,16 +19,14 @@
 #include <QUrl>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
-#include "automation/automation.h"
-#include "ddraw/surfaces.h"
-#include "qt/drop.h"
-#include "qt/gdi_objects.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
 #include "win/controls.h"
+#include "win/input.h"
 #include "win/mdi.h"
 #include "win/menu.h"
 
@@ -36,15 +36,35 @@ namespace cw::qt {
 
 namespace {
 
-int g_input_count = 0;
-std::map<std::string, ViewFactory>& factories() {
-    static std::map<std::string, ViewFactory> f;
-    return f;
-}
-
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+using ViewFactory = void (*)(Window* w);
+struct ControlClass {
+    const char* name;
+    ViewFactory create;
+    ViewFactory sync;
+};
+// The built-in controls that show a Qt widget of their own.
+const ControlClass kControls[] = {
+    {"BUTTON", create_button, button_sync},
+    {"EDIT", create_edit, edit_sync},
+    {"COMBOBOX", create_combo, combo_sync},
+    {"STATIC", create_static, static_sync},
+    {"msctls_statusbar32", create_status, status_sync},
+    {"msctls_trackbar32", create_trackbar, trackbar_sync},
+    {"SysTreeView32", create_tree, tree_sync},
+    {"SysListView32", create_list, listview_sync},
+    {"msctls_updown32", create_updown, updown_sync},
+};
+
+const ControlClass* control_class(const Window* w) {
+    if (!w->cls || !w->cls->builtin) return nullptr;
+    for (const ControlClass& c : kControls)
+        if (lower(c.name) == lower(w->cls->name)) return &c;
+    return nullptr;
 }
 
 WPARAM key_state(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
@@ -91,20 +111,18 @@ class ClientArea : public QWidget {
             p.fillRect(rect(), sys_color(COLOR_BTNFACE));
         else if (cw::win::is_mdi_client(w_))
             p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
-        if (View* v = view_of(w_); v && !v->pixels.isNull()) p.drawImage(0, 0, v->pixels);
+        if (View* v = view_of(w_); v && !v->shown.isNull()) p.drawImage(0, 0, v->shown);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseMoveEvent(QMouseEvent* e) override {
-        note_input();
         const QPoint p = e->position().toPoint();
-        cw::win::mouse_input(w_, WM_MOUSEMOVE, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
+        cw::win::input_mouse(w_, WM_MOUSEMOVE, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
     }
 
   private:
     void mouse(QMouseEvent* e, bool down) {
-        note_input();
         UINT msg = 0;
         switch (e->button()) {
             case Qt::LeftButton: msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
@@ -113,10 +131,29 @@ class ClientArea : public QWidget {
             default: return;
         }
         const QPoint p = e->position().toPoint();
-        cw::win::mouse_input(w_, msg, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
+        cw::win::input_mouse(w_, msg, key_state(e->buttons(), e->modifiers()), p.x(), p.y());
     }
     Window* w_;
     HWND h_;
+};
+
+// What GDI draws on the window of a control (a drop outline on the tree, say) lies over
+// the control's own picture until the window is invalidated, as on a window DC.
+class DrawnOverControl : public QWidget {
+  public:
+    DrawnOverControl(View* v, QWidget* parent) : QWidget(parent), v_(v) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawImage(0, 0, v_->overlay_pixels);
+    }
+
+  private:
+    View* v_;
 };
 
 // A top-level window: the desktop draws its frame; the menu bar, scroll bars and
@@ -145,36 +182,32 @@ class TopFrame : public QWidget {
     }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
-        note_input();
-        SendMessageA(w_->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+        cw::win::input_close(w_);
     }
     void resizeEvent(QResizeEvent*) override { desktop_moved(); }
+    // The desktop puts its frame around a window when it maps it: read it once shown.
+    void showEvent(QShowEvent*) override { queue_recheck(); }
     void moveEvent(QMoveEvent*) override {
         // A window that moves to another screen meets another display: primaries are lost.
         if (screen() != last_screen_) {
-            if (last_screen_) cw::ddraw::display_changed();
+            if (last_screen_) cw::win::input_display_changed();
             last_screen_ = screen();
         }
         desktop_moved();
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange) {
+            // What the desktop did is reported as a fact; the window manager decides.
             if (isActiveWindow())
-                cw::win::activate_from_system(w_);
+                cw::win::input_activated(w_);
             else if (!QApplication::activeWindow())
-                cw::win::activate_from_system(nullptr);
+                cw::win::input_activated(nullptr);
         }
         QWidget::changeEvent(e);
     }
     void keyPressEvent(QKeyEvent* e) override {
-        note_input();
-        if (dialog_key(w_, e->key())) return;
-        if ((e->modifiers() & Qt::ControlModifier) && (e->key() == Qt::Key_F4 || e->key() == Qt::Key_F6)) {
-            for (Window* c : w_->children)
-                if (cw::win::is_mdi_client(c) &&
-                    cw::win::mdi_system_key(c, e->key() == Qt::Key_F4 ? 0x73 : 0x75, true))
-                    return;
-        }
+        const UINT vk = virtual_key(e->key());
+        if (vk && cw::win::input_frame_key(w_, vk, (e->modifiers() & Qt::ControlModifier) != 0)) return;
         QWidget::keyPressEvent(e);
     }
     void dragEnterEvent(QDragEnterEvent* e) override {
@@ -186,37 +219,46 @@ class TopFrame : public QWidget {
             if (u.isLocalFile()) paths.push_back(u.toLocalFile().toStdString());
         if (paths.empty()) return;
         e->acceptProposedAction();
-        note_input();
         const QPoint p = e->position().toPoint();
         View* v = view_of(w_);
         const QPoint c = v ? to_client(v, this, p) : p;
-        post_drop(w_, paths, POINT{c.x(), c.y()});
+        cw::win::input_files_dropped(w_, paths, POINT{c.x(), c.y()});
     }
 
   private:
+    void queue_recheck() {
+        if (recheck_queued_) return;
+        recheck_queued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                recheck_queued_ = false;
+                desktop_moved();
+            },
+            Qt::QueuedConnection);
+    }
     void desktop_moved() {
         View* v = view_of(w_);
-        if (!v || v->applying || !isVisible()) return;
-        // The desktop frame is known once the window is on screen.
-        const QRect fg = frameGeometry(), g = geometry();
-        cw::win::Insets sf{g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(),
-                           fg.bottom() - g.bottom()};
-        cw::win::set_system_frame(w_->style, sf);
-        RECT r{fg.left(), fg.top(), fg.right() + 1, fg.bottom() + 1};
-        if (r.left == w_->rect.left && r.top == w_->rect.top && r.right == w_->rect.right &&
-            r.bottom == w_->rect.bottom) {
-            sync_geometry(w_);
+        if (!v || !isVisible()) return;
+        if (v->applying) {
+            // What the desktop made of our own change is read once that change is done.
+            queue_recheck();
             return;
         }
-        note_input();
-        cw::win::set_window_rect(w_, r, SWP_NOZORDER | SWP_NOACTIVATE);
+        // The desktop frame is known once the window is on screen.
+        const QRect fg = frameGeometry(), g = geometry();
+        const cw::win::Insets sf{g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(),
+                                 fg.bottom() - g.bottom()};
+        cw::win::input_desktop_geometry(w_, RECT{fg.left(), fg.top(), fg.right() + 1, fg.bottom() + 1}, sf);
     }
     Window* w_;
     HWND h_;
     QScreen* last_screen_ = nullptr;
+    bool recheck_queued_ = false;
 };
 
 // A child window's frame: borders, and for MDI children the caption with its buttons.
+// What a click or a drag on it does is the window manager's; this only paints and reports.
 class ChildFrame : public QWidget {
   public:
     ChildFrame(Window* w, QWidget* parent) : QWidget(parent), w_(w), h_(w->handle) { setMouseTracking(true); }
@@ -241,90 +283,32 @@ class ChildFrame : public QWidget {
         if (mdi && (w_->style & WS_CAPTION) == WS_CAPTION && !w_->maximized) paint_caption(p);
     }
     void mousePressEvent(QMouseEvent* e) override {
-        if (!(w_->ex_style & WS_EX_MDICHILD) || e->button() != Qt::LeftButton) return;
-        note_input();
-        if (Window* client = w_->parent) cw::win::mdi_activate_child(client, w_);
-        const QPoint p = e->position().toPoint();
-        const int b = button_at(p);
-        if (b) {
-            const WPARAM cmd = b == 1   ? SC_CLOSE
-                               : b == 2 ? (w_->maximized ? SC_RESTORE : SC_MAXIMIZE)
-                                        : SC_MINIMIZE;
-            PostMessageA(w_->handle, WM_SYSCOMMAND, cmd, 0);
-            return;
-        }
-        drag_origin_ = e->globalPosition().toPoint();
-        drag_rect_ = w_->rect;
-        drag_edges_ = edges_at(p);
-        dragging_ = true;
+        if (e->button() == Qt::LeftButton) report(e, WM_LBUTTONDOWN);
     }
     void mouseMoveEvent(QMouseEvent* e) override {
-        if (!dragging_) {
-            const int edges =
-                (w_->ex_style & WS_EX_MDICHILD) && !w_->maximized ? edges_at(e->position().toPoint()) : 0;
-            setCursor(edges == 0 || edges == 16 ? Qt::ArrowCursor
-                      : (edges & 3) && (edges & 12)
-                          ? ((edges == 5 || edges == 10) ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
-                      : (edges & 3) ? Qt::SizeHorCursor
-                                    : Qt::SizeVerCursor);
+        if (!(e->buttons() & Qt::LeftButton)) {
+            const QPoint p = e->position().toPoint();
+            setCursor(qcursor_of(cw::win::nonclient_cursor(w_, POINT{p.x(), p.y()})));
             return;
         }
-        if (w_->maximized) return;
-        const QPoint d = e->globalPosition().toPoint() - drag_origin_;
-        RECT r = drag_rect_;
-        if (drag_edges_ == 16) {
-            OffsetRect(&r, d.x(), d.y());
-        } else {
-            if (drag_edges_ & 1) r.left += d.x();
-            if (drag_edges_ & 2) r.right += d.x();
-            if (drag_edges_ & 4) r.top += d.y();
-            if (drag_edges_ & 8) r.bottom += d.y();
-            const int min_w = 3 * cw::win::caption_height(), min_h = cw::win::caption_height() + 8;
-            if (r.right - r.left < min_w)
-                (drag_edges_ & 1) ? r.left = r.right - min_w : r.right = r.left + min_w;
-            if (r.bottom - r.top < min_h)
-                (drag_edges_ & 4) ? r.top = r.bottom - min_h : r.bottom = r.top + min_h;
-        }
-        note_input();
-        cw::win::set_window_rect(w_, r, SWP_NOZORDER);
+        report(e, WM_MOUSEMOVE);
     }
-    void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton) report(e, WM_LBUTTONUP);
+    }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if ((w_->ex_style & WS_EX_MDICHILD) && edges_at(e->position().toPoint()) == 16) {
-            note_input();
-            PostMessageA(w_->handle, WM_SYSCOMMAND, w_->maximized ? SC_RESTORE : SC_MAXIMIZE, 0);
-        }
+        if (e->button() == Qt::LeftButton) report(e, WM_LBUTTONDBLCLK);
     }
 
   private:
-    QRect caption_rect() const {
-        const int f = cw::win::frame_width(w_->style, w_->ex_style);
-        return QRect(f, f, width() - 2 * f, cw::win::caption_height());
+    void report(QMouseEvent* e, UINT msg) {
+        const QPoint p = e->position().toPoint(), g = e->globalPosition().toPoint();
+        cw::win::input_nonclient_mouse(w_, msg, POINT{p.x(), p.y()}, POINT{g.x(), g.y()});
     }
-    QRect button_rect(int i) const {  // 1 close, 2 maximise, 3 minimise
-        const QRect c = caption_rect();
-        const int s = c.height() - 4;
-        return QRect(c.right() - i * (s + 2), c.top() + 2, s, s);
-    }
-    int button_at(QPoint p) const {
-        if (w_->maximized) return 0;
-        for (int i = 1; i <= 3; ++i)
-            if (button_rect(i).contains(p)) return i;
-        return 0;
-    }
-    int edges_at(QPoint p) const {
-        const int f = cw::win::frame_width(w_->style, w_->ex_style);
-        int e = 0;
-        if (p.x() < f) e |= 1;
-        if (p.x() >= width() - f) e |= 2;
-        if (p.y() < f) e |= 4;
-        if (p.y() >= height() - f) e |= 8;
-        if (!e && caption_rect().contains(p)) e = 16;
-        return e;
-    }
+    static QRect qrect(RECT r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
     void paint_caption(QPainter& p) {
         const bool active = w_->parent && cw::win::mdi_active_child(w_->parent) == w_;
-        const QRect c = caption_rect();
+        const QRect c = qrect(cw::win::caption_rect(w_));
         p.fillRect(c, sys_color(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
         p.setPen(sys_color(COLOR_CAPTIONTEXT));
         QFont f = font();
@@ -332,16 +316,16 @@ class ChildFrame : public QWidget {
         p.setFont(f);
         p.drawText(c.adjusted(4, 0, -3 * (c.height() - 2), 0), Qt::AlignVCenter | Qt::AlignLeft,
                    to_qt(w_->text));
-        for (int i = 1; i <= 3; ++i) {
-            const QRect b = button_rect(i);
+        for (int hit : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON}) {
+            const QRect b = qrect(cw::win::caption_button_rect(w_, hit));
             p.fillRect(b, sys_color(COLOR_BTNFACE));
             p.setPen(sys_color(COLOR_BTNTEXT));
             p.drawRect(b.adjusted(0, 0, -1, -1));
             const QRect g = b.adjusted(4, 4, -5, -5);
-            if (i == 1) {
+            if (hit == HTCLOSE) {
                 p.drawLine(g.topLeft(), g.bottomRight());
                 p.drawLine(g.topRight(), g.bottomLeft());
-            } else if (i == 2) {
+            } else if (hit == HTMAXBUTTON) {
                 p.drawRect(g);
                 p.drawLine(g.left(), g.top() + 1, g.right(), g.top() + 1);
             } else {
@@ -351,10 +335,6 @@ class ChildFrame : public QWidget {
     }
     Window* w_;
     HWND h_;
-    bool dragging_ = false;
-    QPoint drag_origin_;
-    RECT drag_rect_{};
-    int drag_edges_ = 0;
 };
 
 QWidget* parent_client_widget(Window* w) {
@@ -381,20 +361,16 @@ void place_scrollbars(View* v, QPoint client_pos, QSize client_size) {
                     case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
                 }
                 if (code < 0) return;
-                note_input();
                 // The window decides the position itself; undo Qt's own move.
+                const int track = bar->sliderPosition();
                 bar->blockSignals(true);
                 bar->setSliderPosition(vertical ? w->vscroll.pos : w->hscroll.pos);
                 bar->blockSignals(false);
-                SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL,
-                             MAKEWPARAM(code, code == SB_THUMBTRACK ? bar->sliderPosition() : 0), 0);
+                cw::win::input_scroll(w, vertical, code, code == SB_THUMBTRACK ? track : 0);
             });
             QObject::connect(bar, &QScrollBar::sliderReleased, bar, [w, vertical, bar] {
-                note_input();
-                const int pos = bar->value();
-                SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos),
-                             0);
-                SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+                cw::win::input_scroll(w, vertical, SB_THUMBPOSITION, bar->value());
+                cw::win::input_scroll(w, vertical, SB_ENDSCROLL, 0);
             });
         }
     };
@@ -439,8 +415,20 @@ QPoint to_client(View* v, QWidget* from, QPoint p) {
     return v->client->mapFrom(from, p);
 }
 
-void note_input() {
-    ++g_input_count;
+UINT virtual_key(int qt_key) {
+    switch (qt_key) {
+        case Qt::Key_Escape: return VK_ESCAPE;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return VK_RETURN;
+        case Qt::Key_Up: return VK_UP;
+        case Qt::Key_Down: return VK_DOWN;
+        case Qt::Key_Left: return VK_LEFT;
+        case Qt::Key_Right: return VK_RIGHT;
+        case Qt::Key_Space: return ' ';
+        case Qt::Key_F4: return VK_F4;
+        case Qt::Key_F6: return VK_F6;
+    }
+    return 0;
 }
 
 bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos) {
@@ -472,21 +460,45 @@ bool route_mouse(Window* w, QEvent* e) {
     WPARAM keys = 0;
     QPoint p;
     if (!mouse_message(e, &msg, &keys, &p)) return true;
-    note_input();
-    cw::win::mouse_input(w, msg, keys, p.x(), p.y());
+    cw::win::input_mouse(w, msg, keys, p.x(), p.y());
     return true;
 }
 
-void register_view_factory(const char* class_name, ViewFactory factory) {
-    factories()[lower(class_name)] = factory;
+QFont font_for(Window* w) {
+    QFont f(w && !w->font_face.empty() ? to_qt(w->font_face) : QStringLiteral("IPAPGothic"));
+    const int pt = w && w->font_size > 0 ? w->font_size : 9;
+    f.setPixelSize((pt * 96 + 36) / 72);
+    return f;
 }
+
+namespace {
+
+// Qt's own texts (dialog buttons, file dialog labels) read as on a Japanese system.
+void load_japanese_translations(QCoreApplication* app) {
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_ja", "qt_ja"}) {
+        auto* t = new QTranslator(app);
+        if (t->load(QString::fromLatin1(name), dir))
+            QCoreApplication::installTranslator(t);
+        else
+            delete t;
+    }
+}
+
+}  // namespace
+
+}  // namespace cw::qt
+
+namespace cw::backend {
+
+using namespace cw::qt;
 
 bool has_display() {
     const QString platform = QGuiApplication::platformName();
     return platform != "offscreen" && platform != "minimal";
 }
 
-void ensure_application() {
+void ensure_started() {
     if (QApplication::instance()) return;
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -506,9 +518,10 @@ void ensure_application() {
     QApplication::setQuitOnLastWindowClosed(false);
     // Screens that come, go or change depth change the display under every primary surface.
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
-    QObject::connect(app, &QGuiApplication::screenAdded, [] { cw::ddraw::display_changed(); });
-    QObject::connect(app, &QGuiApplication::screenRemoved, [] { cw::ddraw::display_changed(); });
-    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [] { cw::ddraw::display_changed(); });
+    QObject::connect(app, &QGuiApplication::screenAdded, [] { cw::win::input_display_changed(); });
+    QObject::connect(app, &QGuiApplication::screenRemoved, [] { cw::win::input_display_changed(); });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, [] { cw::win::input_display_changed(); });
+    load_japanese_translations(app);
     // The dialogs name the proportional Gothic face of a Japanese system.
     const QString ms_pgothic = QString::fromUtf8("ＭＳ Ｐゴシック");
     QFont::insertSubstitution(ms_pgothic, QStringLiteral("IPAPGothic"));
@@ -517,15 +530,8 @@ void ensure_application() {
     QApplication::setFont(app_font);
 }
 
-QFont font_for(Window* w) {
-    QFont f(w && !w->font_face.empty() ? to_qt(w->font_face) : QStringLiteral("IPAPGothic"));
-    const int pt = w && w->font_size > 0 ? w->font_size : 9;
-    f.setPixelSize((pt * 96 + 36) / 72);
-    return f;
-}
-
 void font_base_units(const std::string& face, int point_size, int* bx, int* by) {
-    ensure_application();
+    ensure_started();
     QFont f(face.empty() ? QStringLiteral("IPAPGothic") : to_qt(face));
     f.setPixelSize((point_size * 96 + 36) / 72);
     QFontMetrics fm(f);
@@ -539,7 +545,7 @@ void font_base_units(const std::string& face, int point_size, int* bx, int* by) 
 
 int menu_bar_height() {
     static int h = [] {
-        ensure_application();
+        ensure_started();
         QMenuBar probe;
         probe.addMenu(QStringLiteral("File"));
         return std::max(18, probe.sizeHint().height());
@@ -548,13 +554,13 @@ int menu_bar_height() {
 }
 
 int status_bar_height() {
-    ensure_application();
+    ensure_started();
     QFontMetrics fm(QApplication::font());
     return fm.height() + 9;
 }
 
 void create_view(Window* w) {
-    ensure_application();
+    ensure_started();
     auto* v = new View;
     v->window = w;
     w->view = v;
@@ -578,8 +584,7 @@ void create_view(Window* w) {
                           QVariant::fromValue<qulonglong>(reinterpret_cast<qulonglong>(w->handle)));
     v->client = new ClientArea(w, v->frame);
     v->frame->setFont(font_for(w));
-    auto it = factories().find(lower(w->cls->name));
-    if (it != factories().end()) it->second(w);
+    if (const ControlClass* c = control_class(w)) c->create(w);
     if (top && w->menu) sync_menu_bar(w);
     sync_geometry(w);
     sync_enabled(w);
@@ -606,10 +611,13 @@ void sync_geometry(Window* w) {
     const int ww = w->rect.right - w->rect.left, wh = w->rect.bottom - w->rect.top;
     QPoint client_pos(in.left, in.top);
     if (cw::win::is_top_level(w)) {
+        // A top-level window's rectangle is its outer frame: Qt's move() places the frame the
+        // desktop draws, resize() sizes what lies inside it.
         const cw::win::Insets sf = cw::win::system_frame(w->style);
-        const QRect inner(w->rect.left + sf.left, w->rect.top + sf.top, std::max(1, ww - sf.left - sf.right),
-                          std::max(1, wh - sf.top - sf.bottom));
-        if (v->frame->geometry() != inner) v->frame->setGeometry(inner);
+        const QPoint outer(w->rect.left, w->rect.top);
+        const QSize inner(std::max(1, ww - sf.left - sf.right), std::max(1, wh - sf.top - sf.bottom));
+        if (v->frame->pos() != outer || !v->frame->testAttribute(Qt::WA_Moved)) v->frame->move(outer);
+        if (v->frame->size() != inner) v->frame->resize(inner);
         client_pos -= QPoint(sf.left, sf.top);
         if (v->menubar) {
             v->menubar->setGeometry(0, 0, inner.width(), cw::win::menu_bar_height());
@@ -648,9 +656,7 @@ namespace {
 void apply_min_track_size(Window* w) {
     View* v = view_of(w);
     if (!v || !(w->style & WS_THICKFRAME)) return;
-    MINMAXINFO mmi{};
-    mmi.ptMaxTrackSize = POINT{32767, 32767};
-    SendMessageA(w->handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    const MINMAXINFO mmi = cw::win::track_sizes(w);
     if (!view_of(w)) return;
     const cw::win::Insets sf = cw::win::system_frame(w->style);
     v->frame->setMinimumSize(std::max(0, static_cast<int>(mmi.ptMinTrackSize.x) - sf.left - sf.right),
@@ -695,7 +701,7 @@ void sync_text(Window* w) {
     if (cw::win::is_top_level(w)) v->frame->setWindowTitle(to_qt(w->text));
     v->frame->setFont(font_for(w));
     v->frame->update();
-    sync_control_text(w);
+    control_changed(w);
 }
 
 void sync_zorder(Window* w) {
@@ -709,30 +715,41 @@ void invalidate(Window* w) {
         v->frame->update();
         v->client->update();
         if (v->control) v->control->update();
+        // A control repaints itself over whatever was drawn on its window.
+        if (v->overlay) {
+            v->overlay_pixels.fill(Qt::transparent);
+            v->overlay->update();
+        }
     }
 }
 
 void request_activation(Window* w) {
     View* v = view_of(w);
-    if (!v || !v->frame->isVisible() || !has_display()) return;
-    v->frame->raise();
+    if (!v || !v->frame->isVisible()) return;
+    if (has_display()) v->frame->raise();
     v->frame->activateWindow();
 }
 
-void set_cursor(Window* w, HCURSOR cursor) {
-    View* v = view_of(w);
-    if (!v) return;
-    QWidget* target = v->control ? v->control : v->client;
-    target->setCursor(qcursor_of(cursor));
+void show_cursor(Window* capture, HCURSOR cursor) {
+    if (capture) {
+        set_capture_cursor(capture, cursor);
+        return;
+    }
+    for (Window* w : cw::win::all_windows()) {
+        View* v = view_of(w);
+        if (!v || !v->client->underMouse()) continue;
+        QWidget* target = v->control ? v->control : v->client;
+        target->setCursor(qcursor_of(cursor));
+    }
 }
 
 bool process_events(bool wait, int timeout_ms) {
-    ensure_application();
-    const int before = g_input_count;
+    ensure_started();
+    const unsigned before = cw::win::input_count();
     if (!wait) {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        return g_input_count != before;
+        return cw::win::input_count() != before;
     }
     QTimer timer;
     if (timeout_ms >= 0) {
@@ -740,7 +757,7 @@ bool process_events(bool wait, int timeout_ms) {
         timer.start(timeout_ms);
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return g_input_count != before || !cw::win::queue_empty();
+    return cw::win::input_count() != before || !cw::win::queue_empty();
 }
 
 void wake() {
@@ -760,6 +777,8 @@ ScreenPixels window_pixels(Window* w) {
             p.drawImage(0, 0, v->pixels);
         }
         v->pixels = next;
+        v->drawn = QImage();
+        v->shown = QImage();
     }
     return ScreenPixels{v->pixels.width(), v->pixels.height(), static_cast<int>(v->pixels.bytesPerLine()),
                         reinterpret_cast<uint32_t*>(v->pixels.bits())};
@@ -767,9 +786,24 @@ ScreenPixels window_pixels(Window* w) {
 
 namespace {
 
-QRect dirty_part(View* v, RECT dirty) {
-    return QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
-        .intersected(v->pixels.rect());
+void draw_over_control(View* v, QRect r) {
+    if (!v->overlay) {
+        v->overlay = new DrawnOverControl(v, v->client);
+        v->overlay->show();
+    }
+    if (v->overlay_pixels.size() != v->pixels.size()) {
+        v->overlay_pixels = QImage(v->pixels.size(), QImage::Format_ARGB32);
+        v->overlay_pixels.fill(Qt::transparent);
+    }
+    v->overlay->setGeometry(0, 0, v->pixels.width(), v->pixels.height());
+    v->overlay->raise();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(v->pixels.constScanLine(y)) + r.left();
+        auto* out = reinterpret_cast<uint32_t*>(v->overlay_pixels.scanLine(y)) + r.left();
+        for (int x = 0; x < r.width(); ++x) out[x] = row[x] | 0xFF000000u;
+    }
+    ++v->presented_frames;
+    v->overlay->update(r);
 }
 
 }  // namespace
@@ -777,19 +811,41 @@ QRect dirty_part(View* v, RECT dirty) {
 void window_pixels_changed(Window* w, RECT dirty) {
     View* v = view_of(w);
     if (!v || v->pixels.isNull()) return;
-    const QRect r = dirty_part(v, dirty);
-    // Drawing code leaves the unused top byte as it likes; Qt needs it opaque.
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(v->pixels.scanLine(y));
-        for (int x = r.left(); x <= r.right(); ++x) row[x] |= 0xFF000000u;
+    const QRect r = QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)
+                        .intersected(v->pixels.rect());
+    if (r.isEmpty()) return;
+    if (v->control) {
+        draw_over_control(v, r);
+        return;
     }
-    v->client->update(r);
-}
-
-void window_pixels_opaque_changed(Window* w, RECT dirty) {
-    View* v = view_of(w);
-    if (!v || v->pixels.isNull()) return;
-    v->client->update(dirty_part(v, dirty));
+    if (v->drawn.size() != v->pixels.size()) {
+        // A new buffer: what it holds is on screen from now on.
+        v->drawn = v->pixels.copy();
+        v->shown = v->pixels.copy();
+        for (int y = 0; y < v->shown.height(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(v->shown.scanLine(y));
+            for (int x = 0; x < v->shown.width(); ++x) row[x] |= 0xFF000000u;
+        }
+        v->client->update();
+    }
+    // A window redrawn with what it already shows costs nothing on screen: only rows that
+    // differ from what was drawn last time are put there.
+    int first = -1, last = -1;
+    const size_t bytes = static_cast<size_t>(r.width()) * 4;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(v->pixels.constScanLine(y)) + r.left();
+        auto* before = reinterpret_cast<uint32_t*>(v->drawn.scanLine(y)) + r.left();
+        if (std::memcmp(row, before, bytes) == 0) continue;
+        std::memcpy(before, row, bytes);
+        // Drawing code leaves the unused top byte as it likes; the screen needs it opaque.
+        auto* out = reinterpret_cast<uint32_t*>(v->shown.scanLine(y)) + r.left();
+        for (int x = 0; x < r.width(); ++x) out[x] = row[x] | 0xFF000000u;
+        if (first < 0) first = y;
+        last = y;
+    }
+    if (first < 0) return;
+    ++v->presented_frames;
+    v->client->update(QRect(r.left(), first, r.width(), last - first + 1));
 }
 
 int display_bits_per_pixel() {
@@ -797,33 +853,27 @@ int display_bits_per_pixel() {
         const char* e = std::getenv("CELWRIGHT_DISPLAY_BPP");
         const int n = e ? std::atoi(e) : 0;
         if (n == 8 || n == 16 || n == 24 || n == 32) return n;
-        ensure_application();
+        ensure_started();
+        // A screen of depth 24 keeps each pixel in 32 bits, as the 32-bit displays do.
         const QScreen* screen = QGuiApplication::primaryScreen();
         const int depth = screen ? screen->depth() : 32;
-        return depth == 8 || depth == 16 || depth == 24 ? depth : 32;
+        return depth == 8 || depth == 16 ? depth : 32;
     }();
     return bpp;
 }
 
 POINT cursor_position() {
-    if (cw::automation::active()) return cw::automation::cursor_position();
     const QPoint p = QCursor::pos();
     return POINT{p.x(), p.y()};
 }
 
-}  // namespace cw::qt
-
-BOOL GetCursorPos(LPPOINT pt) {
-    if (!pt) return FALSE;
-    *pt = cw::qt::cursor_position();
-    return TRUE;
+void set_cursor_position(POINT p) {
+    QCursor::setPos(p.x, p.y);
 }
 
-BOOL SetCursorPos(int x, int y) {
-    if (cw::automation::active()) {
-        cw::automation::set_cursor_position(POINT{x, y});
-        return TRUE;
-    }
-    QCursor::setPos(x, y);
-    return TRUE;
+void control_changed(Window* w) {
+    if (!view_of(w)) return;
+    if (const ControlClass* c = control_class(w)) c->sync(w);
 }
+
+}  // namespace cw::backend

@@ -1,7 +1,11 @@
 // Qt widgets behind windows. Only platform/qt includes this.
 #pragma once
 
+#include <QColor>
+#include <QCursor>
+#include <QIcon>
 #include <QImage>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScrollBar>
@@ -9,6 +13,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 #include "qt/view.h"
 #include "win/window.h"
@@ -19,10 +24,12 @@ QString to_qt(const std::string& cp932);
 QString to_qt(const char* cp932);
 std::string from_qt(const QString& s);  // CP932
 
+}  // namespace cw::qt
+
 // The widgets of one window. `frame` covers the window rectangle (for top-level
 // windows, the part inside the desktop's own frame); `client` covers the client
 // area; the menu bar and scroll bars are parts of the frame.
-struct View {
+struct cw::backend::View {
     cw::win::Window* window = nullptr;
     QWidget* frame = nullptr;
     QWidget* client = nullptr;
@@ -32,9 +39,19 @@ struct View {
     QWidget* control = nullptr;  // the Qt widget of a built-in control, inside client
     bool applying = false;       // geometry is being pushed from the window manager
     uint64_t menu_revision = ~0ull;
-    QImage pixels;  // what GDI and DirectDraw drew into the client area
+    QImage pixels;  // what GDI and DirectDraw draw into the client area
+    QImage drawn;   // those pixels as they were when last presented
+    QImage shown;   // what the client area shows of them (opaque)
+    // For a control's window: what was drawn over the control since it was last invalidated.
+    QWidget* overlay = nullptr;
+    QImage overlay_pixels;
     HMENU rendered_menu = nullptr;
+    uint64_t presented_frames = 0;  // times the pixels were put on screen
 };
+
+namespace cw::qt {
+
+using View = cw::backend::View;
 
 View* view_of(cw::win::Window* w);
 cw::win::Window* window_of(QWidget* widget);  // nearest window whose widget holds this one
@@ -49,12 +66,43 @@ bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos);
 // mouse event to it as a message. True for every mouse event (other buttons are dropped).
 bool route_mouse(cw::win::Window* w, QEvent* e);
 
-// Counts input delivered to windows, so the message loop can tell whether a wait produced anything.
-void note_input();
+// The VK_ code of a Qt key, 0 for keys the window manager has no use for.
+UINT virtual_key(int qt_key);
 
-// Keyboard keys the window manager wants to know about (Esc and Enter in dialogs).
-bool dialog_key(cw::win::Window* w, int qt_key);
+// Each control class creates its widget and shows its state.
+void create_button(cw::win::Window* w);
+void create_edit(cw::win::Window* w);
+void create_combo(cw::win::Window* w);
+void create_static(cw::win::Window* w);
+void create_status(cw::win::Window* w);
+void create_trackbar(cw::win::Window* w);
+void create_tree(cw::win::Window* w);
+void create_list(cw::win::Window* w);
+void create_updown(cw::win::Window* w);
+void button_sync(cw::win::Window* w);
+void edit_sync(cw::win::Window* w);
+void combo_sync(cw::win::Window* w);
+void static_sync(cw::win::Window* w);
+void status_sync(cw::win::Window* w);
+void trackbar_sync(cw::win::Window* w);
+void tree_sync(cw::win::Window* w);
+void listview_sync(cw::win::Window* w);
+void updown_sync(cw::win::Window* w);
 
+// Menu bars and popups (menus.cpp).
+// Mouse capture (capture.cpp): a cursor set while a window holds the capture.
+void set_capture_cursor(cw::win::Window* w, HCURSOR cursor);
+
+void sync_menu_bar_widget(cw::win::Window* w);
+void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
+// The filter list of a file dialog as Qt takes it.
+QStringList file_dialog_filters(const std::vector<std::string>& pairs);
+
+// Cursors, icons and brush colours of the window manager's handles.
+QCursor qcursor_of(HCURSOR cursor);
+QIcon qicon_of(HICON icon);
+bool brush_color(HBRUSH brush, QColor* out);
+QColor to_qcolor(COLORREF c);
 QFont font_for(cw::win::Window* w);
 QColor sys_color(int index);
 

@@ -1,7 +1,7 @@
 // "BUTTON": push buttons, check boxes and group boxes.
 #include "win/controls.h"
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -25,13 +25,13 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case BM_SETCHECK:
             if (state(w) && is_check_box(button_type(w))) {
                 state(w)->check = static_cast<int>(wp);
-                cw::qt::button_sync(w);
+                cw::backend::control_changed(w);
             }
             return 0;
         case BM_CLICK: button_user_clicked(w); return 0;
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-            cw::qt::button_sync(w);
+            cw::backend::control_changed(w);
             return r;
         }
     }
@@ -52,7 +52,7 @@ void button_user_clicked(Window* w) {
         if (type == BS_AUTO3STATE) s->check = (s->check + 1) % 3;
         if (type == BS_AUTORADIOBUTTON) s->check = BST_CHECKED;
     }
-    cw::qt::button_sync(w);
+    cw::backend::control_changed(w);
     command_parent(w, BN_CLICKED);
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 
 namespace cw::win {
@@ -26,7 +26,7 @@ LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (!s) return CB_ERR;
             const int i = static_cast<int>(wp);
             s->selection = (i >= 0 && i < static_cast<int>(s->items.size())) ? i : -1;
-            cw::qt::combo_sync(w);
+            cw::backend::control_changed(w);
             return s->selection == -1 && i != -1 ? CB_ERR : s->selection;
         }
         case CB_ADDSTRING:
@@ -37,7 +37,7 @@ LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (i < 0) i = static_cast<int>(s->items.size());
             s->items.insert(s->items.begin() + i, lp ? reinterpret_cast<const char*>(lp) : "");
             if (s->selection >= i) ++s->selection;
-            cw::qt::combo_sync(w);
+            cw::backend::control_changed(w);
             return i;
         }
         case CB_DELETESTRING: {
@@ -51,14 +51,14 @@ LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 s->selection = -1;
             else if (s->selection > i)
                 --s->selection;
-            cw::qt::combo_sync(w);
+            cw::backend::control_changed(w);
             return static_cast<LRESULT>(s->items.size());
         }
         case CB_RESETCONTENT:
             if (s) {
                 s->items.clear();
                 s->selection = -1;
-                cw::qt::combo_sync(w);
+                cw::backend::control_changed(w);
             }
             return 0;
         case CB_GETLBTEXTLEN: {
@@ -89,7 +89,7 @@ void combo_user_selected(Window* w, int index) {
     ComboState* s = state(w);
     if (!s || index < 0 || index >= static_cast<int>(s->items.size())) return;
     s->selection = index;
-    cw::qt::combo_sync(w);
+    cw::backend::control_changed(w);
     command_parent(w, CBN_SELCHANGE);
 }
 

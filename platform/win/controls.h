@@ -90,35 +90,3 @@ void updown_user_press(Window* w, bool up);
 void updown_user_release(Window* w);
 
 }  // namespace cw::win
-
-namespace cw::qt {
-// Called by the control procedures when their state changed.
-void button_sync(cw::win::Window* w);
-void edit_sync(cw::win::Window* w);
-void combo_sync(cw::win::Window* w);
-void trackbar_sync(cw::win::Window* w);
-void status_sync(cw::win::Window* w);
-void tree_sync(cw::win::Window* w);
-// Where the tree shows an item (client coordinates) and what is at a point.
-bool tree_item_rect(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
-cw::win::TreeItem* tree_item_at(cw::win::Window* w, POINT p, UINT* flags);
-void sync_control_text(cw::win::Window* w);
-// List view: items, selection and where an item is shown (client coordinates).
-void listview_sync(cw::win::Window* w);
-bool listview_item_rect(cw::win::Window* w, int index, RECT* out);
-int listview_item_at(cw::win::Window* w, POINT p);
-// The in-place label edit window was created: its keys and focus loss go to its procedure.
-void listview_edit_started(cw::win::Window* list, cw::win::Window* edit);
-// What the list widget shows: its item texts (UTF-8) and selected row (-1 for none).
-std::vector<std::string> listview_shown_items(cw::win::Window* w, int* selected);
-// Up-down: the buddy's widget sends its Up and Down keys to the buddy's procedure.
-void updown_sync(cw::win::Window* w);
-void updown_buddy_changed(cw::win::Window* w);
-// Input as a user gives it to the widgets (for the automation seam): a key typed into the
-// focused widget of a window, and a click on an up-down's arrow.
-void user_key(cw::win::Window* w, int qt_key);  // a Qt::Key value
-void updown_user_click(cw::win::Window* w, bool up);
-// Trackbar: the thumb dragged to pos and let go; one notch of the mouse wheel.
-void trackbar_user_drag(cw::win::Window* w, int pos);
-void trackbar_user_wheel(cw::win::Window* w, bool up);
-}  // namespace cw::qt

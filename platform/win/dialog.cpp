@@ -7,7 +7,7 @@
 #include <string>
 
 #include "automation/automation.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/resource_tables.h"
 #include "win/window.h"
 
@@ -43,7 +43,9 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
     HMENU menu = nullptr;
     if (t.menu_id && !child) menu = LoadMenuA(instance, MAKEINTRESOURCEA(t.menu_id));
     AdjustWindowRectEx(&r, style, menu != nullptr, t.ex_style);
-    int x = dlu_x(t.x, bx) + r.left, y = dlu_y(t.y, by) + r.top;
+    // The template places the dialog's upper-left corner, relative to its owner's client area
+    // (to the screen with DS_ABSALIGN, to the parent's client area for a child dialog).
+    int x = dlu_x(t.x, bx), y = dlu_y(t.y, by);
     const int width = r.right - r.left, height = r.bottom - r.top;
     Window* owner_top = parent ? top_level_of(parent) : nullptr;
     if (!child && owner_top && !(style & DS_ABSALIGN)) {
@@ -71,7 +73,7 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
     w->dialog = std::move(state);
     w->font_face = face;
     w->font_size = t.font_size;
-    cw::qt::sync_text(w);
+    cw::backend::sync_text(w);
 
     for (int i = 0; i < t.control_count; ++i) {
         const cw::res::DialogControl& c = t.controls[i];
@@ -88,8 +90,8 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
         sib.push_back(cw_);
         cw_->font_face = face;
         cw_->font_size = t.font_size;
-        cw::qt::sync_text(cw_);
-        cw::qt::sync_zorder(cw_);
+        cw::backend::sync_text(cw_);
+        cw::backend::sync_zorder(cw_);
         if (c.style & WS_VISIBLE) ShowWindow(ch, SW_SHOWNA);
     }
     HWND first_tab = nullptr;
@@ -112,7 +114,7 @@ const cw::res::Dialog* find_template(LPCSTR name) {
 }  // namespace
 
 void dialog_base_units(const std::string& face, int size, int* x, int* y) {
-    cw::qt::font_base_units(face, size > 0 ? size : 9, x, y);
+    cw::backend::font_base_units(face, size > 0 ? size : 9, x, y);
 }
 
 }  // namespace cw::win
@@ -120,7 +122,7 @@ void dialog_base_units(const std::string& face, int size, int* x, int* y) {
 using namespace cw::win;
 
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    cw::qt::ensure_application();
+    cw::backend::ensure_started();
     ensure_builtin_classes();
     const cw::res::Dialog* t = find_template(name);
     if (!t) return nullptr;
@@ -128,7 +130,7 @@ HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
 }
 
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC proc, LPARAM param) {
-    cw::qt::ensure_application();
+    cw::backend::ensure_started();
     ensure_builtin_classes();
     const cw::res::Dialog* t = find_template(name);
     if (!t) return -1;
@@ -181,7 +183,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
     w->dialog->ended = true;
     w->dialog->result = result;
     if (w->dialog->modal) ShowWindow(dialog, SW_HIDE);
-    cw::qt::wake();
+    cw::backend::wake();
     return TRUE;
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 
 namespace cw::win {
@@ -32,23 +32,23 @@ LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const std::string text = lp ? reinterpret_cast<const char*>(lp) : "";
             const bool changed = text != w->text;
             w->text = text;
-            cw::qt::edit_sync(w);
+            cw::backend::control_changed(w);
             // A single-line edit reports a programmatic change like a typed one.
             if (changed) command_parent(w, EN_CHANGE);
             return TRUE;
         }
         case EM_LIMITTEXT:
             if (state(w)) state(w)->limit = wp == 0 ? 0x7FFFFFFE : static_cast<int>(wp);
-            cw::qt::edit_sync(w);
+            cw::backend::control_changed(w);
             return 0;
         case EM_SETREADONLY:
             if (wp)
                 w->style |= ES_READONLY;
             else
                 w->style &= ~ES_READONLY;
-            cw::qt::edit_sync(w);
+            cw::backend::control_changed(w);
             return TRUE;
-        case EM_GETSEL: return 0;
+        case EM_GETSEL:
         case EM_SETSEL: return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -61,11 +61,11 @@ void edit_user_changed(Window* w, const std::string& cp932) {
     std::string text = accepted(w, cp932);
     if (EditState* s = state(w)) text.resize(cw::text::truncated_length(text, static_cast<size_t>(s->limit)));
     if (text == w->text) {
-        cw::qt::edit_sync(w);
+        cw::backend::control_changed(w);
         return;
     }
     w->text = text;
-    if (text != cp932) cw::qt::edit_sync(w);
+    if (text != cp932) cw::backend::control_changed(w);
     command_parent(w, EN_UPDATE);
     command_parent(w, EN_CHANGE);
 }

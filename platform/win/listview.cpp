@@ -8,7 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 
 namespace cw::win {
@@ -67,7 +67,7 @@ void end_edit(Window* w, bool keep_text) {
     // The control keeps the new text only when the parent accepts it.
     if (accepted && keep_text && valid(s, item)) {
         s->items[item] = text;
-        cw::qt::listview_sync(w);
+        cw::backend::control_changed(w);
     }
 }
 
@@ -120,7 +120,7 @@ HWND edit_label(Window* w, int item) {
     if (notify_parent(w, &nm.hdr)) return nullptr;  // the parent refused the edit
     if (!window_from(self) || !(s = list_state(w)) || !valid(s, item) || s->edit) return nullptr;
     RECT r{0, 0, 80, 16};
-    cw::qt::listview_item_rect(w, item, &r);
+    cw::backend::listview_item_rect(w, item, &r);
     const RECT client = client_rect_of(w);
     const int height = std::max<int>(r.bottom - r.top + 4, 16);
     const int width = std::max<int>(r.right - r.left + 24, 60);
@@ -136,12 +136,12 @@ HWND edit_label(Window* w, int item) {
     e->proc = label_edit_proc;
     e->font_face = w->font_face;
     e->font_size = w->font_size;
-    cw::qt::sync_text(e);
+    cw::backend::sync_text(e);
     s->edit = edit;
     s->edit_item = item;
     ShowWindow(edit, SW_SHOW);
     SetFocus(edit);
-    cw::qt::listview_edit_started(w, e);
+    cw::backend::listview_edit_started(w, e);
     return edit;
 }
 
@@ -150,7 +150,7 @@ void select(Window* w, int item) {
     if (!s) return;
     s->selected = valid(s, item) ? item : -1;
     if (s->selected >= 0) s->mark = s->selected;
-    cw::qt::listview_sync(w);
+    cw::backend::control_changed(w);
 }
 
 // After item i was inserted (delta 1) or removed (delta -1), indices behind it move.
@@ -186,7 +186,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             shift(&s->selected, i, 1);
             shift(&s->mark, i, 1);
             if (s->edit_item >= i) ++s->edit_item;
-            cw::qt::listview_sync(w);
+            cw::backend::control_changed(w);
             return i;
         }
         case LVM_DELETEITEM: {
@@ -198,7 +198,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             shift(&s->selected, i, -1);
             shift(&s->mark, i, -1);
             if (s->edit_item > i) --s->edit_item;
-            cw::qt::listview_sync(w);
+            cw::backend::control_changed(w);
             return TRUE;
         }
         case LVM_DELETEALLITEMS:
@@ -207,7 +207,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (!(s = list_state(w))) return FALSE;
             s->items.clear();
             s->selected = s->mark = -1;
-            cw::qt::listview_sync(w);
+            cw::backend::control_changed(w);
             return TRUE;
         case LVM_GETITEMTEXTA: return get_text(w, static_cast<int>(wp), reinterpret_cast<LVITEMA*>(lp));
         case LVM_SETITEMTEXTA: {
@@ -215,7 +215,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const int i = static_cast<int>(wp);
             if (!item || !valid(s, i) || item->iSubItem != 0) return FALSE;
             s->items[i] = item->pszText ? item->pszText : "";
-            cw::qt::listview_sync(w);
+            cw::backend::control_changed(w);
             return TRUE;
         }
         case LVM_GETSELECTIONMARK: return s ? s->mark : -1;
@@ -238,7 +238,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (s->edit) end_edit(w, true);  // a click in the list takes the focus from the edit
             if (!window_from(hwnd) || !(s = list_state(w))) return 0;
             SetFocus(hwnd);
-            const int item = cw::qt::listview_item_at(w, pt);
+            const int item = cw::backend::listview_item_at(w, pt);
             select(w, item);  // a click on empty space clears the selection, not the mark
             s->tracking_left = msg == WM_LBUTTONDOWN;
             if (msg == WM_LBUTTONDBLCLK) notify_item(w, NM_DBLCLK, item, pt);
@@ -247,7 +247,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP:
             if (s && s->tracking_left) {
                 s->tracking_left = false;
-                notify_item(w, NM_CLICK, cw::qt::listview_item_at(w, pt), pt);
+                notify_item(w, NM_CLICK, cw::backend::listview_item_at(w, pt), pt);
             }
             return 0;
         case WM_KEYDOWN:

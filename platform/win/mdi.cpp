@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -63,7 +63,7 @@ void refresh_window_list(Window* client) {
     remove_window_list(s);
     for (size_t i = 0; i < s->children.size(); ++i) s->children[i]->id = s->first_id + i;
     add_window_list(s);
-    if (Window* f = frame_of(client)) cw::qt::sync_menu_bar(f);
+    if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
 
 HMENU make_system_menu() {
@@ -131,16 +131,16 @@ void set_active(Window* client, Window* child) {
     s->active = child;
     if (old && window_from(old_h)) {
         send(old, WM_NCACTIVATE, FALSE, 0);
-        cw::qt::sync_geometry(old);
+        cw::backend::sync_geometry(old);
         send(old, WM_MDIACTIVATE, (WPARAM)old_h, (LPARAM)new_h);
     }
     if (child && window_from(new_h)) {
         auto& sib = client->children;
         sib.erase(std::remove(sib.begin(), sib.end(), child), sib.end());
         sib.insert(sib.begin(), child);
-        cw::qt::sync_zorder(child);
+        cw::backend::sync_zorder(child);
         send(child, WM_NCACTIVATE, TRUE, 0);
-        cw::qt::sync_geometry(child);
+        cw::backend::sync_geometry(child);
         send(child, WM_MDIACTIVATE, (WPARAM)old_h, (LPARAM)new_h);
     }
     refresh_window_list(client);
@@ -244,7 +244,7 @@ LRESULT CALLBACK mdi_client_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (window_menu) s->window_menu = window_menu;
             if (frame_menu && frame) SetMenu(frame->handle, frame_menu);
             add_window_list(s);
-            if (frame) cw::qt::sync_menu_bar(frame);
+            if (frame) cw::backend::sync_menu_bar(frame);
             return reinterpret_cast<LRESULT>(old);
         }
         case WM_MDIREFRESHMENU: refresh_window_list(w); return 0;
@@ -320,7 +320,7 @@ void mdi_child_created(Window* client, Window* child) {
     const bool maximize = (child->style & WS_MAXIMIZE) || (s->active && s->active->maximized);
     child->style &= ~WS_MAXIMIZE;
     child->style |= WS_VISIBLE;
-    cw::qt::sync_visible(child);
+    cw::backend::sync_visible(child);
     if (maximize) mdi_maximize(client, child);
     if (!window_from(h)) return;
     mdi_activate_child(client, child);
@@ -378,7 +378,7 @@ void mdi_maximize(Window* client, Window* child) {
     child->style &= ~WS_MINIMIZE;
     put_system_item(client, s);
     set_window_rect(child, maximized_rect(client, child), SWP_NOZORDER);
-    if (Window* f = frame_of(client)) cw::qt::sync_menu_bar(f);
+    if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
 
 void mdi_restore(Window* client, Window* child) {
@@ -389,7 +389,7 @@ void mdi_restore(Window* client, Window* child) {
     child->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     if (!maximized_child(s)) remove_system_item(s);
     set_window_rect(child, child->restore_rect, SWP_NOZORDER);
-    if (Window* f = frame_of(client)) cw::qt::sync_menu_bar(f);
+    if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
 
 void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar) {

@@ -276,6 +276,23 @@ HMENU menu_handle(MenuModel* model) {
     return it == reg.by_model.end() ? nullptr : reinterpret_cast<HMENU>(it->second);
 }
 
+namespace {
+bool choosable_in(HMENU menu, UINT id, std::unordered_set<HMENU>& visited) {
+    MenuModel* model = menu_from(menu);
+    if (!model || !visited.insert(menu).second) return false;
+    for (const MenuItemModel& item : model->items) {
+        if (is_separator(item) || (item.state & (MF_GRAYED | MF_DISABLED))) continue;
+        if (is_popup(item) ? choosable_in(item.submenu, id, visited) : item.id == id) return true;
+    }
+    return false;
+}
+}  // namespace
+
+bool menu_item_choosable(HMENU menu, UINT id) {
+    std::unordered_set<HMENU> visited;
+    return choosable_in(menu, id, visited);
+}
+
 std::pair<MenuModel*, int> find_by_command(HMENU menu, UINT id) {
     std::unordered_set<HMENU> visited;
     return find_in(menu, id, visited);

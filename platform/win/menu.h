@@ -40,6 +40,10 @@ HMENU menu_handle(MenuModel* model);
 // position, or {nullptr, -1}.
 std::pair<MenuModel*, int> find_by_command(HMENU menu, UINT id);
 
+// Whether a user could choose command `id` from `menu`: an enabled item with that id,
+// reached only through enabled popups.
+bool menu_item_choosable(HMENU menu, UINT id);
+
 // Changes whenever anything in the tree under `menu` changes (0 for an invalid handle).
 uint64_t menu_tree_revision(HMENU menu);
 

@@ -6,9 +6,10 @@
 #include <deque>
 
 #include "automation/automation.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 #include "win/mdi.h"
+#include "win/input.h"
 #include "win/window.h"
 
 namespace cw::win {
@@ -78,15 +79,27 @@ bool queue_empty() {
 
 void post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     queue().push_back(MSG{hwnd, msg, wp, lp, 0, {0, 0}});
-    cw::qt::wake();
+    cw::backend::wake();
 }
 
 Window* active_window() {
     return window_from(g_active);
 }
 
-void activate(Window* w, int how) {
-    if (w) w = top_level_of(w);
+namespace {
+
+// An activation the program asked the desktop for and the desktop has not yet confirmed.
+// Reports that disagree with it meanwhile describe the desktop as it was before the request
+// and are dropped; a desktop that never confirms is believed again after a while.
+struct PendingRequest {
+    HWND window = nullptr;
+    Clock::time_point at{};
+};
+PendingRequest g_pending;
+constexpr auto kConfirmTime = std::chrono::milliseconds(500);
+
+// Moves the activation inside the window manager and sends the messages the system sends.
+void set_active(Window* w, int how) {
     Window* old = active_window();
     if (w == old) return;
     const HWND old_h = old ? old->handle : nullptr;
@@ -104,7 +117,6 @@ void activate(Window* w, int how) {
     if (w && window_from(new_h)) {
         send(w, WM_NCACTIVATE, TRUE, 0);
         send(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized), (LPARAM)old_h);
-        if (window_from(new_h)) cw::qt::request_activation(w);
     }
     if (old && !w) {
         for (Window* t : all_windows())
@@ -112,38 +124,46 @@ void activate(Window* w, int how) {
     }
 }
 
-void activate_from_system(Window* w) {
-    if (cw::automation::active()) return;  // tests decide activation themselves
-    if (w && (w->style & WS_DISABLED)) {
-        // A disabled owner stands behind a modal dialog: the dialog keeps the activation.
-        for (Window* o : all_windows())
-            if (o->owner == w && o->dialog && o->dialog->modal && (o->style & WS_VISIBLE)) {
-                w = o;
-                break;
-            }
-    }
-    activate(w, WA_CLICKACTIVE);
+// The modal dialog that stands in front of a disabled owner, if one does.
+Window* modal_in_front_of(Window* owner) {
+    for (Window* o : all_windows())
+        if (o->owner == owner && o->dialog && o->dialog->modal && (o->style & WS_VISIBLE)) return o;
+    return nullptr;
 }
 
-void mouse_input(Window* w, UINT msg, WPARAM keys, int x, int y) {
-    if (!w) return;
-    Window* capture = window_from(g_capture);
-    if (capture && capture != w) {
-        POINT p{x, y};
-        ClientToScreen(w->handle, &p);
-        ScreenToClient(capture->handle, &p);
-        w = capture;
-        x = p.x;
-        y = p.y;
+// Whether a report from the desktop still describes the present, or predates a request.
+bool report_is_current(HWND reported) {
+    if (!g_pending.window) return true;
+    if (reported == g_pending.window || Clock::now() - g_pending.at >= kConfirmTime) {
+        g_pending = PendingRequest{};
+        return true;
     }
-    const bool press = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
-    if (press) {
-        Window* top = top_level_of(w);
-        if (top && top != active_window() && !(top->style & WS_DISABLED)) activate(top, WA_CLICKACTIVE);
-        if (Window* child = mdi_child_of(w)) mdi_activate_child(child->parent, child);
-        if (!window_from(w->handle)) return;
+    return false;
+}
+
+}  // namespace
+
+void activate(Window* w, int how) {
+    if (w) w = top_level_of(w);
+    const HWND h = w ? w->handle : nullptr;
+    set_active(w, how);
+    if (!h || !window_from(h) || active_window() != w) return;
+    g_pending = PendingRequest{h, Clock::now()};
+    cw::backend::request_activation(w);
+}
+
+void desktop_activated(Window* w) {
+    if (w) w = top_level_of(w);
+    const HWND h = w ? w->handle : nullptr;
+    // A window that is gone or hidden by now cannot be what the desktop shows as active.
+    if (w && !IsWindowVisible(h)) return;
+    if (!report_is_current(h)) return;
+    if (w && (w->style & WS_DISABLED)) {
+        // A click on an owner behind a modal dialog brings the dialog forward instead.
+        if (Window* dialog = modal_in_front_of(w)) activate(dialog, WA_CLICKACTIVE);
+        return;
     }
-    send(w, msg, keys, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
+    set_active(w, WA_CLICKACTIVE);
 }
 
 }  // namespace cw::win
@@ -165,11 +185,11 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void PostQuitMessage(int code) {
     g_quit = true;
     g_quit_code = code;
-    cw::qt::wake();
+    cw::backend::wake();
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
-    cw::qt::process_events(false, 0);
+    cw::backend::process_events(false, 0);
     if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
     // Nothing waiting. Report "empty" at most once per display frame so that the
     // idle branch of the main loop runs one playback tick per frame. Frames follow a
@@ -183,8 +203,10 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
         for (;;) {
             const auto now = Clock::now();
             if (now >= due) break;
-            const int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
-            cw::qt::process_events(true, std::max(1, ms));
+            // Rounded up, so that one wait reaches the frame instead of waking just before it.
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
+            const int ms = static_cast<int>((us + 999) / 1000);
+            cw::backend::process_events(true, std::max(1, ms));
             if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
         }
         due += period;
@@ -194,14 +216,14 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
 
 BOOL WaitMessage() {
     while (queue_empty()) {
-        if (cw::qt::process_events(true, -1)) break;
+        if (cw::backend::process_events(true, -1)) break;
     }
     return TRUE;
 }
 
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     for (;;) {
-        cw::qt::process_events(false, 0);
+        cw::backend::process_events(false, 0);
         if (take_posted(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
         WaitMessage();
     }
@@ -227,7 +249,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NCCREATE: return TRUE;
         case WM_SETTEXT: {
             w->text = lp ? reinterpret_cast<const char*>(lp) : "";
-            cw::qt::sync_text(w);
+            cw::backend::sync_text(w);
             return TRUE;
         }
         case WM_GETTEXT: {
@@ -298,7 +320,7 @@ HWND SetCapture(HWND hwnd) {
     Window* old = window_from(g_capture);
     Window* now = window_from(hwnd);
     g_capture = now ? hwnd : nullptr;
-    if (old != now) cw::qt::capture_changed(old, now);
+    if (old != now) cw::backend::capture_changed(old, now);
     if (old && old != now) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     return old ? old->handle : nullptr;
 }
@@ -306,7 +328,7 @@ HWND SetCapture(HWND hwnd) {
 BOOL ReleaseCapture() {
     Window* old = window_from(g_capture);
     g_capture = nullptr;
-    if (old) cw::qt::capture_changed(old, nullptr);
+    if (old) cw::backend::capture_changed(old, nullptr);
     if (old) SendMessageA(old->handle, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

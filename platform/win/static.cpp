@@ -1,7 +1,7 @@
 // "STATIC": labels, filled rectangles and icons.
 #include "win/controls.h"
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -12,7 +12,7 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w) return 0;
     if (msg == WM_SETTEXT) {
         const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-        cw::qt::sync_control_text(w);
+        cw::backend::control_changed(w);
         return r;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

@@ -1,7 +1,7 @@
 // "msctls_statusbar32": the status window along the bottom of its parent.
 #include "win/controls.h"
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -30,7 +30,7 @@ LRESULT CALLBACK status_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SB_GETTEXTLENGTHA: return static_cast<LRESULT>(w->text.size());
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-            cw::qt::status_sync(w);
+            cw::backend::control_changed(w);
             return r;
         }
     }
@@ -40,7 +40,7 @@ LRESULT CALLBACK status_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int status_bar_height() {
-    return cw::qt::status_bar_height();
+    return cw::backend::status_bar_height();
 }
 
 void register_status_class() {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 #include "win/mdi.h"
 #include "win/window.h"
@@ -47,7 +47,7 @@ void show_bar(Window* w, int bar, bool show) {
         changed = true;
     }
     if (changed) nonclient_changed(w);
-    cw::qt::sync_scrollbars(w);
+    cw::backend::sync_scrollbars(w);
 }
 
 int clamp_pos(const ScrollBarState& s, int pos) {
@@ -77,7 +77,7 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
     if (!s) return 0;
     const int old = s->pos;
     s->pos = clamp_pos(*s, pos);
-    if (redraw) cw::qt::sync_scrollbars(window_from(hwnd));
+    if (redraw) cw::backend::sync_scrollbars(window_from(hwnd));
     return old;
 }
 
@@ -95,7 +95,7 @@ BOOL SetScrollRange(HWND hwnd, int bar, int min_pos, int max_pos, BOOL redraw) {
     s->pos = clamp_pos(*s, s->pos);
     // A standard scroll bar is shown by a range and hidden by an empty one.
     show_bar(w, bar, min_pos != max_pos);
-    if (redraw) cw::qt::sync_scrollbars(w);
+    if (redraw) cw::backend::sync_scrollbars(w);
     return TRUE;
 }
 
@@ -126,7 +126,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
         const bool needed = s->max > s->min && (s->page == 0 || static_cast<int>(s->page) <= s->max - s->min);
         show_bar(w, bar, needed || (info->fMask & SIF_DISABLENOSCROLL));
     }
-    if (redraw) cw::qt::sync_scrollbars(w);
+    if (redraw) cw::backend::sync_scrollbars(w);
     return s->pos;
 }
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -27,13 +27,13 @@ LRESULT CALLBACK trackbar_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 s->min = static_cast<short>(LOWORD(lp));
                 s->max = static_cast<short>(HIWORD(lp));
                 s->pos = std::clamp(s->pos, s->min, std::max(s->min, s->max));
-                cw::qt::trackbar_sync(w);
+                cw::backend::control_changed(w);
             }
             return 0;
         case TBM_SETPOS:
             if (s) {
                 s->pos = std::clamp(static_cast<int>(lp), s->min, std::max(s->min, s->max));
-                cw::qt::trackbar_sync(w);
+                cw::backend::control_changed(w);
             }
             return 0;
     }
@@ -46,7 +46,7 @@ void trackbar_user_action(Window* w, int code, int pos) {
     TrackbarState* s = state(w);
     if (!s || !w->parent) return;
     s->pos = std::clamp(pos, s->min, std::max(s->min, s->max));
-    cw::qt::trackbar_sync(w);
+    cw::backend::control_changed(w);
     const UINT msg = (w->style & TBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
     const bool carries_pos = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
     send(w->parent, msg, MAKEWPARAM(code, carries_pos ? s->pos : 0), reinterpret_cast<LPARAM>(w->handle));

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 
 namespace cw::win {
@@ -59,7 +59,7 @@ void select(Window* w, TreeItem* item, UINT action) {
     if (s->selected) s->selected->state &= ~TVIS_SELECTED;
     s->selected = item;
     if (item) item->state |= TVIS_SELECTED;
-    cw::qt::tree_sync(w);
+    cw::backend::control_changed(w);
     nm.hdr.code = TVN_SELCHANGEDA;
     fill_item(s->selected, &nm.itemNew, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
     notify_parent(w, &nm.hdr);
@@ -97,7 +97,7 @@ TreeItem* insert(Window* w, const TVINSERTSTRUCTA* ins) {
     TreeItem* raw = item.get();
     s->items[raw->handle] = std::move(item);
     list.insert(list.begin() + at, raw);
-    cw::qt::tree_sync(w);
+    cw::backend::control_changed(w);
     return raw;
 }
 
@@ -124,7 +124,7 @@ BOOL delete_item(Window* w, HTREEITEM h) {
         for (TreeItem* r : std::vector<TreeItem*>(s->roots)) forget(s, r);
         s->roots.clear();
         s->press_item = nullptr;
-        cw::qt::tree_sync(w);
+        cw::backend::control_changed(w);
         return TRUE;
     }
     TreeItem* item = tree_item(w, h);
@@ -136,7 +136,7 @@ BOOL delete_item(Window* w, HTREEITEM h) {
     auto& list = siblings(s, item->parent);
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
     forget(s, item);
-    cw::qt::tree_sync(w);
+    cw::backend::control_changed(w);
     return TRUE;
 }
 
@@ -162,7 +162,7 @@ LRESULT set_item(Window* w, const TVITEMA* tv) {
         item->state = (item->state & ~mask) | (tv->state & mask);
     }
     if (tv->mask & TVIF_PARAM) item->param = tv->lParam;
-    cw::qt::tree_sync(w);
+    cw::backend::control_changed(w);
     return TRUE;
 }
 
@@ -192,13 +192,13 @@ TreeItem* next_item(Window* w, UINT code, TreeItem* from) {
 void toggle_check(Window* w, TreeItem* item) {
     const UINT image = (item->state & TVIS_STATEIMAGEMASK) >> 12;
     item->state = (item->state & ~TVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2);
-    cw::qt::tree_sync(w);
+    cw::backend::control_changed(w);
 }
 
 void left_down(Window* w, POINT p) {
     TreeState* s = tree_state(w);
     UINT flags = 0;
-    TreeItem* item = cw::qt::tree_item_at(w, p, &flags);
+    TreeItem* item = cw::backend::tree_item_at(w, p, &flags);
     SetFocus(w->handle);
     if (!item) return;
     if (flags & TVHT_ONITEMSTATEICON) {
@@ -207,7 +207,7 @@ void left_down(Window* w, POINT p) {
     }
     if (flags & TVHT_ONITEMBUTTON) {
         item->state ^= TVIS_EXPANDED;
-        cw::qt::tree_sync(w);
+        cw::backend::control_changed(w);
         return;
     }
     const HWND h = w->handle;
@@ -271,14 +271,14 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (!item) return FALSE;
             if (wp & TVE_EXPAND) item->state |= TVIS_EXPANDED;
             if (wp & TVE_COLLAPSE) item->state &= ~TVIS_EXPANDED;
-            cw::qt::tree_sync(w);
+            cw::backend::control_changed(w);
             return TRUE;
         }
         case TVM_HITTEST: {
             auto* info = reinterpret_cast<TVHITTESTINFO*>(lp);
             if (!info) return 0;
             info->hItem = nullptr;
-            TreeItem* item = cw::qt::tree_item_at(w, info->pt, &info->flags);
+            TreeItem* item = cw::backend::tree_item_at(w, info->pt, &info->flags);
             info->hItem = item ? item->handle : nullptr;
             return reinterpret_cast<LRESULT>(info->hItem);
         }
@@ -286,13 +286,13 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             auto* r = reinterpret_cast<RECT*>(lp);
             if (!r) return FALSE;
             TreeItem* item = tree_item(w, *reinterpret_cast<HTREEITEM*>(lp));
-            return item && cw::qt::tree_item_rect(w, item, wp != 0, r);
+            return item && cw::backend::tree_item_rect(w, item, wp != 0, r);
         }
         case TVM_SETITEMHEIGHT: {
             if (!s) return 0;
             const int old = s->item_height;
             s->item_height = wp == static_cast<WPARAM>(-1) ? 16 : std::max(1, static_cast<int>(wp));
-            cw::qt::tree_sync(w);
+            cw::backend::control_changed(w);
             return old;
         }
         case TVM_GETITEMHEIGHT: return s ? s->item_height : 0;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "qt/view.h"
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -136,7 +136,7 @@ HWND set_buddy(Window* w, HWND buddy) {
         }
         align(w, b);
     }
-    cw::qt::updown_buddy_changed(w);
+    cw::backend::updown_buddy_changed(w);
     return old;
 }
 
@@ -159,13 +159,13 @@ LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CREATE:
             w->control = std::make_unique<UpDownState>();
             if (w->style & UDS_AUTOBUDDY) set_buddy(w, previous_sibling(w));
-            cw::qt::updown_sync(w);
+            cw::backend::control_changed(w);
             return 0;
         case UDM_SETRANGE:
             if (s) {
                 s->upper = static_cast<short>(LOWORD(lp));
                 s->lower = static_cast<short>(HIWORD(lp));
-                cw::qt::updown_sync(w);
+                cw::backend::control_changed(w);
             }
             return 0;
         case UDM_GETRANGE: return s ? MAKELONG(s->upper, s->lower) : 0;
@@ -174,7 +174,7 @@ LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const int old = s->pos;
             s->pos = std::clamp<int>(static_cast<short>(LOWORD(lp)), low(s), high(s));
             write_buddy(w, s);
-            cw::qt::updown_sync(w);
+            cw::backend::control_changed(w);
             return old;
         }
         case UDM_GETPOS: {
@@ -220,7 +220,7 @@ void updown_user_press(Window* w, bool up) {
             s->pos = next;
             write_buddy(w, s);
             if (!window_from(self) || !(s = state(w)) || !w->parent) return;
-            cw::qt::updown_sync(w);
+            cw::backend::control_changed(w);
         }
     }
     const UINT scroll = (w->style & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL;

@@ -7,7 +7,7 @@
 #include <map>
 #include <strings.h>
 
-#include "qt/view.h"
+#include "win/backend.h"
 #include "text/cp932.h"
 #include "win/mdi.h"
 
@@ -77,7 +77,7 @@ int scrollbar_size() {
     return 17;
 }
 int menu_bar_height() {
-    return cw::qt::menu_bar_height();
+    return cw::backend::menu_bar_height();
 }
 int caption_height() {
     return 19;
@@ -104,17 +104,27 @@ Insets system_frame(DWORD style) {
 void set_system_frame(DWORD style, Insets frame) {
     const int kind = frame_kind(style);
     const Insets old = system_frame(style);
-    frames()[kind] = frame;
     if (old.left == frame.left && old.top == frame.top && old.right == frame.right &&
         old.bottom == frame.bottom)
         return;
-    // Hidden windows of this kind were sized for the old frame: keep what is inside it.
+    // Where every top-level window's client area lies with the frame as it was known.
+    std::map<Window*, POINT> origins;
+    for (Window* w : all_windows())
+        if (is_top_level(w)) origins[w] = client_origin_on_screen(w);
+    frames()[kind] = frame;
     for (Window* w : all_windows()) {
-        if (!is_top_level(w) || frame_kind(w->style) != kind || (w->style & WS_VISIBLE)) continue;
-        w->rect.left -= frame.left - old.left;
-        w->rect.top -= frame.top - old.top;
-        w->rect.right += frame.right - old.right;
-        w->rect.bottom += frame.bottom - old.bottom;
+        if (!is_top_level(w) || (w->style & WS_VISIBLE)) continue;
+        // Hidden windows were sized for the old frame: their outer frame grows around the
+        // same client area.
+        if (frame_kind(w->style) == kind) {
+            w->rect.right += (frame.left + frame.right) - (old.left + old.right);
+            w->rect.bottom += (frame.top + frame.bottom) - (old.top + old.bottom);
+        }
+        // An owned window was placed relative to its owner's client area; it stays there.
+        if (w->owner && origins.count(w->owner)) {
+            const POINT was = origins[w->owner], now = client_origin_on_screen(w->owner);
+            OffsetRect(&w->rect, now.x - was.x, now.y - was.y);
+        }
     }
 }
 
@@ -217,7 +227,7 @@ void set_window_rect(Window* w, RECT r, UINT flags) {
     const RECT old = w->rect;
     const RECT old_client = client_rect_of(w);
     w->rect = RECT{pos.x, pos.y, pos.x + pos.cx, pos.y + pos.cy};
-    cw::qt::sync_geometry(w);
+    cw::backend::sync_geometry(w);
     if (!w->created) return;
     send(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     const RECT client = client_rect_of(w);
@@ -232,7 +242,7 @@ void set_window_rect(Window* w, RECT r, UINT flags) {
 }
 
 void nonclient_changed(Window* w) {
-    cw::qt::sync_geometry(w);
+    cw::backend::sync_geometry(w);
     if (w->created) send_size(w);
 }
 
@@ -248,7 +258,7 @@ void destroy_window(Window* w) {
     }
     if (w->style & WS_VISIBLE) {
         w->style &= ~WS_VISIBLE;
-        cw::qt::sync_visible(w);
+        cw::backend::sync_visible(w);
     }
     send(w, WM_DESTROY, 0, 0);
     while (!w->children.empty()) {
@@ -264,7 +274,7 @@ void destroy_window(Window* w) {
         auto& sib = w->parent->children;
         sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
     }
-    cw::qt::destroy_view(w);
+    cw::backend::destroy_view(w);
     handles().erase(h);
 }
 
@@ -291,7 +301,7 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
 HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x, int y,
                      int width, int height, HWND parent_handle, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
-    cw::qt::ensure_application();
+    cw::backend::ensure_started();
     ensure_builtin_classes();
     WindowClass* cls = find_class(class_name);
     if (!cls) return nullptr;
@@ -334,7 +344,7 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     }
     w->rect = RECT{x, y, x + width, y + height};
 
-    cw::qt::create_view(w);
+    cw::backend::create_view(w);
 
     CREATESTRUCTA cs{param, instance, menu,        parent_handle, height,     width,
                      y,     x,        (LONG)style, window_name,   class_name, ex_style};
@@ -430,7 +440,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             mdi_restore(w->parent, w);
             if (!(w->style & WS_VISIBLE)) {
                 w->style |= WS_VISIBLE;
-                cw::qt::sync_visible(w);
+                cw::backend::sync_visible(w);
             }
             return was_visible;
         }
@@ -442,7 +452,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             w->style |= WS_VISIBLE;
         else
             w->style &= ~WS_VISIBLE;
-        cw::qt::sync_visible(w);
+        cw::backend::sync_visible(w);
     }
     if (is_top_level(w)) {
         if (show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && cmd != SW_SHOWMINNOACTIVE &&
@@ -457,7 +467,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
 BOOL UpdateWindow(HWND hwnd) {
     Window* w = window_from(hwnd);
     if (!w) return FALSE;
-    cw::qt::invalidate(w);
+    cw::backend::invalidate(w);
     return TRUE;
 }
 
@@ -470,7 +480,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
         w->style &= ~WS_DISABLED;
     else
         w->style |= WS_DISABLED;
-    cw::qt::sync_enabled(w);
+    cw::backend::sync_enabled(w);
     send(w, WM_ENABLE, enable ? TRUE : FALSE, 0);
     return was_disabled;
 }
@@ -479,7 +489,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
     Window* w = window_from(hwnd);
     if (!w) return FALSE;
     set_window_rect(w, RECT{x, y, x + width, y + height}, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (repaint) cw::qt::invalidate(w);
+    if (repaint) cw::backend::invalidate(w);
     return TRUE;
 }
 
@@ -492,7 +502,7 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
         auto& sib = w->parent->children;
         sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
         sib.insert(sib.begin(), w);
-        cw::qt::sync_zorder(w);
+        cw::backend::sync_zorder(w);
     }
     if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
@@ -664,7 +674,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
         case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); return old;
         case GWL_STYLE:
             w->style = static_cast<DWORD>(value);
-            cw::qt::sync_geometry(w);
+            cw::backend::sync_geometry(w);
             return old;
         case GWL_EXSTYLE: w->ex_style = static_cast<DWORD>(value); return old;
         case GWLP_USERDATA: w->user_data = value; return old;
@@ -700,7 +710,7 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lp) {
 BOOL InvalidateRect(HWND hwnd, LPCRECT, BOOL) {
     Window* w = window_from(hwnd);
     if (!w) return FALSE;
-    cw::qt::invalidate(w);
+    cw::backend::invalidate(w);
     return TRUE;
 }
 

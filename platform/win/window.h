@@ -1,6 +1,5 @@
 // The window manager's own view of a window. Everything here is plain C++;
-// the Qt widgets that show a window live in platform/qt and are reached
-// through the functions declared in qt/view.h.
+// what shows a window on screen is the backend's, reached through win/backend.h.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace cw::qt {
-struct View;
+namespace cw::backend {
+struct View;  // defined by the backend that is linked
 }
 
 namespace cw::win {
@@ -76,7 +75,7 @@ struct Window {
     ScrollBarState hscroll, vscroll;
     std::unique_ptr<DialogState> dialog;
     std::unique_ptr<ControlState> control;
-    cw::qt::View* view = nullptr;
+    cw::backend::View* view = nullptr;
     bool created = false;  // WM_CREATE returned
     bool destroying = false;
     bool maximized = false;
@@ -86,6 +85,15 @@ struct Window {
     std::string font_face;  // the dialog font the window's text is shown in
     int font_size = 0;
 };
+
+// What a cursor or icon handle stands for: a resource id of the program, or a system id
+// (IDC_ARROW ...); nullptr for anything that is not such a handle.
+struct CursorInfo {
+    int id = 0;
+    bool system = true;
+    bool icon = false;
+};
+const CursorInfo* cursor_info(HCURSOR cursor);
 
 // Handle table: every live window, looked up by handle.
 Window* window_from(HWND hwnd);
@@ -109,6 +117,13 @@ RECT client_rect_of(const Window* w);            // (0, 0, w, h)
 POINT client_origin_in_window(const Window* w);  // client's top-left inside the window rectangle
 POINT client_origin_on_screen(const Window* w);
 
+// The frame of a child window with a caption of its own (an MDI child), in window
+// coordinates: the caption bar, its buttons (HTCLOSE, HTMAXBUTTON, HTMINBUTTON) and what
+// a point of the window is (an HT* code).
+RECT caption_rect(const Window* w);
+RECT caption_button_rect(const Window* w, int hit);
+int nonclient_hit_test(const Window* w, POINT in_window);
+
 // Moves and sizes the window as SetWindowPos does, sending WM_WINDOWPOSCHANGING,
 // WM_WINDOWPOSCHANGED, WM_MOVE and WM_SIZE; wm_size_type is what WM_SIZE reports.
 void set_window_rect(Window* w, RECT rect, UINT swp_flags);
@@ -118,8 +133,13 @@ void nonclient_changed(Window* w);
 
 // Activation
 Window* active_window();
-void activate(Window* w, int how);     // WA_ACTIVE or WA_CLICKACTIVE; nullptr deactivates all
-void activate_from_system(Window* w);  // the desktop activated a window of ours (or none)
+// The program activates w (WA_ACTIVE or WA_CLICKACTIVE; nullptr deactivates all) and asks the
+// desktop, once, to follow. What the desktop reports comes in through input_activated.
+void activate(Window* w, int how);
+// The desktop reports w (or none of ours) active: taken as a fact, never asked back for;
+// dropped when it predates an activation the program asked for, or names a window that is
+// hidden or gone by now.
+void desktop_activated(Window* w);
 
 // Sending
 LRESULT send(Window* w, UINT msg, WPARAM wp, LPARAM lp);
@@ -131,8 +151,8 @@ void command_parent(Window* w, WORD code);     // WM_COMMAND (id, code), lParam 
 void register_builtin_class(const char* name, WNDPROC proc, UINT style = 0);
 void ensure_builtin_classes();
 
-// Called by the backend for input it received, with client coordinates.
-void mouse_input(Window* w, UINT msg, WPARAM keys, int x, int y);
+// The minimum and maximum tracking sizes of a top-level window (WM_GETMINMAXINFO).
+MINMAXINFO track_sizes(Window* w);
 
 // The dialog base units of the default dialog font, used for templates without a font.
 void dialog_base_units(const std::string& face, int size, int* x, int* y);
@@ -148,7 +168,7 @@ bool quit_posted();
 int quit_code();
 void reset_quit();
 
-// Low-level posting used by the backend (for example WM_DROPFILES).
+// Posts a message without the checks of PostMessage (for example WM_DROPFILES).
 void post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 bool queue_empty();
 

@@ -54,7 +54,7 @@ QJsonObject menu_item(const QJsonArray& items, const QString& text) {
 }
 
 std::string add_pattern(const std::string& name) {
-    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
+    return "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
 }
 
 QStringList strings(const QJsonArray& values) {
@@ -81,13 +81,19 @@ QStringList frame_items(const QJsonObject& dump, int p) {
     return texts(root(dump)["children"].toArray()[p].toObject()["children"].toArray());
 }
 
+std::string new_project(const QString& image, int more_boxes) {
+    std::string s = "answer box IDOK\nanswer open \"" + image.toStdString() + "\"\n";
+    for (int i = 0; i < more_boxes; ++i) s += "answer box IDOK\n";
+    return s + "menu ID_FILE_NEW\n";
+}
+
 std::string patterns(const std::vector<std::string>& names) {
-    std::string s = "resize main 900 1000\n";
+    std::string s = new_project() + "resize main 900 1000\n";
     for (const auto& n : names) s += add_pattern(n);
     return s;
 }
 
 std::string rename_item(const std::string& item, const std::string& text) {
-    return "tree select " + item + "\ncommand 40029\non dialog 115\n  set 1009 \"" + text +
+    return "tree select " + item + "\nmenu ID_EDIT_LABEL\non dialog 115\n  set 1009 \"" + text +
            "\"\n  click 1\nend\n";
 }

@@ -20,16 +20,22 @@ struct ScenarioRun {
 // workdir: the program's current directory; an empty one is made when not given.
 ScenarioRun run_scenario(const std::string& script, const QString& workdir = QString());
 
-// Paths of the third-party test files under tests/data.
-QString testdata(const QString& relative);
-
 // Helpers for reading dumps.
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
 int width(const QJsonArray& r);
 int height(const QJsonArray& r);
+// Paths of the third-party test files under tests/data.
+QString testdata(const QString& relative);
+
+// A script that starts a new project with an image (by default the sprite sheet
+// tests/data/tim/sheet64x48.bmp), as a user does before any project command: File > New,
+// OK on the hint, the image chosen in the open dialog, and OK on more_boxes more boxes
+// (refusals of the image).
+std::string new_project(const QString& image = testdata("tim/sheet64x48.bmp"), int more_boxes = 0);
 // A script that adds a pattern through dialog 122 with the given name and one frame.
 std::string add_pattern(const std::string& name);
-// A tall main window (every item of a small project visible in the tree) with these patterns.
+// A new project in a tall main window (every item of a small project visible in the tree)
+// with these patterns.
 std::string patterns(const std::vector<std::string>& names);
 // A script that selects a tree item ("root", "pattern N", "frame N M") and renames it with dialog 115.
 std::string rename_item(const std::string& item, const std::string& text);

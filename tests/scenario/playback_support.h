@@ -18,6 +18,7 @@
 
 #include "harness.h"
 #include "res/resource.h"
+#include "test_file_support.h"
 
 // Readable failures: colours as (r, g, b), texts as UTF-8.
 inline void PrintTo(const QColor& c, std::ostream* os) {
@@ -34,15 +35,28 @@ inline const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kBlack
 
 // A pattern through dialog 122 with `frames` frames (0 for none).
 inline std::string add_pattern_with(const std::string& name, int frames) {
-    return "command 40024\non dialog 122\n  set 1045 \"" + name + "\"\n  set 1046 \"" +
-           std::to_string(frames) + "\"\n  click 1053\n  click 1\nend\n";
+    return "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"" + name +
+           "\"\n  updown IDC_FRAME_COUNT_SPIN " + std::to_string(frames) +
+           "\n  click IDC_FRAME_COUNT_APPLY\n  click IDOK\nend\n";
 }
 
 // New on the test sheet in a tall main window, then pattern "A" with `frames` frames.
 inline std::string project(int frames) {
-    return "resize main 900 1000\nanswer box 1\nanswer open \"" +
-           testdata("tim/sheet64x48.bmp").toStdString() + "\"\ncommand 40002\n" +
-           add_pattern_with("A", frames);
+    return "resize main 900 1000\n" + new_project() + add_pattern_with("A", frames);
+}
+
+// A user cannot make a pattern without frames (dialog 122 asks for one at least, and the
+// last frame cannot be deleted); a data file can hold one. Writes "e.cwp" and "e.spa" in
+// dir on the test sheet, pattern p with frames[p] frames and base size base[p], and opens
+// them in a tall main window.
+inline std::string open_written_project(const QTemporaryDir& dir,
+                                        const std::vector<file_test::DataPattern>& data,
+                                        const std::vector<std::vector<std::string>>& labels) {
+    const QString cwp = dir.filePath("e.cwp");
+    EXPECT_TRUE(
+        image_test::write_file(cwp, file_test::project_file(testdata("tim/sheet64x48.bmp"), "e", labels)));
+    EXPECT_TRUE(image_test::write_file(dir.filePath("e.spa"), file_test::data_file(0x100, 0, data)));
+    return "resize main 900 1000\n" + file_test::open_project(cwp);
 }
 
 // Frame (p, f) takes the rectangle (x, y, w, h) of the sheet: the frame is selected in

@@ -155,11 +155,12 @@ TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
 }
 
 TEST(SoundPanel, ChoosingAPatternShowsItsFirstFrameOrEmptyFields) {
-    const ScenarioRun run =
-        run_scenario(project(2) + frame_set(0, 0, 0, 0, 16, 8) + frame_set(0, 1, 16, 0, 12, 24) +
-                     "combo IDC_FRAME select 0\nset IDC_TIMING \"5\"\n"
-                     "combo IDC_FRAME select 1\nset IDC_TIMING \"7\"\n" +
-                     add_pattern_with("B", 0) + "dump\ncombo IDC_PATTERN select 0\ndump\n");
+    // Pattern A has two frames (timings 100 and 101, images 8 x 4 and 9 x 4), pattern B none.
+    QTemporaryDir dir;
+    const ScenarioRun run = run_in(
+        dir,
+        open_written_project(dir, {{2, 16, 24}, {0}}, {{"A", "a0", "a1"}, {"B"}}) +
+            "combo IDC_FRAME select 1\ncombo IDC_PATTERN select 1\ndump\ncombo IDC_PATTERN select 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject b = run.dumps[0];
     EXPECT_EQ(b["combos"].toObject()["1018"].toObject()["selection"].toInt(), 1);
@@ -169,11 +170,11 @@ TEST(SoundPanel, ChoosingAPatternShowsItsFirstFrameOrEmptyFields) {
     EXPECT_EQ(field(b, IDC_BASE_W), QStringLiteral("1"));
     const QJsonObject a = run.dumps[1];
     EXPECT_EQ(a["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
-    EXPECT_EQ(field(a, IDC_TIMING), QStringLiteral("5"));
-    EXPECT_EQ(field(a, IDC_IMAGE_W), QStringLiteral("16"));
-    EXPECT_EQ(field(a, IDC_IMAGE_H), QStringLiteral("8"));
+    EXPECT_EQ(field(a, IDC_TIMING), QStringLiteral("100"));
+    EXPECT_EQ(field(a, IDC_IMAGE_W), QStringLiteral("8"));
+    EXPECT_EQ(field(a, IDC_IMAGE_H), QStringLiteral("4"));
     EXPECT_EQ(field(a, IDC_BASE_H), QStringLiteral("24"));
-    EXPECT_EQ(frame_record(a, 0, 1)[2].toInt(), 7) << "frame 1 keeps its own timing";
+    EXPECT_EQ(frame_record(a, 0, 1)[2].toInt(), 101) << "frame 1 keeps its own timing";
 }
 
 TEST(VersionDialog, ShowsTheIconAndVersionAndClosesWithOk) {

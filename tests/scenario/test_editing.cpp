@@ -30,14 +30,18 @@ QStringList frame_labels(const QJsonObject& d, int p, int n) {
 QJsonObject window(const QJsonObject& d, int p) {
     return d["pattern_windows"].toArray()[p].toObject();
 }
+// The message boxes the editing showed: the hint that New shows before every project is left out.
 QJsonArray boxes(const QJsonObject& d) {
-    return d["message_boxes"].toArray();
+    QJsonArray out;
+    for (const auto& v : d["message_boxes"].toArray())
+        if (v.toObject()["caption"].toString() != QString::fromUtf8("新規作成")) out.append(v);
+    return out;
 }
 QString selected_text(const QJsonArray& items) {
     for (const auto& v : items) {
         const QJsonObject o = v.toObject();
         if (o["selected"].toBool()) return o["text"].toString();
-        const QString inner = selected_text(o["children"].toArray());
+        QString inner = selected_text(o["children"].toArray());
         if (!inner.isNull()) return inner;
     }
     return QString();
@@ -46,8 +50,9 @@ QString selected_text(const QJsonArray& items) {
 }  // namespace
 
 TEST(AddPatternDialog, ProposesTheNextPatternNameAndOneFrame) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "command 40024\non dialog 122\n  dump\n  click 1\nend\ndump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B", "C"}) +
+                     "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  dump\n  click 1\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     ASSERT_EQ(pattern_count(d), 4);
@@ -63,18 +68,18 @@ TEST(AddPatternDialog, ProposesTheNextPatternNameAndOneFrame) {
 }
 
 TEST(AddPatternDialog, ChangeRebuildKeepsRenamedFramesAndStopsAt20) {
-    const ScenarioRun run = run_scenario(
-        "command 40024\n"
-        "on dialog 122\n"
-        "  updown 1052 3\n  click 1053\n"
-        "  listedit 1 \"walk\"\n"
-        "  updown 1052 2\n  click 1053\n"
-        "  click 1\n"
-        "end\ndump\n"
-        "command 40024\n"
-        "on dialog 122\n"
-        "  updown 1052 25\n  click 1053\n  click 1\n"
-        "end\ndump\n");
+    const ScenarioRun run = run_scenario(new_project() +
+                                         "menu ID_EDIT_ADD_PATTERN\n"
+                                         "on dialog 122\n"
+                                         "  updown 1052 3\n  click 1053\n"
+                                         "  listedit 1 \"walk\"\n"
+                                         "  updown 1052 2\n  click 1053\n"
+                                         "  click 1\n"
+                                         "end\ndump\n"
+                                         "menu ID_EDIT_ADD_PATTERN\n"
+                                         "on dialog 122\n"
+                                         "  updown 1052 25\n  click 1053\n  click 1\n"
+                                         "end\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(frame_items(run.dumps[0], 0), (QStringList{"frame_00", "walk"}));
@@ -85,7 +90,8 @@ TEST(AddPatternDialog, ChangeRebuildKeepsRenamedFramesAndStopsAt20) {
 }
 
 TEST(AddPatternDialog, CancelCreatesNothing) {
-    const ScenarioRun run = run_scenario("command 40024\non dialog 122\n  click 2\nend\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 2\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(pattern_count(run.last()), 0);
     EXPECT_TRUE(pattern_items(run.last()).isEmpty());
@@ -96,7 +102,8 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     for (int i = 0; i < 12; ++i) names.push_back("p" + std::to_string(i));
     std::string s = patterns(names);
     s += "send pattern 0 WM_CLOSE 0 0\n";  // 11 windows: the menu item is enabled again
-    s += "answer box IDOK\ncommand 40024\non dialog 122\n  click 1\n  dump\n  click 2\nend\ndump\n";
+    s +=
+        "answer box IDOK\nmenu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\n  dump\n  click 2\nend\ndump\n";
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
@@ -114,7 +121,7 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
 
 TEST(FrameLimit, TwentyFirstFrameIsRefused) {
     std::string s = patterns({"A"});
-    for (int i = 1; i < 21; ++i) s += "command 40031\n";
+    for (int i = 1; i < 21; ++i) s += "menu ID_EDIT_ADD_FRAME\n";
     const ScenarioRun run = run_scenario("answer box IDOK\n" + s + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
@@ -126,9 +133,10 @@ TEST(FrameLimit, TwentyFirstFrameIsRefused) {
 }
 
 TEST(AddFrame, WithoutCurrentPatternOffersTheAddPatternDialog) {
-    const ScenarioRun run = run_scenario(
-        "answer box IDNO\ncommand 40031\ndump\n"
-        "answer box IDYES\ncommand 40031\non dialog 122\n  click 1\nend\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() +
+                     "answer box IDNO\nmenu ID_EDIT_ADD_FRAME\ndump\n"
+                     "answer box IDYES\nmenu ID_EDIT_ADD_FRAME\non dialog 122\n  click 1\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(pattern_count(run.dumps[0]), 0);
@@ -141,7 +149,7 @@ TEST(AddFrame, WithoutCurrentPatternOffersTheAddPatternDialog) {
 
 TEST(AddFrame, AppendsToTheCurrentPatternAndSelectsIt) {
     const ScenarioRun run =
-        run_scenario(patterns({"A", "B"}) + "tree select pattern 0\ncommand 40031\ndump\n");
+        run_scenario(patterns({"A", "B"}) + "tree select pattern 0\nmenu ID_EDIT_ADD_FRAME\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QString added = QString::fromUtf8("新規ﾌﾚｰﾑ");
@@ -154,11 +162,11 @@ TEST(AddFrame, AppendsToTheCurrentPatternAndSelectsIt) {
 
 TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
     const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "command 40031\n"  // C: two frames
+                                         "menu ID_EDIT_ADD_FRAME\n"  // C: two frames
                                          "table base 2 30 20\n"
                                          "answer menu 40012\nrclick pattern 2 5 5\n"  // C at 4x4
                                          "tree select pattern 1\n"
-                                         "answer box IDOK\ncommand 40037\ndump\n");
+                                         "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_count(d), 2);
@@ -192,8 +200,8 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
 
 TEST(DeletePattern, LastIndexLeavesThePreviousPatternCurrentAndConsistent) {
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
-                                         "command 40031\ntree select pattern 1\n"
-                                         "answer box IDOK\ncommand 40037\ndump\n");
+                                         "menu ID_EDIT_ADD_FRAME\ntree select pattern 1\n"
+                                         "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_items(d), QStringList{"A"});
@@ -202,11 +210,12 @@ TEST(DeletePattern, LastIndexLeavesThePreviousPatternCurrentAndConsistent) {
 }
 
 TEST(DeletePattern, CancelAndTheLastPatternKeepEverything) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
-                                         "tree select pattern 0\n"
-                                         "answer box IDCANCEL\ncommand 40037\ndump\n"
-                                         "answer box IDOK\ncommand 40037\n"
-                                         "tree select pattern 0\nanswer box IDOK\ncommand 40037\ndump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B"}) +
+                     "tree select pattern 0\n"
+                     "answer box IDCANCEL\nmenu ID_EDIT_DELETE\ndump\n"
+                     "answer box IDOK\nmenu ID_EDIT_DELETE\n"
+                     "tree select pattern 0\nanswer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(pattern_items(run.dumps[0]), (QStringList{"A", "B"}));
     const QJsonObject d = run.dumps[1];
@@ -219,10 +228,10 @@ TEST(DeletePattern, CancelAndTheLastPatternKeepEverything) {
 }
 
 TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
-    std::string s = patterns({"A"}) + "command 40031\ncommand 40031\n";
+    std::string s = patterns({"A"}) + "menu ID_EDIT_ADD_FRAME\nmenu ID_EDIT_ADD_FRAME\n";
     s += rename_item("frame 0 1", "one") + rename_item("frame 0 2", "two");
     s += "table frame 0 0 1 1 10 10\ntable frame 0 1 2 2 11 11\ntable frame 0 2 3 3 12 12\n";
-    s += "tree select frame 0 0\nanswer box IDOK\ncommand 40037\ndump\n";
+    s += "tree select frame 0 0\nanswer box IDOK\nmenu ID_EDIT_DELETE\ndump\n";
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
@@ -240,7 +249,7 @@ TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
 
 TEST(DeleteFrame, LastFrameCannotBeDeleted) {
     const ScenarioRun run =
-        run_scenario(patterns({"A"}) + "tree select frame 0 0\nanswer box IDOK\ncommand 40037\ndump\n");
+        run_scenario(patterns({"A"}) + "tree select frame 0 0\nanswer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(frame_count(d, 0), 1);
@@ -271,7 +280,7 @@ TEST(EditLabel, LongLabelIsCutToTwentyNineBytesOnACharacterBoundary) {
     // 15 double-byte characters are 30 bytes: only 14 fit in the field.
     const ScenarioRun run =
         run_scenario(patterns({"A"}) + rename_item("pattern 0", "あいうえおかきくけこさしすせそ") +
-                     "command 40029\non dialog 115\n  click 2\nend\ndump\n");
+                     "menu ID_EDIT_LABEL\non dialog 115\n  click 2\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QString cut = QString::fromUtf8("あいうえおかきくけこさしすせ");

@@ -123,7 +123,7 @@ inline std::string save_as(const QString& path) {
 // A new project on the 8-bit TIM sample (tpage 0x9A, CLUT attribute 0x7805) with a
 // pattern "walk" of three frames and a pattern "idle" of one, their records filled in.
 inline std::string made_project() {
-    return image_test::new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
+    return new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
            "command ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"walk\"\n"
            "  updown IDC_FRAME_COUNT_SPIN 3\n  click IDC_FRAME_COUNT_APPLY\n  click IDOK\nend\n"
            "command ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"idle\"\n"

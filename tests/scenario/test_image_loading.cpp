@@ -226,7 +226,7 @@ TEST(LoadImage, AFileThatCannotBeOpenedOffersAnotherOne) {
     ASSERT_TRUE(write_file(missing, QByteArray("BM not a bitmap")));
     const std::string start = "answer box 1\nanswer open \"" + missing.toStdString() + "\"\nanswer box 1\n";
     // Cancelled: nothing is loaded.
-    ScenarioRun run = run_scenario(start + "answer open cancel\ncommand 40002\ndump\n");
+    ScenarioRun run = run_scenario(start + "answer open cancel\nmenu ID_FILE_NEW\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     QJsonObject d = run.last();
     ASSERT_EQ(boxes(d).size(), 2);
@@ -234,7 +234,7 @@ TEST(LoadImage, AFileThatCannotBeOpenedOffersAnotherOne) {
     EXPECT_EQ(boxes(d).last().toObject()["style"].toInt(), kIconError);
     EXPECT_TRUE(surface(d, "working").isEmpty());
     // Another file chosen: it is loaded and becomes the image path.
-    run = run_scenario(start + "answer open \"" + other.toStdString() + "\"\ncommand 40002\ndump\n");
+    run = run_scenario(start + "answer open \"" + other.toStdString() + "\"\nmenu ID_FILE_NEW\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     d = run.last();
     EXPECT_EQ(QFileInfo(d["tables"].toObject()["image_path"].toString()).canonicalFilePath(),

@@ -82,14 +82,6 @@ inline QByteArray tim(uint32_t flags, const std::vector<uint16_t>& clut, uint16_
     return b;
 }
 
-// New on the image at path: the hint box, then the open dialog answered with path;
-// `more_boxes` further message boxes (the loader's refusals) are answered OK.
-inline std::string new_project(const QString& path, int more_boxes = 0) {
-    std::string s = "answer box 1\nanswer open \"" + path.toStdString() + "\"\n";
-    for (int i = 0; i < more_boxes; ++i) s += "answer box 1\n";
-    return s + "command 40002\n";
-}
-
 inline QJsonObject image(const QJsonObject& dump) {
     return dump["image"].toObject();
 }

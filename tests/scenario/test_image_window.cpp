@@ -24,18 +24,19 @@ ScenarioRun on_full_image(const std::string& steps) {
     static QTemporaryDir dir;
     const QString path = dir.filePath("full.bmp");
     if (!QFileInfo::exists(path)) write_file(path, bmp24(256, 256, gradient));
-    const ScenarioRun run = run_scenario(new_project(path) + steps);
+    ScenarioRun run = run_scenario(new_project(path) + steps);
     EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
     return run;
 }
 
 ScenarioRun on_sheet(const std::string& steps) {
-    const ScenarioRun run = run_scenario(new_project(testdata("tim/sheet_24bit_0_0.tim")) + steps);
+    ScenarioRun run = run_scenario(new_project(testdata("tim/sheet_24bit_0_0.tim")) + steps);
     EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
     return run;
 }
 
-const std::string kPatternWithFrame = "on dialog 122\nclick 1\nend\ncommand 40024\ncommand 40031\n";
+const std::string kPatternWithFrame =
+    "on dialog 122\nclick 1\nend\nmenu ID_EDIT_ADD_PATTERN\nmenu ID_EDIT_ADD_FRAME\n";
 
 QJsonArray selection(const QJsonObject& d) {
     return image(d)["selection"].toArray();
@@ -205,7 +206,7 @@ TEST(ImageDrawing, TheWindowShowsTheImageMagnifiedWithGridAndSelection) {
 TEST(ImageWindowFrame, ClosingHidesAndTheViewCommandShowsItUnchanged) {
     const ScenarioRun run = on_full_image(
         "resize image 100 100\ndump\nsend image WM_COMMAND 40011 0\nsend image WM_COMMAND 2 0\ndump\n"
-        "command 40009\ndump\n");
+        "menu ID_VIEW_IMAGE_WINDOW\ndump\n");
     // The window cannot be made smaller than a 256 x 256 client area.
     EXPECT_EQ(image(run.dumps[0])["client_size"].toArray()[0].toInt(), 256);
     EXPECT_FALSE(run.dumps[1]["windows"].toObject()["image"].toObject()["visible"].toBool());
@@ -216,7 +217,7 @@ TEST(ImageWindowFrame, ClosingHidesAndTheViewCommandShowsItUnchanged) {
 TEST(DirectDrawSets, EveryPictureWindowHasItsOwnSetWhileItExists) {
     const ScenarioRun run = on_full_image(kPatternWithFrame +
                                           "dump\nresize pattern 0 300 250\ndump\n"
-                                          "command 40022\ndump\n");
+                                          "menu ID_WINDOW_CLOSE_ALL\ndump\n");
     const QJsonObject start = run.dumps[0];
     const QJsonObject image_set = start["surfaces"].toObject()["image"].toObject();
     EXPECT_TRUE(image_set["ddraw"].toBool());

@@ -150,7 +150,7 @@ TEST(ContextMenu, RightClicksElsewhereOpenNoMenu) {
 }
 
 TEST(Commands, ExitAndTheCloseBoxEndTheProgramWithCodeZero) {
-    for (const char* script : {"command 40001\ndump\n", "send main WM_SYSCOMMAND SC_CLOSE 0\ndump\n"}) {
+    for (const char* script : {"menu ID_FILE_EXIT\ndump\n", "send main WM_SYSCOMMAND SC_CLOSE 0\ndump\n"}) {
         const ScenarioRun run = run_scenario(script);
         ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
         EXPECT_TRUE(run.last()["quit"].toBool()) << script;
@@ -161,7 +161,7 @@ TEST(Commands, ExitAndTheCloseBoxEndTheProgramWithCodeZero) {
 }
 
 TEST(Commands, HelpDoesNothing) {
-    const ScenarioRun run = run_scenario("dump\ncommand 40045\ndump\n");
+    const ScenarioRun run = run_scenario(patterns({"A"}) + "dump\nmenu ID_HELP_HELP\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     QJsonObject a = run.dumps[0], b = run.dumps[1];
     a.remove("ticks");
@@ -198,7 +198,11 @@ TEST(Commands, VersionDialogShowsItsTextAndClosesWithItsOkButton) {
 }
 
 TEST(Commands, ImageWindowIsShownByTheViewCommandAndHiddenByItsCloseBox) {
-    const ScenarioRun run = run_scenario("command 40009\ndump\nsend image WM_SYSCOMMAND SC_CLOSE 0\ndump\n");
+    // New shows the image window with the image; its close box hides it, the View command
+    // shows it again.
+    const ScenarioRun run =
+        run_scenario(new_project() + "send image WM_SYSCOMMAND SC_CLOSE 0\n" +
+                     "menu ID_VIEW_IMAGE_WINDOW\ndump\nsend image WM_SYSCOMMAND SC_CLOSE 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject shown = run.dumps[0]["windows"].toObject()["image"].toObject();
     EXPECT_TRUE(shown["visible"].toBool());
@@ -216,6 +220,7 @@ TEST(Commands, OfThreeDroppedFilesOnlyTheFirstIsOpened) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].toObject()["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
     EXPECT_EQ(boxes[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌｧｲﾙを開く"));
+    EXPECT_EQ(run.last()["open_drops"].toInt(), 0) << "the drop was handed back with DragFinish";
 }
 
 TEST(Idle, TicksRunOnlyWhenAsked) {
@@ -231,8 +236,8 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
     } cases[] = {
         {"dump\nfrobnicate\n", "line 2: unknown verb: frobnicate"},
         {"# comment\n\nsend nowhere WM_SIZE 0 0\n", "line 3: unknown target: nowhere"},
-        {"command 40044\n", "dialog 124 opened with no queued on dialog block"},
-        {"command 40044\non dialog 124\n  dump\nend\n", "dialog 124 is still open"},
+        {"menu ID_HELP_VERSION\n", "dialog 124 opened with no queued on dialog block"},
+        {"menu ID_HELP_VERSION\non dialog 124\n  dump\nend\n", "dialog 124 is still open"},
         {"pattern\n", "unknown verb"},
         {"send pattern 0 WM_SIZE 0 0\n", "pattern 0 has no window"},
         {"click 5\n", "the edit panel has no control 5"},
@@ -246,6 +251,34 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
     }
 }
 
+TEST(Driver, ActsOnlyWhereAUserCould) {
+    const std::string open = new_project();
+    const std::string cases[][2] = {
+        // No project is open: the project commands are greyed on the menu bar.
+        {"menu ID_EDIT_ADD_PATTERN\n", "the item \"ﾊﾟﾀｰﾝの追加(&A)\" is greyed"},
+        {"menu \"ﾌｧｲﾙ(&F)\" \"名前を付けて保存(&A)\"\n", "is greyed"},
+        {"menu \"ﾌｧｲﾙ(&F)\" \"印刷\"\n", "no item \"印刷\" is shown"},
+        {"menu ID_EDIT_CUT\nmenu ID_HELP_HELP\n", "is greyed"},
+        // A popup answer names what the popup shows enabled.
+        {"answer menu ID_EDIT_CUT\nrclick tree 30 8\n", "the popup menu has no enabled item 40040"},
+        // Read-only fields take no typing; the main loop waits while nothing of ours is active.
+        {open + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set IDC_FRAME_COUNT \"5\"\nend\n",
+         "takes no typing"},
+        {"send main WM_ACTIVATE 0 0\ntick\n", "the main loop waits"},
+    };
+    for (const auto& c : cases) {
+        const ScenarioRun run = run_scenario(c[0]);
+        EXPECT_NE(run.exit_code, 0) << c[0];
+        EXPECT_TRUE(run.errors.contains(QString::fromStdString(c[1])))
+            << c[0] << " -> " << run.errors.toStdString();
+    }
+    // Opened through the menu bar, the same commands work.
+    const ScenarioRun run =
+        run_scenario(open + "menu \"編集(&E)\" \"ﾊﾟﾀｰﾝの追加(&A)\"\non dialog 122\n  click 1\nend\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.last()["tables"].toObject()["pattern_count"].toInt(), 1);
+}
+
 TEST(Driver, AnswersLeftOverAreListedNotAnError) {
     const ScenarioRun run = run_scenario("answer box IDYES\nanswer open \"x.cwp\"\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -257,10 +290,10 @@ TEST(Driver, AnswersLeftOverAreListedNotAnError) {
 }
 
 TEST(ContextMenu, WithAMaximisedPatternWindowTheEditPopupIsStillChosen) {
-    const ScenarioRun run = run_scenario(
-        "command 40024\non dialog 122\n  click 1\nend\n"
-        "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
-        "rclick tree 30 8\ndump\n");
+    const ScenarioRun run = run_scenario(new_project() +
+                                         "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\nend\n"
+                                         "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
+                                         "rclick tree 30 8\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     ASSERT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 112);

@@ -39,7 +39,7 @@ QJsonObject edit_item(const QJsonObject& d, const char* text) {
 }  // namespace
 
 TEST(PatternWindow, NewWindowHasA200By200ClientAndNoScrollBars) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + "dump\n");
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QJsonObject w = window(d, 0);
@@ -57,7 +57,8 @@ TEST(PatternWindow, NewWindowHasA200By200ClientAndNoScrollBars) {
 }
 
 TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + zoom(0, 40012) + "table base 0 100 40\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + add_pattern("A") + zoom(0, 40012) + "table base 0 100 40\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QJsonObject h = bar(d, 0, "horizontal");
@@ -80,13 +81,14 @@ TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
 }
 
 TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + "resize pattern 0 201 200\n" + zoom(0, 40013) +
-                                         "table base 0 40 1\n"
-                                         "resize pattern 0 201 200\ndump\n"
-                                         "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
-                                         "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
-                                         "send pattern 0 WM_HSCROLL SB_LINELEFT 0\ndump\n"
-                                         "send pattern 0 WM_HSCROLL SB_PAGELEFT 0\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + add_pattern("A") + "resize pattern 0 201 200\n" + zoom(0, 40013) +
+                     "table base 0 40 1\n"
+                     "resize pattern 0 201 200\ndump\n"
+                     "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
+                     "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
+                     "send pattern 0 WM_HSCROLL SB_LINELEFT 0\ndump\n"
+                     "send pattern 0 WM_HSCROLL SB_PAGELEFT 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 5u);
     const QJsonObject d0 = run.dumps[0];
@@ -103,7 +105,7 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
     EXPECT_EQ(settings(run.dumps[3], 0)["scroll_x"].toInt(), 13);
     EXPECT_EQ(settings(run.dumps[3], 0)["view_offset_x"].toInt(), 7);
     EXPECT_EQ(settings(run.dumps[4], 0)["scroll_x"].toInt(), 3);
-    const ScenarioRun start = run_scenario(add_pattern("A") + zoom(0, 40013) +
+    const ScenarioRun start = run_scenario(new_project() + add_pattern("A") + zoom(0, 40013) +
                                            "table base 0 40 1\n"
                                            "send pattern 0 WM_HSCROLL SB_PAGELEFT 0\ndump\n");
     ASSERT_EQ(start.exit_code, 0) << start.errors.toStdString();
@@ -112,7 +114,7 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
 }
 
 TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + zoom(0, 40015) +
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + zoom(0, 40015) +
                                          "table base 0 50 50\n"
                                          "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n" +
                                          zoom(0, 40010) + "dump\n");
@@ -129,7 +131,8 @@ TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
 }
 
 TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
-    const std::string setup = add_pattern("A") + "table base 0 32 32\ntable frame 0 0 4 4 16 16\n";
+    const std::string setup =
+        new_project() + add_pattern("A") + "table base 0 32 32\ntable frame 0 0 4 4 16 16\n";
     const ScenarioRun run = run_scenario(setup +
                                          "mouse pattern 0 down 50 50\nmouse pattern 0 move 190 190\ndump\n"
                                          "mouse pattern 0 move 0 0\ndump\n"
@@ -157,7 +160,7 @@ TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
 }
 
 TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
-    const ScenarioRun run = run_scenario(add_pattern("A") +
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") +
                                          "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
                                          "mouse pattern 0 down 50 50\n"
                                          "send pattern 0 WM_MOUSEMOVE 9 0x00400040\ndump\n");
@@ -168,7 +171,7 @@ TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
 }
 
 TEST(PatternWindowMenus, TwelveOpenWindowsGreyAddPatternUntilOneCloses) {
-    std::string s;
+    std::string s = new_project();
     for (int i = 0; i < 12; ++i) s += add_pattern("p" + std::to_string(i));
     s += "dump\nsend pattern 4 WM_CLOSE 0 0\ndump\n";
     const ScenarioRun run = run_scenario(s);
@@ -183,7 +186,7 @@ TEST(PatternWindowMenus, TwelveOpenWindowsGreyAddPatternUntilOneCloses) {
 }
 
 TEST(PatternWindowMenus, ClosingTheLastWindowBringsBackTheProjectMenu) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + add_pattern("B") +
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + add_pattern("B") +
                                          "send pattern 0 WM_CLOSE 0 0\ndump\n"
                                          "send pattern 1 WM_CLOSE 0 0\ndump\n"
                                          "tree select frame 0 0\ndump\n");
@@ -199,7 +202,7 @@ TEST(PatternWindowMenus, ClosingTheLastWindowBringsBackTheProjectMenu) {
 }
 
 TEST(PatternWindowMenus, MaximisedWindowMakesTheNextOneOpenMaximised) {
-    const ScenarioRun run = run_scenario(add_pattern("A") + add_pattern("B") +
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + add_pattern("B") +
                                          "send pattern 1 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
                                          "send pattern 1 WM_CLOSE 0 0\n"
                                          "send pattern 0 WM_CLOSE 0 0\ndump\n" +
@@ -209,7 +212,7 @@ TEST(PatternWindowMenus, MaximisedWindowMakesTheNextOneOpenMaximised) {
     const QJsonObject d = run.dumps[1];
     EXPECT_TRUE(window(d, 2)["maximized"].toBool());
     // Restoring it clears the flag again.
-    const ScenarioRun restored = run_scenario(add_pattern("A") +
+    const ScenarioRun restored = run_scenario(new_project() + add_pattern("A") +
                                               "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
                                               "send pattern 0 WM_SYSCOMMAND SC_RESTORE 0\ndump\n");
     ASSERT_EQ(restored.exit_code, 0) << restored.errors.toStdString();

@@ -199,9 +199,12 @@ TEST(StillDisplay, TheOutlineMarksTheCurrentFrameOfTheCurrentPatternOnlyWhileSto
 
 TEST(SoundPlayback, APatternWithoutFramesShowsItsEmptyBaseFrameAndNeverLeavesFrameZero) {
     QTemporaryDir dir;
-    const ScenarioRun run = run_in(dir, project(0) +
+    const ScenarioRun run = run_in(dir, open_written_project(dir, {{0}}, {{"A"}}) +
                                             "click IDC_PLAY_BACKWARD\ntick 3\ndump\n"
-                                            "click IDC_PLAY_PAUSE\nclick IDC_PLAY_NEXT\ntick\ndump\n"
+                                            // The stepping buttons are disabled; even a
+                                            // click that reached one keeps frame 0.
+                                            "click IDC_PLAY_PAUSE\nsend panel WM_COMMAND IDC_PLAY_NEXT 0\n"
+                                            "tick\ndump\n"
                                             "snapshot pattern 0 empty.png\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(play_frame(run.dumps[0]), 0);

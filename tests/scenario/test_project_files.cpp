@@ -147,7 +147,7 @@ TEST(SaveProject, AProjectFileInAFolderNamedLikeOnePairsWithTheDataFileBeforeIt)
     ASSERT_TRUE(QDir(dir.path()).mkdir("x.cwp"));
     const QString path = dir.filePath("x.cwp/y.cwp");
     const ScenarioRun run =
-        run_in(dir, made_project() + save_as(path) + "answer box IDNO\n" + image_test::new_project(pal8()) +
+        run_in(dir, made_project() + save_as(path) + "answer box IDNO\n" + new_project(pal8()) +
                         open_project(path, true) + "dump\n");
     EXPECT_EQ(read_bytes(path).size(), 8102);
     EXPECT_EQ(read_bytes(dir.filePath("x.spa")).size(), 84);
@@ -256,7 +256,7 @@ TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
     QTemporaryDir dir;
     const QString cwp = write_pair(dir, "pair", 3, 2, 6);
     const ScenarioRun run = run_in(
-        dir, open_project(cwp) + "dump\nanswer box IDNO\n" + image_test::new_project(pal8()) + "dump\n");
+        dir, open_project(cwp) + "dump\nanswer box IDNO\n" + new_project(pal8()) + "dump\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(d["current_path"].toString(), cwp);
     EXPECT_EQ(root(d)["text"].toString(), QStringLiteral("pair"));
@@ -290,7 +290,7 @@ TEST(OpenProject, SavedClosedAndReopenedItShowsTheSameAndSavesTheSameBytes) {
     const QString a = dir.filePath("a.cwp"), b = dir.filePath("b.cwp");
     const ScenarioRun run =
         run_in(dir, made_project() + save_as(a) + "dump\nanswer box IDNO\n" +
-                        image_test::new_project(pal8()) + open_project(a, true) + "dump\n" + save_as(b));
+                        new_project(pal8()) + open_project(a, true) + "dump\n" + save_as(b));
     ASSERT_EQ(run.dumps.size(), 2u);
     // Scroll and view state start over on opening; what the files carry is the same.
     EXPECT_EQ(shown(run.dumps[0])["tables"].toObject()["frames"],

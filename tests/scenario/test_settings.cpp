@@ -203,7 +203,7 @@ QJsonObject fields(const QJsonObject& d) {
 
 TEST(DrawingEnvironmentDialog, TheDialogShowsTheWordsOfTheLoadedImage) {
     const ScenarioRun run =
-        run_scenario(image_test::new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
+        run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
                      "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n  dump\n"
                      "  click IDCANCEL\nend\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -237,7 +237,7 @@ TEST(DrawingEnvironmentDialog, TheDialogShowsTheWordsOfTheLoadedImage) {
 TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem) {
     QTemporaryDir dir;
     const ScenarioRun run = run_in(
-        dir, image_test::new_project(testdata("bmpsuite/g/pal8.bmp")) +
+        dir, new_project(testdata("bmpsuite/g/pal8.bmp")) +
                  "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
                  "  updown IDC_PLACEMENT_X_SPIN 2\n  updown IDC_CLUT_X_SPIN 3\n  updown IDC_CLUT_Y_SPIN 2\n"
                  "  select IDC_SEMI_TRANSPARENCY 2\n  dump\n  click IDOK\nend\ndump\n"
@@ -260,7 +260,7 @@ TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem)
 
 TEST(DrawingEnvironmentDialog, CancelLeavesBothWordsAsTheyWere) {
     const ScenarioRun run = run_scenario(
-        image_test::new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
+        new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
         "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
         "  updown IDC_PLACEMENT_X_SPIN 0\n  updown IDC_CLUT_Y_SPIN 0\n  select IDC_SEMI_TRANSPARENCY 3\n"
         "  click IDCANCEL\nend\ndump\n");

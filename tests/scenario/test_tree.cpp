@@ -16,7 +16,7 @@ namespace {
 std::string pattern_with_frames(int n) {
     std::string s = patterns({"A"});
     // The dialog gives the pattern its first frame; the rest come from add frame.
-    for (int i = 1; i < n; ++i) s += "command 40031\n";
+    for (int i = 1; i < n; ++i) s += "menu ID_EDIT_ADD_FRAME\n";
     for (int i = 0; i < n; ++i) {
         s += rename_item("frame 0 " + std::to_string(i), "f" + std::to_string(i));
         s += "table frame 0 " + std::to_string(i) + " 0 0 " + std::to_string(10 + i) + " 1\n";
@@ -46,7 +46,7 @@ QString selected_text(const QJsonArray& items) {
     for (const auto& v : items) {
         const QJsonObject o = v.toObject();
         if (o["selected"].toBool()) return o["text"].toString();
-        const QString inner = selected_text(o["children"].toArray());
+        QString inner = selected_text(o["children"].toArray());
         if (!inner.isNull()) return inner;
     }
     return QString();
@@ -93,7 +93,7 @@ TEST(TreeDrag, PatternEndsRightAfterThePatternItWasDroppedOn) {
 
 TEST(TreeDrag, MovedPatternTakesItsFramesSettingsAndWindowAlong) {
     const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "command 40031\n"           // C gets a second frame
+                                         "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
                                          "table base 2 30 20\n"      // and its own base size
                                          "tree check frame 2 0 0\n"  // one frame hidden
                                          "tree drag pattern 2 to pattern 0\n"
@@ -174,7 +174,7 @@ TEST(TreeDrag, ItemsOfTheWrongKindAreNoTargets) {
 
 TEST(TreeSelection, FrameItemMakesPatternAndFrameCurrentAndShowsTheFrame) {
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
-                                         "command 40031\n"
+                                         "menu ID_EDIT_ADD_FRAME\n"
                                          "table frame 0 0 3 4 5 6\n"
                                          "send pattern 0 WM_CLOSE 0 0\n"
                                          "tree select frame 0 0\ndump\n"

@@ -11,6 +11,7 @@
 
 #include "automation/automation.h"
 #include "qt/view.h"
+#include "win/input.h"
 #include "win/window.h"
 
 namespace {
@@ -82,8 +83,8 @@ TEST_F(Capture, CursorSetDuringTheCaptureShowsOnTheTreeUntilReleased) {
 
 TEST_F(Capture, InputOverAnotherWindowReachesTheTreeInItsClientCoordinates) {
     SetCapture(tree);
-    cw::win::mouse_input(cw::win::window_from(other), WM_MOUSEMOVE, MK_LBUTTON, 5, 5);
-    cw::win::mouse_input(cw::win::window_from(parent), WM_LBUTTONUP, 0, 390, -3);
+    cw::win::input_mouse(cw::win::window_from(other), WM_MOUSEMOVE, MK_LBUTTON, 5, 5);
+    cw::win::input_mouse(cw::win::window_from(parent), WM_LBUTTONUP, 0, 390, -3);
     ASSERT_EQ(g_mouse.size(), 2u);
     EXPECT_EQ(g_mouse[0].msg, static_cast<UINT>(WM_MOUSEMOVE));
     EXPECT_EQ(g_mouse[0].keys, static_cast<WPARAM>(MK_LBUTTON));

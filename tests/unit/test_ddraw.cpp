@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ddraw/surfaces.h"
-#include "qt/view.h"
+#include "win/backend.h"
 #include "win/window.h"
 
 namespace {
@@ -276,7 +276,8 @@ HWND make_window(int x, int y, int w, int h) {
         return RegisterClassA(&wc) != 0;
     }();
     EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "CW_DDRAW_TEST", "", WS_POPUP, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "CW_DDRAW_TEST", "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                           nullptr, nullptr);
 }
 
 // A 40 x 30 window with a DirectDraw primary bound to it by a clipper, and a square
@@ -301,7 +302,7 @@ class WindowedDirectDraw : public ::testing::Test {
         d.ddsCaps.dwCaps = 0x840;
         d.dwWidth = d.dwHeight = canvas_size;
         ASSERT_EQ(dd_->CreateSurface(&d, &canvas_, nullptr), DD_OK);
-        const cw::qt::ScreenPixels px = pixels();
+        const cw::backend::ScreenPixels px = pixels();
         ASSERT_EQ(px.width, 40);
         ASSERT_EQ(px.height, 30);
         for (int y = 0; y < px.height; ++y) std::fill_n(px.xrgb + y * px.stride / 4, px.width, 0u);
@@ -325,9 +326,9 @@ class WindowedDirectDraw : public ::testing::Test {
     RECT on_screen(LONG left, LONG top, LONG right, LONG bottom) const {
         return RECT{origin_.x + left, origin_.y + top, origin_.x + right, origin_.y + bottom};
     }
-    cw::qt::ScreenPixels pixels() const { return cw::qt::window_pixels(cw::win::window_from(hwnd_)); }
+    cw::backend::ScreenPixels pixels() const { return cw::backend::window_pixels(cw::win::window_from(hwnd_)); }
     uint32_t pixel(int x, int y) const {
-        const cw::qt::ScreenPixels px = pixels();
+        const cw::backend::ScreenPixels px = pixels();
         return px.xrgb[y * px.stride / 4 + x];
     }
 
@@ -350,6 +351,11 @@ TEST_F(WindowedDirectDraw, BlitThroughAClipperLandsInTheWindowClippedToItsClient
             const uint32_t want = x >= 30 && y >= 20 ? 0xFF0000u : 0u;
             ASSERT_EQ(pixel(x, y) & 0xFFFFFF, want) << x << "," << y;
         }
+    // A hidden window shows nothing: the clipper lets no pixel through to it.
+    ShowWindow(hwnd_, SW_HIDE);
+    RECT whole = on_screen(0, 0, 20, 20);
+    ASSERT_EQ(primary_->Blt(&whole, canvas_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(pixel(0, 0) & 0xFFFFFF, 0u);
 }
 
 TEST_F(WindowedDirectDraw, CopiesAndFillsReachTheWindowOpaqueAtEveryMagnification) {

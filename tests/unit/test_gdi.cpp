@@ -291,7 +291,7 @@ TEST(WindowDc, DrawsIntoTheClientPixels) {
     HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
     EXPECT_TRUE(FrameRect(dc, &client, blue));
     EXPECT_EQ(ReleaseDC(hwnd, dc), 1);
-    const cw::qt::ScreenPixels px = cw::qt::window_pixels(cw::win::window_from(hwnd));
+    const cw::backend::ScreenPixels px = cw::backend::window_pixels(cw::win::window_from(hwnd));
     ASSERT_EQ(px.width, 20);
     auto at = [&](int x, int y) { return px.xrgb[y * px.stride / 4 + x] & 0xFFFFFF; };
     EXPECT_EQ(at(0, 0), 0x0000FFu);

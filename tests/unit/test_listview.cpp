@@ -127,7 +127,7 @@ class ListView : public ::testing::Test {
     }
     POINT centre_of(int i) {
         RECT r{};
-        EXPECT_TRUE(cw::qt::listview_item_rect(cw::win::window_from(list), i, &r));
+        EXPECT_TRUE(cw::backend::listview_item_rect(cw::win::window_from(list), i, &r));
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     void double_click(int i) {

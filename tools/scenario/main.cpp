@@ -26,6 +26,7 @@
 #include "scenario/driver.h"
 #include "scenario/names.h"
 #include "text/cp932.h"
+#include "win/drop.h"
 
 namespace scenario {
 
@@ -355,6 +356,7 @@ std::string dump_json() {
     m.push_back({"popups", json_array(popups)});
     m.push_back({"pending_answers", answers_json()});
     m.push_back({"cursor", std::to_string(cw::automation::last_cursor())});
+    m.push_back({"open_drops", std::to_string(cw::win::live_drops())});
     m.push_back(
         {"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
     m.push_back(
@@ -446,6 +448,49 @@ void mouse_step(const Line& l) {
         fail("mouse action must be down, move or up");
 }
 
+// tick [N]: N passes of the real main loop that run the idle tick, messages that arrive
+// on the way dispatched as the loop does. A loop that would wait (no window of the program
+// is active) ends the run: the program would sit in WaitMessage.
+void tick_step(const Line& l) {
+    const long long n = l.words.size() > 1 ? number(l.words[1]) : 1;
+    MSG msg{};
+    for (long long done = 0; done < n && !g_quit;) {
+        switch (main_loop_step(msg, false)) {
+            case LoopStep::Ticked: ++done; break;
+            case LoopStep::Dispatched: break;
+            case LoopStep::Quit:
+                g_quit = true;
+                g_exit_code = static_cast<int>(msg.wParam);
+                break;
+            case LoopStep::Idle:
+                fail("no window of the program is active: the main loop waits instead of ticking");
+        }
+    }
+}
+
+// menu [image] ID | "text" "text"...: chooses a menu item as a user does, through the menu
+// bar the window shows (the main window's unless image is named); a greyed or absent item
+// ends the run. "command ID" stays for posting a raw WM_COMMAND.
+void menu_step(const Line& l) {
+    need(l, 2, "menu [image] ID | \"text\" ...");
+    size_t i = 1;
+    HWND top = g_app.main_window;
+    if (l.words[i] == "image") {
+        top = g_app.image_window;
+        ++i;
+    }
+    if (i >= l.words.size()) fail("usage: menu [image] ID | \"text\" ...");
+    std::vector<std::string> texts;
+    UINT id = 0;
+    if (is_string(l.words[i])) {
+        for (; i < l.words.size(); ++i) texts.push_back(string_value(l.words[i]));
+    } else {
+        id = static_cast<UINT>(number(l.words[i]));
+    }
+    const std::string why = cw::automation::user_menu(top, texts, id);
+    if (!why.empty()) fail("menu: " + why);
+}
+
 void run_line(const Line& l) {
     at_line(l.number);
     if (l.words.empty()) return;
@@ -484,11 +529,9 @@ void run_line(const Line& l) {
         for (size_t i = 1; i < l.words.size(); ++i) paths.push_back(string_value(l.words[i]));
         cw::automation::user_drop(g_app.main_window, paths);
     } else if (verb == "tick") {
-        const long long n = l.words.size() > 1 ? number(l.words[1]) : 1;
-        for (long long k = 0; k < n && !g_quit; ++k) {
-            pump();
-            idle_tick();
-        }
+        tick_step(l);
+    } else if (verb == "menu") {
+        menu_step(l);
     } else if (verb == "dump") {
         std::cout << dump_json() << std::endl;
         return;
@@ -500,23 +543,28 @@ void run_line(const Line& l) {
         if (!cw::automation::snapshot(h, string_value(l.words[i]))) fail("the snapshot could not be written");
     } else if (verb == "set") {
         need(l, 3, "set ID \"text\"");
-        cw::automation::user_set_text(dialog_control(l), string_value(l.words[2]));
+        if (!cw::automation::user_set_text(dialog_control(l), string_value(l.words[2])))
+            fail("control " + l.words[1] + " takes no typing (hidden, disabled or read-only)");
     } else if (verb == "click") {
-        cw::automation::user_click(dialog_control(l));
+        if (!cw::automation::user_click(dialog_control(l)))
+            fail("control " + l.words[1] + " cannot be clicked (hidden or disabled)");
     } else if (verb == "check") {
         need(l, 3, "check ID 0|1");
         HWND h = dialog_control(l);
-        if (SendMessageA(h, BM_GETCHECK, 0, 0) != number(l.words[2])) cw::automation::user_click(h);
+        if (SendMessageA(h, BM_GETCHECK, 0, 0) != number(l.words[2]) && !cw::automation::user_click(h))
+            fail("control " + l.words[1] + " cannot be clicked (hidden or disabled)");
     } else if (verb == "select") {
         need(l, 3, "select ID INDEX");
-        cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2])));
+        if (!cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2]))))
+            fail("control " + l.words[1] + " cannot be used (hidden or disabled)");
     } else if (verb == "combo") {
         need(l, 4, "combo ID select N");
         HWND h = GetDlgItem(current_dialog() ? current_dialog() : g_app.edit_panel,
                             static_cast<int>(number(l.words[1])));
         if (!h) fail("no combo box " + l.words[1]);
         if (l.words[2] != "select") fail("usage: combo ID select N");
-        cw::automation::user_select(h, static_cast<int>(number(l.words[3])));
+        if (!cw::automation::user_select(h, static_cast<int>(number(l.words[3]))))
+            fail("combo box " + l.words[1] + " cannot be used (hidden or disabled)");
     } else if (verbs().count(verb)) {
         verbs()[verb](l);
     } else {

@@ -59,7 +59,7 @@ void listedit(const Line& l) {
              ")");
     if (!is_string(l.words[2])) fail("usage: listedit INDEX \"text\"");
     RECT r{};
-    if (!cw::qt::listview_item_rect(cw::win::window_from(list), static_cast<int>(index), &r))
+    if (!cw::backend::listview_item_rect(cw::win::window_from(list), static_cast<int>(index), &r))
         fail("item " + std::to_string(index) + " of the list view is not shown");
     const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     cw::automation::user_mouse(list, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
@@ -69,7 +69,8 @@ void listedit(const Line& l) {
     pump();
     const HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
     if (!edit) fail("double-clicking item " + std::to_string(index) + " started no label edit");
-    cw::automation::user_set_text(edit, string_value(l.words[2]));
+    if (!cw::automation::user_set_text(edit, string_value(l.words[2])))
+        fail("the label edit takes no typing");
     if (IsWindow(edit)) cw::qt::user_key(cw::win::window_from(edit), Qt::Key_Return);
     if (IsWindow(edit) && reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)) == edit)
         fail("Enter did not end the label edit");

@@ -53,7 +53,7 @@ std::string surface_pixel(LPDIRECTDRAWSURFACE s, int x, int y) {
 std::string window_pixel(HWND hwnd, int x, int y) {
     cw::win::Window* w = cw::win::window_from(hwnd);
     if (!w) return "null";
-    const cw::qt::ScreenPixels p = cw::qt::window_pixels(w);
+    const cw::backend::ScreenPixels p = cw::backend::window_pixels(w);
     if (!p.xrgb || x < 0 || y < 0 || x >= p.width || y >= p.height) return "null";
     const uint32_t v = p.xrgb[y * (p.stride / 4) + x];
     return colour_json(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));

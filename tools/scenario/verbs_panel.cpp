@@ -22,6 +22,7 @@
 #include "automation/automation.h"
 #include "automation/json.h"
 #include "display/playback.h"
+#include "qt/view.h"
 #include "scenario/driver.h"
 #include "win/controls.h"
 

@@ -6,10 +6,10 @@
 
 #include "win/window.h"
 
-namespace cw::qt {
+namespace cw::win {
 
 // paths: file system paths (UTF-8); point: client coordinates of the drop.
-void post_drop(cw::win::Window* w, const std::vector<std::string>& paths, POINT point);
+void post_drop(Window* w, const std::vector<std::string>& paths, POINT point);
 int live_drops();  // drops not yet finished with DragFinish
 
-}  // namespace cw::qt
+}  // namespace cw::win

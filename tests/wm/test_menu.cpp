@@ -289,3 +289,24 @@ TEST(MenuResource, LoadMenu118FromCompiledResources) {
 }
 
 }  // namespace
+
+TEST(MenuChoice, OnlyEnabledItemsReachedThroughEnabledPopupsCanBeChosen) {
+    HMENU bar = CreateMenu();
+    HMENU edit = CreatePopupMenu();
+    HMENU deeper = CreatePopupMenu();
+    AppendMenuA(edit, MF_STRING, 10, "cut");
+    AppendMenuA(edit, MF_STRING | MF_GRAYED, 11, "paste");
+    AppendMenuA(edit, MF_SEPARATOR, 12, nullptr);
+    AppendMenuA(deeper, MF_STRING, 13, "deep");
+    AppendMenuA(edit, MF_POPUP, reinterpret_cast<UINT_PTR>(deeper), "more");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "edit");
+    EXPECT_TRUE(cw::win::menu_item_choosable(bar, 10));
+    EXPECT_FALSE(cw::win::menu_item_choosable(bar, 11)) << "greyed";
+    EXPECT_FALSE(cw::win::menu_item_choosable(bar, 12)) << "a separator is no command";
+    EXPECT_FALSE(cw::win::menu_item_choosable(bar, 99)) << "absent";
+    EXPECT_TRUE(cw::win::menu_item_choosable(bar, 13));
+    EnableMenuItem(bar, 0, MF_BYPOSITION | MF_GRAYED);
+    EXPECT_FALSE(cw::win::menu_item_choosable(bar, 10)) << "behind a greyed popup";
+    EXPECT_FALSE(cw::win::menu_item_choosable(bar, 13));
+    DestroyMenu(bar);
+}

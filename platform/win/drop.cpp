@@ -1,12 +1,13 @@
-#include "qt/drop.h"
+// Files dropped from the desktop: WM_DROPFILES with an HDROP that DragQueryFile reads.
+#include "win/drop.h"
 
 #include <cstring>
 #include <set>
 
-#include "qt/view.h"
 #include "text/cp932.h"
+#include "win/backend.h"
 
-namespace cw::qt {
+namespace cw::win {
 
 namespace {
 
@@ -27,22 +28,24 @@ Drop* drop_from(HDROP h) {
 
 }  // namespace
 
-void post_drop(cw::win::Window* w, const std::vector<std::string>& paths, POINT point) {
+void post_drop(Window* w, const std::vector<std::string>& paths, POINT point) {
     auto* d = new Drop;
     for (const std::string& p : paths) d->paths.push_back(cw::text::utf8_to_cp932(p));
     d->point = point;
     drops().insert(d);
-    cw::win::post(w->handle, WM_DROPFILES, reinterpret_cast<WPARAM>(d), 0);
+    post(w->handle, WM_DROPFILES, reinterpret_cast<WPARAM>(d), 0);
 }
 
 int live_drops() {
     return static_cast<int>(drops().size());
 }
 
-}  // namespace cw::qt
+}  // namespace cw::win
+
+using cw::win::Window;
 
 UINT DragQueryFileA(HDROP h, UINT index, LPSTR buffer, UINT size) {
-    cw::qt::Drop* d = cw::qt::drop_from(h);
+    cw::win::Drop* d = cw::win::drop_from(h);
     if (!d) return 0;
     if (index == 0xFFFFFFFF) return static_cast<UINT>(d->paths.size());
     if (index >= d->paths.size()) return 0;
@@ -54,18 +57,18 @@ UINT DragQueryFileA(HDROP h, UINT index, LPSTR buffer, UINT size) {
 }
 
 void DragFinish(HDROP h) {
-    cw::qt::Drop* d = cw::qt::drop_from(h);
+    cw::win::Drop* d = cw::win::drop_from(h);
     if (!d) return;
-    cw::qt::drops().erase(d);
+    cw::win::drops().erase(d);
     delete d;
 }
 
 void DragAcceptFiles(HWND hwnd, BOOL accept) {
-    cw::win::Window* w = cw::win::window_from(hwnd);
+    Window* w = cw::win::window_from(hwnd);
     if (!w) return;
     if (accept)
         w->ex_style |= WS_EX_ACCEPTFILES;
     else
         w->ex_style &= ~WS_EX_ACCEPTFILES;
-    if (w->view) cw::qt::sync_geometry(w);
+    if (w->view) cw::backend::sync_geometry(w);
 }

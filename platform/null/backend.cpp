@@ -1,0 +1,292 @@
+// A backend without a display. Windows, menus, dialogs and controls keep all their state
+// in the window manager and work as usual; nothing is shown. Pixels are kept in memory,
+// metrics are fixed (null/desktop.h), common dialogs are dismissed as a user would who
+// presses Esc (a message box gives its default button), popup menus choose nothing.
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "null/desktop.h"
+#include "text/cp932.h"
+#include "win/backend.h"
+#include "win/controls.h"
+#include "win/input.h"
+
+struct cw::backend::View {
+    std::vector<uint32_t> pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> shown;
+    uint64_t presented = 0;
+};
+
+namespace cw::null {
+
+namespace {
+
+using cw::win::Window;
+
+bool g_follows = true;
+std::deque<HWND> g_reports;  // desktop activation reports not yet delivered
+POINT g_cursor{0, 0};
+std::mutex g_wake_mutex;
+std::condition_variable g_wake;
+bool g_woken = false;
+
+// The rows a tree shows: every item whose ancestors are all expanded, in order.
+void visible_rows(const std::vector<cw::win::TreeItem*>& items, int depth,
+                  std::vector<std::pair<cw::win::TreeItem*, int>>& out) {
+    for (cw::win::TreeItem* i : items) {
+        out.push_back({i, depth});
+        if (i->state & TVIS_EXPANDED) visible_rows(i->children, depth + 1, out);
+    }
+}
+
+int tree_row_of(Window* w, cw::win::TreeItem* item, int* depth) {
+    cw::win::TreeState* s = cw::win::tree_state(w);
+    if (!s) return -1;
+    std::vector<std::pair<cw::win::TreeItem*, int>> rows;
+    visible_rows(s->roots, 0, rows);
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].first == item) {
+            *depth = rows[r].second;
+            return static_cast<int>(r);
+        }
+    return -1;
+}
+
+// Left edge of an item's check box (or text, without check boxes) at a depth.
+int tree_item_left(Window* w, int depth) {
+    return (depth + ((w->style & TVS_LINESATROOT) ? 1 : 0)) * kTreeIndent;
+}
+
+}  // namespace
+
+std::vector<HWND>& activation_requests() {
+    static std::vector<HWND> r;
+    return r;
+}
+
+void set_desktop_follows(bool on) {
+    g_follows = on;
+}
+
+void report_activation(HWND hwnd) {
+    g_reports.push_back(hwnd);
+}
+
+uint64_t presented_frames(HWND hwnd) {
+    Window* w = cw::win::window_from(hwnd);
+    return w && w->view ? w->view->presented : 0;
+}
+
+}  // namespace cw::null
+
+namespace cw::backend {
+
+using cw::win::Window;
+using namespace cw::null;
+
+void ensure_started() {}
+bool has_display() {
+    return false;
+}
+
+void create_view(Window* w) {
+    w->view = new View;
+}
+void destroy_view(Window* w) {
+    delete w->view;
+    w->view = nullptr;
+}
+void sync_geometry(Window*) {}
+void sync_visible(Window*) {}
+void sync_enabled(Window*) {}
+void sync_text(Window*) {}
+void sync_menu_bar(Window*) {}
+void sync_scrollbars(Window*) {}
+void sync_zorder(Window*) {}
+void invalidate(Window*) {}
+
+void request_activation(Window* w) {
+    activation_requests().push_back(w->handle);
+    if (g_follows) g_reports.push_back(w->handle);
+}
+
+void control_changed(Window*) {}
+
+bool tree_item_rect(Window* w, cw::win::TreeItem* item, bool text_only, RECT* out) {
+    cw::win::TreeState* s = cw::win::tree_state(w);
+    int depth = 0;
+    const int row = tree_row_of(w, item, &depth);
+    if (!s || row < 0 || !out) return false;
+    const int top = row * s->item_height;
+    if (!text_only) {
+        *out = RECT{0, top, cw::win::client_rect_of(w).right, top + s->item_height};
+        return true;
+    }
+    int left = tree_item_left(w, depth);
+    if (w->style & TVS_CHECKBOXES) left += kTreeCheckBox + 3;
+    *out = RECT{left, top, left + kCharWidth * static_cast<int>(item->text.size()) + 4, top + s->item_height};
+    return true;
+}
+
+cw::win::TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
+    if (flags) *flags = TVHT_NOWHERE;
+    cw::win::TreeState* s = cw::win::tree_state(w);
+    if (!s || p.y < 0 || p.x < 0 || p.x >= cw::win::client_rect_of(w).right) return nullptr;
+    std::vector<std::pair<cw::win::TreeItem*, int>> rows;
+    visible_rows(s->roots, 0, rows);
+    const size_t row = static_cast<size_t>(p.y / s->item_height);
+    if (row >= rows.size()) return nullptr;
+    auto [item, depth] = rows[row];
+    if (!flags) return item;
+    const int left = tree_item_left(w, depth);
+    RECT text{};
+    tree_item_rect(w, item, true, &text);
+    if ((w->style & TVS_CHECKBOXES) && p.x >= left && p.x < left + kTreeCheckBox)
+        *flags = TVHT_ONITEMSTATEICON;
+    else if (p.x >= text.left && p.x < text.right)
+        *flags = TVHT_ONITEMLABEL;
+    else if (p.x < left && p.x >= left - kTreeIndent && !item->children.empty())
+        *flags = TVHT_ONITEMBUTTON;
+    else if (p.x < left)
+        *flags = TVHT_ONITEMINDENT;
+    else
+        *flags = TVHT_ONITEMRIGHT;
+    return item;
+}
+
+bool listview_item_rect(Window* w, int index, RECT* out) {
+    cw::win::ListState* s = cw::win::list_state(w);
+    if (!s || !out || index < 0 || index >= static_cast<int>(s->items.size())) return false;
+    const int rows = std::max(1, static_cast<int>(cw::win::client_rect_of(w).bottom) / kListItemHeight);
+    const int col = index / rows, row = index % rows;
+    *out = RECT{col * kListColumnWidth, row * kListItemHeight, (col + 1) * kListColumnWidth,
+                (row + 1) * kListItemHeight};
+    return true;
+}
+
+int listview_item_at(Window* w, POINT p) {
+    cw::win::ListState* s = cw::win::list_state(w);
+    if (!s || p.x < 0 || p.y < 0) return -1;
+    const int rows = std::max(1, static_cast<int>(cw::win::client_rect_of(w).bottom) / kListItemHeight);
+    if (p.y >= rows * kListItemHeight) return -1;
+    const int index = (p.x / kListColumnWidth) * rows + p.y / kListItemHeight;
+    return index < static_cast<int>(s->items.size()) ? index : -1;
+}
+
+void listview_edit_started(Window*, Window*) {}
+void updown_buddy_changed(Window*) {}
+
+void show_cursor(Window*, HCURSOR) {}
+void capture_changed(Window*, Window*) {}
+POINT cursor_position() {
+    return g_cursor;
+}
+void set_cursor_position(POINT p) {
+    g_cursor = p;
+}
+
+ScreenPixels window_pixels(Window* w) {
+    View* v = w ? w->view : nullptr;
+    if (!v) return {};
+    const RECT c = cw::win::client_rect_of(w);
+    const int width = std::max<int>(1, c.right), height = std::max<int>(1, c.bottom);
+    if (v->width != width || v->height != height) {
+        std::vector<uint32_t> next(static_cast<size_t>(width) * height, GetSysColor(COLOR_BTNFACE));
+        for (int y = 0; y < std::min(height, v->height); ++y)
+            std::memcpy(&next[static_cast<size_t>(y) * width], &v->pixels[static_cast<size_t>(y) * v->width],
+                        sizeof(uint32_t) * std::min(width, v->width));
+        v->pixels = std::move(next);
+        v->width = width;
+        v->height = height;
+        v->shown.assign(v->pixels.size(), 0);
+    }
+    return ScreenPixels{v->width, v->height, v->width * 4, v->pixels.data()};
+}
+
+void window_pixels_changed(Window* w, RECT dirty) {
+    View* v = w ? w->view : nullptr;
+    if (!v || v->pixels.empty()) return;
+    const int left = std::max<int>(0, dirty.left), right = std::min<int>(v->width, dirty.right);
+    const int top = std::max<int>(0, dirty.top), bottom = std::min<int>(v->height, dirty.bottom);
+    bool changed = false;
+    for (int y = top; y < bottom && left < right; ++y) {
+        const size_t at = static_cast<size_t>(y) * v->width + left, bytes = sizeof(uint32_t) * (right - left);
+        if (std::memcmp(&v->pixels[at], &v->shown[at], bytes) == 0) continue;
+        std::memcpy(&v->shown[at], &v->pixels[at], bytes);
+        changed = true;
+    }
+    if (changed) ++v->presented;
+}
+
+int display_bits_per_pixel() {
+    const char* e = std::getenv("CELWRIGHT_DISPLAY_BPP");
+    const int n = e ? std::atoi(e) : 0;
+    return n == 8 || n == 16 || n == 24 ? n : 32;
+}
+
+void font_base_units(const std::string&, int point_size, int* base_x, int* base_y) {
+    const int cell = std::max(1, point_size * 4 / 3);
+    *base_x = std::max(1, cell / 2);
+    *base_y = cell + 1;
+}
+int menu_bar_height() {
+    return kMenuBarHeight;
+}
+int status_bar_height() {
+    return kStatusBarHeight;
+}
+
+bool process_events(bool wait, int timeout_ms) {
+    const unsigned before = cw::win::input_count();
+    if (wait && g_reports.empty() && cw::win::queue_empty()) {
+        std::unique_lock<std::mutex> lock(g_wake_mutex);
+        if (timeout_ms >= 0)
+            g_wake.wait_for(lock, std::chrono::milliseconds(timeout_ms), [] { return g_woken; });
+        else
+            g_wake.wait(lock, [] { return g_woken; });
+        g_woken = false;
+    }
+    while (!g_reports.empty()) {
+        const HWND h = g_reports.front();
+        g_reports.pop_front();
+        cw::win::input_activated(cw::win::window_from(h));
+    }
+    return cw::win::input_count() != before;
+}
+
+void wake() {
+    std::lock_guard<std::mutex> lock(g_wake_mutex);
+    g_woken = true;
+    g_wake.notify_all();
+}
+
+UINT track_popup(HMENU, Window*, int, int) {
+    return 0;
+}
+
+int message_box(Window*, const std::string&, const std::string&, UINT type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_YESNO:
+        case MB_YESNOCANCEL: return IDYES;
+        case MB_RETRYCANCEL: return IDRETRY;
+        case MB_ABORTRETRYIGNORE: return IDABORT;
+    }
+    return IDOK;
+}
+
+std::optional<std::string> file_dialog(const FileDialogRequest&) {
+    return std::nullopt;
+}
+
+std::optional<COLORREF> choose_color(Window*, COLORREF, COLORREF*, bool) {
+    return std::nullopt;
+}
+
+}  // namespace cw::backend

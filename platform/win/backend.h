@@ -1,0 +1,123 @@
+// The contract between the window manager and the backend that shows its windows.
+//
+// The window manager (win/, gdi/, ddraw/) owns every window's state: rectangles, styles,
+// texts, menus, the active window, focus and capture. It tells the backend what changed
+// through the functions below and never includes a toolkit header. A backend implements
+// all of them: platform/qt shows the windows with Qt widgets; platform/null keeps nothing
+// on screen, for tests and command-line tools. Exactly one backend is linked into a program.
+//
+// The backend reports what the desktop and the user did only through win/input.h.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/window.h"
+
+namespace cw::win {
+struct TreeItem;
+}
+
+namespace cw::backend {
+
+// Starts the backend if it is not running yet; every window function may call it.
+void ensure_started();
+// Whether windows are shown on a real display (false offscreen and on the null backend).
+bool has_display();
+
+// ---- views: what shows a window --------------------------------------------------
+void create_view(cw::win::Window* w);
+void destroy_view(cw::win::Window* w);
+void sync_geometry(cw::win::Window* w);  // rectangle and non-client parts
+void sync_visible(cw::win::Window* w);
+void sync_enabled(cw::win::Window* w);
+void sync_text(cw::win::Window* w);  // window text and font
+void sync_menu_bar(cw::win::Window* w);
+void sync_scrollbars(cw::win::Window* w);
+void sync_zorder(cw::win::Window* w);
+void invalidate(cw::win::Window* w);
+// The window manager made w the active window: ask the desktop, once, to raise and focus it.
+void request_activation(cw::win::Window* w);
+
+// ---- controls --------------------------------------------------------------------
+// A built-in control's state (items, selection, check, text, range ...) changed.
+void control_changed(cw::win::Window* w);
+// Where the tree and the list view show an item (client coordinates) and what is at a point.
+bool tree_item_rect(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
+cw::win::TreeItem* tree_item_at(cw::win::Window* w, POINT p, UINT* flags);
+bool listview_item_rect(cw::win::Window* w, int index, RECT* out);
+int listview_item_at(cw::win::Window* w, POINT p);
+// The list view's in-place label edit was created: its keys and focus loss reach its procedure.
+void listview_edit_started(cw::win::Window* list, cw::win::Window* edit);
+// The up-down control has a new buddy: the buddy's arrow keys go to the buddy's procedure.
+void updown_buddy_changed(cw::win::Window* w);
+
+// ---- pointer ---------------------------------------------------------------------
+// SetCursor: shows the cursor over the capturing window, or over whatever window of ours
+// is under the pointer.
+void show_cursor(cw::win::Window* capture, HCURSOR cursor);
+// The mouse capture moved (either may be null): the capturing window keeps receiving moves
+// and the release wherever the pointer goes.
+void capture_changed(cw::win::Window* old_capture, cw::win::Window* new_capture);
+POINT cursor_position();  // screen coordinates, as the desktop reports them
+void set_cursor_position(POINT p);
+
+// ---- pixels ----------------------------------------------------------------------
+// The pixels of a window's client area that GDI and DirectDraw draw into: 32-bit XRGB, top
+// row first. The buffer follows the client size (contents kept where they still fit).
+struct ScreenPixels {
+    int width = 0;
+    int height = 0;
+    int stride = 0;  // bytes per row
+    uint32_t* xrgb = nullptr;
+};
+ScreenPixels window_pixels(cw::win::Window* w);
+// A part (client coordinates) of those pixels was drawn; the backend presents it when it
+// differs from what is on screen.
+void window_pixels_changed(cw::win::Window* w, RECT dirty);
+// The depth of the display in bits per pixel (CELWRIGHT_DISPLAY_BPP emulates 8, 16, 24 or 32).
+int display_bits_per_pixel();
+
+// ---- metrics ---------------------------------------------------------------------
+// Dialog base units of a dialog font (face in CP932), for dialog units.
+void font_base_units(const std::string& face_cp932, int point_size, int* base_x, int* base_y);
+int menu_bar_height();
+int status_bar_height();
+
+// ---- events ----------------------------------------------------------------------
+// Delivers what the desktop has pending; with wait, blocks until something arrives or
+// timeout_ms passes (-1: no timeout). True when input was delivered.
+bool process_events(bool wait, int timeout_ms);
+void wake();  // ends a wait in process_events from inside the program
+
+// ---- menus and common dialogs ------------------------------------------------------
+// These run only when the automation seam does not answer them; the window manager has
+// already recorded the request.
+// TrackPopupMenu: the chosen command, 0 when the menu was dismissed.
+UINT track_popup(HMENU menu, cw::win::Window* owner, int x, int y);
+// MessageBox: the id of the button pressed (IDOK, IDCANCEL, IDYES ...).
+int message_box(cw::win::Window* owner, const std::string& text_utf8, const std::string& caption_utf8,
+                UINT type);
+struct FileDialogRequest {
+    bool save = false;
+    cw::win::Window* owner = nullptr;
+    std::string title;                // UTF-8
+    std::vector<std::string> filter;  // display text and pattern pairs, UTF-8
+    int filter_index = 0;             // 0-based
+    std::string default_ext;          // UTF-8, without the dot
+    std::string initial_dir;          // UTF-8
+    std::string initial_name;         // UTF-8
+    DWORD flags = 0;                  // OFN_*
+};
+// The chosen file system path (UTF-8), or nothing when cancelled.
+std::optional<std::string> file_dialog(const FileDialogRequest& request);
+// ChooseColor: the colour chosen, or nothing when cancelled. custom holds the 16 custom colours
+// (null for none), which the user may change only where allow_custom is true.
+std::optional<COLORREF> choose_color(cw::win::Window* owner, COLORREF initial, COLORREF* custom,
+                                     bool allow_custom);
+
+}  // namespace cw::backend

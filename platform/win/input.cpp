@@ -1,0 +1,162 @@
+// What a backend reports: user input and the desktop's doings, turned into window
+// messages and window-manager state.
+#include "win/input.h"
+
+#include <algorithm>
+
+#include "ddraw/surfaces.h"
+#include "win/backend.h"
+#include "win/drop.h"
+#include "win/mdi.h"
+
+namespace cw::win {
+
+namespace {
+
+unsigned g_input_count = 0;
+
+// A window takes mouse input only while it and every window around it are enabled,
+// as the system never delivers a click to a disabled window.
+bool takes_input(const Window* w) {
+    for (; w; w = is_top_level(w) ? nullptr : w->parent)
+        if (w->style & WS_DISABLED) return false;
+    return true;
+}
+
+bool is_press(UINT msg) {
+    return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+}
+
+// Esc and Enter in a dialog act as its cancel and default buttons.
+bool dialog_key(Window* w, UINT vk) {
+    if (!w || !w->dialog) return false;
+    if (vk == VK_ESCAPE) {
+        SendMessageA(w->handle, WM_COMMAND, IDCANCEL,
+                     reinterpret_cast<LPARAM>(GetDlgItem(w->handle, IDCANCEL)));
+        return true;
+    }
+    if (vk != VK_RETURN) return false;
+    int id = IDOK;
+    for (Window* c : w->children)
+        if (c->cls && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            id = static_cast<int>(c->id);
+    HWND b = GetDlgItem(w->handle, id);
+    if (b && !IsWindowEnabled(b)) return true;
+    SendMessageA(w->handle, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
+    return true;
+}
+
+}  // namespace
+
+unsigned input_count() {
+    return g_input_count;
+}
+
+void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
+    ++g_input_count;
+    if (!w) return;
+    Window* capture = window_from(GetCapture());
+    if (capture && capture != w) {
+        POINT p{x, y};
+        ClientToScreen(w->handle, &p);
+        ScreenToClient(capture->handle, &p);
+        w = capture;
+        x = p.x;
+        y = p.y;
+    } else if (!takes_input(w)) {
+        return;
+    }
+    if (is_press(msg)) {
+        Window* top = top_level_of(w);
+        if (top && top != active_window() && !(top->style & WS_DISABLED)) activate(top, WA_CLICKACTIVE);
+        if (Window* child = mdi_child_of(w)) mdi_activate_child(child->parent, child);
+        if (!window_from(w->handle)) return;
+    }
+    send(w, msg, keys, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
+}
+
+bool input_frame_key(Window* top, UINT vk, bool ctrl) {
+    ++g_input_count;
+    if (!top || !takes_input(top)) return false;
+    if (dialog_key(top, vk)) return true;
+    if (!ctrl || (vk != VK_F4 && vk != VK_F6)) return false;
+    for (Window* c : top->children)
+        if (is_mdi_client(c) && mdi_system_key(c, vk, true)) return true;
+    return false;
+}
+
+void input_key(Window* w, UINT msg, UINT vk) {
+    ++g_input_count;
+    if (w && takes_input(w)) send(w, msg, vk, 0);
+}
+
+void input_focus_lost(Window* w) {
+    ++g_input_count;
+    if (w) send(w, WM_KILLFOCUS, 0, 0);
+}
+
+void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame) {
+    ++g_input_count;
+    if (!top || !is_top_level(top)) return;
+    const Insets known = system_frame(top->style);
+    const bool unframed =
+        !desktop_frame.left && !desktop_frame.top && !desktop_frame.right && !desktop_frame.bottom;
+    if (unframed && (known.left || known.top || known.right || known.bottom)) {
+        // A window just shown is reported before the desktop has put its frame around it:
+        // it stands where its frame was asked to go, and gets the frame its kind has.
+        outer.right += known.left + known.right;
+        outer.bottom += known.top + known.bottom;
+    } else {
+        set_system_frame(top->style, desktop_frame);
+    }
+    if (EqualRect(&outer, &top->rect)) {
+        cw::backend::sync_geometry(top);
+        return;
+    }
+    set_window_rect(top, outer, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void input_activated(Window* top) {
+    ++g_input_count;
+    desktop_activated(top);
+}
+
+void input_close(Window* top) {
+    ++g_input_count;
+    if (top && takes_input(top)) SendMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void input_display_changed() {
+    ++g_input_count;
+    cw::ddraw::display_changed();
+}
+
+void input_files_dropped(Window* w, const std::vector<std::string>& paths, POINT at) {
+    ++g_input_count;
+    if (w && !paths.empty() && (w->ex_style & WS_EX_ACCEPTFILES) && takes_input(w)) post_drop(w, paths, at);
+}
+
+void input_scroll(Window* w, bool vertical, int code, int pos) {
+    ++g_input_count;
+    if (w && takes_input(w))
+        SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), 0);
+}
+
+void input_menu_opening(Window* owner, HMENU popup) {
+    ++g_input_count;
+    if (owner) SendMessageA(owner->handle, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+}
+
+void input_menu_chosen(Window* owner, UINT id) {
+    ++g_input_count;
+    if (owner) PostMessageA(owner->handle, WM_COMMAND, id, 0);
+}
+
+MINMAXINFO track_sizes(Window* w) {
+    MINMAXINFO mmi{};
+    mmi.ptMaxTrackSize = POINT{32767, 32767};
+    if (w) SendMessageA(w->handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    return mmi;
+}
+
+}  // namespace cw::win

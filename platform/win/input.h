@@ -1,0 +1,50 @@
+// The narrow way up from a backend into the window manager: what the user and the desktop
+// did, as facts. A backend calls nothing else that changes window state; the controls' own
+// user actions (a button pressed, a text typed, a combo entry chosen) are in win/controls.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "win/window.h"
+
+namespace cw::win {
+
+// Mouse input in a window's client area (client coordinates); routed to the capture, and a
+// press activates the window's top-level window first, as a click does.
+void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y);
+// Mouse input on the frame of a child window with a frame of its own (an MDI child), in
+// window coordinates: caption buttons, moving and sizing by dragging.
+void input_nonclient_mouse(Window* w, UINT msg, POINT in_window, POINT on_screen);
+// The cursor the frame of such a window shows at a point (window coordinates).
+HCURSOR nonclient_cursor(Window* w, POINT in_window);
+// A key pressed in a top-level window that its focused control did not take. True when the
+// window manager took it (Esc and Enter in dialogs, Ctrl+F4 and Ctrl+F6 with MDI children).
+bool input_frame_key(Window* top, UINT vk, bool ctrl);
+// A key for a control's procedure (WM_KEYDOWN or WM_KEYUP with a VK_ code).
+void input_key(Window* w, UINT msg, UINT vk);
+// The keyboard focus left w's widget for something that is not a window of ours.
+void input_focus_lost(Window* w);
+// The desktop moved or sized a top-level window: its outer frame and the frame the desktop
+// draws around the window's own parts.
+void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame);
+// The user pressed the desktop's close box of a top-level window.
+void input_close(Window* top);
+// The desktop made one of our top-level windows active, or none of them (nullptr).
+void input_activated(Window* top);
+// The display under the windows changed (depth, screens): primary surfaces are lost.
+void input_display_changed();
+// Files dropped on a window that accepts them (UTF-8 paths, client coordinates).
+void input_files_dropped(Window* w, const std::vector<std::string>& paths, POINT at);
+// A scroll bar of a window was used: SB_* code and, for tracking, the position.
+void input_scroll(Window* w, bool vertical, int code, int pos);
+// A popup of a menu bar is about to open, and an item of a menu bar was chosen.
+void input_menu_opening(Window* owner, HMENU popup);
+void input_menu_chosen(Window* owner, UINT id);
+
+// Counts input as it arrives, so that a wait in the message loop knows it produced something.
+unsigned input_count();
+
+}  // namespace cw::win

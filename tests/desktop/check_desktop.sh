@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The editor on a virtual X server under a real window manager, driven as a user drives it:
+#   check_desktop.sh WM PROGRAM TESTDATA [SCREENSHOT_DIR]
+# Start; the main window's title bar is on screen; a click on the menu bar opens the menu;
+# New with an image shows the image window at the main window's client area; over 3 s
+# neither the editor nor the window manager uses more than 10 % of a core and the active
+# window changes at most twice; the close box asks whether to save the project, and after
+# No the editor ends with exit code 0.
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/session.sh"
+wm="$1" program="$2" testdata="$3" shots="${4:-}"
+work="$(mktemp -d)"
+failures=0
+fail() { echo "FAIL ($wm): $*" >&2; failures=$((failures + 1)); }
+finish() { desktop_stop; rm -rf "$work"; }
+trap finish EXIT
+
+command -v "$wm" >/dev/null || { echo "$wm is not installed: skipped"; exit 0; }
+desktop_start "$wm" || exit 1
+editor_start "$program" "$work" || { fail "the main window did not appear"; exit 1; }
+
+read -r fx fy fw fh <<<"$(frame_geometry "$CW_MAIN")"
+read -r cx cy cw ch <<<"$(geometry "$CW_MAIN")"
+echo "main window: frame $fx,$fy ${fw}x$fh, inside at $cx,$cy"
+[ "$fx" -ge 0 ] && [ "$fy" -ge 0 ] || fail "the main window's frame starts off screen at $fx,$fy"
+[ "$cy" -gt "$fy" ] || fail "the main window has no title bar above its inside ($fy, $cy)"
+[ "$fx" -le 8 ] && [ "$fy" -le 8 ] || fail "the main window is not at the top-left corner ($fx,$fy)"
+
+before=$(xdotool search --onlyvisible --pid "$CW_EDITOR" 2>/dev/null | wc -l)
+menu_click 20
+after=$(xdotool search --onlyvisible --pid "$CW_EDITOR" 2>/dev/null | wc -l)
+[ "$after" -gt "$before" ] || fail "a click on the menu bar opened no menu ($before windows, then $after)"
+xdotool key Escape
+sleep 0.3
+
+new_project "$testdata/tim/sheet64x48.bmp" || fail "New with an image showed no image window"
+if [ -n "${CW_IMAGE:-}" ]; then
+  sleep 1
+  read -r ix iy iw ih <<<"$(frame_geometry "$CW_IMAGE")"
+  menu_bottom=$((cy + 18))
+  echo "image window: frame $ix,$iy ${iw}x$ih"
+  [ "$iy" -ge "$menu_bottom" ] || fail "the image window covers the main window's menu bar (top $iy)"
+  # An owned window stays above its owner: the desktop knows the main window as its owner.
+  owner=$(xprop -id "$CW_IMAGE" WM_TRANSIENT_FOR 2>/dev/null | awk '/window id/ {print $NF}')
+  [ -n "$owner" ] && [ "$((owner))" -eq "$CW_MAIN" ] ||
+    fail "the image window is not kept above the main window (WM_TRANSIENT_FOR ${owner:-none})"
+  [ -n "$shots" ] && import -window root "$shots/desktop-$wm.png" 2>/dev/null
+  read -r editor_cpu wm_cpu changes <<<"$(measure 3)"
+  echo "over 3 s with the image window up: editor $editor_cpu %, $wm $wm_cpu %, $changes activation changes"
+  awk -v c="$editor_cpu" 'BEGIN { exit !(c <= 10) }' || fail "the editor used $editor_cpu % of a core"
+  awk -v c="$wm_cpu" 'BEGIN { exit !(c <= 10) }' || fail "$wm used $wm_cpu % of a core"
+  [ "$changes" -le 2 ] || fail "the active window changed $changes times"
+fi
+
+wmctrl -c "$CW_TITLE"
+# A project is open, so the editor first asks whether to save it: No (Esc) ends it.
+prompt=$(window_by_name "ﾌﾟﾛｼﾞｪｸﾄを開く")
+if [ -n "$prompt" ]; then
+  xdotool windowactivate --sync "$prompt" 2>/dev/null
+  xdotool key Escape
+else
+  fail "the close box with a project open did not ask whether to save it"
+fi
+for _ in $(seq 50); do kill -0 "$CW_EDITOR" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$CW_EDITOR" 2>/dev/null; then
+  fail "the close box did not end the editor"
+else
+  wait "$CW_EDITOR"
+  status=$?
+  CW_EDITOR=""
+  [ "$status" -eq 0 ] || fail "the editor ended with status $status after the close box"
+fi
+[ "$failures" -eq 0 ] && echo "all desktop checks passed under $wm"
+exit $((failures > 0))

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Helpers for driving the real editor on a virtual X server with a real window manager.
+# Sourced by the desktop checks and the idle measurement; every function works on the
+# session that desktop_start made (DISPLAY, the editor's and the window manager's pids).
+set -u
+
+CW_TITLE="Celwright for Win32 Ver 1.2"
+CW_IMAGE_TITLE="Image Window"
+
+# desktop_start WM: Xvfb on a display number the server itself finds free (so sessions that
+# start at the same time never share one) and the window manager WM (openbox, xfwm4)
+# started the ordinary way.
+desktop_start() {
+  local wm="$1" number_file n=""
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  CW_XVFB=$!
+  for _ in $(seq 150); do
+    [ -s "$number_file" ] && break
+    kill -0 "$CW_XVFB" 2>/dev/null || break
+    sleep 0.1
+  done
+  n=$(head -n 1 "$number_file")
+  rm -f "$number_file"
+  if [ -z "$n" ]; then
+    kill "$CW_XVFB" 2>/dev/null; wait "$CW_XVFB" 2>/dev/null; CW_XVFB=""
+    echo "no X display could be started" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
+  for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  case "$wm" in
+    openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
+    # xfwm4 reads its settings over a session bus of its own.
+    xfwm4) NO_AT_BRIDGE=1 GTK_A11Y=none dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
+             >/dev/null 2>&1 & ;;
+    *) echo "unknown window manager $wm" >&2; return 1 ;;
+  esac
+  CW_WM=$!
+  # The manager is up once it owns the screen and names itself on the root window.
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+  # The window manager's own process (the one started may be a session bus around it).
+  CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm" || echo "$CW_WM")
+  sleep 0.5
+}
+
+desktop_stop() {
+  if [ -n "${CW_EDITOR:-}" ]; then
+    kill "$CW_EDITOR" 2>/dev/null
+    wait "$CW_EDITOR" 2>/dev/null
+  fi
+  # A session bus around the manager closes itself, and what it started, once the manager ends.
+  if [ -n "${CW_WM_PROCESS:-}" ] && [ "$CW_WM_PROCESS" != "${CW_WM:-}" ]; then
+    kill "$CW_WM_PROCESS" 2>/dev/null
+    for _ in $(seq 30); do kill -0 "$CW_WM" 2>/dev/null || break; sleep 0.1; done
+  fi
+  if [ -n "${CW_WM:-}" ]; then
+    kill "$CW_WM" 2>/dev/null
+    wait "$CW_WM" 2>/dev/null
+  fi
+  if [ -n "${CW_XVFB:-}" ]; then
+    kill "$CW_XVFB" 2>/dev/null
+    wait "$CW_XVFB" 2>/dev/null
+  fi
+  CW_EDITOR="" CW_WM="" CW_WM_PROCESS="" CW_XVFB=""
+  return 0
+}
+
+# editor_start PROGRAM WORKDIR: starts the editor and waits for its main window.
+editor_start() {
+  (cd "$2" && exec env -u QT_QPA_PLATFORM "$1") &
+  CW_EDITOR=$!
+  CW_MAIN=$(window_by_name "$CW_TITLE")
+  [ -n "$CW_MAIN" ]
+}
+
+# window_by_name NAME: the visible window of that name, waiting up to 10 s.
+window_by_name() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+# geometry ID: "x y width height" of a window on screen.
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+                           /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# The outer frame of a client window on screen, decorations included: the geometry of its
+# ancestor just below the root window (the frame the window manager reparented it into).
+frame_geometry() {
+  local id="$1" root parent
+  root=$(xwininfo -root | awk '/Window id:/ {print $4; exit}')
+  for _ in $(seq 10); do
+    parent=$(xwininfo -children -id "$id" | awk '/Parent window id:/ {print $4; exit}')
+    [ -z "$parent" ] || [ "$parent" = "$root" ] && break
+    id="$parent"
+  done
+  geometry "$id"
+}
+
+# cpu_ticks PID: user + system clock ticks the process has used so far.
+cpu_ticks() {
+  awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0
+}
+
+# measure SECONDS: prints "editor_percent wm_percent active_changes" over that time.
+measure() {
+  local secs="$1" hz e0 w0 e1 w1 spy
+  hz=$(getconf CLK_TCK)
+  spy=$(mktemp)
+  xprop -root -spy _NET_ACTIVE_WINDOW >"$spy" 2>/dev/null &
+  local spy_pid=$!
+  sleep 0.3
+  e0=$(cpu_ticks "$CW_EDITOR"); w0=$(cpu_ticks "$CW_WM_PROCESS")
+  sleep "$secs"
+  e1=$(cpu_ticks "$CW_EDITOR"); w1=$(cpu_ticks "$CW_WM_PROCESS")
+  kill "$spy_pid" 2>/dev/null; wait "$spy_pid" 2>/dev/null
+  # The first line is the value when the spy started, not a change.
+  local changes=$(( $(wc -l <"$spy") - 1 ))
+  rm -f "$spy"
+  awk -v e=$((e1 - e0)) -v w=$((w1 - w0)) -v s="$secs" -v hz="$hz" -v c="$changes" \
+    'BEGIN { printf "%.1f %.1f %d\n", 100 * e / hz / s, 100 * w / hz / s, (c < 0 ? 0 : c) }'
+}
+
+# menu_click X: a click on the main window's menu bar, X pixels from its left end.
+menu_click() {
+  local x y w h
+  read -r x y w h <<<"$(geometry "$CW_MAIN")"
+  click $((x + $1)) $((y + 10))
+}
+
+# click X Y: a press and a release at a point of the screen, as a hand gives them.
+click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.5
+}
+
+# new_project IMAGE: File > New through the menu bar, OK on the message box, the image's
+# path typed into the file dialog. Returns once the image window is shown.
+new_project() {
+  local image="$1"
+  menu_click 20
+  xdotool key Down Return
+  local box=""
+  for _ in $(seq 50); do
+    box=$(xdotool getactivewindow 2>/dev/null)
+    [ -n "$box" ] && [ "$box" != "$CW_MAIN" ] && break
+    sleep 0.1
+  done
+  sleep 0.3
+  xdotool key Return
+  sleep 1
+  xdotool type --delay 20 "$image"
+  xdotool key Return
+  CW_IMAGE=$(window_by_name "$CW_IMAGE_TITLE")
+  [ -n "$CW_IMAGE" ]
+}
