@@ -14,8 +14,8 @@
 #include "display/image_window.h"
 #include "files/file_io.h"
 #include "files/tim.h"
+#include "project/dbcs_text.h"
 #include "project/tables.h"
-#include "text/cp932.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void refuse(const char* text) {
 }
 
 bool contains(const char* path, const char* needle) {
-    return cw::text::find(std::string_view(path, strnlen(path, kPathSize)), needle) != std::string_view::npos;
+    return dbcs_find(std::string_view(path, strnlen(path, kPathSize)), needle) != std::string_view::npos;
 }
 
 // The file cannot be opened: say so and let the user pick another image.

@@ -2,9 +2,12 @@
 // types and values. A Windows build uses the real SDK headers instead.
 #pragma once
 
+// A resource compiler reads only the #defines of this header (RC_INVOKED, as with the SDK's).
+#ifndef RC_INVOKED
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#endif
 
 // ---- basic types -----------------------------------------------------------
 typedef int BOOL;
@@ -698,6 +701,8 @@ typedef struct tagPAINTSTRUCT {
 #define SM_CYBORDER 6
 #define SM_CXDLGFRAME 7
 #define SM_CYDLGFRAME 8
+#define SM_CXICON 11
+#define SM_CYICON 12
 #define SM_CYMENU 15
 #define SM_CXFRAME 32
 #define SM_CYFRAME 33
@@ -755,6 +760,11 @@ typedef struct _WIN32_FIND_DATAA {
 #define GMEM_ZEROINIT 0x0040
 #define GMEM_DDESHARE 0x2000
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+// code pages
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_THREAD_ACP 3
 
 // PeekMessage
 #define PM_NOREMOVE 0x0000
@@ -977,6 +987,16 @@ LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max);
 #define lstrcpyn lstrcpynA
 int lstrcmpA(LPCSTR a, LPCSTR b);
 #define lstrcmp lstrcmpA
+
+// double-byte character sets: code page 932 (and CP_ACP, which is 932 here)
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
+BOOL IsDBCSLeadByte(BYTE testChar);
+LPSTR CharNextExA(WORD codePage, LPCSTR current, DWORD flags);
+LPSTR CharPrevExA(WORD codePage, LPCSTR start, LPCSTR current, DWORD flags);
+LPSTR CharNextA(LPCSTR current);
+LPSTR CharPrevA(LPCSTR start, LPCSTR current);
+#define CharNext CharNextA
+#define CharPrev CharPrevA
 }
 
 // The program's entry point, called by the layer's main().
