@@ -1,19 +1,24 @@
-// celwright-rc INPUT.rc -o OUTPUT.cpp: compiles the resource script into the resource tables.
+// celwright-rc [-I DIR]... INPUT.rc -o OUTPUT.cpp: compiles the resource script into the
+// resource tables; <file> includes are looked up in the -I folders, in order.
 // On any refusal it prints "file:line: message", leaves no output file and exits non-zero.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "rc_script.h"
 #include "rc_writer.h"
 
 int main(int argc, char** argv) {
     std::string input, output;
+    std::vector<std::string> include_dirs;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-o" && i + 1 < argc && output.empty()) {
             output = argv[++i];
+        } else if (arg == "-I" && i + 1 < argc) {
+            include_dirs.push_back(argv[++i]);
         } else if (input.empty() && !arg.empty() && arg[0] != '-') {
             input = arg;
         } else {
@@ -22,13 +27,13 @@ int main(int argc, char** argv) {
         }
     }
     if (input.empty() || output.empty()) {
-        std::cerr << "usage: celwright-rc INPUT.rc -o OUTPUT.cpp\n";
+        std::cerr << "usage: celwright-rc [-I DIR]... INPUT.rc -o OUTPUT.cpp\n";
         return 2;
     }
     // A refused script must not leave the tables of an earlier run behind for the build to use.
     std::remove(output.c_str());
 
-    const cw::rc::ParseResult result = cw::rc::parse_script_file(input);
+    const cw::rc::ParseResult result = cw::rc::parse_script_file(input, include_dirs);
     if (!result.ok()) {
         std::cerr << result.error.to_string() << "\n";
         return 1;
