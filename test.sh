@@ -13,6 +13,15 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== the Windows executable, built with the MinGW-w64 cross compiler, and its tests under Wine"
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && command -v x86_64-w64-mingw32-windres >/dev/null 2>&1; then
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-win -j"$jobs"
+  ctest --test-dir build-win --output-on-failure
+else
+  echo "the MinGW-w64 cross compiler is not installed: the Windows executable is not built"
+fi
+
 echo "== build and test with sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
