@@ -3,4 +3,5 @@
 # cmake/windows_build.cmake. The backend is the one the suite needs natively: null where no
 # display is needed, qt (offscreen) where fonts are measured.
 set(CELWRIGHT_CONFORMANCE_SUITES
-  windows:null)
+  windows:null
+  menus:null)
