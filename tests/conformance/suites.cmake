@@ -4,4 +4,5 @@
 # display is needed, qt (offscreen) where fonts are measured.
 set(CELWRIGHT_CONFORMANCE_SUITES
   windows:null
-  menus:null)
+  menus:null
+  mdi:null)
