@@ -47,7 +47,27 @@ set(CELWRIGHT_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CELWRIGHT_WINE_ENVIRONMENT WINEPREFIX=${CELWRIGHT_WINE_PREFIX})
 
 # The conformance suites (tests/conformance), built against the SDK: console programs that run
-# through tests/windows/run.sh.
+# through tests/windows/run.sh. Their dialog templates come from the resource compiler of the
+# platform layer, built here for this machine, so that both builds compare with the same data.
+include(ExternalProject)
+set(CELWRIGHT_HOST_RC ${CMAKE_BINARY_DIR}/host-rc/celwright-rc)
+ExternalProject_Add(celwright_rc_host
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/rc
+  BINARY_DIR ${CMAKE_BINARY_DIR}/host-rc
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS TRUE
+  BUILD_BYPRODUCTS ${CELWRIGHT_HOST_RC})
+set(CELWRIGHT_DIALOG_TEMPLATES ${CMAKE_BINARY_DIR}/conformance/dialog_templates.h)
+add_custom_command(
+  OUTPUT ${CELWRIGHT_DIALOG_TEMPLATES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/conformance
+  COMMAND ${CELWRIGHT_HOST_RC} -I ${CMAKE_SOURCE_DIR}/platform/include ${CMAKE_SOURCE_DIR}/res/celwright.rc
+          --layouts ${CELWRIGHT_DIALOG_TEMPLATES}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/celwright.rc ${CMAKE_SOURCE_DIR}/res/resource.h celwright_rc_host
+  COMMENT "Writing the dialog templates for the conformance tests"
+  VERBATIM)
+add_custom_target(conformance_dialog_templates DEPENDS ${CELWRIGHT_DIALOG_TEMPLATES})
 include(tests/conformance/suites.cmake)
 foreach(entry IN LISTS CELWRIGHT_CONFORMANCE_SUITES)
   string(REPLACE ":" ";" parts ${entry})
@@ -55,7 +75,9 @@ foreach(entry IN LISTS CELWRIGHT_CONFORMANCE_SUITES)
   set(target conformance_${suite})
   add_executable(${target} tests/conformance/test_${suite}.cpp tests/conformance/conformance.cpp
                            res/celwright.rc)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res
+                                               ${CMAKE_BINARY_DIR}/conformance)
+  add_dependencies(${target} conformance_dialog_templates)
   set_source_files_properties(tests/conformance/test_${suite}.cpp PROPERTIES
                               COMPILE_OPTIONS "${CELWRIGHT_PROGRAM_CHARSET}")
   target_compile_definitions(${target} PRIVATE CONFORMANCE_SUITE="${suite}")

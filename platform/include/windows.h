@@ -874,6 +874,9 @@ BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
 UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned);
 BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
+BOOL MapDialogRect(HWND dialog, LPRECT rect);
+int GetClassNameA(HWND hwnd, LPSTR buffer, int size);
+#define GetClassName GetClassNameA
 
 // menus
 HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);

@@ -19,6 +19,8 @@ LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w) return 0;
     ComboState* s = state(w);
     switch (msg) {
+        // The scroll bar styles are its list's, not the combo box's own.
+        case WM_NCCREATE: w->style &= ~(WS_VSCROLL | WS_HSCROLL); return TRUE;
         case WM_CREATE: w->control = std::make_unique<ComboState>(); return 0;
         case CB_GETCOUNT: return s ? static_cast<LRESULT>(s->items.size()) : 0;
         case CB_GETCURSEL: return s ? s->selection : CB_ERR;

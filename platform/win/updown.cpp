@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <strings.h>
 
 #include "win/backend.h"
 
@@ -103,18 +104,27 @@ void unhook(HWND buddy) {
     }
 }
 
-// Stands next to the buddy, taking the buddy's right (or left) edge.
+// The width the system gives a vertical up-down, whatever it was created with.
+constexpr int kUpDownWidth = 16;
+// How far an aligned up-down reaches over the border of an edit buddy, to look part of it.
+constexpr int kBuddyBorder = 2;
+
+bool is_edit(const Window* w) {
+    return w->cls && strcasecmp(w->cls->name.c_str(), "EDIT") == 0;
+}
+
+// Stands next to the buddy, which gives up the up-down's width on that side.
 void align(Window* w, Window* buddy) {
     if (!(w->style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) || buddy->parent != w->parent) return;
-    const int width = w->rect.right - w->rect.left;
     RECT b = buddy->rect;
     RECT me{};
+    const int border = is_edit(buddy) ? kBuddyBorder : 0;
     if (w->style & UDS_ALIGNLEFT) {
-        me = RECT{b.left, b.top, b.left + width, b.bottom};
-        b.left += width;
+        me = RECT{b.left, b.top, b.left + kUpDownWidth + border, b.bottom};
+        b.left += kUpDownWidth;
     } else {
-        me = RECT{b.right - width, b.top, b.right, b.bottom};
-        b.right -= width;
+        b.right -= kUpDownWidth;
+        me = RECT{b.right - border, b.top, b.right - border + kUpDownWidth, b.bottom};
     }
     set_window_rect(buddy, b, SWP_NOZORDER | SWP_NOACTIVATE);
     set_window_rect(w, me, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -161,6 +171,11 @@ LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
             w->control = std::make_unique<UpDownState>();
+            if (!(w->style & UDS_HORZ)) {
+                RECT r = w->rect;
+                r.right = r.left + kUpDownWidth;
+                set_window_rect(w, r, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+            }
             if (w->style & UDS_AUTOBUDDY) set_buddy(w, previous_sibling(w));
             cw::backend::control_changed(w);
             return 0;

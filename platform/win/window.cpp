@@ -625,6 +625,15 @@ int GetDlgCtrlID(HWND hwnd) {
     return w ? static_cast<int>(w->id) : 0;
 }
 
+int GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
+    Window* w = window_from(hwnd);
+    if (!w || !w->cls || !buffer || size <= 0) return 0;
+    const int n = std::min(static_cast<int>(w->cls->name.size()), size - 1);
+    std::memcpy(buffer, w->cls->name.data(), static_cast<size_t>(n));
+    buffer[n] = '\0';
+    return n;
+}
+
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
     return window_from(hwnd) ? static_cast<BOOL>(SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)text)) : FALSE;
 }

@@ -24,9 +24,16 @@ int g_failed = 0;
 int g_skipped = 0;
 const char* g_case = "";
 
+std::vector<std::string>& contexts() {
+    static std::vector<std::string> stack;
+    return stack;
+}
+
 void report_failure(const char* file, int line, const std::string& what) {
     const char* base = std::strrchr(file, '/');
-    std::printf("FAIL %s (%s:%d): %s\n", g_case, base ? base + 1 : file, line, what.c_str());
+    std::string where;
+    for (const std::string& c : contexts()) where += ", " + c;
+    std::printf("FAIL %s%s (%s:%d): %s\n", g_case, where.c_str(), base ? base + 1 : file, line, what.c_str());
 }
 
 std::string hex(unsigned long long v) {
@@ -141,6 +148,14 @@ bool not_under_wine(const char* reason, const char* file, int line) {
     const char* base = std::strrchr(file, '/');
     std::printf("skip %s (%s:%d) under Wine: %s\n", g_case, base ? base + 1 : file, line, reason);
     return false;
+}
+
+Context::Context(std::string what) {
+    contexts().push_back(std::move(what));
+}
+
+Context::~Context() {
+    contexts().pop_back();
 }
 
 void MessageLog::record(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -60,6 +60,16 @@ bool not_under_wine(const char* reason, const char* file, int line);
         if (::conformance::not_under_wine(reason, __FILE__, __LINE__)) __VA_ARGS__; \
     } while (0)
 
+// What the checks that follow are about (a dialog, an item), named in their failures for as
+// long as the context lives.
+class Context {
+  public:
+    explicit Context(std::string what);
+    ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+};
+
 // ---- message logs ----------------------------------------------------------------------------
 
 struct Logged {

@@ -5,4 +5,5 @@
 set(CELWRIGHT_CONFORMANCE_SUITES
   windows:null
   menus:null
-  mdi:null)
+  mdi:null
+  dialogs:qt)

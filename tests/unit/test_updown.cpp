@@ -197,7 +197,8 @@ TEST(UpDownInDialog, TemplateBuddyIsTheEditBeforeItAndGivesUpItsRightEdge) {
     RECT s{}, c{};
     GetWindowRect(spin, &s);
     GetWindowRect(count, &c);
-    EXPECT_EQ(s.left, c.right);  // side by side, the pair as wide as the edit was
+    EXPECT_EQ(s.left, c.right - 2);  // side by side, over the edit's border, as the system places it
+    EXPECT_EQ(s.right - s.left, 16);
     EXPECT_EQ(s.top, c.top);
     EXPECT_EQ(s.bottom, c.bottom);
     EXPECT_GT(c.right - c.left, 0);
