@@ -6,4 +6,5 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   windows:null
   menus:null
   mdi:null
-  dialogs:qt)
+  dialogs:qt
+  controls:null)
