@@ -7,4 +7,6 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   menus:null
   mdi:null
   dialogs:qt
-  controls:null)
+  controls:null
+  ddraw:null
+  text:null)
