@@ -100,7 +100,7 @@ endif()
 # The editor itself under Wine: a small SDK program reads what the system knows of its windows.
 add_executable(celwright-probe tests/windows/probe.cpp)
 target_link_options(celwright-probe PRIVATE -static)
-target_link_libraries(celwright-probe PRIVATE user32)
+target_link_libraries(celwright-probe PRIVATE user32 comctl32)
 if(CELWRIGHT_RUN_UNDER_WINE)
   add_test(NAME Wine.SmokeTest
            COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/smoke.sh $<TARGET_FILE:celwright>

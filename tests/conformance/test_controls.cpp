@@ -240,6 +240,26 @@ CONFORMANCE_CASE(TreeCheckBoxesAreStateImages) {
     CHECK_EQ(check_image(t.tree, t.walk), 1);
 }
 
+// The check boxes switched on after the tree is made, before it holds items, as the program does
+// it: the marks it then gives its items stay when the tree is first painted.
+CONFORMANCE_CASE(TreeCheckBoxesSwitchedOnAfterCreationKeepTheirMarks) {
+    HWND tree = control(WC_TREEVIEWA, kTreeStyle & ~TVS_CHECKBOXES, 10, 10, 200, 300, 101, WS_EX_CLIENTEDGE);
+    SetWindowLongPtrA(tree, GWL_STYLE, GetWindowLongPtrA(tree, GWL_STYLE) | TVS_CHECKBOXES);
+    const HTREEITEM project = insert(tree, TVI_ROOT, "project", 1);
+    CHECK_EQ(check_image(tree, project), 1);
+    TVITEMA item{};
+    item.mask = TVIF_STATE;
+    item.hItem = project;
+    item.stateMask = TVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(2);
+    CHECK(SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    InvalidateRect(tree, nullptr, TRUE);
+    UpdateWindow(tree);
+    conformance::pump_messages();
+    CHECK_EQ(check_image(tree, project), 2);
+    DestroyWindow(tree);
+}
+
 // Where the items are: one row of the item height each, and a hit test finds the row's item.
 CONFORMANCE_CASE(TreeRowsAndHitTests) {
     Tree t;

@@ -4,8 +4,9 @@
 #   smoke.sh CELWRIGHT.EXE PROBE.EXE TESTDATA [SCREENSHOT_DIR]
 # It starts and shows its main window titled "Celwright for Win32 Ver 1.2" with a 640 x 480
 # client area; New with a BMP of the test data (the hint, then Wine's own file dialog) shows the
-# image window; the close box, after No to the question whether to save the project, ends it
-# with exit code 0, leaving a configuration file whose fill record has its 100-byte layout.
+# image window, and the tree's project item is still checked; the close box, after No to the
+# question whether to save the project, ends it with exit code 0, leaving a configuration file
+# whose fill record has its 100-byte layout.
 # Exit code 77 (skipped) when a tool it needs is missing.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -80,14 +81,22 @@ else
   image=$(wait_for_name "$CW_IMAGE_TITLE" 20)
   [ -n "$image" ] || fail "New with $bmp showed no image window"
   [ "$(probe visible "$CW_IMAGE_TITLE")" = "1" ] || fail "the system does not see the image window visible"
+  # The project item keeps the check mark it was given when the tree was made.
+  check=$(probe tree-check "$CW_TITLE")
+  [ "$check" = "2" ] || fail "the project item's check box shows state ${check:-unknown}, not checked"
 fi
 sleep 1
 [ -n "$shots" ] && mkdir -p "$shots" && import -window root "$shots/wine-editor.png" 2>/dev/null &&
   echo "screenshot: $shots/wine-editor.png"
 
-# The close box: a project is open, so the editor asks whether to save it; No ends it.
-wmctrl -c "$CW_TITLE"
-prompt=$(wait_for_name "ﾌﾟﾛｼﾞｪｸﾄを開く" 15)
+# The close box: a project is open, so the editor asks whether to save it; No ends it. A close
+# request the window manager passes on while Wine is still busy with the window is asked again.
+prompt=""
+for _ in 1 2 3; do
+  wmctrl -c "$CW_TITLE"
+  prompt=$(wait_for_name "ﾌﾟﾛｼﾞｪｸﾄを開く" 5)
+  [ -n "$prompt" ] && break
+done
 if [ -n "$prompt" ]; then
   xdotool windowactivate --sync "$prompt" 2>/dev/null
   xdotool key n
