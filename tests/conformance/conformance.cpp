@@ -105,41 +105,36 @@ int run_all(const char* suite) {
     return g_failed == 0 && g_passed > 0 ? 0 : 1;
 }
 
-bool check(bool ok, const char* expression, const char* file, int line) {
+// Counts a check; a failed one is reported with what describes it (built only then).
+template <typename Describe>
+bool count(bool ok, const char* file, int line, Describe describe) {
     if (ok) {
         ++g_passed;
     } else {
         ++g_failed;
-        report_failure(file, line, std::string("CHECK(") + expression + ")");
+        report_failure(file, line, describe());
     }
     return ok;
 }
 
+bool check(bool ok, const char* expression, const char* file, int line) {
+    return count(ok, file, line, [&] { return std::string("CHECK(") + expression + ")"; });
+}
+
 bool check_equal(long long actual, long long expected, const char* actual_text, const char* expected_text,
                  const char* file, int line) {
-    if (actual == expected) {
-        ++g_passed;
-        return true;
-    }
-    ++g_failed;
-    report_failure(file, line,
-                   std::string(actual_text) + " is " + std::to_string(actual) + " (" +
-                       hex(static_cast<unsigned long long>(actual)) + "), expected " + expected_text + " = " +
-                       std::to_string(expected) + " (" + hex(static_cast<unsigned long long>(expected)) +
-                       ")");
-    return false;
+    return count(actual == expected, file, line, [&] {
+        return std::string(actual_text) + " is " + std::to_string(actual) + " (" +
+               hex(static_cast<unsigned long long>(actual)) + "), expected " + expected_text + " = " +
+               std::to_string(expected) + " (" + hex(static_cast<unsigned long long>(expected)) + ")";
+    });
 }
 
 bool check_text(const std::string& actual, const std::string& expected, const char* actual_text,
                 const char* file, int line) {
-    if (actual == expected) {
-        ++g_passed;
-        return true;
-    }
-    ++g_failed;
-    report_failure(file, line,
-                   std::string(actual_text) + " is \"" + actual + "\", expected \"" + expected + "\"");
-    return false;
+    return count(actual == expected, file, line, [&] {
+        return std::string(actual_text) + " is \"" + actual + "\", expected \"" + expected + "\"";
+    });
 }
 
 bool not_under_wine(const char* reason, const char* file, int line) {
@@ -182,17 +177,13 @@ bool expect_sequence(const std::vector<Logged>& log, std::initializer_list<Expec
                      const char* file, int line) {
     bool same = log.size() == expected.size();
     for (size_t i = 0; same && i < log.size(); ++i) same = matches(log[i], expected.begin()[i]);
-    if (same) {
-        ++g_passed;
-        return true;
-    }
-    ++g_failed;
-    std::string what = "message sequence differs\n    expected:";
-    for (const Expected& e : expected) what += "\n      " + describe(e);
-    what += "\n    received:";
-    for (const Logged& m : log) what += "\n      " + describe(m);
-    report_failure(file, line, what);
-    return false;
+    return count(same, file, line, [&] {
+        std::string what = "message sequence differs\n    expected:";
+        for (const Expected& e : expected) what += "\n      " + describe(e);
+        what += "\n    received:";
+        for (const Logged& m : log) what += "\n      " + describe(m);
+        return what;
+    });
 }
 
 std::string message_name(UINT message) {
@@ -261,18 +252,20 @@ LRESULT CALLBACK recording_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
+const char* register_class(const char* name, WNDPROC proc, int background) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(background));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);  // a second registration of the name fails and keeps the first
+    return name;
+}
+
 const char* recording_class() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = recording_proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = "CONFORMANCE_RECORDING";
-        registered = RegisterClassA(&wc) != 0;
-    }
-    return "CONFORMANCE_RECORDING";
+    static const char* name = register_class("CONFORMANCE_RECORDING", recording_proc, WHITE_BRUSH);
+    return name;
 }
 
 void pump_messages() {

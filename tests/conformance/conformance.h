@@ -116,8 +116,12 @@ bool expect_sequence(const std::vector<Logged>& log, std::initializer_list<Expec
 // The name of a message or notification code, for what a failure prints.
 std::string message_name(UINT message);
 
+// Registers a window class of the program's module with the arrow cursor and a stock brush as
+// its background; returns the name.
+const char* register_class(const char* name, WNDPROC proc, int background);
+
 // A window procedure that logs what it receives and leaves the rest to DefWindowProc, and a
-// class registered with it (once per name).
+// class registered with it (once).
 LRESULT CALLBACK recording_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 const char* recording_class();
 

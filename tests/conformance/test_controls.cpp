@@ -72,15 +72,10 @@ LRESULT CALLBACK parent_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 HWND parent() {
     static HWND window = [] {
         InitCommonControls();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = parent_proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-        wc.lpszClassName = "CONFORMANCE_PARENT";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, "CONFORMANCE_PARENT", "controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                               500, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return CreateWindowExA(0,
+                               conformance::register_class("CONFORMANCE_PARENT", parent_proc, LTGRAY_BRUSH),
+                               "controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 400, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
     }();
     return window;
 }

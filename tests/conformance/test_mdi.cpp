@@ -25,19 +25,8 @@ LRESULT CALLBACK child_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 }
 
 void register_classes() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpfnWndProc = frame_proc;
-    wc.lpszClassName = "CONFORMANCE_FRAME";
-    RegisterClassA(&wc);
-    wc.lpfnWndProc = child_proc;
-    wc.lpszClassName = "CONFORMANCE_CHILD";
-    RegisterClassA(&wc);
+    conformance::register_class("CONFORMANCE_FRAME", frame_proc, GRAY_BRUSH);
+    conformance::register_class("CONFORMANCE_CHILD", child_proc, GRAY_BRUSH);
 }
 
 HMENU load(int id) {

@@ -10,7 +10,6 @@
 # Exit code 77 (skipped) when a tool it needs is missing.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$here/../desktop/session.sh"
 source "$here/wine.sh"
 program="$(realpath "$1")" probe="$(realpath "$2")" testdata="$(realpath "$3")" shots="${4:-}"
 : "${WINEPREFIX:?WINEPREFIX names the prefix made by prefix.sh}"
@@ -35,22 +34,12 @@ trap finish EXIT
 wine_environment
 desktop_start openbox || exit 1
 
-# wait_for_name NAME SECONDS: the visible window of that name (its X id), or nothing.
-wait_for_name() {
-  local id=""
-  for _ in $(seq $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 probe() { "$CW_WINE" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
 
 (cd "$work" && exec "$CW_WINE" "$program") &
 CW_EDITOR=$!
 # The first start on a new display also starts Wine's own processes: allow for it.
-CW_MAIN=$(wait_for_name "$CW_TITLE" 60)
+CW_MAIN=$(window_by_name "$CW_TITLE" 60)
 [ -n "$CW_MAIN" ] || { fail "the main window \"$CW_TITLE\" did not appear"; exit 1; }
 echo "the main window is up"
 
@@ -64,11 +53,11 @@ sleep 0.5
 xdotool key alt+f
 sleep 0.5
 xdotool key n
-hint=$(wait_for_name "新規作成" 15)
+hint=$(window_by_name "新規作成" 15)
 [ -n "$hint" ] || fail "New showed no hint before the file dialog"
 xdotool windowactivate --sync "$hint" 2>/dev/null
 xdotool key Return
-dialog=$(wait_for_name "ﾌｧｲﾙを開く" 20)
+dialog=$(window_by_name "ﾌｧｲﾙを開く" 20)
 image=""
 if [ -z "$dialog" ]; then
   fail "New opened no file dialog"
@@ -78,7 +67,7 @@ else
   bmp=$("$CW_WINE" winepath -w "$testdata/tim/sheet64x48.bmp" 2>/dev/null | tr -d '\r')
   xdotool type --delay 30 "$bmp"
   xdotool key Return
-  image=$(wait_for_name "$CW_IMAGE_TITLE" 20)
+  image=$(window_by_name "$CW_IMAGE_TITLE" 20)
   [ -n "$image" ] || fail "New with $bmp showed no image window"
   [ "$(probe visible "$CW_IMAGE_TITLE")" = "1" ] || fail "the system does not see the image window visible"
   # The project item keeps the check mark it was given when the tree was made.
@@ -89,30 +78,10 @@ sleep 1
 [ -n "$shots" ] && mkdir -p "$shots" && import -window root "$shots/wine-editor.png" 2>/dev/null &&
   echo "screenshot: $shots/wine-editor.png"
 
-# The close box: a project is open, so the editor asks whether to save it; No ends it. A close
-# request the window manager passes on while Wine is still busy with the window is asked again.
-prompt=""
-for _ in 1 2 3; do
-  wmctrl -c "$CW_TITLE"
-  prompt=$(wait_for_name "ﾌﾟﾛｼﾞｪｸﾄを開く" 5)
-  [ -n "$prompt" ] && break
-done
-if [ -n "$prompt" ]; then
-  xdotool windowactivate --sync "$prompt" 2>/dev/null
-  xdotool key n
-else
-  fail "the close box with a project open did not ask whether to save it"
-fi
-for _ in $(seq 150); do kill -0 "$CW_EDITOR" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$CW_EDITOR" 2>/dev/null; then
-  fail "the editor did not end after the close box"
-else
-  wait "$CW_EDITOR"
-  status=$?
-  CW_EDITOR=""
-  [ "$status" -eq 0 ] || fail "the editor ended with exit code $status"
-  echo "the editor ended with exit code $status"
-fi
+# The close box: a project is open, so the editor asks whether to save it; No ("n") ends it.
+close_answering n 15
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
+[ -z "$CW_CLOSE_PROBLEMS" ] && echo "the editor ended with exit code 0"
 
 # The configuration keeps the 32-bit blit-effects record: size field 100 at offset 2676.
 config="$work/Celwin.cfg"
