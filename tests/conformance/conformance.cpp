@@ -117,24 +117,23 @@ bool count(bool ok, const char* file, int line, Describe describe) {
     return ok;
 }
 
-bool check(bool ok, const char* expression, const char* file, int line) {
-    return count(ok, file, line, [&] { return std::string("CHECK(") + expression + ")"; });
+void count_check(bool ok, const char* expression, const char* file, int line) {
+    count(ok, file, line, [&] { return std::string("CHECK(") + expression + ")"; });
 }
 
-bool check_equal(long long actual, long long expected, const char* actual_text, const char* expected_text,
+void count_equal(long long actual, long long expected, const char* actual_text, const char* expected_text,
                  const char* file, int line) {
-    return count(actual == expected, file, line, [&] {
+    count(actual == expected, file, line, [&] {
         return std::string(actual_text) + " is " + std::to_string(actual) + " (" +
                hex(static_cast<unsigned long long>(actual)) + "), expected " + expected_text + " = " +
                std::to_string(expected) + " (" + hex(static_cast<unsigned long long>(expected)) + ")";
     });
 }
 
-bool check_text(const std::string& actual, const std::string& expected, const char* actual_text,
+void count_text(const std::string& actual, const std::string& expected, const char* actual_text,
                 const char* file, int line) {
-    return count(actual == expected, file, line, [&] {
-        return std::string(actual_text) + " is \"" + actual + "\", expected \"" + expected + "\"";
-    });
+    count(actual == expected, file, line,
+          [&] { return std::string(actual_text) + " is \"" + actual + "\", expected \"" + expected + "\""; });
 }
 
 bool not_under_wine(const char* reason, const char* file, int line) {

@@ -37,11 +37,27 @@ std::string implementation();
 
 // ---- checks ----------------------------------------------------------------------------------
 
-bool check(bool ok, const char* expression, const char* file, int line);
-bool check_equal(long long actual, long long expected, const char* actual_text, const char* expected_text,
+// Each check counts its outcome and returns it, so that a test can stop where going on makes
+// no sense (`if (!CHECK(surface)) return;`).
+void count_check(bool ok, const char* expression, const char* file, int line);
+void count_equal(long long actual, long long expected, const char* actual_text, const char* expected_text,
                  const char* file, int line);
-bool check_text(const std::string& actual, const std::string& expected, const char* actual_text,
+void count_text(const std::string& actual, const std::string& expected, const char* actual_text,
                 const char* file, int line);
+inline bool check(bool ok, const char* expression, const char* file, int line) {
+    count_check(ok, expression, file, line);
+    return ok;
+}
+inline bool check_equal(long long actual, long long expected, const char* actual_text,
+                        const char* expected_text, const char* file, int line) {
+    count_equal(actual, expected, actual_text, expected_text, file, line);
+    return actual == expected;
+}
+inline bool check_text(const std::string& actual, const std::string& expected, const char* actual_text,
+                       const char* file, int line) {
+    count_text(actual, expected, actual_text, file, line);
+    return actual == expected;
+}
 // Counts a check skipped under Wine, with its reason; false there (the check is not made).
 bool not_under_wine(const char* reason, const char* file, int line);
 

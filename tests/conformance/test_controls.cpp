@@ -116,10 +116,13 @@ bool select(HWND tree, HTREEITEM item) {
 
 // TVM_GETITEMRECT takes the item in the rectangle it fills.
 RECT item_rect(HWND tree, HTREEITEM item, BOOL text_only) {
-    RECT r{};
-    std::memcpy(&r, &item, sizeof item);
-    CHECK(SendMessageA(tree, TVM_GETITEMRECT, text_only, reinterpret_cast<LPARAM>(&r)));
-    return r;
+    union {
+        RECT rect;
+        HTREEITEM item;
+    } in_out{};
+    in_out.item = item;
+    CHECK(SendMessageA(tree, TVM_GETITEMRECT, text_only, reinterpret_cast<LPARAM>(&in_out.rect)));
+    return in_out.rect;
 }
 
 UINT check_image(HWND tree, HTREEITEM item) {

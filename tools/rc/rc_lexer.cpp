@@ -249,9 +249,11 @@ void Lexer::expand(const std::string& name, const Token& site, std::set<std::str
         t.line = site.line;
         if (t.kind == TokenKind::Identifier && macros_.count(t.text) && !expanding.count(t.text)) {
             const std::string& unusable = macros_.at(t.text).unusable;
-            if (!unusable.empty())
-                fail(site, "'" + name + "' uses '" + t.text +
-                               "', which cannot be used in a resource script: " + unusable);
+            if (!unusable.empty()) {
+                std::string why = "'" + name + "' uses '";
+                why.append(t.text).append("', which cannot be used in a resource script: ").append(unusable);
+                fail(site, why);
+            }
             expand(t.text, site, expanding, out, depth + 1);
         } else {
             out.push_back(std::move(t));
@@ -391,7 +393,9 @@ std::optional<std::string> Lexer::find_include(int file, const std::string& name
         if (std::optional<std::string> text = reader_(path)) return text;
     }
     for (const std::string& dir : include_dirs_) {
-        path = dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+        path = dir;
+        if (!path.empty() && path.back() != '/') path += '/';
+        path += name;
         if (std::optional<std::string> text = reader_(path)) return text;
     }
     return std::nullopt;
