@@ -39,11 +39,13 @@ bool in_range(const UpDownState* s, int v) {
 }
 
 std::string decimal(int v, bool thousands) {
-    std::string digits = std::to_string(v < 0 ? -static_cast<long long>(v) : v);
-    if (thousands)
-        for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-            digits.insert(static_cast<size_t>(i), ",");
-    return v < 0 ? "-" + digits : digits;
+    const std::string digits = std::to_string(v < 0 ? -static_cast<long long>(v) : static_cast<long long>(v));
+    std::string out = v < 0 ? "-" : "";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (thousands && i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 void write_buddy(Window* w, UpDownState* s) {
