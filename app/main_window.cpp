@@ -173,8 +173,12 @@ void set_current_path(const char* path) {
     SetWindowTextA(g_app.status_bar, path);
 }
 
-bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
-    std::memset(buffer, 0, size < 4 ? size : 4);
+namespace {
+
+// Both file dialogs: owned by the main window, the first filter selected, no custom
+// filter, file title or initial directory; the result goes into buffer.
+OPENFILENAMEA file_dialog_request(char* buffer, DWORD size, const char* filter, const char* default_ext,
+                                  const char* title, DWORD flags) {
     OPENFILENAMEA ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = g_app.main_window;
@@ -183,25 +187,23 @@ bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* 
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer;
     ofn.nMaxFile = size;
-    ofn.lpstrTitle = "ﾌｧｲﾙを開く";
-    ofn.Flags = kOpenFlags;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags;
     ofn.lpstrDefExt = default_ext;
+    return ofn;
+}
+
+}  // namespace
+
+bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
+    std::memset(buffer, 0, size < 4 ? size : 4);
+    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを開く", kOpenFlags);
     return GetOpenFileNameA(&ofn) != FALSE;
 }
 
 BOOL save_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
     current_path(buffer, static_cast<int>(size));
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = g_app.main_window;
-    ofn.hInstance = g_app.instance;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer;
-    ofn.nMaxFile = size;
-    ofn.lpstrTitle = "ﾌｧｲﾙを保存";
-    ofn.Flags = kSaveFlags;
-    ofn.lpstrDefExt = default_ext;
+    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを保存", kSaveFlags);
     return GetSaveFileNameA(&ofn);
 }
 
