@@ -6,15 +6,32 @@ void fill_surface(LPDIRECTDRAWSURFACE surface, DDBLTFX* fx) {
     if (surface) surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, fx);
 }
 
-void copy_bitmap_into_surface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h) {
+namespace {
+
+// Copies (0, 0, w, h) between the surface's device context and a memory context that
+// holds the bitmap, in either direction.
+void blit_with_bitmap(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h, bool into_surface) {
     HDC surface_dc = nullptr;
-    if (!surface || FAILED(surface->GetDC(&surface_dc)) || !surface_dc) return;
+    if (!surface || !bitmap || FAILED(surface->GetDC(&surface_dc)) || !surface_dc) return;
     HDC memory = CreateCompatibleDC(surface_dc);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(surface_dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
+    if (into_surface)
+        BitBlt(surface_dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
+    else
+        BitBlt(memory, 0, 0, w, h, surface_dc, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
     surface->ReleaseDC(surface_dc);
+}
+
+}  // namespace
+
+void copy_bitmap_into_surface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h) {
+    blit_with_bitmap(surface, bitmap, w, h, true);
+}
+
+void copy_surface_into_bitmap(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h) {
+    blit_with_bitmap(surface, bitmap, w, h, false);
 }
 
 void draw_running_picture(LPDIRECTDRAWSURFACE base, LPDIRECTDRAWSURFACE working, DDBLTFX* background,

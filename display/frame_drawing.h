@@ -19,6 +19,8 @@ void fill_surface(LPDIRECTDRAWSURFACE surface, DDBLTFX* fx);
 // Copies the bitmap's (0, 0, w, h) to the surface's top-left corner through the
 // surface's device context, so GDI converts the pixels to the surface's format.
 void copy_bitmap_into_surface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h);
+// The other way: the surface's (0, 0, w, h) into the bitmap, converted to its format.
+void copy_surface_into_bitmap(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap, int w, int h);
 
 // One picture of the running display: the base surface filled with the background,
 // then frame r (none when null) copied from the working image by StretchBlt, unkeyed,

@@ -117,22 +117,9 @@ int total_frames(const Project& p) {
 }  // namespace
 
 int run_check(const std::vector<std::string>& args) {
-    std::string file;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            std::fputs(kCheckHelp, stdout);
-            return kExitOk;
-        }
-        if ((!a.empty() && a[0] == '-') || !file.empty()) {
-            report("check: unexpected " + a + " (see celwright-tool check --help)");
-            return kExitUsage;
-        }
-        file = a;
-    }
-    if (file.empty()) {
-        report("check: which project? (see celwright-tool check --help)");
-        return kExitUsage;
-    }
+    FileCommand c;
+    if (const int done = parse_file_command(args, "check", kCheckHelp, {}, c); done != kGoOn) return done;
+    const std::string& file = c.file;
     Project p;
     std::string error;
     if (!load_project(file, p, &error)) {

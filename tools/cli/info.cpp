@@ -123,29 +123,11 @@ void print_text(const Project& p) {
 }  // namespace
 
 int run_info(const std::vector<std::string>& args) {
-    std::string file;
-    bool json = false;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            std::fputs(kInfoHelp, stdout);
-            return kExitOk;
-        }
-        if (a == "--json") {
-            json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            report("info: unknown option " + a + " (see celwright-tool info --help)");
-            return kExitUsage;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            report("info: one file at a time (see celwright-tool info --help)");
-            return kExitUsage;
-        }
-    }
-    if (file.empty()) {
-        report("info: which file? (see celwright-tool info --help)");
-        return kExitUsage;
-    }
+    FileCommand c;
+    if (const int done = parse_file_command(args, "info", kInfoHelp, {"--json"}, c); done != kGoOn)
+        return done;
+    const std::string& file = c.file;
+    const bool json = c.has("--json");
     Project p;
     std::string error;
     if (!load_project(file, p, &error)) {

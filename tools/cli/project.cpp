@@ -1,4 +1,5 @@
 // The project as the editor opens it, and the texts the tool shows of it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -122,6 +123,35 @@ ClutPlace decode_clut(uint16_t clut) {
 
 void report(const std::string& text) {
     std::fprintf(stderr, "celwright-tool: %s\n", text.c_str());
+}
+
+bool FileCommand::has(const std::string& s) const {
+    return std::find(switches.begin(), switches.end(), s) != switches.end();
+}
+
+int parse_file_command(const std::vector<std::string>& args, const std::string& command, const char* help,
+                       const std::vector<std::string>& allowed, FileCommand& out) {
+    const std::string see = " (see celwright-tool " + command + " --help)";
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(help, stdout);
+            return kExitOk;
+        }
+        if (std::find(allowed.begin(), allowed.end(), a) != allowed.end()) {
+            out.switches.push_back(a);
+        } else if (!a.empty() && a[0] == '-') {
+            report(command + ": unknown option " + a + see);
+            return kExitUsage;
+        } else if (out.file.empty()) {
+            out.file = a;
+        } else {
+            report(command + ": one file at a time" + see);
+            return kExitUsage;
+        }
+    }
+    if (!out.file.empty()) return kGoOn;
+    report(command + ": which file?" + see);
+    return kExitUsage;
 }
 
 }  // namespace cli

@@ -146,14 +146,8 @@ Picture read_pixels(LPDIRECTDRAWSURFACE surface, int w, int h) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC surface_dc = nullptr;
-    if (dib && bits && SUCCEEDED(surface->GetDC(&surface_dc)) && surface_dc) {
-        HDC memory = CreateCompatibleDC(surface_dc);
-        HGDIOBJ previous = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, w, h, surface_dc, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
-        surface->ReleaseDC(surface_dc);
+    if (dib && bits) {
+        copy_surface_into_bitmap(surface, dib, w, h);
         const auto* px = static_cast<const uint32_t*>(bits);
         for (size_t i = 0; i < picture.xrgb.size(); ++i) picture.xrgb[i] = px[i] & 0xFFFFFF;
     }

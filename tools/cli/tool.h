@@ -63,6 +63,18 @@ ClutPlace decode_clut(uint16_t clut);
 // Prints one error line on standard error: "celwright-tool: TEXT".
 void report(const std::string& text);
 
+// The command line of a command that takes one file and some switches (such as
+// --json). Returns kGoOn with the file and the switches given, or the exit code when
+// the command is done: --help printed, or a wrong command line reported.
+inline constexpr int kGoOn = -1;
+struct FileCommand {
+    std::string file;
+    std::vector<std::string> switches;
+    bool has(const std::string& s) const;
+};
+int parse_file_command(const std::vector<std::string>& args, const std::string& command, const char* help,
+                       const std::vector<std::string>& allowed, FileCommand& out);
+
 // The commands; args are what follows the command's name.
 int run_info(const std::vector<std::string>& args);
 int run_check(const std::vector<std::string>& args);
