@@ -143,6 +143,9 @@ int run_check(const std::vector<std::string>& args) {
     if (have_image)
         std::printf("; image %s, %d x %d, %d bits per pixel", image_path(p).c_str(), image.width,
                     image.height, image.bits_per_pixel);
+    else
+        std::printf(
+            "; a data file names no image, so the rectangles were checked against their base frames only");
     std::printf("\n");
     return kExitOk;
 }
