@@ -336,6 +336,14 @@ PathKind classify_path(std::string_view path) {
     return PathKind::Neither;
 }
 
+bool path_names_bmp(std::string_view path) {
+    return cw::text::find(path, ".bmp") != std::string_view::npos;
+}
+
+bool path_names_tim(std::string_view path) {
+    return cw::text::find(path, ".tim") != std::string_view::npos;
+}
+
 std::string data_path_for(std::string_view project_path) {
     const size_t at = cw::text::find(project_path, ".cwp");
     if (at == std::string_view::npos) return std::string(project_path);
