@@ -1,6 +1,7 @@
 // Runs the scenario driver on a script and hands back what it printed.
 #pragma once
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -19,6 +20,11 @@ struct ScenarioRun {
 
 // workdir: the program's current directory; an empty one is made when not given.
 ScenarioRun run_scenario(const std::string& script, const QString& workdir = QString());
+// The same on the X display `display` (":N") instead of the offscreen platform.
+ScenarioRun run_scenario_on_display(const std::string& script, const QString& display,
+                                    const QString& workdir = QString());
+// The dumps among the lines a driver printed.
+std::vector<QJsonObject> parse_dumps(const QByteArray& output);
 
 // Helpers for reading dumps.
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
