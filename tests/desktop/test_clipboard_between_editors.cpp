@@ -15,6 +15,7 @@
 #include "clipboard_support.h"
 #include "harness.h"
 
+using file_test::tables;
 using namespace clipboard_test;
 
 namespace {
@@ -91,9 +92,6 @@ class ServingEditor {
     QByteArray output_;
 };
 
-QJsonObject tables(const QJsonObject& d) {
-    return d["tables"].toObject();
-}
 QJsonValue at(const QJsonObject& d, const char* table, int p) {
     return tables(d)[table].toArray()[p];
 }

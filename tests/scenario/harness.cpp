@@ -74,6 +74,21 @@ int height(const QJsonArray& r) {
     return r[3].toInt() - r[1].toInt();
 }
 
+int pattern_count_of(const QJsonObject& dump) {
+    return dump["tables"].toObject()["pattern_count"].toInt();
+}
+
+int frame_count_of(const QJsonObject& dump, int p) {
+    return dump["tables"].toObject()["entries"].toArray()[p].toObject()["frame_count"].toInt();
+}
+
+QJsonArray boxes_after_new(const QJsonObject& dump) {
+    QJsonArray out;
+    for (const auto& v : dump["message_boxes"].toArray())
+        if (v.toObject()["caption"].toString() != QString::fromUtf8("新規作成")) out.append(v);
+    return out;
+}
+
 QJsonObject menu_item(const QJsonArray& items, const QString& text) {
     for (const auto& v : items)
         if (v.toObject()["text"].toString() == text) return v.toObject();

@@ -52,5 +52,10 @@ QStringList texts(const QJsonArray& items);
 QJsonObject root(const QJsonObject& dump);
 QStringList pattern_items(const QJsonObject& dump);
 QStringList frame_items(const QJsonObject& dump, int p);
+// The pattern count and pattern p's frame count of a dump's tables.
+int pattern_count_of(const QJsonObject& dump);
+int frame_count_of(const QJsonObject& dump, int p);
+// The message boxes a dump lists, without the hint that New shows before every project.
+QJsonArray boxes_after_new(const QJsonObject& dump);
 // The item of a menu (array of items) with the given text, or an empty object.
 QJsonObject menu_item(const QJsonArray& items, const QString& text);

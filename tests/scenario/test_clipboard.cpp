@@ -12,24 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "harness.h"
 #include "clipboard_support.h"
+#include "harness.h"
 #include "playback_support.h"
 
+using file_test::tables;
 using namespace clipboard_test;
 using namespace playback_test;
 
 namespace {
 
-QJsonObject tables(const QJsonObject& d) {
-    return d["tables"].toObject();
-}
-int pattern_count(const QJsonObject& d) {
-    return tables(d)["pattern_count"].toInt();
-}
-int frame_count(const QJsonObject& d, int p) {
-    return tables(d)["entries"].toArray()[p].toObject()["frame_count"].toInt();
-}
 QJsonArray frame_row(const QJsonObject& d, int p) {
     return tables(d)["frames"].toArray()[p].toArray();
 }
@@ -44,14 +36,6 @@ QJsonObject clipboard(const QJsonObject& d) {
 }
 QJsonObject combo(const QJsonObject& d, const char* id) {
     return d["combos"].toObject()[id].toObject();
-}
-
-// The message boxes the clipboard commands showed: New's hint is left out.
-QJsonArray boxes(const QJsonObject& d) {
-    QJsonArray out;
-    for (const auto& v : d["message_boxes"].toArray())
-        if (v.toObject()["caption"].toString() != QString::fromUtf8("新規作成")) out.append(v);
-    return out;
 }
 
 void expect_box(const QJsonValue& box, const char* text, const char* caption, int style) {
@@ -115,7 +99,7 @@ TEST(Copy, TheRootIsRefusedAndTheClipboardKeepsWhatItHeld) {
     const QJsonObject copied = clipboard(run.dumps[0]);
     EXPECT_EQ(copied["CLIP_PATTERN"].toString().size(), 2 * 908);
     EXPECT_EQ(clipboard(run.dumps[1]), copied);
-    const QJsonArray b = boxes(run.last());
+    const QJsonArray b = boxes_after_new(run.last());
     ASSERT_EQ(b.size(), 1);
     expect_box(b[0], "この項目はｺﾋﾟｰできません.", "ｺﾋﾟｰ", kInformation);
 }
@@ -128,7 +112,7 @@ TEST(Cut, TheProjectTheOnlyPatternAndTheOnlyFrameAreRefusedAndNothingChanges) {
                      "tree select root\nmenu ID_EDIT_CUT\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
-    const QJsonArray b = boxes(run.last());
+    const QJsonArray b = boxes_after_new(run.last());
     ASSERT_EQ(b.size(), 3);
     expect_box(b[0], "これ以上ﾊﾟﾀｰﾝを切り取れません.", "切り取り", kInformation);
     expect_box(b[1], "これ以上ﾌﾚｰﾑを切り取れません.", "切り取り", kInformation);
@@ -148,13 +132,13 @@ TEST(Cut, CopiesThenDeletesAfterAskingAndACancelledDeleteKeepsBoth) {
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 3u);
     // Cancelled: the frame is still there, and on the clipboard as well.
-    EXPECT_EQ(frame_count(run.dumps[0], 0), 2);
+    EXPECT_EQ(frame_count_of(run.dumps[0], 0), 2);
     EXPECT_FALSE(clipboard(run.dumps[0])["CLIP_FRAME"].isNull());
-    const QJsonArray asked = boxes(run.dumps[0]);
+    const QJsonArray asked = boxes_after_new(run.dumps[0]);
     ASSERT_EQ(asked.size(), 1);
     EXPECT_EQ(asked[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾚｰﾑの削除"));
     // Confirmed: pattern B went, onto the clipboard, and a paste brings it back.
-    EXPECT_EQ(pattern_count(run.dumps[1]), 1);
+    EXPECT_EQ(pattern_count_of(run.dumps[1]), 1);
     EXPECT_FALSE(clipboard(run.dumps[1])["CLIP_PATTERN"].isNull());
     EXPECT_TRUE(clipboard(run.dumps[1])["CLIP_FRAME"].isNull());
     EXPECT_EQ(pattern_items(run.last()), (QStringList{"A", "B"}));
@@ -168,8 +152,8 @@ TEST(Cut, DeletesNothingItDidNotCopy) {
                                          "tree select frame 0 1\nsend control IDC_FRAME CB_SETCURSEL 0 0\n"
                                          "answer box IDOK\nmenu ID_EDIT_CUT\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    EXPECT_EQ(frame_count(run.last(), 0), 2);
-    EXPECT_TRUE(boxes(run.last()).isEmpty()) << "not even the delete question";
+    EXPECT_EQ(frame_count_of(run.last(), 0), 2);
+    EXPECT_TRUE(boxes_after_new(run.last()).isEmpty()) << "not even the delete question";
     EXPECT_TRUE(clipboard(run.last())["formats"].toArray().isEmpty());
 }
 
@@ -182,9 +166,9 @@ TEST(Paste, ACopiedPatternComesBackAsTheLastPatternWithItsFramesViewAndMode) {
                         "tick 2\nsnapshot pattern 1 pasted.png\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    ASSERT_EQ(pattern_count(d), 2);
+    ASSERT_EQ(pattern_count_of(d), 2);
     EXPECT_EQ(pattern_label(d, 1), QStringLiteral("walk"));
-    EXPECT_EQ(frame_count(d, 1), 3);
+    EXPECT_EQ(frame_count_of(d, 1), 3);
     EXPECT_EQ(frame_labels(d, 1), frame_labels(d, 0));
     EXPECT_EQ(strings(frame_labels(d, 1)).mid(0, 3), (QStringList{"stand", "ｼﾞｬﾝﾌﾟ", "land"}));
     EXPECT_EQ(frame_row(d, 1), frame_row(d, 0));
@@ -224,7 +208,7 @@ TEST(Paste, AWideFrameGrowsTheBaseFrameOfThePatternItJoins) {
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(settings(run.dumps[0], 1)["base_w"].toInt(), 32);
     const QJsonObject d = run.last();
-    EXPECT_EQ(frame_count(d, 1), 2);
+    EXPECT_EQ(frame_count_of(d, 1), 2);
     EXPECT_EQ(frame_items(d, 1), (QStringList{"b0", "wide"}));
     EXPECT_EQ(frame_row(d, 1)[1], frame_row(d, 0)[0]);
     EXPECT_EQ(settings(d, 1)["base_w"].toInt(), 64);
@@ -233,8 +217,8 @@ TEST(Paste, AWideFrameGrowsTheBaseFrameOfThePatternItJoins) {
     EXPECT_EQ(selected_item(d), QStringLiteral("frame 1 1"));
     EXPECT_EQ(field(d, IDC_IMAGE_W), QStringLiteral("64"));
     EXPECT_EQ(field(d, IDC_BASE_W), QStringLiteral("64"));
-    EXPECT_EQ(pattern_count(d), 2);
-    EXPECT_EQ(frame_count(d, 0), 1);
+    EXPECT_EQ(pattern_count_of(d), 2);
+    EXPECT_EQ(frame_count_of(d, 0), 1);
 }
 
 TEST(Paste, AFrameWithNoPatternAsksTheAddFrameQuestionAndWritesNothing) {
@@ -244,10 +228,10 @@ TEST(Paste, AFrameWithNoPatternAsksTheAddFrameQuestionAndWritesNothing) {
                                          new_project() + "answer box IDNO\nmenu ID_EDIT_PASTE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(pattern_count(d), 0);
+    EXPECT_EQ(pattern_count_of(d), 0);
     for (const auto& row : tables(d)["frames"].toArray())
         for (const auto& r : row.toArray()) EXPECT_EQ(r.toArray(), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0}));
-    const QJsonObject question = boxes(d).last().toObject();
+    const QJsonObject question = boxes_after_new(d).last().toObject();
     EXPECT_EQ(question["caption"].toString(), QString::fromUtf8("ﾊﾟﾀｰﾝ追加"));
     EXPECT_EQ(question["style"].toInt(), 4);  // MB_YESNO
     EXPECT_FALSE(clipboard(d)["CLIP_FRAME"].isNull()) << "the block stays for a later paste";
@@ -265,7 +249,7 @@ TEST(Paste, TheSameBlockPastesAgainAndAgain) {
     EXPECT_EQ(frame_row(patterns, 2), frame_row(patterns, 0));
     EXPECT_EQ(frame_row(patterns, 1), frame_row(patterns, 0));
     const QJsonObject frames = run.last();
-    EXPECT_EQ(frame_count(frames, 0), 4);
+    EXPECT_EQ(frame_count_of(frames, 0), 4);
     EXPECT_EQ(frame_row(frames, 0)[2], frame_row(frames, 0)[1]);
     EXPECT_EQ(frame_row(frames, 0)[3], frame_row(frames, 0)[1]);
 }
@@ -282,13 +266,13 @@ TEST(Paste, BlocksNoEditorWritesAreIgnoredAndAnotherEditorsBlockIsTaken) {
     ASSERT_EQ(run.dumps.size(), 4u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(tables(run.dumps[i]), tables(run.dumps[0])) << i;
-        EXPECT_EQ(pattern_count(run.dumps[i]), 1) << i;
-        EXPECT_EQ(frame_count(run.dumps[i], 0), 1) << i;
-        EXPECT_TRUE(boxes(run.dumps[i]).isEmpty()) << i;
+        EXPECT_EQ(pattern_count_of(run.dumps[i]), 1) << i;
+        EXPECT_EQ(frame_count_of(run.dumps[i], 0), 1) << i;
+        EXPECT_TRUE(boxes_after_new(run.dumps[i]).isEmpty()) << i;
     }
     // A whole block, under the name spelt its own way, is pasted.
     const QJsonObject d = run.last();
-    ASSERT_EQ(pattern_count(d), 2);
+    ASSERT_EQ(pattern_count_of(d), 2);
     EXPECT_EQ(pattern_label(d, 1), QStringLiteral("ext"));
     EXPECT_EQ(frame_items(d, 1), (QStringList{"ex00", "ex01"}));
     EXPECT_EQ(frame_row(d, 1)[1].toArray(), (QJsonArray{1, 1, 0, 0, 0, 0, 8, 8}));
@@ -305,8 +289,8 @@ TEST(Paste, PastesBeyondTwelvePatternsOrTwentyFramesAreRefusedBeforeAnythingChan
     ASSERT_EQ(twelve.dumps.size(), 2u);
     EXPECT_EQ(tables(twelve.last()), tables(twelve.dumps[0]));
     EXPECT_EQ(pattern_items(twelve.last()).size(), 12);
-    ASSERT_EQ(boxes(twelve.last()).size(), 1);
-    expect_box(boxes(twelve.last())[0], "これ以上ﾊﾟﾀｰﾝを貼り付けられません.\nﾊﾟﾀｰﾝは12個までです.",
+    ASSERT_EQ(boxes_after_new(twelve.last()).size(), 1);
+    expect_box(boxes_after_new(twelve.last())[0], "これ以上ﾊﾟﾀｰﾝを貼り付けられません.\nﾊﾟﾀｰﾝは12個までです.",
                "貼り付け", kInformation);
 
     const ScenarioRun twenty = run_scenario(project(20) + "tree select frame 0 3\nmenu ID_EDIT_COPY\ndump\n" +
@@ -315,9 +299,10 @@ TEST(Paste, PastesBeyondTwelvePatternsOrTwentyFramesAreRefusedBeforeAnythingChan
     ASSERT_EQ(twenty.dumps.size(), 2u);
     EXPECT_EQ(tables(twenty.last()), tables(twenty.dumps[0]));
     EXPECT_EQ(frame_items(twenty.last(), 0).size(), 20);
-    ASSERT_EQ(boxes(twenty.last()).size(), 1);
-    expect_box(boxes(twenty.last())[0], "これ以上ﾌﾚｰﾑを貼り付けられません.\nﾌﾚｰﾑは1ﾊﾟﾀｰﾝにつき20個までです.",
-               "貼り付け", kInformation);
+    ASSERT_EQ(boxes_after_new(twenty.last()).size(), 1);
+    expect_box(boxes_after_new(twenty.last())[0],
+               "これ以上ﾌﾚｰﾑを貼り付けられません.\nﾌﾚｰﾑは1ﾊﾟﾀｰﾝにつき20個までです.", "貼り付け",
+               kInformation);
     EXPECT_EQ(selected_item(twenty.last()), QStringLiteral("frame 0 3"));
 }
 
@@ -326,7 +311,7 @@ TEST(AddFrame, ARefusedTwentyFirstFrameKeepsTheTreeSelection) {
         run_scenario(project(20) + "tree select frame 0 5\nanswer box IDOK\nmenu ID_EDIT_ADD_FRAME\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(frame_count(d, 0), 20);
+    EXPECT_EQ(frame_count_of(d, 0), 20);
     EXPECT_EQ(selected_item(d), QStringLiteral("frame 0 5"));
     EXPECT_EQ(combo(d, "1020")["selection"].toInt(), 5);
 }
@@ -340,9 +325,9 @@ TEST(Clipboard, WhileAnotherWindowHoldsItTheCommandsSaySoAndCutDeletesNothing) {
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
     const QJsonObject held = run.dumps[0];
-    EXPECT_EQ(frame_count(held, 0), 2);
+    EXPECT_EQ(frame_count_of(held, 0), 2);
     EXPECT_TRUE(clipboard(held)["formats"].toArray().isEmpty());
-    const QJsonArray b = boxes(held);
+    const QJsonArray b = boxes_after_new(held);
     ASSERT_EQ(b.size(), 3) << "no delete question after a failed copy";
     const char* busy = "ｸﾘｯﾌﾟﾎﾞｰﾄﾞを開けませんでした.\nｸﾘｯﾌﾟﾎﾞｰﾄﾞが使用中です.";
     expect_box(b[0], busy, "切り取り", kError);
