@@ -267,7 +267,7 @@ HANDLE GetClipboardData(UINT format) {
     if (!bytes) return nullptr;
     HGLOBAL h = allocate(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes->size());
     Global* g = global_of(h);
-    std::memcpy(g->memory.get(), bytes->data(), bytes->size());
+    if (!bytes->empty()) std::memcpy(g->memory.get(), bytes->data(), bytes->size());
     g->held_by_clipboard = true;
     c.served[format] = h;
     return h;

@@ -255,7 +255,8 @@ TEST(Paste, TheSameBlockPastesAgainAndAgain) {
 }
 
 TEST(Paste, BlocksNoEditorWritesAreIgnoredAndAnotherEditorsBlockIsTaken) {
-    const QByteArray ok = pattern_block(2);
+    QByteArray ok = pattern_block(2);
+    ok[36 + 12 * 5 + 2] = 9;  // a timing in a record beyond the two frames
     QByteArray over = pattern_block(2);
     over[4] = 21;
     const ScenarioRun run = run_scenario(
@@ -277,6 +278,7 @@ TEST(Paste, BlocksNoEditorWritesAreIgnoredAndAnotherEditorsBlockIsTaken) {
     EXPECT_EQ(frame_items(d, 1), (QStringList{"ex00", "ex01"}));
     EXPECT_EQ(frame_row(d, 1)[1].toArray(), (QJsonArray{1, 1, 0, 0, 0, 0, 8, 8}));
     EXPECT_EQ(settings(d, 1)["base_w"].toInt(), 8);
+    EXPECT_EQ(frame_row(d, 1)[5].toArray(), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0})) << "free entries stay zero";
 }
 
 TEST(Paste, PastesBeyondTwelvePatternsOrTwentyFramesAreRefusedBeforeAnythingChanges) {

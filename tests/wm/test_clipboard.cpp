@@ -223,4 +223,12 @@ TEST_F(Clipboard, WhatAnotherProgramPutsThereIsFoundUnderTheRegisteredName) {
     ASSERT_NE(got, nullptr);
     EXPECT_EQ(bytes_of(got), (std::vector<uint8_t>{7, 8, 9}));
     CloseClipboard();
+    // An empty block is a block of no bytes, with nothing to lock.
+    cw::backend::clipboard_put({{"CLIP_FRAME", {}}});
+    ASSERT_TRUE(OpenClipboard(first_));
+    HANDLE empty = GetClipboardData(frame);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(GlobalSize(empty), 0u);
+    EXPECT_EQ(GlobalLock(empty), nullptr);
+    CloseClipboard();
 }
