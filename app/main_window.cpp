@@ -10,6 +10,7 @@
 #include "display/drawing_environment.h"
 #include "display/edit_panel.h"
 #include "files/project_file.h"
+#include "project/clipboard.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -126,6 +127,12 @@ void on_notify(const NMHDR* hdr) {
     if (hdr->code == TVN_BEGINDRAGA) on_tree_begin_drag(reinterpret_cast<const NMTREEVIEWA*>(hdr));
 }
 
+// The add-frame command selects the frame it added; a refused frame (no pattern, or 20
+// already) leaves the tree's selection where it was.
+void select_added_frame(HTREEITEM item) {
+    if (item) SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
 BOOL CALLBACK close_child(HWND child, LPARAM) {
     SendMessageA(g_app.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     return TRUE;
@@ -149,11 +156,11 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
             return true;
         case ID_EDIT_ADD_PATTERN: run_add_pattern_dialog(hwnd); return true;
         case ID_EDIT_LABEL: run_label_dialog(g_app.project_tree); return false;
-        case ID_EDIT_ADD_FRAME:
-            SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
-                         reinterpret_cast<LPARAM>(add_frame("新規ﾌﾚｰﾑ")));
-            return true;
+        case ID_EDIT_ADD_FRAME: select_added_frame(add_frame("新規ﾌﾚｰﾑ")); return true;
         case ID_EDIT_DELETE: delete_selected(hwnd); return true;
+        case ID_EDIT_CUT: cut_selection(); return true;
+        case ID_EDIT_COPY: copy_selection(); return true;
+        case ID_EDIT_PASTE: paste_clipboard(); return true;
         case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
     }
     if (LOWORD(wp) >= ID_FILE_RECENT_FIRST && LOWORD(wp) <= ID_FILE_RECENT_LAST) {
