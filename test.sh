@@ -44,11 +44,12 @@ cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-echo "== fuzz the BMP, TIM, project file, data file and configuration readers (bounded)"
+echo "== fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded)"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELWRIGHT_FUZZ=ON -DCELWRIGHT_FUZZ_SECONDS=25 \
   -DCELWRIGHT_FUZZ_FILE_SECONDS=12 >/dev/null
-cmake --build build-fuzz --target fuzz_bmp fuzz_tim fuzz_project_file fuzz_data_file fuzz_configuration -j"$jobs"
-for reader in bmp tim project_file data_file configuration; do
+cmake --build build-fuzz --target fuzz_bmp fuzz_tim fuzz_project_file fuzz_data_file fuzz_configuration \
+  fuzz_clipboard -j"$jobs"
+for reader in bmp tim project_file data_file configuration clipboard; do
   cmake --build build-fuzz --target "fuzz_${reader}_run" 2>&1 | tail -n 2
 done
 

@@ -10,6 +10,7 @@
 #include "display/drawing_environment.h"
 #include "display/edit_panel.h"
 #include "files/project_file.h"
+#include "project/clipboard.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -130,6 +131,12 @@ void on_notify(const NMHDR* hdr) {
     if (hdr->code == TVN_BEGINDRAGA) on_tree_begin_drag(reinterpret_cast<const NMTREEVIEWA*>(hdr));
 }
 
+// The add-frame command selects the frame it added; a refused frame (no pattern, or 20
+// already) leaves the tree's selection where it was.
+void select_added_frame(HTREEITEM item) {
+    if (item) SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
 BOOL CALLBACK close_child(HWND child, LPARAM) {
     SendMessageA(g_app.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     return TRUE;
@@ -153,11 +160,11 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
             return true;
         case ID_EDIT_ADD_PATTERN: run_add_pattern_dialog(hwnd); return true;
         case ID_EDIT_LABEL: run_label_dialog(g_app.project_tree); return false;
-        case ID_EDIT_ADD_FRAME:
-            SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
-                         reinterpret_cast<LPARAM>(add_frame("新規ﾌﾚｰﾑ")));
-            return true;
+        case ID_EDIT_ADD_FRAME: select_added_frame(add_frame("新規ﾌﾚｰﾑ")); return true;
         case ID_EDIT_DELETE: delete_selected(hwnd); return true;
+        case ID_EDIT_CUT: cut_selection(); return true;
+        case ID_EDIT_COPY: copy_selection(); return true;
+        case ID_EDIT_PASTE: paste_clipboard(); return true;
         case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
     }
     if (LOWORD(wp) >= ID_FILE_RECENT_FIRST && LOWORD(wp) <= ID_FILE_RECENT_LAST) {
@@ -177,8 +184,12 @@ void set_current_path(const char* path) {
     SetWindowTextA(g_app.status_bar, path);
 }
 
-bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
-    std::memset(buffer, 0, size < 4 ? size : 4);
+namespace {
+
+// Both file dialogs: owned by the main window, the first filter selected, no custom
+// filter, file title or initial directory; the result goes into buffer.
+OPENFILENAMEA file_dialog_request(char* buffer, DWORD size, const char* filter, const char* default_ext,
+                                  const char* title, DWORD flags) {
     OPENFILENAMEA ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = g_app.main_window;
@@ -187,25 +198,23 @@ bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* 
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer;
     ofn.nMaxFile = size;
-    ofn.lpstrTitle = "ﾌｧｲﾙを開く";
-    ofn.Flags = kOpenFlags;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags;
     ofn.lpstrDefExt = default_ext;
+    return ofn;
+}
+
+}  // namespace
+
+bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
+    std::memset(buffer, 0, size < 4 ? size : 4);
+    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを開く", kOpenFlags);
     return GetOpenFileNameA(&ofn) != FALSE;
 }
 
 BOOL save_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
     current_path(buffer, static_cast<int>(size));
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = g_app.main_window;
-    ofn.hInstance = g_app.instance;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer;
-    ofn.nMaxFile = size;
-    ofn.lpstrTitle = "ﾌｧｲﾙを保存";
-    ofn.Flags = kSaveFlags;
-    ofn.lpstrDefExt = default_ext;
+    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを保存", kSaveFlags);
     return GetSaveFileNameA(&ofn);
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "display/ddraw_sets.h"
+#include "display/frame_drawing.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
 #include "display/redraw_keys.h"
@@ -51,10 +52,6 @@ SIZE size_of(LPDIRECTDRAWSURFACE s) {
     return SIZE{static_cast<LONG>(d.dwWidth), static_cast<LONG>(d.dwHeight)};
 }
 
-void fill(LPDIRECTDRAWSURFACE s, DDBLTFX* fx) {
-    if (s) s->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, fx);
-}
-
 bool inside(const RECT& r, SIZE area) {
     return r.left < r.right && r.top < r.bottom && r.left >= 0 && r.top >= 0 && r.right <= area.cx &&
            r.bottom <= area.cy;
@@ -66,7 +63,7 @@ void fill_surround(LPDIRECTDRAWSURFACE canvas, LPDIRECTDRAWSURFACE base, const V
     if (!canvas) return;
     const SIZE area = size_of(canvas);
     if (!base || !inside(m.source, size_of(base)) || !inside(m.destination, area)) {
-        fill(canvas, &g_app.surround_fill);
+        fill_surface(canvas, &g_app.surround_fill);
         return;
     }
     const RECT& d = m.destination;
@@ -83,7 +80,7 @@ void fill_surround(LPDIRECTDRAWSURFACE canvas, LPDIRECTDRAWSURFACE base, const V
 // base surface the background colour.
 void clear_surfaces(int p, const ViewMapping& m) {
     fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
-    fill(g_tables.pattern_base_surface[p], &g_app.background_fill);
+    fill_surface(g_tables.pattern_base_surface[p], &g_app.background_fill);
 }
 
 // The still display's frames, last to first so that a lower frame covers a higher
@@ -116,7 +113,7 @@ void draw_outline(int p, int f, const ViewMapping& m) {
     if (!canvas || !base) return;
     DDBLTFX black{};
     black.dwSize = sizeof black;
-    fill(base, &black);
+    fill_surface(base, &black);
     HDC base_dc = nullptr, canvas_dc = nullptr;
     base->GetDC(&base_dc);
     canvas->GetDC(&canvas_dc);
@@ -163,36 +160,21 @@ void still_display() {
     }
 }
 
-// The played frame, mirrored by negative extents when a flip is on; GDI clips it
-// to the base frame and to the working image.
-void draw_running_frame(int p, const FrameRecord& r) {
-    LPDIRECTDRAWSURFACE base = g_tables.pattern_base_surface[p];
-    LPDIRECTDRAWSURFACE working = g_image_set.working_surface;
-    if (!base || !working) return;
-    const PatternSettings& s = g_tables.settings[p];
-    const StretchDestination d = running_destination(g_playback.flip_flags, r, s.base_w, s.base_h);
-    HDC base_dc = nullptr, working_dc = nullptr;
-    base->GetDC(&base_dc);
-    working->GetDC(&working_dc);
-    if (base_dc && working_dc)
-        StretchBlt(base_dc, d.x, d.y, d.w, d.h, working_dc, r.image_x, r.image_y, r.image_w, r.image_h,
-                   SRCCOPY);
-    if (base_dc) base->ReleaseDC(base_dc);
-    if (working_dc) working->ReleaseDC(working_dc);
-}
-
 void running_display() {
     // The played window shows a single frame now; the still display starts afresh.
     forget_still_pictures();
     const int p = g_playback.play_pattern;
     if (!g_tables.pattern_ddraw[p]) return;
     restore_if_lost(g_tables.pattern_primary[p]);
-    const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
-    clear_surfaces(p, m);
+    const PatternSettings& s = g_tables.settings[p];
+    const ViewMapping m = view_mapping(s, g_tables.zoomed_client_size[p]);
+    fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
     const int n = frame_count(p), f = g_playback.play_frame;
     // A pattern without frames shows its empty base frame.
     const bool has_frame = f >= 0 && f < n;
-    if (has_frame) draw_running_frame(p, g_tables.frames[p][f]);
+    draw_running_picture(g_tables.pattern_base_surface[p], g_image_set.working_surface,
+                         &g_app.background_fill, has_frame ? &g_tables.frames[p][f] : nullptr,
+                         g_playback.flip_flags, s.base_w, s.base_h);
     magnify(p, m);
     present(p);
     advance_playback(g_playback, g_tables.data.header.speed, has_frame ? g_tables.frames[p][f].timing : 0, n);

@@ -5,5 +5,3 @@
 
 // path: NUL-terminated, at most 511 bytes. Failures have shown their message.
 bool load_image(const char* path);
-bool load_bmp(const char* path);
-bool load_tim(const char* path);

@@ -1,5 +1,6 @@
 // The project's byte formats. Integers are written and read byte by byte in
-// little-endian order, so the files are the same whatever machine writes them.
+// little-endian order (project/record_bytes.h), so the files are the same whatever
+// machine writes them.
 #include "files/project_data.h"
 
 #include <algorithm>
@@ -7,49 +8,9 @@
 #include <cstring>
 
 #include "project/dbcs_text.h"
+#include "project/record_bytes.h"
 
 namespace {
-
-// ---- little-endian fields ---------------------------------------------------
-
-void put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<uint16_t>(v >> 16));
-}
-uint16_t get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t get32(const uint8_t* p) {
-    return get16(p) | (static_cast<uint32_t>(get16(p + 2)) << 16);
-}
-
-void put_record(std::vector<uint8_t>& out, const FrameRecord& r, uint16_t clut) {
-    out.push_back(r.correction_x);
-    out.push_back(r.correction_y);
-    put16(out, r.timing);
-    out.push_back(r.image_x);
-    out.push_back(r.image_y);
-    put16(out, clut);
-    put16(out, r.image_w);
-    put16(out, r.image_h);
-}
-
-FrameRecord get_record(const uint8_t* p) {
-    FrameRecord r{};
-    r.correction_x = p[0];
-    r.correction_y = p[1];
-    r.timing = get16(p + 2);
-    r.image_x = p[4];
-    r.image_y = p[5];
-    r.clut = get16(p + 6);
-    r.image_w = get16(p + 8);
-    r.image_h = get16(p + 10);
-    return r;
-}
 
 uint32_t pattern_count_of(const Tables& t) {
     return std::min<uint32_t>(t.data.header.pattern_count, kMaxPatterns);
@@ -251,12 +212,7 @@ std::vector<uint8_t> encode_animation_data(const Tables& t, uint16_t clut) {
     put32(out, t.data.header.tpage);
     put32(out, t.data.header.speed);
     put32(out, patterns);
-    for (uint32_t p = 0; p < patterns; ++p) {
-        put32(out, entries[p].offset);
-        put32(out, entries[p].frame_count);
-        put16(out, entries[p].base_w);
-        put16(out, entries[p].base_h);
-    }
+    for (uint32_t p = 0; p < patterns; ++p) put_entry(out, entries[p]);
     for (uint32_t p = 0; p < patterns; ++p)
         for (uint32_t f = 0; f < entries[p].frame_count; ++f) put_record(out, t.frames[p][f], clut);
     return out;
@@ -288,7 +244,7 @@ AnimationDataResult decode_animation_data(std::span<const uint8_t> bytes) {
     size_t records_end = entries_end;
     for (uint32_t p = 0; p < patterns; ++p) {
         const uint8_t* e = bytes.data() + kDataHeaderSize + kDataEntrySize * p;
-        d.entries[p] = PatternEntry{get32(e), get32(e + 4), get16(e + 8), get16(e + 10)};
+        d.entries[p] = get_entry(e);
         if (d.entries[p].frame_count > static_cast<uint32_t>(kMaxFrames)) {
             r.refusal = refuse(FileProblem::TooManyFrames);
             r.refusal.pattern = static_cast<int>(p);
@@ -334,6 +290,14 @@ PathKind classify_path(std::string_view path) {
     if (dbcs_find(path, ".cwp") != std::string_view::npos) return PathKind::ProjectFile;
     if (dbcs_find(path, ".spa") != std::string_view::npos) return PathKind::DataFile;
     return PathKind::Neither;
+}
+
+bool path_names_bmp(std::string_view path) {
+    return dbcs_find(path, ".bmp") != std::string_view::npos;
+}
+
+bool path_names_tim(std::string_view path) {
+    return dbcs_find(path, ".tim") != std::string_view::npos;
 }
 
 std::string data_path_for(std::string_view project_path) {

@@ -17,6 +17,7 @@
 #include "files/file_io.h"
 #include "files/image_loading.h"
 #include "files/project_data.h"
+#include "files/project_reading.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -30,53 +31,22 @@ constexpr char kSaveCaption[] = "ﾌｧｲﾙの保存";
 constexpr char kCannotOpen[] = "指定のﾌｧｲﾙを開けません.";
 constexpr char kChooseImage[] = "ｱﾆﾒｰｼｮﾝに使用するｲﾒｰｼﾞﾌｧｲﾙを選択してください.\n";
 
-// Both files of a project as read and checked, before anything of the open project changes.
-struct ProjectFiles {
-    PathKind kind = PathKind::Neither;
-    NameTables names{};
-    AnimationDataContents data{};
-};
-
 void show_refusal(const std::string& path, const Refusal& refusal) {
     const std::string text = path + "\n" + refusal_text(refusal);
     MessageBoxA(g_app.main_window, text.c_str(), kOpenCaption, MB_ICONERROR);
 }
 
-// Reads a whole file; says so when it cannot be opened or read.
-bool read_or_say(const std::string& path, std::vector<uint8_t>& bytes, size_t max_bytes) {
-    if (read_file_bytes(path.c_str(), bytes, max_bytes) == FileRead::Done) return true;
-    MessageBoxA(g_app.main_window, kCannotOpen, kOpenCaption, MB_ICONERROR);
-    return false;
-}
-
-bool read_project_files(const char* path, ProjectFiles& files) {
-    files.kind = classify_path(path);
-    if (files.kind == PathKind::Neither) {
-        Refusal r;
-        r.problem = FileProblem::NeitherKind;
-        show_refusal(path, r);
-        return false;
-    }
-    std::string data_path = path;
-    std::vector<uint8_t> bytes;
-    if (files.kind == PathKind::ProjectFile) {
-        if (!read_or_say(path, bytes, kProjectFileSize)) return false;
-        const ProjectFileResult project = decode_project_file(bytes);
-        if (project.refusal.refused()) {
-            show_refusal(path, project.refusal);
+// Both files read and checked; what is wrong is shown.
+bool read_or_say(const char* path, ProjectFiles& files) {
+    files = read_project_files(path);
+    switch (files.problem) {
+        case ProjectReadProblem::None: return true;
+        case ProjectReadProblem::CannotOpen:
+            MessageBoxA(g_app.main_window, kCannotOpen, kOpenCaption, MB_ICONERROR);
             return false;
-        }
-        files.names = project.names;
-        data_path = data_path_for(path);
+        case ProjectReadProblem::Refused: show_refusal(files.failed_path, files.refusal); return false;
     }
-    if (!read_or_say(data_path, bytes, kMaxDataFileSize)) return false;
-    const AnimationDataResult data = decode_animation_data(bytes);
-    if (data.refusal.refused()) {
-        show_refusal(data_path, data.refusal);
-        return false;
-    }
-    files.data = data.data;
-    return true;
+    return false;
 }
 
 // The names and the image of the project being opened; false leaves no project open.
@@ -176,7 +146,7 @@ bool open_project(const char* path) {
     current_path(current, sizeof current);
     if (current[0] && std::strcmp(path, current) == 0) return true;
     ProjectFiles files;
-    if (!read_project_files(path, files)) return false;
+    if (!read_or_say(path, files)) return false;
     close_project();
     if (!take_names_and_image(path, files)) {
         close_project();

@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
+  libgif-dev libpng-dev
 )
 # A second window manager for the desktop checks; they skip it where it cannot be installed.
 # The Windows executable: the MinGW-w64 cross compiler and its resource compiler, Wine to run

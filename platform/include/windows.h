@@ -735,11 +735,15 @@ typedef struct tagPAINTSTRUCT {
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
+#define ERROR_NOT_LOCKED 158L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CLIPBOARD_NOT_OPEN 1418L
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
@@ -982,6 +986,16 @@ LPVOID GlobalLock(HGLOBAL mem);
 BOOL GlobalUnlock(HGLOBAL mem);
 HGLOBAL GlobalFree(HGLOBAL mem);
 size_t GlobalSize(HGLOBAL mem);
+
+// clipboard
+UINT RegisterClipboardFormatA(LPCSTR name);
+#define RegisterClipboardFormat RegisterClipboardFormatA
+BOOL OpenClipboard(HWND owner);
+BOOL CloseClipboard();
+BOOL EmptyClipboard();
+HANDLE SetClipboardData(UINT format, HANDLE mem);
+HANDLE GetClipboardData(UINT format);
+BOOL IsClipboardFormatAvailable(UINT format);
 
 // strings
 int wsprintfA(LPSTR buffer, LPCSTR format, ...);

@@ -1,7 +1,8 @@
 // A backend without a display. Windows, menus, dialogs and controls keep all their state
 // in the window manager and work as usual; nothing is shown. Pixels are kept in memory,
 // metrics are fixed (null/desktop.h), common dialogs are dismissed as a user would who
-// presses Esc (a message box gives its default button), popup menus choose nothing.
+// presses Esc (a message box gives its default button), popup menus choose nothing, and the
+// clipboard is kept in process memory.
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -259,6 +260,28 @@ bool process_events(bool wait, int timeout_ms) {
         cw::win::input_activated(cw::win::window_from(h));
     }
     return cw::win::input_count() != before;
+}
+
+// The clipboard lives in this process: no other program reads it.
+std::vector<ClipboardBlock>& clipboard_blocks() {
+    static std::vector<ClipboardBlock> blocks;
+    return blocks;
+}
+
+void clipboard_put(const std::vector<ClipboardBlock>& blocks) {
+    clipboard_blocks() = blocks;
+}
+
+std::vector<std::string> clipboard_names() {
+    std::vector<std::string> names;
+    for (const ClipboardBlock& b : clipboard_blocks()) names.push_back(b.name);
+    return names;
+}
+
+std::optional<std::vector<uint8_t>> clipboard_read(const std::string& name) {
+    for (const ClipboardBlock& b : clipboard_blocks())
+        if (b.name == name) return b.bytes;
+    return std::nullopt;
 }
 
 void wake() {

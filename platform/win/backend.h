@@ -94,6 +94,22 @@ int status_bar_height();
 bool process_events(bool wait, int timeout_ms);
 void wake();  // ends a wait in process_events from inside the program
 
+// ---- clipboard -------------------------------------------------------------------
+// The desktop's clipboard, shared with every other program, holds blocks of bytes under
+// format names. The window manager keeps the registered names, the open/owner rules and
+// the global memory blocks; the backend only moves bytes to and from the desktop.
+struct ClipboardBlock {
+    std::string name;  // UTF-8, spelt as it was registered
+    std::vector<uint8_t> bytes;
+};
+// Replaces everything the clipboard holds by these blocks (none: the clipboard is left
+// empty). The process keeps serving them to other programs while it processes events.
+void clipboard_put(const std::vector<ClipboardBlock>& blocks);
+// The format names the clipboard holds now, whoever put them there.
+std::vector<std::string> clipboard_names();
+// The bytes under exactly this name; nothing when the clipboard holds no such format.
+std::optional<std::vector<uint8_t>> clipboard_read(const std::string& name);
+
 // ---- menus and common dialogs ------------------------------------------------------
 // These run only when the automation seam does not answer them; the window manager has
 // already recorded the request.

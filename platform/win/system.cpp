@@ -1,9 +1,8 @@
-// Scroll bars of windows, system metrics, global memory and string helpers:
+// Scroll bars of windows, system metrics and string helpers:
 // the small kernel and user services the program calls (files are in file.cpp).
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <set>
 
 #include "win/backend.h"
 #include "text/cp932.h"
@@ -55,15 +54,6 @@ int clamp_pos(const ScrollBarState& s, int pos) {
     if (pos > top) pos = top;
     if (pos < s.min) pos = s.min;
     return pos;
-}
-
-struct Global {
-    std::vector<unsigned char> bytes;
-    int locks = 0;
-};
-std::set<Global*>& globals() {
-    static std::set<Global*> g;
-    return g;
 }
 
 }  // namespace
@@ -180,39 +170,6 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT*) {
     return TRUE;
-}
-
-HGLOBAL GlobalAlloc(UINT, size_t bytes) {
-    auto* g = new Global;
-    g->bytes.assign(bytes, 0);  // zero-filled whether or not GMEM_ZEROINIT was asked for
-    globals().insert(g);
-    return g;
-}
-
-LPVOID GlobalLock(HGLOBAL h) {
-    auto* g = static_cast<Global*>(h);
-    if (!globals().count(g)) return nullptr;
-    ++g->locks;
-    return g->bytes.data();
-}
-
-BOOL GlobalUnlock(HGLOBAL h) {
-    auto* g = static_cast<Global*>(h);
-    if (!globals().count(g) || g->locks == 0) return FALSE;
-    return --g->locks > 0;
-}
-
-HGLOBAL GlobalFree(HGLOBAL h) {
-    auto* g = static_cast<Global*>(h);
-    if (!globals().count(g)) return h;
-    globals().erase(g);
-    delete g;
-    return nullptr;
-}
-
-size_t GlobalSize(HGLOBAL h) {
-    auto* g = static_cast<Global*>(h);
-    return globals().count(g) ? g->bytes.size() : 0;
 }
 
 int wsprintfA(LPSTR buffer, LPCSTR format, ...) {

@@ -40,10 +40,9 @@ bool in_range(const UpDownState* s, int v) {
 }
 
 std::string decimal(int v, bool thousands) {
-    const std::string digits = std::to_string(v < 0 ? -static_cast<long long>(v) : v);
+    const std::string digits = std::to_string(v < 0 ? -static_cast<long long>(v) : static_cast<long long>(v));
     std::string out = v < 0 ? "-" : "";
     for (size_t i = 0; i < digits.size(); ++i) {
-        // A separator before every group of three digits counted from the right.
         if (thousands && i > 0 && (digits.size() - i) % 3 == 0) out += ',';
         out += digits[i];
     }

@@ -5,12 +5,22 @@
 
 #include <gtest/gtest.h>
 
-ScenarioRun run_scenario(const std::string& script, const QString& workdir) {
+namespace {
+
+ScenarioRun run_driver(const std::string& script, const QString& workdir, const QString& display) {
     QTemporaryDir temp;
     const QString dir = workdir.isEmpty() ? temp.path() : workdir;
     QProcess p;
     p.setProgram(QStringLiteral(CELWRIGHT_SCENARIO_EXE));
-    p.setArguments({QStringLiteral("--workdir"), dir, QStringLiteral("-")});
+    QStringList arguments{QStringLiteral("--workdir"), dir};
+    if (!display.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        p.setProcessEnvironment(env);
+        arguments << QStringLiteral("--display");
+    }
+    p.setArguments(arguments << QStringLiteral("-"));
     p.start();
     p.write(script.data(), static_cast<qint64>(script.size()));
     p.closeWriteChannel();
@@ -22,14 +32,31 @@ ScenarioRun run_scenario(const std::string& script, const QString& workdir) {
     }
     run.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     run.errors = QString::fromUtf8(p.readAllStandardError());
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+    run.dumps = parse_dumps(p.readAllStandardOutput());
+    return run;
+}
+
+}  // namespace
+
+std::vector<QJsonObject> parse_dumps(const QByteArray& output) {
+    std::vector<QJsonObject> dumps;
+    for (const QByteArray& line : output.split('\n')) {
         if (line.trimmed().isEmpty()) continue;
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << line.left(200).toStdString();
-        run.dumps.push_back(doc.object());
+        dumps.push_back(doc.object());
     }
-    return run;
+    return dumps;
+}
+
+ScenarioRun run_scenario(const std::string& script, const QString& workdir) {
+    return run_driver(script, workdir, QString());
+}
+
+ScenarioRun run_scenario_on_display(const std::string& script, const QString& display,
+                                    const QString& workdir) {
+    return run_driver(script, workdir, display);
 }
 
 QString testdata(const QString& relative) {
@@ -45,6 +72,21 @@ int width(const QJsonArray& r) {
 }
 int height(const QJsonArray& r) {
     return r[3].toInt() - r[1].toInt();
+}
+
+int pattern_count_of(const QJsonObject& dump) {
+    return dump["tables"].toObject()["pattern_count"].toInt();
+}
+
+int frame_count_of(const QJsonObject& dump, int p) {
+    return dump["tables"].toObject()["entries"].toArray()[p].toObject()["frame_count"].toInt();
+}
+
+QJsonArray boxes_after_new(const QJsonObject& dump) {
+    QJsonArray out;
+    for (const auto& v : dump["message_boxes"].toArray())
+        if (v.toObject()["caption"].toString() != QString::fromUtf8("新規作成")) out.append(v);
+    return out;
 }
 
 QJsonObject menu_item(const QJsonArray& items, const QString& text) {

@@ -1,6 +1,7 @@
 // Runs the scenario driver on a script and hands back what it printed.
 #pragma once
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -19,6 +20,11 @@ struct ScenarioRun {
 
 // workdir: the program's current directory; an empty one is made when not given.
 ScenarioRun run_scenario(const std::string& script, const QString& workdir = QString());
+// The same on the X display `display` (":N") instead of the offscreen platform.
+ScenarioRun run_scenario_on_display(const std::string& script, const QString& display,
+                                    const QString& workdir = QString());
+// The dumps among the lines a driver printed.
+std::vector<QJsonObject> parse_dumps(const QByteArray& output);
 
 // Helpers for reading dumps.
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
@@ -46,5 +52,10 @@ QStringList texts(const QJsonArray& items);
 QJsonObject root(const QJsonObject& dump);
 QStringList pattern_items(const QJsonObject& dump);
 QStringList frame_items(const QJsonObject& dump, int p);
+// The pattern count and pattern p's frame count of a dump's tables.
+int pattern_count_of(const QJsonObject& dump);
+int frame_count_of(const QJsonObject& dump, int p);
+// The message boxes a dump lists, without the hint that New shows before every project.
+QJsonArray boxes_after_new(const QJsonObject& dump);
 // The item of a menu (array of items) with the given text, or an empty object.
 QJsonObject menu_item(const QJsonArray& items, const QString& text);

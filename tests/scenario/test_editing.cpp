@@ -18,24 +18,11 @@ QJsonObject combo(const QJsonObject& d, const char* id) {
 QJsonObject tables(const QJsonObject& d) {
     return d["tables"].toObject();
 }
-int pattern_count(const QJsonObject& d) {
-    return tables(d)["pattern_count"].toInt();
-}
-int frame_count(const QJsonObject& d, int p) {
-    return tables(d)["entries"].toArray()[p].toObject()["frame_count"].toInt();
-}
 QStringList frame_labels(const QJsonObject& d, int p, int n) {
     return strings(tables(d)["frame_labels"].toArray()[p].toArray()).mid(0, n);
 }
 QJsonObject window(const QJsonObject& d, int p) {
     return d["pattern_windows"].toArray()[p].toObject();
-}
-// The message boxes the editing showed: the hint that New shows before every project is left out.
-QJsonArray boxes(const QJsonObject& d) {
-    QJsonArray out;
-    for (const auto& v : d["message_boxes"].toArray())
-        if (v.toObject()["caption"].toString() != QString::fromUtf8("新規作成")) out.append(v);
-    return out;
 }
 QString selected_text(const QJsonArray& items) {
     for (const auto& v : items) {
@@ -55,10 +42,10 @@ TEST(AddPatternDialog, ProposesTheNextPatternNameAndOneFrame) {
                      "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  dump\n  click 1\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    ASSERT_EQ(pattern_count(d), 4);
+    ASSERT_EQ(pattern_count_of(d), 4);
     EXPECT_EQ(pattern_items(d)[3], QStringLiteral("pattern_03"));
     EXPECT_EQ(frame_items(d, 3), QStringList{"frame_00"});
-    EXPECT_EQ(frame_count(d, 3), 1);
+    EXPECT_EQ(frame_count_of(d, 3), 1);
     // The new pattern and its frame are current; its window is open and titled.
     EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 3);
     EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), QStringList{"frame_00"});
@@ -85,7 +72,7 @@ TEST(AddPatternDialog, ChangeRebuildKeepsRenamedFramesAndStopsAt20) {
     EXPECT_EQ(frame_items(run.dumps[0], 0), (QStringList{"frame_00", "walk"}));
     EXPECT_EQ(frame_labels(run.dumps[0], 0, 3), (QStringList{"frame_00", "walk", ""}));
     // The arrows go no further than 20 frames, the most a pattern holds.
-    EXPECT_EQ(frame_count(run.dumps[1], 1), 20);
+    EXPECT_EQ(frame_count_of(run.dumps[1], 1), 20);
     EXPECT_EQ(frame_labels(run.dumps[1], 1, 20).last(), QStringLiteral("frame_19"));
 }
 
@@ -93,7 +80,7 @@ TEST(AddPatternDialog, CancelCreatesNothing) {
     const ScenarioRun run =
         run_scenario(new_project() + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 2\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    EXPECT_EQ(pattern_count(run.last()), 0);
+    EXPECT_EQ(pattern_count_of(run.last()), 0);
     EXPECT_TRUE(pattern_items(run.last()).isEmpty());
 }
 
@@ -109,14 +96,14 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_TRUE(run.dumps[0].contains("dialog"));  // OK was refused; the dialog stayed open
     const QJsonObject d = run.last();
-    EXPECT_EQ(pattern_count(d), 12);
+    EXPECT_EQ(pattern_count_of(d), 12);
     EXPECT_EQ(pattern_items(d).size(), 12);
     EXPECT_EQ(strings(combo(d, "1018")["items"].toArray()).size(), 12);
-    ASSERT_EQ(boxes(d).size(), 1);
-    EXPECT_EQ(boxes(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾊﾟﾀｰﾝ追加"));
-    EXPECT_EQ(boxes(d)[0].toObject()["style"].toInt(), 0x40);  // MB_ICONINFORMATION
+    ASSERT_EQ(boxes_after_new(d).size(), 1);
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾊﾟﾀｰﾝ追加"));
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["style"].toInt(), 0x40);  // MB_ICONINFORMATION
     // The last pattern's frames are untouched by the refused dialog.
-    EXPECT_EQ(frame_count(d, 11), 1);
+    EXPECT_EQ(frame_count_of(d, 11), 1);
 }
 
 TEST(FrameLimit, TwentyFirstFrameIsRefused) {
@@ -125,11 +112,11 @@ TEST(FrameLimit, TwentyFirstFrameIsRefused) {
     const ScenarioRun run = run_scenario("answer box IDOK\n" + s + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(frame_count(d, 0), 20);
+    EXPECT_EQ(frame_count_of(d, 0), 20);
     EXPECT_EQ(frame_items(d, 0).size(), 20);
     EXPECT_EQ(frame_labels(d, 1, 1), QStringList{""});  // the next row is untouched
-    ASSERT_EQ(boxes(d).size(), 1);
-    EXPECT_EQ(boxes(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾚｰﾑ追加"));
+    ASSERT_EQ(boxes_after_new(d).size(), 1);
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾚｰﾑ追加"));
 }
 
 TEST(AddFrame, WithoutCurrentPatternOffersTheAddPatternDialog) {
@@ -139,12 +126,12 @@ TEST(AddFrame, WithoutCurrentPatternOffersTheAddPatternDialog) {
                      "answer box IDYES\nmenu ID_EDIT_ADD_FRAME\non dialog 122\n  click 1\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
-    EXPECT_EQ(pattern_count(run.dumps[0]), 0);
-    const QJsonObject box = boxes(run.dumps[0])[0].toObject();
+    EXPECT_EQ(pattern_count_of(run.dumps[0]), 0);
+    const QJsonObject box = boxes_after_new(run.dumps[0])[0].toObject();
     EXPECT_EQ(box["caption"].toString(), QString::fromUtf8("ﾊﾟﾀｰﾝ追加"));
     EXPECT_EQ(box["style"].toInt(), 4);  // MB_YESNO
-    EXPECT_EQ(pattern_count(run.dumps[1]), 1);
-    EXPECT_EQ(frame_count(run.dumps[1], 0), 1);  // only the dialog's frame
+    EXPECT_EQ(pattern_count_of(run.dumps[1]), 1);
+    EXPECT_EQ(frame_count_of(run.dumps[1], 0), 1);  // only the dialog's frame
 }
 
 TEST(AddFrame, AppendsToTheCurrentPatternAndSelectsIt) {
@@ -169,11 +156,11 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
                                          "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(pattern_count(d), 2);
+    EXPECT_EQ(pattern_count_of(d), 2);
     EXPECT_EQ(pattern_items(d), (QStringList{"A", "C"}));
     EXPECT_EQ(strings(combo(d, "1018")["items"].toArray()), (QStringList{"A", "C"}));
     EXPECT_EQ(strings(tables(d)["pattern_labels"].toArray()).mid(0, 3), (QStringList{"A", "C", ""}));
-    EXPECT_EQ(frame_count(d, 1), 2);
+    EXPECT_EQ(frame_count_of(d, 1), 2);
     EXPECT_EQ(frame_items(d, 1).size(), 2);
     const QJsonObject moved = window(d, 1);
     EXPECT_TRUE(moved["open"].toBool());
@@ -185,13 +172,13 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
     EXPECT_EQ(window(d, 2)["settings"].toObject()["zoom_factor"].toInt(), 1);
     EXPECT_EQ(window(d, 2)["settings"].toObject()["base_w"].toInt(), 1);
     EXPECT_EQ(tables(d)["settings"].toArray()[2].toObject()["play_mode"].toInt(), 1012);
-    EXPECT_EQ(frame_count(d, 2), 0);
+    EXPECT_EQ(frame_count_of(d, 2), 0);
     // The moved pattern's first frame is selected and current.
     EXPECT_EQ(selected_text(d["tree"].toArray()), QStringLiteral("frame_00"));
     EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 1);
     EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()).size(), 2);
     EXPECT_EQ(tables(d)["open_pattern_windows"].toInt(), 2);
-    const QJsonObject box = boxes(d)[0].toObject();
+    const QJsonObject box = boxes_after_new(d)[0].toObject();
     EXPECT_EQ(box["text"].toString(),
               QString::fromUtf8("<B>\nこのパターンを削除すると\n以降のフレームも削除することになります.\n"
                                 "削除してもいいですか？\n"));
@@ -220,8 +207,8 @@ TEST(DeletePattern, CancelAndTheLastPatternKeepEverything) {
     EXPECT_EQ(pattern_items(run.dumps[0]), (QStringList{"A", "B"}));
     const QJsonObject d = run.dumps[1];
     EXPECT_EQ(pattern_items(d), QStringList{"B"});
-    EXPECT_EQ(pattern_count(d), 1);
-    const QJsonArray b = boxes(d);
+    EXPECT_EQ(pattern_count_of(d), 1);
+    const QJsonArray b = boxes_after_new(d);
     ASSERT_EQ(b.size(), 3);
     EXPECT_EQ(b[2].toObject()["text"].toString(), QString::fromUtf8("これ以上ﾊﾟﾀｰﾝを削除できません."));
     EXPECT_EQ(b[2].toObject()["style"].toInt(), 0x40);
@@ -235,7 +222,7 @@ TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(frame_count(d, 0), 2);
+    EXPECT_EQ(frame_count_of(d, 0), 2);
     EXPECT_EQ(frame_items(d, 0), (QStringList{"one", "two"}));
     EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), (QStringList{"one", "two"}));
     EXPECT_EQ(frame_labels(d, 0, 3), (QStringList{"one", "two", ""}));
@@ -243,7 +230,7 @@ TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
     EXPECT_EQ(records[0].toArray()[6].toInt(), 11);
     EXPECT_EQ(records[1].toArray()[6].toInt(), 12);
     for (const auto& v : records[2].toArray()) EXPECT_EQ(v.toInt(), 0);
-    EXPECT_EQ(boxes(d)[0].toObject()["text"].toString(),
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["text"].toString(),
               QString::fromUtf8("<frame_00>\nこのフレームを削除してもいいですか？\n"));
 }
 
@@ -252,10 +239,11 @@ TEST(DeleteFrame, LastFrameCannotBeDeleted) {
         run_scenario(patterns({"A"}) + "tree select frame 0 0\nanswer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    EXPECT_EQ(frame_count(d, 0), 1);
-    ASSERT_EQ(boxes(d).size(), 1);
-    EXPECT_EQ(boxes(d)[0].toObject()["text"].toString(), QString::fromUtf8("これ以上ﾌﾚｰﾑを削除できません."));
-    EXPECT_EQ(boxes(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾚｰﾑの削除"));
+    EXPECT_EQ(frame_count_of(d, 0), 1);
+    ASSERT_EQ(boxes_after_new(d).size(), 1);
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["text"].toString(),
+              QString::fromUtf8("これ以上ﾌﾚｰﾑを削除できません."));
+    EXPECT_EQ(boxes_after_new(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾚｰﾑの削除"));
 }
 
 TEST(EditLabel, RenamingUpdatesEveryView) {

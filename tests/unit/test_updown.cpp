@@ -129,6 +129,27 @@ TEST_F(UpDown, PressSendsDeltaThenPositionAndReleaseEndsTheScroll) {
     EXPECT_EQ(buddy_text(), "20");
 }
 
+TEST_F(UpDown, TheBuddyShowsThousandsSeparatorsUnlessTheStyleSaysNot) {
+    make(UDS_AUTOBUDDY | UDS_SETBUDDYINT);
+    SendMessageA(updown, UDM_SETRANGE, 0, MAKELONG(5000, static_cast<WORD>(-5000)));
+    SendMessageA(updown, UDM_SETPOS, 0, 1234);
+    cw::win::updown_user_press(w(), true);
+    EXPECT_EQ(buddy_text(), "1,235");
+    SendMessageA(updown, UDM_SETPOS, 0, static_cast<WORD>(-1236));
+    cw::win::updown_user_press(w(), true);
+    EXPECT_EQ(buddy_text(), "-1,235");
+    SendMessageA(updown, UDM_SETPOS, 0, 998);
+    cw::win::updown_user_press(w(), true);
+    EXPECT_EQ(buddy_text(), "999");
+    DestroyWindow(updown);
+    DestroyWindow(buddy);
+    make(UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_NOTHOUSANDS);
+    SendMessageA(updown, UDM_SETRANGE, 0, MAKELONG(5000, 0));
+    SendMessageA(updown, UDM_SETPOS, 0, 4320);
+    cw::win::updown_user_press(w(), true);
+    EXPECT_EQ(buddy_text(), "4321");
+}
+
 TEST_F(UpDown, WrapAndReversedRanges) {
     make(UDS_WRAP);
     SendMessageA(updown, UDM_SETRANGE, 0, 0x00010014);

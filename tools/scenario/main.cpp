@@ -1,7 +1,11 @@
 // celwright-scenario: runs the real program in-process on the offscreen
 // platform, executes a script of user steps against it and prints its state.
 //
-//   celwright-scenario [--workdir DIR] SCRIPT      (SCRIPT may be "-" for stdin)
+//   celwright-scenario [--workdir DIR] [--display] SCRIPT      (SCRIPT may be "-" for stdin)
+//
+// With --display the program runs on the desktop that DISPLAY (or WAYLAND_DISPLAY) names
+// instead of the offscreen platform, so that it meets other programs there (the clipboard
+// between two running editors).
 //
 // Exit status 0 when every line ran; otherwise 2 and one line on stderr that
 // names the script line and why.
@@ -640,21 +644,37 @@ std::vector<Line> read_script(std::istream& in) {
 
 using namespace scenario;
 
+// Leaves Qt to the desktop's platform; false when there is no desktop to run on.
+bool use_desktop() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && std::strcmp(platform, "offscreen") == 0) unsetenv("QT_QPA_PLATFORM");
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
 int main(int argc, char** argv) {
     std::string script_path, workdir;
+    bool display = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--workdir" && i + 1 < argc)
             workdir = argv[++i];
+        else if (a == "--display")
+            display = true;
         else if (script_path.empty())
             script_path = a;
         else {
-            std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] SCRIPT\n");
+            std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] [--display] SCRIPT\n");
             return 2;
         }
     }
     if (script_path.empty()) {
-        std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] SCRIPT\n");
+        std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] [--display] SCRIPT\n");
+        return 2;
+    }
+    if (display && !use_desktop()) {
+        std::fprintf(stderr, "--display: neither DISPLAY nor WAYLAND_DISPLAY names a desktop\n");
         return 2;
     }
     if (!workdir.empty() && chdir(workdir.c_str()) != 0) {
@@ -672,7 +692,7 @@ int main(int argc, char** argv) {
         }
         lines = read_script(in);
     }
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!display) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     cw::automation::set_active(true);
     cw::automation::set_dialog_hook(serve_dialog);
     cw::automation::set_context("start-up");

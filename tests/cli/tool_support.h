@@ -1,0 +1,77 @@
+// Running celwright-tool and the example's files in a temporary folder, for the tool's tests.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace tool_test {
+
+struct ToolRun {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+inline ToolRun run_tool(const QStringList& args, const QString& workdir = QString()) {
+    QProcess tool;
+    if (!workdir.isEmpty()) tool.setWorkingDirectory(workdir);
+    tool.start(CELWRIGHT_TOOL_EXE, args);
+    EXPECT_TRUE(tool.waitForFinished(60000));
+    return ToolRun{tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                   tool.readAllStandardOutput().toStdString(), tool.readAllStandardError().toStdString()};
+}
+
+inline QString source_path(const QString& relative) {
+    return QString(CELWRIGHT_SOURCE_DIR) + "/" + relative;
+}
+
+inline QByteArray read_bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool write_bytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The example project (walk.cwp, walk.spa, walk.tim, walk.bmp) copied into dir.
+inline void copy_example(const QTemporaryDir& dir) {
+    for (const char* name : {"walk.cwp", "walk.spa", "walk.tim", "walk.bmp"})
+        ASSERT_TRUE(QFile::copy(source_path(QString("examples/") + name), dir.filePath(name))) << name;
+}
+
+inline void put16(QByteArray& b, int at, uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+inline void put32(QByteArray& b, int at, uint32_t v) {
+    put16(b, at, static_cast<uint16_t>(v & 0xFFFF));
+    put16(b, at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// Offsets in the example's files: its data file has 2 patterns, so the records start at 36.
+inline int record_at(int p_frames_before, int f) {
+    return 36 + 12 * (p_frames_before + f);
+}
+inline int frame_label_at(int p, int f) {
+    return 902 + 600 * p + 30 * f;
+}
+
+// The number of lines of a text.
+inline int line_count(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+}  // namespace tool_test
