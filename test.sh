@@ -13,6 +13,30 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== the Windows executable, built with the MinGW-w64 cross compiler, and its tests under Wine"
+rm -f build-win/ctest.log
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && command -v x86_64-w64-mingw32-windres >/dev/null 2>&1; then
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-win -j"$jobs"
+  # The tests under Wine share one prefix and run one at a time; their output is kept.
+  if ! ctest --test-dir build-win --output-on-failure -V >build-win/ctest.log 2>&1; then
+    grep -vE '^[0-9]+: ok ' build-win/ctest.log | tail -n 80
+    exit 1
+  fi
+  grep -E '^[0-9]+: (the |client area|screenshot)' build-win/ctest.log | sed 's/^[0-9]*: /  /'
+  tail -n 3 build-win/ctest.log
+else
+  echo "the MinGW-w64 cross compiler is not installed: the Windows executable is not built"
+fi
+
+echo "== conformance of the platform layer: the same programs on the layer and on the system (Wine)"
+for suite in build/tests/conformance/conformance_*; do
+  if [ -x "$suite" ]; then "$suite" | tail -n 1; fi
+done
+if [ -f build-win/ctest.log ]; then
+  grep -E '^[0-9]+: conformance ' build-win/ctest.log | sed 's/^[0-9]*: //'
+fi
+
 echo "== build and test with sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"

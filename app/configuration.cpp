@@ -1,6 +1,5 @@
 #include "app/configuration.h"
 
-#include <cstring>
 #include <vector>
 
 #include "app/app_state.h"
@@ -29,8 +28,12 @@ void read_configuration() {
     // Oldest first, so that the list comes back in its order.
     for (const std::string& path : c.recent)
         if (!path.empty()) add_recent_entry(path.c_str());
-    if (c.background_fill_read)
-        std::memcpy(&g_app.background_fill, c.background_fill.data(), sizeof g_app.background_fill);
+    if (c.background_fill_read) {
+        // The system's record keeps its own size; only the two used fields come from the file.
+        const FillRecord stored = decode_fill_record(c.background_fill);
+        g_app.background_fill.dwROP = stored.raster_operation;
+        g_app.background_fill.dwFillColor = stored.fill_colour;
+    }
 }
 
 void write_configuration() {
@@ -43,8 +46,8 @@ void write_configuration() {
     c.new_window_style = g_tables.new_window_style;
     for (size_t k = 0; k < g_recent.entries.size() && k < c.recent.size(); ++k)
         c.recent[k] = g_recent.entries[k];
-    static_assert(sizeof g_app.background_fill == kFillRecordSize);
-    std::memcpy(c.background_fill.data(), &g_app.background_fill, kFillRecordSize);
+    c.background_fill =
+        encode_fill_record(FillRecord{g_app.background_fill.dwROP, g_app.background_fill.dwFillColor});
     const FileToWrite file{kConfigurationFile, encode_configuration(c)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
 }

@@ -54,8 +54,12 @@ void on_create(HWND hwnd) {
     g_app.edit_panel_width = width_of(g_app.edit_panel);
     g_app.edit_panel_height = height_of(g_app.edit_panel);
 
-    g_app.project_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "SysTreeView32", "", kTreeStyle, 0, 0, 0, 0, hwnd,
-                                         nullptr, g_app.instance, nullptr);
+    // The check boxes are switched on after the tree is made and before it holds an item: a tree
+    // made with TVS_CHECKBOXES sets its check boxes up when it is first painted and unchecks
+    // every item it holds by then (here the project item), as the system documents.
+    g_app.project_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "SysTreeView32", "", kTreeStyle & ~TVS_CHECKBOXES,
+                                         0, 0, 0, 0, hwnd, nullptr, g_app.instance, nullptr);
+    SetWindowLongPtrA(g_app.project_tree, GWL_STYLE, kTreeStyle);
     SendMessageA(g_app.project_tree, TVM_SETITEMHEIGHT, 17, 0);
     g_app.project_item =
         insert_tree_item(g_app.project_tree, TVI_ROOT, TVI_FIRST, g_tables.names.project_name);

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "project/dbcs_text.h"
 #include "project/record_bytes.h"
-#include "text/cp932.h"
 
 namespace {
 
@@ -287,34 +287,34 @@ void reconcile_labels(NameTables& names, const AnimationDataContents& data) {
 // ---- file names ------------------------------------------------------------------
 
 PathKind classify_path(std::string_view path) {
-    if (cw::text::find(path, ".cwp") != std::string_view::npos) return PathKind::ProjectFile;
-    if (cw::text::find(path, ".spa") != std::string_view::npos) return PathKind::DataFile;
+    if (dbcs_find(path, ".cwp") != std::string_view::npos) return PathKind::ProjectFile;
+    if (dbcs_find(path, ".spa") != std::string_view::npos) return PathKind::DataFile;
     return PathKind::Neither;
 }
 
 bool path_names_bmp(std::string_view path) {
-    return cw::text::find(path, ".bmp") != std::string_view::npos;
+    return dbcs_find(path, ".bmp") != std::string_view::npos;
 }
 
 bool path_names_tim(std::string_view path) {
-    return cw::text::find(path, ".tim") != std::string_view::npos;
+    return dbcs_find(path, ".tim") != std::string_view::npos;
 }
 
 std::string data_path_for(std::string_view project_path) {
-    const size_t at = cw::text::find(project_path, ".cwp");
+    const size_t at = dbcs_find(project_path, ".cwp");
     if (at == std::string_view::npos) return std::string(project_path);
     return std::string(project_path.substr(0, at)) + ".spa";
 }
 
 std::string project_name_for_data_file(std::string_view data_path) {
-    const size_t end = std::min(cw::text::find(data_path, ".spa"), data_path.size());
+    const size_t end = std::min(dbcs_find(data_path, ".spa"), data_path.size());
     // Walk whole characters, so that the trail byte 0x5C of a double-byte character
     // is never taken for a backslash.
     size_t start = 0;
-    for (size_t i = 0; i < end; i += cw::text::char_length(data_path, i))
+    for (size_t i = 0; i < end; i += dbcs_char_length(data_path, i))
         if (data_path[i] == '/' || data_path[i] == '\\') start = i + 1;
     const std::string_view name = data_path.substr(start, end - start);
-    return std::string(name.substr(0, cw::text::truncated_length(name, kLabelSize - 1)));
+    return std::string(name.substr(0, dbcs_truncated_length(name, kLabelSize - 1)));
 }
 
 // ---- configuration record -----------------------------------------------------
@@ -322,7 +322,7 @@ std::string project_name_for_data_file(std::string_view data_path) {
 std::string fit_recent_path(std::string_view path) {
     constexpr size_t kMaxBytes = kRecentSlotSize - 1;
     if (path.size() <= kMaxBytes) return std::string(path);
-    return std::string(path.substr(0, cw::text::truncated_length(path, kMaxBytes)));
+    return std::string(path.substr(0, dbcs_truncated_length(path, kMaxBytes)));
 }
 
 std::vector<uint8_t> newlines_to_stored(std::span<const uint8_t> record) {
@@ -343,6 +343,21 @@ std::vector<uint8_t> newlines_from_stored(std::span<const uint8_t> stored) {
         out.push_back(stored[i]);
     }
     return out;
+}
+
+std::array<uint8_t, kFillRecordSize> encode_fill_record(const FillRecord& fill) {
+    std::array<uint8_t, kFillRecordSize> bytes{};
+    const auto put = [&](size_t at, uint32_t v) {
+        for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<uint8_t>(v >> (8 * k));
+    };
+    put(0, static_cast<uint32_t>(kFillRecordSize));
+    put(8, fill.raster_operation);
+    put(80, fill.fill_colour);
+    return bytes;
+}
+
+FillRecord decode_fill_record(std::span<const uint8_t, kFillRecordSize> bytes) {
+    return FillRecord{get32(bytes.data() + 8), get32(bytes.data() + 80)};
 }
 
 std::vector<uint8_t> encode_configuration(const Configuration& c) {

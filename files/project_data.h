@@ -148,6 +148,17 @@ struct Configuration {
     bool background_fill_read = false;  // the file held all 100 bytes of it
 };
 
+// The blit-effects record the configuration keeps: the 32-bit DirectDraw layout of 100 bytes,
+// whatever the size of the system's own record (128 bytes in a 64-bit build). Only three
+// fields are used: the size (always 100) at offset 0, the raster operation at 8 and the fill
+// colour at 80; every other byte is 0.
+struct FillRecord {
+    uint32_t raster_operation = 0;
+    uint32_t fill_colour = 0;
+};
+std::array<uint8_t, kFillRecordSize> encode_fill_record(const FillRecord& fill);
+FillRecord decode_fill_record(std::span<const uint8_t, kFillRecordSize> bytes);
+
 // A recent path as the list and the record keep it: as it is when it fits in 511
 // bytes, otherwise cut to 511 on a character boundary.
 std::string fit_recent_path(std::string_view path);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "text/cp932.h"
+#include "project/dbcs_text.h"
 
 namespace {
 
@@ -185,8 +185,10 @@ void set_label(char (&field)[kLabelSize], const char* text) {
     // at no more than 30 bytes is enough to cut at 29, and keeps a source field that
     // lacks its NUL (a damaged file) from being read past its end.
     char scratch[kLabelSize] = {};
-    if (text != nullptr)
-        cw::text::copy_truncated(scratch, sizeof scratch, std::string_view(text, strnlen(text, kLabelSize)));
+    if (text != nullptr) {
+        const std::string_view source(text, strnlen(text, kLabelSize));
+        std::memcpy(scratch, source.data(), dbcs_truncated_length(source, kLabelSize - 1));
+    }
     std::memcpy(field, scratch, kLabelSize);
 }
 

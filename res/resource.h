@@ -2,6 +2,12 @@
 // program's sources; plain #defines so that the resource compiler reads it as well.
 #pragma once
 
+// The id of controls that are never addressed (labels, group boxes), as the SDK's resource
+// headers define it.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // ---- resources -------------------------------------------------------------
 #define IDD_IMAGE_WINDOW 102         // modeless image window
 #define IDR_IMAGE_MENU 103           // its menu bar: magnification, frame set, grid

@@ -11,7 +11,9 @@ packages=(
   libgif-dev libpng-dev
 )
 # A second window manager for the desktop checks; they skip it where it cannot be installed.
-optional=(xfwm4)
+# The Windows executable: the MinGW-w64 cross compiler and its resource compiler, Wine to run
+# it and the Japanese locale it runs in; skipped where they cannot be installed.
+optional=(xfwm4 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,16 +22,36 @@ missing_optional=()
 for p in "${optional[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_optional+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ] && exit 0
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+# The executable runs under Wine in a Japanese locale (code page 932), which Debian's locales
+# package generates on request.
+japanese_locale() {
+  locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return 0
+  [ -f /etc/locale.gen ] && command -v locale-gen >/dev/null || return 0
+  echo "Generating the ja_JP.UTF-8 locale"
+  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen >/dev/null || echo "Could not generate ja_JP.UTF-8; the checks under Wine are skipped"
+}
+
+if [ ${#missing[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ]; then
+  japanese_locale
+  exit 0
+fi
 $sudo apt-get update -q
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-if [ ${#missing_optional[@]} -gt 0 ]; then
-  echo "Installing if available: ${missing_optional[*]}"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing_optional[@]}" ||
-    echo "Could not install ${missing_optional[*]}; the checks that use it are skipped"
-fi
+# One at a time, so that one that cannot be installed does not keep the others out.
+for p in "${missing_optional[@]}"; do
+  echo "Installing if available: $p"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$p" ||
+    echo "Could not install $p; the checks that use it are skipped"
+done
+japanese_locale

@@ -2,9 +2,12 @@
 // types and values. A Windows build uses the real SDK headers instead.
 #pragma once
 
+// A resource compiler reads only the #defines of this header (RC_INVOKED, as with the SDK's).
+#ifndef RC_INVOKED
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#endif
 
 // ---- basic types -----------------------------------------------------------
 typedef int BOOL;
@@ -317,6 +320,10 @@ typedef struct tagPAINTSTRUCT {
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
 #define VK_LEFT 0x25
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
@@ -698,6 +705,8 @@ typedef struct tagPAINTSTRUCT {
 #define SM_CYBORDER 6
 #define SM_CXDLGFRAME 7
 #define SM_CYDLGFRAME 8
+#define SM_CXICON 11
+#define SM_CYICON 12
 #define SM_CYMENU 15
 #define SM_CXFRAME 32
 #define SM_CYFRAME 33
@@ -759,6 +768,11 @@ typedef struct _WIN32_FIND_DATAA {
 #define GMEM_ZEROINIT 0x0040
 #define GMEM_DDESHARE 0x2000
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+// code pages
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_THREAD_ACP 3
 
 // PeekMessage
 #define PM_NOREMOVE 0x0000
@@ -868,6 +882,9 @@ BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
 UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned);
 BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
+BOOL MapDialogRect(HWND dialog, LPRECT rect);
+int GetClassNameA(HWND hwnd, LPSTR buffer, int size);
+#define GetClassName GetClassNameA
 
 // menus
 HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);
@@ -991,6 +1008,16 @@ LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max);
 #define lstrcpyn lstrcpynA
 int lstrcmpA(LPCSTR a, LPCSTR b);
 #define lstrcmp lstrcmpA
+
+// double-byte character sets: code page 932 (and CP_ACP, which is 932 here)
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE testChar);
+BOOL IsDBCSLeadByte(BYTE testChar);
+LPSTR CharNextExA(WORD codePage, LPCSTR current, DWORD flags);
+LPSTR CharPrevExA(WORD codePage, LPCSTR start, LPCSTR current, DWORD flags);
+LPSTR CharNextA(LPCSTR current);
+LPSTR CharPrevA(LPCSTR start, LPCSTR current);
+#define CharNext CharNextA
+#define CharPrev CharPrevA
 }
 
 // The program's entry point, called by the layer's main().

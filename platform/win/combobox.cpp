@@ -1,6 +1,7 @@
 // "COMBOBOX": drop-down list combo boxes.
 #include "win/controls.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "win/backend.h"
@@ -14,12 +15,37 @@ ComboState* state(Window* w) {
     return static_cast<ComboState*>(w->control.get());
 }
 
+// The keys that move the selection of a closed drop-down list; -1 for any other key.
+int selection_after_key(const ComboState* s, WPARAM key) {
+    const int count = static_cast<int>(s->items.size());
+    if (count == 0) return -1;
+    switch (key) {
+        case VK_UP:
+        case VK_LEFT: return std::max(0, s->selection - 1);
+        case VK_DOWN:
+        case VK_RIGHT: return s->selection < 0 ? 0 : std::min(count - 1, s->selection + 1);
+        case VK_HOME:
+        case VK_PRIOR: return 0;
+        case VK_END:
+        case VK_NEXT: return count - 1;
+    }
+    return -1;
+}
+
 LRESULT CALLBACK combo_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
     ComboState* s = state(w);
     switch (msg) {
+        // The scroll bar styles are its list's, not the combo box's own.
+        case WM_NCCREATE: w->style &= ~(WS_VSCROLL | WS_HSCROLL); return TRUE;
         case WM_CREATE: w->control = std::make_unique<ComboState>(); return 0;
+        case WM_KEYDOWN:
+            if (s) {
+                const int to = selection_after_key(s, wp);
+                if (to >= 0 && to != s->selection) combo_user_selected(w, to);
+            }
+            return 0;
         case CB_GETCOUNT: return s ? static_cast<LRESULT>(s->items.size()) : 0;
         case CB_GETCURSEL: return s ? s->selection : CB_ERR;
         case CB_SETCURSEL: {

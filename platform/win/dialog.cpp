@@ -78,7 +78,15 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
     for (int i = 0; i < t.control_count; ++i) {
         const cw::res::DialogControl& c = t.controls[i];
         const int id = c.id;
-        HWND ch = CreateWindowExA(c.ex_style, c.class_name, c.text ? c.text : "", c.style & ~WS_VISIBLE,
+        // As the system's dialog manager does: a control does not tell its dialog of its creation,
+        // and a bordered control gets the sunken client edge instead of a plain border.
+        DWORD control_style = c.style & ~WS_VISIBLE;
+        DWORD control_ex_style = c.ex_style | WS_EX_NOPARENTNOTIFY;
+        if (control_style & WS_BORDER) {
+            control_style &= ~WS_BORDER;
+            control_ex_style |= WS_EX_CLIENTEDGE;
+        }
+        HWND ch = CreateWindowExA(control_ex_style, c.class_name, c.text ? c.text : "", control_style,
                                   dlu_x(c.x, bx), dlu_y(c.y, by), dlu_x(c.cx, bx), dlu_y(c.cy, by), h,
                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), instance, nullptr);
         if (!window_from(h)) return nullptr;
@@ -258,4 +266,13 @@ BOOL CheckDlgButton(HWND dialog, int id, UINT check) {
 
 UINT IsDlgButtonChecked(HWND dialog, int id) {
     return static_cast<UINT>(SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0));
+}
+
+BOOL MapDialogRect(HWND dialog, LPRECT rect) {
+    Window* w = window_from(dialog);
+    if (!w || !w->dialog || !rect) return FALSE;
+    const int bx = w->dialog->base_unit_x, by = w->dialog->base_unit_y;
+    *rect =
+        RECT{dlu_x(rect->left, bx), dlu_y(rect->top, by), dlu_x(rect->right, bx), dlu_y(rect->bottom, by)};
+    return TRUE;
 }

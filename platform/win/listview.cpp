@@ -169,6 +169,14 @@ LRESULT get_text(Window* w, int i, LVITEMA* item) {
     return static_cast<LRESULT>(std::strlen(item->pszText));
 }
 
+// Where an item is shown, in client coordinates; a list without icons has its label in its whole
+// row, whatever part the caller asks for.
+BOOL item_rect(Window* w, int index, RECT* out) {
+    ListState* s = list_state(w);
+    if (!s || !out || index < 0 || index >= count(s)) return FALSE;
+    return cw::backend::listview_item_rect(w, index, out) ? TRUE : FALSE;
+}
+
 LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
@@ -218,6 +226,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             cw::backend::control_changed(w);
             return TRUE;
         }
+        case LVM_GETITEMRECT: return item_rect(w, static_cast<int>(wp), reinterpret_cast<RECT*>(lp));
         case LVM_GETSELECTIONMARK: return s ? s->mark : -1;
         case LVM_SETSELECTIONMARK: {
             if (!s) return -1;

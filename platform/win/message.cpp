@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <deque>
+#include <vector>
 
 #include "automation/automation.h"
 #include "win/backend.h"
@@ -98,12 +99,47 @@ struct PendingRequest {
 PendingRequest g_pending;
 constexpr auto kConfirmTime = std::chrono::milliseconds(500);
 
+// The top-level windows in the order they were last active, most recent first: where
+// activation goes when the active window leaves.
+std::vector<HWND>& activation_history() {
+    static std::vector<HWND> history;
+    return history;
+}
+
+void note_activation(HWND h) {
+    auto& history = activation_history();
+    history.erase(
+        std::remove_if(history.begin(), history.end(), [&](HWND x) { return x == h || !window_from(x); }),
+        history.end());
+    history.insert(history.begin(), h);
+}
+
+bool can_take_activation(Window* w, Window* leaving) {
+    if (!w || w == leaving || !is_top_level(w) || w->destroying) return false;
+    for (Window* o = w->owner; o; o = o->owner)
+        if (o == leaving) return false;  // goes with the window that leaves
+    return IsWindowVisible(w->handle) && !(w->style & WS_DISABLED);
+}
+
+// The focus follows the activation: into the newly active window unless it is already inside
+// it, and out of the program when none of its windows is active.
+void move_focus_with_activation(Window* active) {
+    Window* focus = window_from(GetFocus());
+    if (!active) {
+        if (focus) SetFocus(nullptr);
+        return;
+    }
+    if (active->minimized) return;
+    if (!focus || top_level_of(focus) != active) SetFocus(active->handle);
+}
+
 // Moves the activation inside the window manager and sends the messages the system sends.
 void set_active(Window* w, int how) {
     Window* old = active_window();
     if (w == old) return;
     const HWND old_h = old ? old->handle : nullptr;
     const HWND new_h = w ? w->handle : nullptr;
+    if (new_h) note_activation(new_h);
     if (!old && w) {
         for (Window* t : all_windows())
             if (is_top_level(t)) send(t, WM_ACTIVATEAPP, TRUE, 0);
@@ -122,6 +158,7 @@ void set_active(Window* w, int how) {
         for (Window* t : all_windows())
             if (is_top_level(t)) send(t, WM_ACTIVATEAPP, FALSE, 0);
     }
+    if (g_active == new_h) move_focus_with_activation(window_from(new_h));
 }
 
 // The modal dialog that stands in front of a disabled owner, if one does.
@@ -150,6 +187,15 @@ void activate(Window* w, int how) {
     if (!h || !window_from(h) || active_window() != w) return;
     g_pending = PendingRequest{h, Clock::now()};
     cw::backend::request_activation(w);
+}
+
+void activate_other(Window* w) {
+    Window* next = w && w->owner && can_take_activation(w->owner, w) ? w->owner : nullptr;
+    for (size_t i = 0; !next && i < activation_history().size(); ++i) {
+        Window* candidate = window_from(activation_history()[i]);
+        if (can_take_activation(candidate, w)) next = candidate;
+    }
+    activate(next, WA_ACTIVE);
 }
 
 void desktop_activated(Window* w) {

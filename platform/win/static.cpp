@@ -1,15 +1,32 @@
 // "STATIC": labels, filled rectangles and icons.
 #include "win/controls.h"
 
+#include <cstdlib>
+
 #include "win/backend.h"
 
 namespace cw::win {
 
 namespace {
 
+// An icon control ignores the size it is created with (a template gives 0 x 0) and takes its
+// icon's, unless it centres the icon in the size it was given.
+void size_to_icon(HWND hwnd, Window* w) {
+    if ((w->style & SS_TYPEMASK) != SS_ICON || (w->style & SS_CENTERIMAGE)) return;
+    const char* name = w->text.c_str();
+    const int id = std::atoi(*name == '#' ? name + 1 : name);
+    if (id <= 0 || !LoadIconA(w->instance, MAKEINTRESOURCEA(id))) return;
+    SetWindowPos(hwnd, nullptr, 0, 0, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
+    if (msg == WM_CREATE) {
+        size_to_icon(hwnd, w);
+        return 0;
+    }
     if (msg == WM_SETTEXT) {
         const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
         cw::backend::control_changed(w);

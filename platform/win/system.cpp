@@ -143,6 +143,8 @@ int GetSystemMetrics(int index) {
         case SM_CYFRAME: return 4;
         case SM_CXEDGE:
         case SM_CYEDGE: return 2;
+        case SM_CXICON:
+        case SM_CYICON: return 32;
         case SM_CYMENU: return menu_bar_height();
         case SM_CXDRAG:
         case SM_CYDRAG: return 4;

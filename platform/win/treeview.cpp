@@ -292,6 +292,8 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (!s) return 0;
             const int old = s->item_height;
             s->item_height = wp == static_cast<WPARAM>(-1) ? 16 : std::max(1, static_cast<int>(wp));
+            // An odd height is rounded down to an even one unless the tree allows odd heights.
+            if (!(w->style & TVS_NONEVENHEIGHT) && s->item_height > 1) s->item_height &= ~1;
             cw::backend::control_changed(w);
             return old;
         }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <strings.h>
 
 #include "win/backend.h"
 
@@ -76,14 +77,12 @@ LRESULT CALLBACK buddy_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     const BuddyHook hook = it->second;
     Window* ud = window_from(hook.updown);
     if (ud && state(ud) && (ud->style & UDS_ARROWKEYS) && (wp == VK_UP || wp == VK_DOWN)) {
+        // An arrow key steps the position at once; unlike the mouse, it has no end to report.
         if (msg == WM_KEYDOWN) {
             updown_user_press(ud, wp == VK_UP);
             return 0;
         }
-        if (msg == WM_KEYUP) {
-            updown_user_release(ud);
-            return 0;
-        }
+        if (msg == WM_KEYUP) return 0;
     }
     const LRESULT r = CallWindowProcA(hook.proc, hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) hooks().erase(hwnd);
@@ -102,18 +101,27 @@ void unhook(HWND buddy) {
     }
 }
 
-// Stands next to the buddy, taking the buddy's right (or left) edge.
+// The width the system gives a vertical up-down, whatever it was created with.
+constexpr int kUpDownWidth = 16;
+// How far an aligned up-down reaches over the border of an edit buddy, to look part of it.
+constexpr int kBuddyBorder = 2;
+
+bool is_edit(const Window* w) {
+    return w->cls && strcasecmp(w->cls->name.c_str(), "EDIT") == 0;
+}
+
+// Stands next to the buddy, which gives up the up-down's width on that side.
 void align(Window* w, Window* buddy) {
     if (!(w->style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) || buddy->parent != w->parent) return;
-    const int width = w->rect.right - w->rect.left;
     RECT b = buddy->rect;
     RECT me{};
+    const int border = is_edit(buddy) ? kBuddyBorder : 0;
     if (w->style & UDS_ALIGNLEFT) {
-        me = RECT{b.left, b.top, b.left + width, b.bottom};
-        b.left += width;
+        me = RECT{b.left, b.top, b.left + kUpDownWidth + border, b.bottom};
+        b.left += kUpDownWidth;
     } else {
-        me = RECT{b.right - width, b.top, b.right, b.bottom};
-        b.right -= width;
+        b.right -= kUpDownWidth;
+        me = RECT{b.right - border, b.top, b.right - border + kUpDownWidth, b.bottom};
     }
     set_window_rect(buddy, b, SWP_NOZORDER | SWP_NOACTIVATE);
     set_window_rect(w, me, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -153,6 +161,20 @@ HWND previous_sibling(Window* w) {
     return best ? best->handle : nullptr;
 }
 
+// A press on one of the arrows steps the position and holds the mouse until the release, which
+// ends the step; the increasing arrow is the upper (or, side by side, the right) one.
+void arrow_pressed(Window* w, UpDownState* s, LPARAM lp) {
+    if (!s || !IsWindowEnabled(w->handle)) return;
+    const RECT c = client_rect_of(w);
+    const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    if (x < 0 || y < 0 || x >= c.right || y >= c.bottom) return;
+    const bool up = (w->style & UDS_HORZ) ? x >= c.right / 2 : y < c.bottom / 2;
+    Window* buddy = window_from(s->buddy);
+    if (buddy && is_edit(buddy)) SetFocus(s->buddy);
+    SetCapture(w->handle);
+    updown_user_press(w, up);
+}
+
 LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
@@ -160,6 +182,11 @@ LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
             w->control = std::make_unique<UpDownState>();
+            if (!(w->style & UDS_HORZ)) {
+                RECT r = w->rect;
+                r.right = r.left + kUpDownWidth;
+                set_window_rect(w, r, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+            }
             if (w->style & UDS_AUTOBUDDY) set_buddy(w, previous_sibling(w));
             cw::backend::control_changed(w);
             return 0;
@@ -181,10 +208,22 @@ LRESULT CALLBACK updown_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case UDM_GETPOS: {
             if (!s) return MAKELONG(0, 1);
-            // The buddy shows what the user sees; a text that is no position in range is an error.
-            const bool error = (w->style & UDS_SETBUDDYINT) && window_from(s->buddy) && !read_buddy(w, s);
-            return MAKELONG(static_cast<WORD>(s->pos), error ? 1 : 0);
+            // The buddy shows what the user sees; a text that is no position in range is an error,
+            // and so, as on the system, is having no number in a buddy to read at all.
+            const bool read = (w->style & UDS_SETBUDDYINT) && window_from(s->buddy) && read_buddy(w, s);
+            return MAKELONG(static_cast<WORD>(s->pos), read ? 0 : 1);
         }
+        case WM_KEYDOWN:
+            if (s && (w->style & UDS_ARROWKEYS) && (wp == VK_UP || wp == VK_DOWN))
+                updown_user_press(w, wp == VK_UP);
+            return 0;
+        case WM_LBUTTONDOWN: arrow_pressed(w, s, lp); return 0;
+        case WM_LBUTTONUP:
+            if (GetCapture() == hwnd) {
+                ReleaseCapture();
+                updown_user_release(w);
+            }
+            return 0;
         case UDM_SETBUDDY: return reinterpret_cast<LRESULT>(set_buddy(w, reinterpret_cast<HWND>(wp)));
         case UDM_GETBUDDY: return s ? reinterpret_cast<LRESULT>(s->buddy) : 0;
         case WM_DESTROY:

@@ -210,6 +210,14 @@ void send_size(Window* w) {
     send(w, WM_SIZE, type, MAKELPARAM(c.right, c.bottom));
 }
 
+void send_size_and_position(Window* w) {
+    const HWND h = w->handle;
+    send_size(w);
+    if (!window_from(h)) return;
+    const POINT o = client_origin_in_window(w);
+    send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + o.x, w->rect.top + o.y));
+}
+
 void set_window_rect(Window* w, RECT r, UINT flags) {
     WINDOWPOS pos{
         w->handle, nullptr, (int)r.left, (int)r.top, (int)(r.right - r.left), (int)(r.bottom - r.top), flags};
@@ -250,7 +258,7 @@ void destroy_window(Window* w) {
     if (!w || w->destroying) return;
     w->destroying = true;
     const HWND h = w->handle;
-    if (active_window() == w) activate(nullptr, WA_INACTIVE);
+    if (active_window() == w) activate_other(w);
     if (is_top_level(w)) {
         // Owned windows go first, as the system destroys them with their owner.
         for (Window* o : all_windows())
@@ -368,11 +376,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     }
     if (!window_from(h)) return nullptr;
     w->created = true;
-    send_size(w);
-    {
-        const POINT o = client_origin_in_window(w);
-        send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + o.x, w->rect.top + o.y));
-    }
+    w->size_pending = !(style & (WS_CHILD | WS_POPUP));
+    if (!w->size_pending) send_size_and_position(w);
     if (w->parent && !(ex_style & WS_EX_NOPARENTNOTIFY) && !mdi_child)
         send(w->parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, w->id), reinterpret_cast<LPARAM>(h));
     if (mdi_child) {
@@ -459,7 +464,11 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             !(w->style & WS_DISABLED))
             activate(w, WA_ACTIVE);
         else if (!show && active_window() == w)
-            activate(w->owner && IsWindowVisible(w->owner->handle) ? w->owner : nullptr, WA_ACTIVE);
+            activate_other(w);
+    }
+    if (show && window_from(hwnd) && w->size_pending) {
+        w->size_pending = false;
+        send_size_and_position(w);
     }
     return was_visible;
 }
@@ -614,6 +623,15 @@ HWND GetDlgItem(HWND dialog, int id) {
 int GetDlgCtrlID(HWND hwnd) {
     Window* w = window_from(hwnd);
     return w ? static_cast<int>(w->id) : 0;
+}
+
+int GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
+    Window* w = window_from(hwnd);
+    if (!w || !w->cls || !buffer || size <= 0) return 0;
+    const int n = std::min(static_cast<int>(w->cls->name.size()), size - 1);
+    std::memcpy(buffer, w->cls->name.data(), static_cast<size_t>(n));
+    buffer[n] = '\0';
+    return n;
 }
 
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {

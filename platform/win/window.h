@@ -77,6 +77,9 @@ struct Window {
     std::unique_ptr<ControlState> control;
     cw::backend::View* view = nullptr;
     bool created = false;  // WM_CREATE returned
+    // An overlapped window hears its first WM_SIZE and WM_MOVE when it is first shown, not
+    // when it is created, as on the system.
+    bool size_pending = false;
     bool destroying = false;
     bool maximized = false;
     bool minimized = false;
@@ -128,6 +131,7 @@ int nonclient_hit_test(const Window* w, POINT in_window);
 // WM_WINDOWPOSCHANGED, WM_MOVE and WM_SIZE; wm_size_type is what WM_SIZE reports.
 void set_window_rect(Window* w, RECT rect, UINT swp_flags);
 void send_size(Window* w);
+void send_size_and_position(Window* w);  // WM_SIZE, then WM_MOVE
 // Changes of the client area that come from the window itself (scroll bars shown or hidden).
 void nonclient_changed(Window* w);
 
@@ -136,6 +140,9 @@ Window* active_window();
 // The program activates w (WA_ACTIVE or WA_CLICKACTIVE; nullptr deactivates all) and asks the
 // desktop, once, to follow. What the desktop reports comes in through input_activated.
 void activate(Window* w, int how);
+// w, the active window, is being hidden or destroyed: activation goes to its owner when that
+// can take it, otherwise to the window of the program that was active most recently.
+void activate_other(Window* w);
 // The desktop reports w (or none of ours) active: taken as a fact, never asked back for;
 // dropped when it predates an activation the program asked for, or names a window that is
 // hidden or gone by now.

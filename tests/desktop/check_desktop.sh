@@ -53,23 +53,8 @@ if [ -n "${CW_IMAGE:-}" ]; then
   [ "$changes" -le 2 ] || fail "the active window changed $changes times"
 fi
 
-wmctrl -c "$CW_TITLE"
 # A project is open, so the editor first asks whether to save it: No (Esc) ends it.
-prompt=$(window_by_name "ﾌﾟﾛｼﾞｪｸﾄを開く")
-if [ -n "$prompt" ]; then
-  xdotool windowactivate --sync "$prompt" 2>/dev/null
-  xdotool key Escape
-else
-  fail "the close box with a project open did not ask whether to save it"
-fi
-for _ in $(seq 50); do kill -0 "$CW_EDITOR" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$CW_EDITOR" 2>/dev/null; then
-  fail "the close box did not end the editor"
-else
-  wait "$CW_EDITOR"
-  status=$?
-  CW_EDITOR=""
-  [ "$status" -eq 0 ] || fail "the editor ended with status $status after the close box"
-fi
+close_answering Escape 5
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
 [ "$failures" -eq 0 ] && echo "all desktop checks passed under $wm"
 exit $((failures > 0))

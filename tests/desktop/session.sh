@@ -7,11 +7,10 @@ set -u
 CW_TITLE="Celwright for Win32 Ver 1.2"
 CW_IMAGE_TITLE="Image Window"
 
-# desktop_start WM: Xvfb on a display number the server itself finds free (so sessions that
-# start at the same time never share one) and the window manager WM (openbox, xfwm4)
-# started the ordinary way.
-desktop_start() {
-  local wm="$1" number_file n=""
+# xvfb_start: Xvfb on a display number the server itself finds free (so sessions that start at
+# the same time never share one); sets DISPLAY once the server answers.
+xvfb_start() {
+  local number_file n=""
   number_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   CW_XVFB=$!
@@ -29,6 +28,21 @@ desktop_start() {
   fi
   export DISPLAY=":$n"
   for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+xvfb_stop() {
+  if [ -n "${CW_XVFB:-}" ]; then
+    kill "$CW_XVFB" 2>/dev/null
+    wait "$CW_XVFB" 2>/dev/null
+  fi
+  CW_XVFB=""
+}
+
+# desktop_start WM: a virtual X server (xvfb_start) and the window manager WM (openbox, xfwm4)
+# started the ordinary way.
+desktop_start() {
+  local wm="$1"
+  xvfb_start || return 1
   case "$wm" in
     openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
     # xfwm4 reads its settings over a session bus of its own.
@@ -58,11 +72,8 @@ desktop_stop() {
     kill "$CW_WM" 2>/dev/null
     wait "$CW_WM" 2>/dev/null
   fi
-  if [ -n "${CW_XVFB:-}" ]; then
-    kill "$CW_XVFB" 2>/dev/null
-    wait "$CW_XVFB" 2>/dev/null
-  fi
-  CW_EDITOR="" CW_WM="" CW_WM_PROCESS="" CW_XVFB=""
+  xvfb_stop
+  CW_EDITOR="" CW_WM="" CW_WM_PROCESS=""
   return 0
 }
 
@@ -74,10 +85,10 @@ editor_start() {
   [ -n "$CW_MAIN" ]
 }
 
-# window_by_name NAME: the visible window of that name, waiting up to 10 s.
+# window_by_name NAME [SECONDS]: the visible window of that name, waiting up to SECONDS (10).
 window_by_name() {
   local id=""
-  for _ in $(seq 100); do
+  for _ in $(seq $((${2:-10} * 10))); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$id" ] && break
     sleep 0.1
@@ -102,6 +113,36 @@ frame_geometry() {
     id="$parent"
   done
   geometry "$id"
+}
+
+# close_answering KEY SECONDS: the close box through the window manager (asked again while no
+# save prompt shows: a client still busy with the window may drop the request), KEY in the
+# prompt, and up to SECONDS for the editor to end. CW_CLOSE_PROBLEMS holds what went wrong, one
+# line each; it is empty when the editor ended with status 0.
+close_answering() {
+  local key="$1" secs="$2" prompt="" status
+  CW_CLOSE_PROBLEMS=""
+  for _ in 1 2 3; do
+    wmctrl -c "$CW_TITLE"
+    prompt=$(window_by_name "ﾌﾟﾛｼﾞｪｸﾄを開く" 5)
+    [ -n "$prompt" ] && break
+  done
+  if [ -n "$prompt" ]; then
+    xdotool windowactivate --sync "$prompt" 2>/dev/null
+    xdotool key "$key"
+  else
+    CW_CLOSE_PROBLEMS="the close box with a project open did not ask whether to save it"$'\n'
+  fi
+  for _ in $(seq $((secs * 10))); do kill -0 "$CW_EDITOR" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$CW_EDITOR" 2>/dev/null; then
+    CW_CLOSE_PROBLEMS+="the close box did not end the editor"$'\n'
+    return 0
+  fi
+  wait "$CW_EDITOR"
+  status=$?
+  CW_EDITOR=""
+  [ "$status" -eq 0 ] || CW_CLOSE_PROBLEMS+="the editor ended with status $status after the close box"$'\n'
+  return 0
 }
 
 # cpu_ticks PID: user + system clock ticks the process has used so far.

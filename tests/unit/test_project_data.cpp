@@ -339,6 +339,23 @@ TEST(ConfigurationRecord, WithoutLineFeedsItIsStoredAsTheRecordItself) {
     EXPECT_EQ(stored[2676], 100);
 }
 
+TEST(ConfigurationRecord, TheFillRecordKeepsItsHundredByteLayoutInEveryBuild) {
+    // Raster operation SRCINVERT and a fill colour whose bytes are all different.
+    const std::array<uint8_t, kFillRecordSize> bytes = encode_fill_record(FillRecord{0x00660046, 0x00A1B2C3});
+    std::array<uint8_t, kFillRecordSize> expected{};
+    expected[0] = 100;
+    expected[8] = 0x46, expected[9] = 0x00, expected[10] = 0x66;
+    expected[80] = 0xC3, expected[81] = 0xB2, expected[82] = 0xA1;
+    EXPECT_EQ(bytes, expected);
+    const FillRecord back = decode_fill_record(bytes);
+    EXPECT_EQ(back.raster_operation, 0x00660046u);
+    EXPECT_EQ(back.fill_colour, 0x00A1B2C3u);
+    // What lies between the three fields is not read.
+    std::array<uint8_t, kFillRecordSize> noisy = bytes;
+    for (size_t i : {4u, 12u, 76u, 84u, 99u}) noisy[i] = 0xEE;
+    EXPECT_EQ(decode_fill_record(noisy).fill_colour, 0x00A1B2C3u);
+}
+
 TEST(ConfigurationRecord, LineFeedsAreStoredAsCarriageReturnLineFeedAndReadBack) {
     Configuration c;
     c.pattern_client[0] = WindowSize{266, 200};

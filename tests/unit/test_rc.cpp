@@ -26,18 +26,25 @@ std::string u8(const char8_t* s) {
     return reinterpret_cast<const char*>(s);
 }
 
-// Scripts and the files they name, all in memory.
+// The SDK-named headers of the platform layer, which <windows.h> and <commctrl.h> name.
+const std::string kSdkHeaders = CELWRIGHT_SOURCE_DIR "/platform/include";
+// What a script writes first to use the SDK's constants.
+const std::string kSdk = "#include <windows.h>\n#include <commctrl.h>\n";
+
+// Scripts and the files they name, in memory; the SDK headers are read from the source tree.
 struct Files {
     std::map<std::string, std::string> files;
+    std::vector<std::string> include_dirs = {"sdk", kSdkHeaders};
     cw::rc::FileReader reader() const {
         return [this](const std::string& path) -> std::optional<std::string> {
             auto it = files.find(path);
-            if (it == files.end()) return std::nullopt;
-            return it->second;
+            if (it != files.end()) return it->second;
+            if (path.rfind(kSdkHeaders + "/", 0) == 0) return cw::rc::read_whole_file(path);
+            return std::nullopt;
         };
     }
     ParseResult parse(const std::string& text) const {
-        return cw::rc::parse_script(text, "dir/test.rc", reader());
+        return cw::rc::parse_script(text, "dir/test.rc", reader(), include_dirs);
     }
 };
 
@@ -193,7 +200,7 @@ TEST(RcMenu, IdsComeFromIncludedDefinesAndExpressions) {
 TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
     Files f;
     f.files["dir/i.ico"] = alpha_icon();
-    const Script s = parse_ok(R"rc(
+    const Script s = parse_ok(kSdk + R"rc(
         5 ICON "i.ico"
         1 DIALOG 0, 0, 100, 100
         BEGIN
@@ -209,6 +216,7 @@ TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
             COMBOBOX 19, 0, 0, 1, 1
             ICON 5, 20, 0, 0
             CONTROL "t", 21, "msctls_trackbar32", TBS_AUTOTICKS, 0, 0, 1, 1
+            ICON 5, 22, 3, 4, 40, 50
         END
     )rc",
                               f);
@@ -239,11 +247,17 @@ TEST(RcDialog, StatementsImplyTheirClassAndDefaultStyles) {
         EXPECT_EQ(c->style, e.style) << e.id;
     }
     EXPECT_EQ(d.control(20)->text, "#5");
-    EXPECT_EQ(d.control(20)->cx, 0);  // an icon without a size takes the image's
+    // An icon control takes its image's size: a size in the script is read and left out, as
+    // the system's compilers do.
+    for (int id : {20, 22}) {
+        EXPECT_EQ(d.control(id)->cx, 0) << id;
+        EXPECT_EQ(d.control(id)->cy, 0) << id;
+    }
+    EXPECT_EQ(d.control(22)->x * 10 + d.control(22)->y, 34);
 }
 
 TEST(RcDialog, NotRemovesImpliedAndEarlierBits) {
-    const Script s = parse_ok(R"rc(
+    const Script s = parse_ok(kSdk + R"rc(
         1 DIALOG 0, 0, 100, 100
         BEGIN
             PUSHBUTTON "p", 1, 0, 0, 1, 1, NOT WS_TABSTOP | WS_DISABLED
@@ -262,8 +276,7 @@ TEST(RcDialog, NotRemovesImpliedAndEarlierBits) {
 }
 
 TEST(RcDialog, HeaderStyleCaptionFontAndMenu) {
-    const Script s =
-        parse_ok(u8(u8R"rc(
+    const Script s = parse_ok(kSdk + u8(u8R"rc(
         9 MENU { MENUITEM "z", 1 }
         1 DIALOG 1, 2, 30, 40
         BEGIN
@@ -312,13 +325,13 @@ TEST(RcErrors, NameTheFileAndLine) {
     EXPECT_EQ(parse_error("1 MENU\nBEGIN\n  MENUITEM \"a\", 1\n  ITEM \"b\", 2\nEND\n"),
               "dir/test.rc:4: unknown keyword 'ITEM' in a menu");
     EXPECT_EQ(parse_error("1 MENU\nBEGIN\n  MENUITEM \"a\", ID_MISSING\nEND\n"),
-              "dir/test.rc:3: undefined symbol 'ID_MISSING'");
+              "dir/test.rc:3: undefined symbol 'ID_MISSING' (is the header that defines it included?)");
     EXPECT_EQ(parse_error("1 MENU\nBEGIN\n  POPUP \"p\"\n  BEGIN\n    MENUITEM \"a\", 1\nEND\n"),
               "dir/test.rc:2: this BEGIN has no matching END");  // the inner END closes line 4's
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a, 1, 0, 0, 1, 1\nEND\n"),
               "dir/test.rc:3: string is not closed on its line");
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 1, 1, WS_BOGUS\nEND\n"),
-              "dir/test.rc:3: undefined symbol 'WS_BOGUS'");
+              "dir/test.rc:3: undefined symbol 'WS_BOGUS' (is the header that defines it included?)");
     EXPECT_EQ(parse_error("1 DIALOG 0,0,1,1\nBEGIN\n  SLIDER 1, 0, 0, 1, 1\nEND\n"),
               "dir/test.rc:3: unknown keyword 'SLIDER' in a dialog");
     EXPECT_EQ(parse_error("\n1 BITMAP \"x.bmp\"\n"), "dir/test.rc:2: unknown resource type 'BITMAP'");
@@ -448,71 +461,114 @@ TEST(RcWriter, LiteralsAreEscapedBytesThatNoHexDigitExtends) {
     EXPECT_EQ(cw::rc::cpp_string_literal("a\"b\\c?\n"), "\"a\\x22\" \"b\\x5C\" \"c\\x3F\\x0A\"");
 }
 
-TEST(RcConstants, MatchTheSdkHeaders) {
-#define CW_EXPECT_SDK(name) EXPECT_EQ(cw::rc::builtin_constant(#name), static_cast<int64_t>(name)) << #name
-#define CW_EXPECT_SDK_BITS(name) \
-    EXPECT_EQ(cw::rc::builtin_constant(#name), static_cast<int64_t>(static_cast<uint32_t>(name))) << #name
-    CW_EXPECT_SDK_BITS(WS_POPUP);
-    CW_EXPECT_SDK(WS_CHILD);
-    CW_EXPECT_SDK(WS_VISIBLE);
-    CW_EXPECT_SDK(WS_DISABLED);
-    CW_EXPECT_SDK(WS_CLIPSIBLINGS);
-    CW_EXPECT_SDK(WS_CLIPCHILDREN);
-    CW_EXPECT_SDK(WS_CAPTION);
-    CW_EXPECT_SDK(WS_BORDER);
-    CW_EXPECT_SDK(WS_VSCROLL);
-    CW_EXPECT_SDK(WS_SYSMENU);
-    CW_EXPECT_SDK(WS_THICKFRAME);
-    CW_EXPECT_SDK(WS_GROUP);
-    CW_EXPECT_SDK(WS_TABSTOP);
-    CW_EXPECT_SDK(WS_MINIMIZEBOX);
-    CW_EXPECT_SDK(WS_MAXIMIZEBOX);
-    CW_EXPECT_SDK(WS_OVERLAPPEDWINDOW);
-    CW_EXPECT_SDK(WS_EX_CLIENTEDGE);
-    CW_EXPECT_SDK(WS_EX_WINDOWEDGE);
-    CW_EXPECT_SDK(WS_EX_MDICHILD);
-    CW_EXPECT_SDK(WS_EX_ACCEPTFILES);
-    CW_EXPECT_SDK(WS_EX_STATICEDGE);
-    CW_EXPECT_SDK(DS_SETFONT);
-    CW_EXPECT_SDK(DS_MODALFRAME);
-    CW_EXPECT_SDK(DS_CENTER);
-    CW_EXPECT_SDK(DS_CONTROL);
-    CW_EXPECT_SDK(ES_RIGHT);
-    CW_EXPECT_SDK(ES_AUTOHSCROLL);
-    CW_EXPECT_SDK(ES_READONLY);
-    CW_EXPECT_SDK(ES_NUMBER);
-    CW_EXPECT_SDK(BS_DEFPUSHBUTTON);
-    CW_EXPECT_SDK(BS_AUTOCHECKBOX);
-    CW_EXPECT_SDK(BS_GROUPBOX);
-    CW_EXPECT_SDK(BS_CENTER);
-    CW_EXPECT_SDK(SS_ICON);
-    CW_EXPECT_SDK(SS_BLACKRECT);
-    CW_EXPECT_SDK(SS_CENTERIMAGE);
-    CW_EXPECT_SDK(CBS_DROPDOWNLIST);
-    CW_EXPECT_SDK(CBS_SORT);
-    CW_EXPECT_SDK(LVS_LIST);
-    CW_EXPECT_SDK(LVS_SINGLESEL);
-    CW_EXPECT_SDK(LVS_SHOWSELALWAYS);
-    CW_EXPECT_SDK(LVS_EDITLABELS);
-    CW_EXPECT_SDK(LVS_NOLABELWRAP);
-    CW_EXPECT_SDK(LVS_NOCOLUMNHEADER);
-    CW_EXPECT_SDK(UDS_SETBUDDYINT);
-    CW_EXPECT_SDK(UDS_ALIGNRIGHT);
-    CW_EXPECT_SDK(UDS_AUTOBUDDY);
-    CW_EXPECT_SDK(UDS_ARROWKEYS);
-    CW_EXPECT_SDK(TBS_AUTOTICKS);
-    CW_EXPECT_SDK(TBS_NOTICKS);
-    CW_EXPECT_SDK(TVS_CHECKBOXES);
-    CW_EXPECT_SDK(TVS_FULLROWSELECT);
-    CW_EXPECT_SDK(SBARS_SIZEGRIP);
-    CW_EXPECT_SDK(CCS_BOTTOM);
-    CW_EXPECT_SDK(IDOK);
-    CW_EXPECT_SDK(IDCANCEL);
-    CW_EXPECT_SDK(IDNO);
-#undef CW_EXPECT_SDK
-#undef CW_EXPECT_SDK_BITS
-    EXPECT_EQ(cw::rc::builtin_constant("IDC_STATIC"), -1);
-    EXPECT_EQ(cw::rc::builtin_constant("WS_NOSUCHSTYLE"), std::nullopt);
+TEST(RcWriter, DialogLayoutsListEveryControlInTemplateOrder) {
+    const Script s = parse_ok(kSdk + R"rc(
+        7 DIALOG 1, 2, 100, 60
+        STYLE WS_POPUP | WS_CAPTION
+        FONT 9, "F"
+        BEGIN
+            LTEXT "a", -1, 3, 4, 20, 8
+            EDITTEXT 10, 25, 4, 30, 12, ES_NUMBER
+        END
+        8 DIALOG 0, 0, 10, 10
+        BEGIN
+        END
+    )rc");
+    const std::string h = cw::rc::write_dialog_layouts(s, "dir/test.rc");
+    EXPECT_NE(h.find("// Generated by celwright-rc from test.rc"), std::string::npos);
+    const size_t label = h.find("{\"STATIC\", -1, 0x50020000u, 3, 4, 20, 8},");
+    const size_t edit = h.find("{\"EDIT\", 10, 0x50812000u, 25, 4, 30, 12},");
+    EXPECT_NE(label, std::string::npos) << h;
+    EXPECT_NE(edit, std::string::npos) << h;
+    EXPECT_LT(label, edit);
+    EXPECT_NE(h.find("{7, 0x80C00040u, 100, 60, 9, kDialog7Controls, 2},"), std::string::npos) << h;
+    EXPECT_NE(h.find("{8, 0x80880000u, 10, 10, 0, nullptr, 0},"), std::string::npos) << h;
+}
+
+// The compiler knows no constant of its own: like the system's compilers it takes them from
+// the headers the script includes, here the layer's SDK-named ones, with their values.
+TEST(RcConstants, ComeFromTheIncludedSdkHeaders) {
+    const std::vector<std::pair<std::string, uint32_t>> names = {
+        {"WS_POPUP", WS_POPUP},
+        {"WS_OVERLAPPEDWINDOW", WS_OVERLAPPEDWINDOW},
+        {"WS_EX_CLIENTEDGE", WS_EX_CLIENTEDGE},
+        {"WS_EX_OVERLAPPEDWINDOW", WS_EX_OVERLAPPEDWINDOW},
+        {"DS_MODALFRAME", DS_MODALFRAME},
+        {"ES_NUMBER", ES_NUMBER},
+        {"BS_CENTER", BS_CENTER},
+        {"SS_BLACKRECT", SS_BLACKRECT},
+        {"CBS_DROPDOWNLIST", CBS_DROPDOWNLIST},
+        {"LVS_NOCOLUMNHEADER", LVS_NOCOLUMNHEADER},
+        {"UDS_AUTOBUDDY", UDS_AUTOBUDDY},
+        {"TBS_AUTOTICKS", TBS_AUTOTICKS},
+        {"TVS_CHECKBOXES", TVS_CHECKBOXES},
+        {"SBARS_SIZEGRIP", SBARS_SIZEGRIP},
+        {"IDCANCEL", IDCANCEL},
+        {"IDNO", IDNO},
+    };
+    std::string script = kSdk;
+    for (size_t i = 0; i < names.size(); ++i)
+        script += std::to_string(i + 1) + " DIALOG 0, 0, 1, 1 STYLE " + names[i].first + " BEGIN END\n";
+    const Script s = parse_ok(script);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const DialogResource* d = s.dialog(static_cast<int>(i + 1));
+        ASSERT_NE(d, nullptr) << names[i].first;
+        EXPECT_EQ(d->style, names[i].second) << names[i].first;
+    }
+    // Without the header the constant is unknown, as it is to the system's compilers.
+    EXPECT_EQ(parse_error("1 DIALOG 0, 0, 1, 1\nSTYLE WS_POPUP\nBEGIN\nEND\n"),
+              "dir/test.rc:2: undefined symbol 'WS_POPUP' (is the header that defines it included?)");
+}
+
+TEST(RcConstants, SystemHeadersAreLookedUpInTheIncludeFoldersOnly) {
+    Files f;
+    f.files["dir/ids.h"] = "#define ID_LOCAL 5\n";
+    f.files["sdk/ids.h"] = "#define ID_SDK 6\n";
+    // "file" is found beside the script first, <file> only in the include folders.
+    Script s = parse_ok("#include \"ids.h\"\n1 MENU { MENUITEM \"a\", ID_LOCAL }\n", f);
+    EXPECT_EQ(s.menu(1)->items.at(0).id, 5u);
+    s = parse_ok("#include <ids.h>\n1 MENU { MENUITEM \"a\", ID_SDK }\n", f);
+    EXPECT_EQ(s.menu(1)->items.at(0).id, 6u);
+    EXPECT_EQ(parse_error("#include <nowhere.h>\n", f),
+              "dir/test.rc:1: cannot open include file <nowhere.h>: it is in none of the include folders");
+    Files no_folders;
+    no_folders.include_dirs.clear();
+    EXPECT_EQ(parse_error(kSdk, no_folders),
+              "dir/test.rc:1: cannot open include file <windows.h>: it is in none of the include folders");
+}
+
+TEST(RcConstants, AHeaderGivesOnlyItsDirectives) {
+    Files f;
+    // C declarations, a cast, a function-like macro, a pragma of the C compiler and a guard on
+    // RC_INVOKED: the script sees the plain #defines and nothing else.
+    f.files["sdk/api.h"] =
+        "#pragma once\n"
+        "#pragma pack(push, 2)\n"
+        "typedef struct tagX { int a; } X;\n"
+        "int Function(const char* s, X* x);\n"
+        "#ifndef RC_INVOKED\n#include <cstdint>\n#define ONLY_FOR_C 1\n#endif\n"
+        "#define ID_PLAIN (0x10 | 0x01)\n"
+        "#define ID_CAST ((unsigned short)7)\n"
+        "#define ID_CHAR 'a'\n"
+        "#define MAKE(x) ((x) << 1)\n"
+        "#define ID_USES_CHAR (ID_CHAR + 1)\n";
+    const std::string head = "#include <api.h>\n1 MENU { MENUITEM \"a\", ";
+    EXPECT_EQ(parse_ok(head + "ID_PLAIN }\n", f).menu(1)->items.at(0).id, 0x11u);
+    EXPECT_EQ(parse_error(head + "ONLY_FOR_C }\n", f),
+              "dir/test.rc:2: undefined symbol 'ONLY_FOR_C' (is the header that defines it included?)");
+    EXPECT_EQ(parse_error(head + "ID_CAST }\n", f),
+              "dir/test.rc:2: undefined symbol 'unsigned' (is the header that defines it included?)");
+    EXPECT_EQ(parse_error(head + "MAKE(1) }\n", f),
+              "dir/test.rc:2: 'MAKE' cannot be used in a resource script: function-like macros are not "
+              "supported");
+    EXPECT_EQ(parse_error(head + "ID_CHAR }\n", f),
+              "dir/test.rc:2: 'ID_CHAR' cannot be used in a resource script: unexpected character '''");
+    EXPECT_EQ(parse_error(head + "ID_USES_CHAR }\n", f),
+              "dir/test.rc:2: 'ID_USES_CHAR' uses 'ID_CHAR', which cannot be used in a resource script: "
+              "unexpected character '''");
+    // In the script itself such text is still refused where it stands.
+    EXPECT_EQ(parse_error("int Function(void);\n"),
+              "dir/test.rc:1: undefined symbol 'int' (is the header that defines it included?)");
 }
 
 // ---- the program's own script --------------------------------------------------------------
@@ -520,7 +576,7 @@ TEST(RcConstants, MatchTheSdkHeaders) {
 class CelwrightScript : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        ParseResult r = cw::rc::parse_script_file(CELWRIGHT_SOURCE_DIR "/res/celwright.rc");
+        ParseResult r = cw::rc::parse_script_file(CELWRIGHT_SOURCE_DIR "/res/celwright.rc", {kSdkHeaders});
         ASSERT_TRUE(r.ok()) << r.error.to_string();
         script_ = new Script(*r.script);
     }

@@ -155,6 +155,15 @@ std::string trim(std::string s) {
     return s.substr(b, e - b);
 }
 
+// A C header or source file, of which a resource compiler reads only the directives.
+bool is_c_file(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+    std::string ext;
+    for (char c : path.substr(dot + 1)) ext += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == "h" || ext == "c";
+}
+
 std::string leading_identifier(const std::string& s) {
     size_t p = 0;
     while (p < s.size() && is_ident_char(s[p])) ++p;
@@ -168,6 +177,15 @@ bool Token::is_word(std::string_view keyword) const {
     for (size_t i = 0; i < text.size(); ++i)
         if (std::toupper(static_cast<unsigned char>(text[i])) != keyword[i]) return false;
     return true;
+}
+
+Lexer::Lexer(FileReader reader, std::vector<std::string> include_dirs)
+    : reader_(std::move(reader)), include_dirs_(std::move(include_dirs)) {
+    Token one;
+    one.kind = TokenKind::Number;
+    one.text = "1";
+    one.value = 1;
+    macros_["RC_INVOKED"] = Macro{{one}, ""};
 }
 
 void Lexer::fail(int file, int line, const std::string& message) const {
@@ -212,6 +230,8 @@ Token Lexer::fetch() {
         }
         Token t = lex();
         if (t.kind != TokenKind::Identifier || !macros_.count(t.text)) return t;
+        const std::string& unusable = macros_.at(t.text).unusable;
+        if (!unusable.empty()) fail(t, "'" + t.text + "' cannot be used in a resource script: " + unusable);
         std::set<std::string> expanding;
         std::vector<Token> out;
         expand(t.text, t, expanding, out, 0);
@@ -223,14 +243,21 @@ void Lexer::expand(const std::string& name, const Token& site, std::set<std::str
                    std::vector<Token>& out, int depth) const {
     if (depth > 64) fail(site, "macro '" + name + "' expands too deeply");
     expanding.insert(name);
-    for (const Token& body : macros_.at(name)) {
+    for (const Token& body : macros_.at(name).tokens) {
         Token t = body;
         t.file = site.file;
         t.line = site.line;
-        if (t.kind == TokenKind::Identifier && macros_.count(t.text) && !expanding.count(t.text))
+        if (t.kind == TokenKind::Identifier && macros_.count(t.text) && !expanding.count(t.text)) {
+            const std::string& unusable = macros_.at(t.text).unusable;
+            if (!unusable.empty()) {
+                std::string why = "'" + name + "' uses '";
+                why.append(t.text).append("', which cannot be used in a resource script: ").append(unusable);
+                fail(site, why);
+            }
             expand(t.text, site, expanding, out, depth + 1);
-        else
+        } else {
             out.push_back(std::move(t));
+        }
     }
     expanding.erase(name);
 }
@@ -253,7 +280,7 @@ Token Lexer::lex() {
             directive(s);  // may open another source: s is not used after this
             continue;
         }
-        if (!active()) {
+        if (!active() || s.header) {
             while (s.pos < s.text.size() && s.text[s.pos] != '\n') ++s.pos;
             continue;
         }
@@ -325,7 +352,7 @@ void Lexer::directive(Source& s) {
             if (!is_blank(c)) what += c;
         if (what == "once")
             included_once_.insert(files_[file]);
-        else if (what != "code_page(65001)")  // the script is UTF-8, and only UTF-8 is read
+        else if (what != "code_page(65001)" && !s.header)  // the script is UTF-8, and only UTF-8 is read
             fail(file, line, "unsupported #pragma '" + trim(rest) + "'");
     } else if (name == "error") {
         fail(file, line, "#error" + rest);
@@ -342,25 +369,36 @@ void Lexer::include(Source& s, const std::string& rest, int line) {
     const size_t end = rest.find(close, 1);
     if (end == std::string::npos || end == 1) fail(file, line, "#include file name is not closed");
     const std::string name = rest.substr(1, end - 1);
-    if (close == '>') {
-        // The SDK headers a script usually includes: their constants are built in.
-        static const char* const kBuiltIn[] = {"windows.h",  "winres.h", "winresrc.h", "winuser.h",
-                                               "commctrl.h", "afxres.h", "winuser.rh", "commctrl.rh"};
-        std::string lower;
-        for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        for (const char* b : kBuiltIn)
-            if (lower == b) return;
-        fail(file, line, "cannot include <" + name + ">: only files beside the script can be included");
+    std::string path;
+    std::optional<std::string> text = find_include(file, name, close == '"', path);
+    if (!text) {
+        fail(file, line,
+             close == '"' ? "cannot open include file '" + name + "'"
+                          : "cannot open include file <" + name + ">: it is in none of the include folders");
     }
-    const std::string path = path_beside(file, name);
     if (included_once_.count(path)) return;
     if (sources_.size() >= 16) fail(file, line, "#include nests too deeply (does a file include itself?)");
-    std::optional<std::string> text = reader_(path);
-    if (!text) fail(file, line, "cannot open include file '" + name + "'");
     skip_bom(*text);
     files_.push_back(path);
-    sources_.push_back(
-        Source{static_cast<int>(files_.size()) - 1, std::move(*text), 0, 1, conditionals_.size()});
+    sources_.push_back(Source{static_cast<int>(files_.size()) - 1, std::move(*text), 0, 1,
+                              conditionals_.size(), is_c_file(path)});
+}
+
+// "file" is looked up beside the file that names it and then in the include folders, <file>
+// in the include folders only, as the C preprocessor does.
+std::optional<std::string> Lexer::find_include(int file, const std::string& name, bool quoted,
+                                               std::string& path) const {
+    if (quoted) {
+        path = path_beside(file, name);
+        if (std::optional<std::string> text = reader_(path)) return text;
+    }
+    for (const std::string& dir : include_dirs_) {
+        path = dir;
+        if (!path.empty() && path.back() != '/') path += '/';
+        path += name;
+        if (std::optional<std::string> text = reader_(path)) return text;
+    }
+    return std::nullopt;
 }
 
 void Lexer::define(Source& s, const std::string& rest, int line) {
@@ -369,17 +407,28 @@ void Lexer::define(Source& s, const std::string& rest, int line) {
     const std::string name = leading_identifier(rest.substr(p));
     if (name.empty() || !is_ident_start(name[0])) fail(s.file, line, "#define needs a macro name");
     p += name.size();
-    if (p < rest.size() && rest[p] == '(') fail(s.file, line, "function-like macros are not supported");
+    if (p < rest.size() && rest[p] == '(') {
+        if (!s.header) fail(s.file, line, "function-like macros are not supported");
+        macros_[name] = Macro{{}, "function-like macros are not supported"};
+        return;
+    }
     const std::string body = rest.substr(p);
-    std::vector<Token> tokens;
+    Macro macro;
     size_t bp = 0;
     int bl = line;
-    for (;;) {
-        skip_space(*this, s.file, body, bp, bl);
-        if (bp >= body.size()) break;
-        tokens.push_back(scan(*this, s.file, body, bp, bl));
+    try {
+        for (;;) {
+            skip_space(*this, s.file, body, bp, bl);
+            if (bp >= body.size()) break;
+            macro.tokens.push_back(scan(*this, s.file, body, bp, bl));
+        }
+    } catch (const Failure& f) {
+        // A header's macro may be C that a script never uses (a cast, a character constant).
+        if (!s.header) throw;
+        macro.tokens.clear();
+        macro.unusable = f.diagnostic.message;
     }
-    macros_[name] = std::move(tokens);
+    macros_[name] = std::move(macro);
 }
 
 }  // namespace cw::rc

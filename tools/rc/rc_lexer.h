@@ -1,6 +1,11 @@
 // Tokens of a resource script after the preprocessor: #include, #define (object-like macros),
 // #undef, #ifdef/#ifndef/#else/#endif and #pragma once are handled here, and identifiers that
 // name a macro are replaced by its tokens.
+//
+// As the system's resource compilers do, RC_INVOKED is defined, <file> is looked up in the
+// include folders, and a C header (.h or .c) contributes only its preprocessor directives:
+// its declarations are skipped, and a macro whose body is not resource-script syntax (a cast,
+// a function-like macro) is refused only where the script uses it.
 #pragma once
 
 #include <deque>
@@ -34,7 +39,7 @@ struct Token {
 
 class Lexer {
   public:
-    explicit Lexer(FileReader reader) : reader_(std::move(reader)) {}
+    Lexer(FileReader reader, std::vector<std::string> include_dirs);
 
     void open(const std::string& file_name, std::string text);
     const Token& peek(size_t ahead = 0);
@@ -57,6 +62,11 @@ class Lexer {
         size_t pos = 0;
         int line = 1;
         size_t conditionals_at_entry = 0;
+        bool header = false;  // only directives are read
+    };
+    struct Macro {
+        std::vector<Token> tokens;
+        std::string unusable;  // why the script cannot use it; empty when it can
     };
     struct Conditional {
         bool active;  // this branch is being read
@@ -71,14 +81,17 @@ class Lexer {
     void directive(Source& src);
     void include(Source& src, const std::string& rest, int line);
     void define(Source& src, const std::string& rest, int line);
+    std::optional<std::string> find_include(int file, const std::string& name, bool quoted,
+                                            std::string& path) const;
     void expand(const std::string& name, const Token& site, std::set<std::string>& expanding,
                 std::vector<Token>& out, int depth) const;
 
     FileReader reader_;
+    std::vector<std::string> include_dirs_;
     std::vector<std::string> files_;
     std::vector<Source> sources_;
     std::vector<Conditional> conditionals_;
-    std::map<std::string, std::vector<Token>> macros_;
+    std::map<std::string, Macro> macros_;
     std::set<std::string> included_once_;
     std::deque<Token> expanded_;   // replacement tokens not yet handed out
     std::deque<Token> lookahead_;  // tokens peeked at

@@ -215,9 +215,7 @@ int64_t Parser::unary_expression() {
         case TokenKind::Number: return t.value;
         case TokenKind::Identifier: {
             if (t.is_word("NOT")) fail(t, "NOT can only remove bits in a style");
-            std::optional<int64_t> v = builtin_constant(t.text);
-            if (!v) fail(t, "undefined symbol '" + t.text + "'");
-            return *v;
+            fail(t, "undefined symbol '" + t.text + "' (is the header that defines it included?)");
         }
         case TokenKind::Punct:
             if (t.is_punct('-')) return -unary_expression();
@@ -498,12 +496,15 @@ void Parser::control(DialogResource& d) {
     c.x = coordinate();
     expect(',', "',' between the control's coordinates");
     c.y = coordinate();
-    if (st->form != Form::Icon || accept(',')) {  // an icon may leave its size to the image
+    if (st->form != Form::Icon || accept(',')) {
         if (st->form != Form::Icon) expect(',', "',' between the control's coordinates");
         c.cx = coordinate();
         expect(',', "',' between the control's coordinates");
         c.cy = coordinate();
     }
+    // An icon control takes the size of its image: the system's compilers store 0 x 0 whatever
+    // the script says, and the control sizes itself when it is created.
+    if (st->form == Form::Icon) c.cx = c.cy = 0;
     if (st->form == Form::Control) {
         if (accept(',')) c.ex_style = style_expression(0);
     } else {
@@ -573,10 +574,11 @@ std::optional<std::string> read_whole_file(const std::string& path) {
     return s.str();
 }
 
-ParseResult parse_script(std::string_view text, const std::string& file_name, const FileReader& reader) {
+ParseResult parse_script(std::string_view text, const std::string& file_name, const FileReader& reader,
+                         const std::vector<std::string>& include_dirs) {
     ParseResult result;
     try {
-        Lexer lx(reader);
+        Lexer lx(reader, include_dirs);
         lx.open(file_name, std::string(text));
         Parser parser(lx);
         result.script = parser.run();
@@ -586,14 +588,14 @@ ParseResult parse_script(std::string_view text, const std::string& file_name, co
     return result;
 }
 
-ParseResult parse_script_file(const std::string& path) {
+ParseResult parse_script_file(const std::string& path, const std::vector<std::string>& include_dirs) {
     std::optional<std::string> text = read_whole_file(path);
     if (!text) {
         ParseResult result;
         result.error = Diagnostic{path, 0, "cannot read the file"};
         return result;
     }
-    return parse_script(*text, path);
+    return parse_script(*text, path, read_whole_file, include_dirs);
 }
 
 }  // namespace cw::rc

@@ -91,14 +91,13 @@ struct ParseResult {
 };
 
 // Parses a script held in memory. file_name is used in messages, and its folder is where
-// #include and icon/cursor file names are looked up (through reader).
+// #include "file" and icon/cursor file names are looked up (through reader); <file> is looked
+// up in include_dirs. The compiler knows no symbol of its own: the SDK's constants (WS_CHILD,
+// IDOK ...) come from the headers the script includes, as with the system's compilers.
 ParseResult parse_script(std::string_view text, const std::string& file_name,
-                         const FileReader& reader = read_whole_file);
-ParseResult parse_script_file(const std::string& path);
-
-// The value of a symbolic constant the compiler knows without any header (WS_CHILD, IDOK,
-// IDC_STATIC ...), with the SDK's value; nullopt for an unknown name.
-std::optional<int64_t> builtin_constant(std::string_view name);
+                         const FileReader& reader = read_whole_file,
+                         const std::vector<std::string>& include_dirs = {});
+ParseResult parse_script_file(const std::string& path, const std::vector<std::string>& include_dirs = {});
 
 // UTF-8 to CP932. On failure returns nullopt and sets error (invalid UTF-8, or a character
 // with no CP932 form, named as U+XXXX).

@@ -16,4 +16,9 @@ std::string cpp_string_literal(std::string_view bytes);
 // The whole generated source file; source_name is mentioned in its heading.
 std::string write_tables(const Script& script, const std::string& source_name);
 
+// A header of plain data describing the script's dialog templates (ids, styles, sizes in
+// dialog units, and every control's class, id, style and rectangle), for the conformance
+// tests, which lay the same dialogs out on the layer and on the system and compare.
+std::string write_dialog_layouts(const Script& script, const std::string& source_name);
+
 }  // namespace cw::rc

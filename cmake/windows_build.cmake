@@ -1,0 +1,110 @@
+# The native Windows build (cmake/mingw-w64.cmake): the program's own sources, unchanged,
+# against the SDK's headers and libraries, with the resource script compiled by the system's
+# resource compiler; nothing of the platform layer. Also the conformance tests, which check
+# the layer against the system (run under Wine where it is installed).
+enable_language(RC)
+
+include(cmake/program_includes.cmake)
+celwright_check_program_includes(${CMAKE_SOURCE_DIR})
+
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wall> $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
+# The program's texts are CP932, as on a Japanese Windows; the script says it is UTF-8.
+set(CELWRIGHT_PROGRAM_CHARSET -finput-charset=UTF-8 -fexec-charset=CP932)
+set(CELWRIGHT_SYSTEM_LIBRARIES ddraw comctl32 comdlg32 gdi32 user32 shell32)
+
+file(GLOB CELWRIGHT_PROGRAM_SOURCES CONFIGURE_DEPENDS
+  app/*.cpp project/*.cpp files/*.cpp display/*.cpp)
+add_executable(celwright WIN32 ${CELWRIGHT_PROGRAM_SOURCES} res/celwright.rc)
+target_include_directories(celwright PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+target_compile_options(celwright PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${CELWRIGHT_PROGRAM_CHARSET}>)
+# One file to copy: the C and C++ runtimes are linked in, no console window opens.
+target_link_options(celwright PRIVATE -static -mwindows)
+target_link_libraries(celwright PRIVATE ${CELWRIGHT_SYSTEM_LIBRARIES})
+
+
+enable_testing()
+# One file that needs only the system's libraries and opens no console.
+find_program(CELWRIGHT_OBJDUMP NAMES ${CMAKE_OBJDUMP} x86_64-w64-mingw32-objdump)
+if(CELWRIGHT_OBJDUMP)
+  add_test(NAME Windows.ExecutableNeedsOnlyTheSystem
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CELWRIGHT_OBJDUMP} -DEXE=$<TARGET_FILE:celwright>
+                   -P ${CMAKE_SOURCE_DIR}/tests/windows/system_dlls.cmake)
+endif()
+
+# ---- tests under Wine ---------------------------------------------------------------------
+find_program(CELWRIGHT_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(CELWRIGHT_WINE NAMES wine64 wine)
+find_program(CELWRIGHT_XVFB Xvfb)
+execute_process(COMMAND locale -a OUTPUT_VARIABLE CELWRIGHT_LOCALES ERROR_QUIET)
+string(TOLOWER "${CELWRIGHT_LOCALES}" CELWRIGHT_LOCALES)
+set(CELWRIGHT_RUN_UNDER_WINE OFF)
+if(CELWRIGHT_WINE AND CELWRIGHT_XVFB AND CELWRIGHT_LOCALES MATCHES "ja_jp\\.utf-?8")
+  set(CELWRIGHT_RUN_UNDER_WINE ON)
+else()
+  message(STATUS "Wine, Xvfb or the ja_JP.UTF-8 locale is missing: the tests under Wine are not run")
+endif()
+set(CELWRIGHT_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CELWRIGHT_WINE_ENVIRONMENT WINEPREFIX=${CELWRIGHT_WINE_PREFIX})
+
+# The conformance suites (tests/conformance), built against the SDK: console programs that run
+# through tests/windows/run.sh. Their dialog templates come from the resource compiler of the
+# platform layer, built here for this machine, so that both builds compare with the same data.
+include(ExternalProject)
+set(CELWRIGHT_HOST_RC ${CMAKE_BINARY_DIR}/host-rc/celwright-rc)
+ExternalProject_Add(celwright_rc_host
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/rc
+  BINARY_DIR ${CMAKE_BINARY_DIR}/host-rc
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS TRUE
+  BUILD_BYPRODUCTS ${CELWRIGHT_HOST_RC})
+set(CELWRIGHT_DIALOG_TEMPLATES ${CMAKE_BINARY_DIR}/conformance/dialog_templates.h)
+add_custom_command(
+  OUTPUT ${CELWRIGHT_DIALOG_TEMPLATES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/conformance
+  COMMAND ${CELWRIGHT_HOST_RC} -I ${CMAKE_SOURCE_DIR}/platform/include ${CMAKE_SOURCE_DIR}/res/celwright.rc
+          --layouts ${CELWRIGHT_DIALOG_TEMPLATES}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/celwright.rc ${CMAKE_SOURCE_DIR}/res/resource.h celwright_rc_host
+  COMMENT "Writing the dialog templates for the conformance tests"
+  VERBATIM)
+add_custom_target(conformance_dialog_templates DEPENDS ${CELWRIGHT_DIALOG_TEMPLATES})
+include(tests/conformance/suites.cmake)
+foreach(entry IN LISTS CELWRIGHT_CONFORMANCE_SUITES)
+  string(REPLACE ":" ";" parts ${entry})
+  list(GET parts 0 suite)
+  set(target conformance_${suite})
+  add_executable(${target} tests/conformance/test_${suite}.cpp tests/conformance/conformance.cpp
+                           res/celwright.rc)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res
+                                               ${CMAKE_BINARY_DIR}/conformance)
+  add_dependencies(${target} conformance_dialog_templates)
+  set_source_files_properties(tests/conformance/test_${suite}.cpp PROPERTIES
+                              COMPILE_OPTIONS "${CELWRIGHT_PROGRAM_CHARSET}")
+  target_compile_definitions(${target} PRIVATE CONFORMANCE_SUITE="${suite}")
+  target_link_options(${target} PRIVATE -static)
+  target_link_libraries(${target} PRIVATE ${CELWRIGHT_SYSTEM_LIBRARIES})
+  if(CELWRIGHT_RUN_UNDER_WINE)
+    add_test(NAME Conformance.${suite}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/run.sh $<TARGET_FILE:${target}>)
+    set_tests_properties(Conformance.${suite} PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"
+                         FIXTURES_REQUIRED wine_prefix RUN_SERIAL TRUE TIMEOUT 120)
+  endif()
+endforeach()
+
+if(CELWRIGHT_RUN_UNDER_WINE)
+  # The prefix is made once, in the build tree; later runs find it ready.
+  add_test(NAME Wine.Prefix COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/prefix.sh ${CELWRIGHT_WINE_PREFIX})
+  set_tests_properties(Wine.Prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 600)
+endif()
+
+# The editor itself under Wine: a small SDK program reads what the system knows of its windows.
+add_executable(celwright-probe tests/windows/probe.cpp)
+target_link_options(celwright-probe PRIVATE -static)
+target_link_libraries(celwright-probe PRIVATE user32 comctl32)
+if(CELWRIGHT_RUN_UNDER_WINE)
+  add_test(NAME Wine.SmokeTest
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/smoke.sh $<TARGET_FILE:celwright>
+                   $<TARGET_FILE:celwright-probe> ${CMAKE_SOURCE_DIR}/tests/data ${CMAKE_BINARY_DIR}/screenshots)
+  set_tests_properties(Wine.SmokeTest PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"
+                       FIXTURES_REQUIRED wine_prefix RUN_SERIAL TRUE TIMEOUT 300 SKIP_RETURN_CODE 77)
+endif()

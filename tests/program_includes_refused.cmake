@@ -1,0 +1,35 @@
+# The build refuses a program file that includes one of the layer's own headers, and accepts
+# the SDK's headers and the program's own: run cmake/program_includes.cmake on a small tree.
+#   cmake -DCHECK=<cmake/program_includes.cmake> -DWORK=<scratch folder> -P program_includes_refused.cmake
+file(REMOVE_RECURSE ${WORK})
+file(WRITE ${WORK}/platform/include/windows.h "")
+file(WRITE ${WORK}/platform/win/backend.h "")
+file(WRITE ${WORK}/platform/text/cp932.h "")
+file(WRITE ${WORK}/app/good.cpp "#include <windows.h>\n#include \"app/good.h\"\n#include <cstring>\n")
+file(WRITE ${WORK}/app/good.h "#pragma once\n")
+
+function(run_check expect_failure expected_text)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DCELWRIGHT_ROOT=${WORK} -P ${CHECK}
+                  RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
+  if(expect_failure AND result EQUAL 0)
+    message(FATAL_ERROR "a program file including a layer header was accepted")
+  endif()
+  if(NOT expect_failure AND NOT result EQUAL 0)
+    message(FATAL_ERROR "SDK and program headers were refused: ${errors}")
+  endif()
+  string(REPLACE "\n" " " errors "${errors}")
+  string(REGEX REPLACE " +" " " errors "${errors}")
+  if(expected_text AND NOT errors MATCHES "${expected_text}")
+    message(FATAL_ERROR "the refusal does not name the file and header: ${errors}")
+  endif()
+endfunction()
+
+run_check(FALSE "")
+foreach(bad "#include \"text/cp932.h\"" "# include <win/backend.h>" "#include \"platform/win/backend.h\"")
+  file(WRITE ${WORK}/display/bad.cpp "${bad}\n")
+  run_check(TRUE "display/bad.cpp includes the platform layer's own header")
+endforeach()
+file(REMOVE ${WORK}/display/bad.cpp)
+file(WRITE ${WORK}/res/bad.rc "#include \"win/backend.h\"\n")
+run_check(TRUE "res/bad.rc")
+file(REMOVE_RECURSE ${WORK})

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The Windows executable under Wine, on a virtual X server with a window manager, in a Japanese
+# locale, driven as a user drives it:
+#   smoke.sh CELWRIGHT.EXE PROBE.EXE TESTDATA [SCREENSHOT_DIR]
+# It starts and shows its main window titled "Celwright for Win32 Ver 1.2" with a 640 x 480
+# client area; New with a BMP of the test data (the hint, then Wine's own file dialog) shows the
+# image window, and the tree's project item is still checked; the close box, after No to the
+# question whether to save the project, ends it with exit code 0, leaving a configuration file
+# whose fill record has its 100-byte layout.
+# Exit code 77 (skipped) when a tool it needs is missing.
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/wine.sh"
+program="$(realpath "$1")" probe="$(realpath "$2")" testdata="$(realpath "$3")" shots="${4:-}"
+: "${WINEPREFIX:?WINEPREFIX names the prefix made by prefix.sh}"
+for tool in Xvfb openbox xdotool wmctrl xdpyinfo; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
+done
+wine_find || { echo "Wine is not installed: skipped"; exit 77; }
+japanese_locale_present || { echo "the ja_JP.UTF-8 locale is missing: skipped"; exit 77; }
+
+work="$(mktemp -d)"
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+finish() {
+  [ -n "${CW_EDITOR:-}" ] && kill "$CW_EDITOR" 2>/dev/null
+  CW_EDITOR=""
+  wine_stop
+  desktop_stop
+  rm -rf "$work"
+}
+trap finish EXIT
+
+wine_environment
+desktop_start openbox || exit 1
+
+probe() { "$CW_WINE" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+
+(cd "$work" && exec "$CW_WINE" "$program") &
+CW_EDITOR=$!
+# The first start on a new display also starts Wine's own processes: allow for it.
+CW_MAIN=$(window_by_name "$CW_TITLE" 60)
+[ -n "$CW_MAIN" ] || { fail "the main window \"$CW_TITLE\" did not appear"; exit 1; }
+echo "the main window is up"
+
+client=$(probe client "$CW_TITLE")
+echo "client area: $client"
+[ "$client" = "640 480" ] || fail "the main window's client area is ${client:-unknown}, not 640 480"
+
+# File > New through the menu bar's keys: the hint first, then Wine's file dialog.
+xdotool windowactivate --sync "$CW_MAIN" 2>/dev/null
+sleep 0.5
+xdotool key alt+f
+sleep 0.5
+xdotool key n
+hint=$(window_by_name "新規作成" 15)
+[ -n "$hint" ] || fail "New showed no hint before the file dialog"
+xdotool windowactivate --sync "$hint" 2>/dev/null
+xdotool key Return
+dialog=$(window_by_name "ﾌｧｲﾙを開く" 20)
+image=""
+if [ -z "$dialog" ]; then
+  fail "New opened no file dialog"
+else
+  xdotool windowactivate --sync "$dialog" 2>/dev/null
+  sleep 0.5
+  bmp=$("$CW_WINE" winepath -w "$testdata/tim/sheet64x48.bmp" 2>/dev/null | tr -d '\r')
+  xdotool type --delay 30 "$bmp"
+  xdotool key Return
+  image=$(window_by_name "$CW_IMAGE_TITLE" 20)
+  [ -n "$image" ] || fail "New with $bmp showed no image window"
+  [ "$(probe visible "$CW_IMAGE_TITLE")" = "1" ] || fail "the system does not see the image window visible"
+  # The project item keeps the check mark it was given when the tree was made.
+  check=$(probe tree-check "$CW_TITLE")
+  [ "$check" = "2" ] || fail "the project item's check box shows state ${check:-unknown}, not checked"
+fi
+sleep 1
+[ -n "$shots" ] && mkdir -p "$shots" && import -window root "$shots/wine-editor.png" 2>/dev/null &&
+  echo "screenshot: $shots/wine-editor.png"
+
+# The close box: a project is open, so the editor asks whether to save it; No ("n") ends it.
+close_answering n 15
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
+[ -z "$CW_CLOSE_PROBLEMS" ] && echo "the editor ended with exit code 0"
+
+# The configuration keeps the 32-bit blit-effects record: size field 100 at offset 2676.
+config="$work/Celwin.cfg"
+if [ -f "$config" ]; then
+  size_field=$(od -An -t u4 -j 2676 -N 4 "$config" | tr -d ' ')
+  [ "$size_field" = "100" ] || fail "the configuration's fill record starts with ${size_field:-nothing}, not 100"
+else
+  fail "the editor wrote no configuration file"
+fi
+[ "$failures" -eq 0 ] && echo "the Windows executable passed its smoke test under Wine"
+exit $((failures > 0))

@@ -1,0 +1,40 @@
+# Helpers for running the Windows executables under Wine, sourced by the scripts beside it;
+# the virtual X server comes from the desktop checks' session.sh.
+# Every run uses the prefix in $WINEPREFIX (made once by prefix.sh), a Japanese locale (code
+# page 932, as the program's texts are) and no debug output.
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../desktop/session.sh"
+
+# The wine loader and server of this machine: Debian's wine64 puts them outside PATH.
+wine_find() {
+  local c
+  CW_WINE=""
+  CW_WINESERVER=""
+  for c in wine64 wine /usr/lib/wine/wine64 /usr/lib/wine/wine; do
+    if command -v "$c" >/dev/null 2>&1; then CW_WINE=$(command -v "$c"); break; fi
+  done
+  for c in wineserver64 wineserver /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver; do
+    if command -v "$c" >/dev/null 2>&1; then CW_WINESERVER=$(command -v "$c"); break; fi
+  done
+  [ -n "$CW_WINE" ] && [ -n "$CW_WINESERVER" ]
+}
+
+wine_environment() {
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export WINEDEBUG=-all
+  # No Mono or Gecko: nothing here needs them, and no prompt to install them.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  unset QT_QPA_PLATFORM
+}
+
+# Whether the Japanese locale exists; without it Wine would run in another code page.
+japanese_locale_present() {
+  locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'
+}
+
+# Ends every Wine process of the prefix (the desktop process holds the X display open).
+wine_stop() {
+  [ -n "${CW_WINESERVER:-}" ] && "$CW_WINESERVER" -k >/dev/null 2>&1
+  [ -n "${CW_WINESERVER:-}" ] && "$CW_WINESERVER" -w >/dev/null 2>&1
+  return 0
+}
