@@ -41,10 +41,16 @@ bool current_pattern_and_frame(int* p, int* f) {
 void on_timing_change(HWND hwnd) {
     int p = 0, f = 0;
     if (!current_pattern_and_frame(&p, &f)) return;
-    // Only the first four characters count, so a fifth digit changes nothing.
+    uint16_t& timing = g_tables.frames[p][f].timing;
+    // A data file may hold a timing of five digits. Showing it changes the field too, and
+    // that change must not cut the stored timing to its first four digits.
+    BOOL whole = FALSE;
+    const UINT shown = GetDlgItemInt(hwnd, IDC_TIMING, &whole, FALSE);
+    if (whole && shown == timing) return;
+    // Only the first four characters count, so a fifth digit typed changes nothing.
     char text[5] = {0};
     GetDlgItemTextA(hwnd, IDC_TIMING, text, sizeof text);
-    g_tables.frames[p][f].timing = timing_from_text(text);
+    timing = timing_from_text(text);
 }
 
 void set_flip(HWND hwnd, int id, uint8_t bit) {

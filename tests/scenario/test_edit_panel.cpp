@@ -50,6 +50,27 @@ TEST(TimingField, EachKeystrokeStoresTheFirstFourDigitsInTheCurrentFrame) {
     EXPECT_EQ(frame_record(run.dumps[6], 0, 1)[2].toInt(), 0) << "an empty field stores 0";
 }
 
+TEST(TimingField, AFiveDigitTimingFromAFileSurvivesBeingShownAndSaved) {
+    QTemporaryDir dir;
+    // Frame 1 of the one pattern holds the timing 12345, which the field cannot take whole.
+    QByteArray spa = file_test::data_file(0x100, 0, {{2, 16, 24}});
+    constexpr int kFrame1Timing = 12 + 12 + 12 + 2;
+    spa[kFrame1Timing] = static_cast<char>(12345 & 0xFF);
+    spa[kFrame1Timing + 1] = static_cast<char>(12345 >> 8);
+    const QString cwp = dir.filePath("e.cwp");
+    ASSERT_TRUE(image_test::write_file(
+        cwp, file_test::project_file(testdata("tim/sheet64x48.bmp"), "e", {{"A", "a0", "a1"}})));
+    ASSERT_TRUE(image_test::write_file(dir.filePath("e.spa"), spa));
+    const ScenarioRun run = run_in(dir, "resize main 900 1000\n" + file_test::open_project(cwp) +
+                                            "combo IDC_FRAME select 1\ncombo IDC_FRAME select 0\n"
+                                            "tree select frame 0 1\ndump\nanswer box IDYES\n"
+                                            "command ID_FILE_SAVE\n");
+    ASSERT_EQ(run.dumps.size(), 1u);
+    EXPECT_EQ(field(run.dumps[0], IDC_TIMING), QStringLiteral("12345"));
+    EXPECT_EQ(frame_record(run.dumps[0], 0, 1)[2].toInt(), 12345) << "selecting the frame changed nothing";
+    EXPECT_EQ(file_test::read_bytes(dir.filePath("e.spa")), spa);
+}
+
 TEST(SpeedSlider, TheSpeedIsTakenWhenTheUserLetsGo) {
     std::string seven;
     for (int i = 0; i < 7; ++i) seven += "slider IDC_SPEED key right\n";
