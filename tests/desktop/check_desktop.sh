@@ -17,7 +17,7 @@ finish() { desktop_stop; rm -rf "$work"; }
 trap finish EXIT
 
 command -v "$wm" >/dev/null || { echo "$wm is not installed: skipped"; exit 0; }
-desktop_start "$wm" || exit 1
+desktop_start "$wm" || { fail "no X server with $wm running could be started"; exit 1; }
 editor_start "$program" "$work" || { fail "the main window did not appear"; exit 1; }
 
 read -r fx fy fw fh <<<"$(frame_geometry "$CW_MAIN")"

@@ -38,23 +38,55 @@ xvfb_stop() {
   CW_XVFB=""
 }
 
-# desktop_start WM: a virtual X server (xvfb_start) and the window manager WM (openbox, xfwm4)
-# started the ordinary way.
-desktop_start() {
-  local wm="$1"
-  xvfb_start || return 1
-  case "$wm" in
+# wm_launch WM: the window manager started the ordinary way, in the background; CW_WM is its pid.
+wm_launch() {
+  case "$1" in
     openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
     # xfwm4 reads its settings over a session bus of its own.
     xfwm4) NO_AT_BRIDGE=1 GTK_A11Y=none dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
              >/dev/null 2>&1 & ;;
-    *) echo "unknown window manager $wm" >&2; return 1 ;;
+    *) echo "unknown window manager $1" >&2; return 1 ;;
   esac
   CW_WM=$!
-  # The manager is up once it owns the screen and names itself on the root window.
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+}
+
+# wm_ready SECONDS: the manager owns the screen and names itself on the root window. A busy
+# machine (the sanitizer build beside it) can take many seconds over that.
+wm_ready() {
+  for _ in $(seq $(($1 * 10))); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$CW_WM" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# desktop_start WM: a virtual X server (xvfb_start) and the window manager WM (openbox, xfwm4)
+# started the ordinary way. A manager that dies or does not come up is started once more;
+# after that the session fails, so that no check runs without the manager it names.
+desktop_start() {
+  local wm="$1" attempt
+  xvfb_start || return 1
+  for attempt in 1 2; do
+    wm_launch "$wm" || return 1
+    wm_ready 30 && break
+    echo "$wm did not come up (attempt $attempt)" >&2
+    kill "$CW_WM" 2>/dev/null; wait "$CW_WM" 2>/dev/null
+    CW_WM=""
+  done
+  if [ -z "$CW_WM" ]; then
+    xvfb_stop
+    return 1
+  fi
   # The window manager's own process (the one started may be a session bus around it).
-  CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm" || echo "$CW_WM")
+  CW_WM_PROCESS=""
+  for _ in $(seq 20); do
+    CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm")
+    [ -n "$CW_WM_PROCESS" ] && break
+    [ "$wm" = openbox ] && break
+    sleep 0.1
+  done
+  [ -n "$CW_WM_PROCESS" ] || CW_WM_PROCESS="$CW_WM"
   sleep 0.5
 }
 
