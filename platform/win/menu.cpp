@@ -240,7 +240,8 @@ size_t copy_cp932(char* dst, size_t dst_size, std::string_view src) {
         if (n + width > limit) break;
         n += width;
     }
-    std::memcpy(dst, src.data(), n);
+    // An empty text may have no storage at all; there is nothing to copy then.
+    if (n > 0) std::memcpy(dst, src.data(), n);
     dst[n] = '\0';
     return n;
 }
