@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "text/cp932.h"
+
 namespace cw::win {
 namespace {
 
@@ -225,21 +227,13 @@ bool apply_info(MenuModel* holder, const MENUITEMINFOA& info, MenuItemModel& ite
     return true;
 }
 
-bool is_cp932_lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Copies as much of `src` as fits in `dst_size` - 1 bytes without splitting a double-byte
-// character, NUL-terminates, and returns the number of bytes copied.
+// character, NUL-terminates, and returns the number of bytes copied. A text that fits is
+// copied whole, as it stands.
 size_t copy_cp932(char* dst, size_t dst_size, std::string_view src) {
     if (dst_size == 0) return 0;
     const size_t limit = dst_size - 1;
-    size_t n = 0;
-    while (n < src.size()) {
-        size_t width = (is_cp932_lead(static_cast<unsigned char>(src[n])) && n + 1 < src.size()) ? 2 : 1;
-        if (n + width > limit) break;
-        n += width;
-    }
+    const size_t n = src.size() <= limit ? src.size() : cw::text::truncated_length(src, limit);
     // An empty text may have no storage at all; there is nothing to copy then.
     if (n > 0) std::memcpy(dst, src.data(), n);
     dst[n] = '\0';
