@@ -78,15 +78,9 @@ desktop_start() {
     xvfb_stop
     return 1
   fi
-  # The window manager's own process (the one started may be a session bus around it).
-  CW_WM_PROCESS=""
-  for _ in $(seq 20); do
-    CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm")
-    [ -n "$CW_WM_PROCESS" ] && break
-    [ "$wm" = openbox ] && break
-    sleep 0.1
-  done
-  [ -n "$CW_WM_PROCESS" ] || CW_WM_PROCESS="$CW_WM"
+  # The window manager's own process (the one started may be a session bus around it); it
+  # is up, since it named itself on the root window.
+  CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm" || echo "$CW_WM")
   sleep 0.5
 }
 
