@@ -308,11 +308,7 @@ std::string data_path_for(std::string_view project_path) {
 
 std::string project_name_for_data_file(std::string_view data_path) {
     const size_t end = std::min(dbcs_find(data_path, ".spa"), data_path.size());
-    // Walk whole characters, so that the trail byte 0x5C of a double-byte character
-    // is never taken for a backslash.
-    size_t start = 0;
-    for (size_t i = 0; i < end; i += dbcs_char_length(data_path, i))
-        if (data_path[i] == '/' || data_path[i] == '\\') start = i + 1;
+    const size_t start = dbcs_name_start(data_path.substr(0, end));
     const std::string_view name = data_path.substr(start, end - start);
     return std::string(name.substr(0, dbcs_truncated_length(name, kLabelSize - 1)));
 }

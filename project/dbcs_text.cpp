@@ -28,3 +28,10 @@ size_t dbcs_find(std::string_view haystack, std::string_view needle) {
     }
     return std::string_view::npos;
 }
+
+size_t dbcs_name_start(std::string_view path) {
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); i += dbcs_char_length(path, i))
+        if (path[i] == '/' || path[i] == '\\') start = i + 1;
+    return start;
+}

@@ -22,3 +22,7 @@ size_t dbcs_truncated_length(std::string_view s, size_t max_bytes);
 // Position of the first occurrence of needle that starts on a character boundary of haystack
 // and ends on one; npos when there is none.
 size_t dbcs_find(std::string_view haystack, std::string_view needle);
+
+// Where the last component of a path starts: just after its last '/' or '\\', 0 when it has
+// none. Whole characters are walked, so a trail byte 0x5C is never taken for a backslash.
+size_t dbcs_name_start(std::string_view path);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "project/dbcs_text.h"
 #include "text/cp932.h"
 #include "tool.h"
 
@@ -19,10 +20,7 @@ bool absolute(std::string_view path) {
 
 // The folder part of a CP932 path, with its separator; "" when it has none.
 std::string folder_of(std::string_view path) {
-    size_t end = 0;
-    for (size_t i = 0; i < path.size(); i += cw::text::char_length(path, i))
-        if (path[i] == '/' || path[i] == '\\') end = i + 1;
-    return std::string(path.substr(0, end));
+    return std::string(path.substr(0, dbcs_name_start(path)));
 }
 
 // The editor's CLUT attribute after opening: the image load sets it, then each frame
