@@ -18,6 +18,7 @@
 
 #include "files/project_data.h"
 #include "files/tim.h"
+#include "project/record_bytes.h"
 #include "project/tables.h"
 #include "text/cp932.h"
 
@@ -134,15 +135,6 @@ RECT drawn_part(const Sheet& s, int cx, int cy) {
                 r.bottom = std::max<LONG>(r.bottom, y + 1);
             }
     return r;
-}
-
-void put16(std::vector<uint8_t>& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(std::vector<uint8_t>& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
 }
 
 // An 8-bit BMP (info header, 256-entry colour table, rows bottom first).
