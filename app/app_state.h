@@ -34,7 +34,8 @@ struct AppState {
     int32_t edit_panel_width = 0;
     int32_t edit_panel_height = 0;
 
-    uint64_t ticks = 0;  // idle ticks run by the main loop
+    uint64_t ticks = 0;    // idle ticks run by the main loop
+    uint64_t wakeups = 0;  // waits for input or for the next frame that came to an end
 };
 
 extern AppState g_app;

@@ -9,6 +9,7 @@
 #include "app/configuration.h"
 #include "display/drawing_environment.h"
 #include "display/edit_panel.h"
+#include "display/image_window.h"
 #include "files/project_file.h"
 #include "project/clipboard.h"
 #include "project/editing.h"
@@ -151,7 +152,7 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
         case ID_FILE_OPEN: command_open(); return true;
         case ID_FILE_SAVE_AS: command_save_as(); return true;
         case ID_FILE_SAVE: command_save(); return true;
-        case ID_VIEW_IMAGE_WINDOW: ShowWindow(g_app.image_window, SW_SHOW); return true;
+        case ID_VIEW_IMAGE_WINDOW: show_image_window(); return true;
         case ID_WINDOW_CASCADE: SendMessageA(g_app.mdi_client, WM_MDICASCADE, 0, 0); return true;
         case ID_WINDOW_TILE: SendMessageA(g_app.mdi_client, WM_MDITILE, 0, 0); return true;
         case ID_WINDOW_CLOSE_ALL: EnumChildWindows(g_app.mdi_client, close_child, 0); return true;

@@ -6,6 +6,8 @@
 
 #include "app/app_state.h"
 #include "app/configuration.h"
+#include "app/frame_pacing.h"
+#include "app/loop_report.h"
 #include "app/main_window.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
@@ -87,26 +89,84 @@ void idle_tick() {
     playback_tick();
 }
 
-LoopStep main_loop_step(MSG& msg, bool may_wait) {
+namespace {
+
+struct Pacing {
+    int64_t frequency = 0;
+    FramePacer pacer;
+};
+
+Pacing& pacing() {
+    static Pacing p = [] {
+        Pacing made;
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        made.frequency = f.QuadPart;
+        made.pacer = make_frame_pacer(made.frequency, tick_rate_from_environment());
+        return made;
+    }();
+    return p;
+}
+
+int64_t counter_now() {
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return c.QuadPart;
+}
+
+// Nothing plays and nothing shown is out of date: wait for input, without waking up.
+LoopStep block_until_input() {
+    pacing_stopped(pacing().pacer);
+    report_loop_counts(true);
+    WaitMessage();
+    ++g_app.wakeups;
+    return LoopStep::Idle;
+}
+
+// The next frame's tick, or a wait for it that input ends early.
+LoopStep tick_when_due() {
+    Pacing& p = pacing();
+    const int64_t now = counter_now();
+    const int64_t left = time_to_next_tick(p.pacer, now);
+    if (left > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait_milliseconds(left, p.frequency), QS_ALLINPUT);
+        ++g_app.wakeups;
+        return LoopStep::Waited;
+    }
+    tick_taken(p.pacer, now);
+    idle_tick();
+    report_loop_counts(false);
+    return LoopStep::Ticked;
+}
+
+void dispatch(MSG& msg) {
+    if (TranslateMDISysAccel(g_app.mdi_client, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+}  // namespace
+
+LoopStep main_loop_step(MSG& msg, LoopMode mode) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return LoopStep::Quit;
-        if (TranslateMDISysAccel(g_app.mdi_client, &msg)) return LoopStep::Dispatched;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        dispatch(msg);
         return LoopStep::Dispatched;
     }
-    if (g_app.app_active) {
+    if (mode == LoopMode::Step) {
+        if (!g_app.app_active) return LoopStep::Idle;
         idle_tick();
         return LoopStep::Ticked;
     }
-    if (may_wait) WaitMessage();
-    return LoopStep::Idle;
+    if (!g_app.app_active || !playback_tick_due()) return block_until_input();
+    return tick_when_due();
 }
 
 int run_main_loop() {
     MSG msg{};
-    while (main_loop_step(msg, true) != LoopStep::Quit) {
+    while (main_loop_step(msg, LoopMode::Paced) != LoopStep::Quit) {
     }
+    report_loop_counts(true);
     release_everything();
     return static_cast<int>(msg.wParam);
 }

@@ -7,11 +7,20 @@
 // with exit code 0 (everything already released).
 bool start_program(HINSTANCE instance, int show_command);
 // What one pass of the main loop did.
-enum class LoopStep { Dispatched, Ticked, Idle, Quit };
-// One pass of the main loop: a message taken and dispatched, or, with the queue empty, the
-// idle tick while a window of the program is active; otherwise WaitMessage when may_wait
-// (Idle either way). msg receives the message taken (WM_QUIT included).
-LoopStep main_loop_step(MSG& msg, bool may_wait);
+enum class LoopStep { Dispatched, Ticked, Waited, Idle, Quit };
+// How a pass of the main loop treats an empty queue.
+enum class LoopMode {
+    // As the program runs: the tick only while a window of the program is active and a
+    // pattern plays or something shown waits to be drawn, one per display frame, waiting
+    // for input or the next frame in between; with nothing to do, block until input comes.
+    Paced,
+    // One step at a time, for tests: the tick whenever a window of the program is active,
+    // at once; never wait (Idle instead).
+    Step,
+};
+// One pass of the main loop: a message taken and dispatched, the tick, or a wait.
+// msg receives the message taken (WM_QUIT included).
+LoopStep main_loop_step(MSG& msg, LoopMode mode);
 // The main loop; returns the exit code from WM_QUIT after releasing everything.
 int run_main_loop();
 // One pass of the idle work the main loop runs while a program window is active.

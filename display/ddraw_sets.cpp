@@ -23,6 +23,23 @@ HRESULT create_primary(LPDIRECTDRAW ddraw, LPDIRECTDRAWSURFACE* surface) {
     return ddraw->CreateSurface(&desc, surface, nullptr);
 }
 
+// Copies the whole of one surface onto another through their device contexts, which works
+// between surfaces of different DirectDraw objects as a Blt does not.
+void copy_through_gdi(LPDIRECTDRAWSURFACE to, LPDIRECTDRAWSURFACE from) {
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    if (FAILED(from->GetSurfaceDesc(&desc))) return;
+    HDC to_dc = nullptr, from_dc = nullptr;
+    to->GetDC(&to_dc);
+    from->GetDC(&from_dc);
+    if (to_dc && from_dc)
+        BitBlt(to_dc, 0, 0, static_cast<int>(desc.dwWidth), static_cast<int>(desc.dwHeight), from_dc, 0, 0,
+               SRCCOPY);
+    if (from_dc) from->ReleaseDC(from_dc);
+    if (to_dc) to->ReleaseDC(to_dc);
+}
+
 // Clipper bound to the window and attached to the primary.
 bool attach_clipper(LPDIRECTDRAW ddraw, HWND window, LPDIRECTDRAWSURFACE primary,
                     LPDIRECTDRAWCLIPPER* clipper) {
@@ -101,12 +118,46 @@ bool create_pattern_window_set(HWND window, int p) {
         ddraw_error_report(window, hr);
         return false;
     }
-    return attach_clipper(t.pattern_ddraw[p], window, t.pattern_primary[p], &t.pattern_clipper[p]);
+    if (!attach_clipper(t.pattern_ddraw[p], window, t.pattern_primary[p], &t.pattern_clipper[p]))
+        return false;
+    hr = recreate_pattern_image_copy(p);
+    if (FAILED(hr)) {
+        ddraw_error_report(window, hr);
+        return false;
+    }
+    return true;
+}
+
+HRESULT recreate_pattern_image_copy(int p) {
+    if (p < 0 || p >= kMaxPatterns) return DDERR_INVALIDPARAMS;
+    Tables& t = g_tables;
+    release_object(t.pattern_image_copy[p]);
+    LPDIRECTDRAWSURFACE working = g_image_set.working_surface;
+    if (!t.pattern_ddraw[p] || !working) return DD_OK;
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    HRESULT hr = working->GetSurfaceDesc(&desc);
+    if (FAILED(hr)) return hr;
+    hr = create_offscreen_surface(t.pattern_ddraw[p], desc.dwWidth, desc.dwHeight, &t.pattern_image_copy[p]);
+    if (FAILED(hr)) return hr;
+    copy_through_gdi(t.pattern_image_copy[p], working);
+    set_color_key(t.pattern_image_copy[p], 0);
+    return DD_OK;
+}
+
+void refresh_pattern_image_copies() {
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        if (!g_tables.pattern_ddraw[p]) continue;
+        const HRESULT hr = recreate_pattern_image_copy(p);
+        if (FAILED(hr)) ddraw_error_report(g_tables.pattern_window[p], hr);
+    }
 }
 
 void release_pattern_window_set(int p) {
     if (p < 0 || p >= kMaxPatterns) return;
     Tables& t = g_tables;
+    release_object(t.pattern_image_copy[p]);
     release_object(t.pattern_clipper[p]);
     release_object(t.pattern_base_surface[p]);
     release_object(t.pattern_canvas[p]);

@@ -30,8 +30,15 @@ bool create_image_window_set(HWND image_window);
 // to `window`; whatever was made stays in its slot.
 bool create_pattern_window_set(HWND window, int p);
 
-// Releases what pattern set p holds (clipper, base, canvas, primary, object) and
-// empties its slots; a second call finds nothing to do.
+// Pattern p's copy of the working image (none while no image is loaded), keyed as the
+// working image is, so that the still display's blits stay within one DirectDraw object.
+// Made with the set and again whenever an image is loaded.
+HRESULT recreate_pattern_image_copy(int p);
+// After an image load: every open pattern set copies the new image; failures are reported.
+void refresh_pattern_image_copies();
+
+// Releases what pattern set p holds (image copy, clipper, base, canvas, primary, object)
+// and empties its slots; a second call finds nothing to do.
 void release_pattern_window_set(int p);
 
 // Program end: the working image, the image window's set and every pattern set.

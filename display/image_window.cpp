@@ -8,6 +8,7 @@
 #include "display/panel_selection.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
+#include "display/playback.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
 
@@ -243,6 +244,18 @@ void compose_image(HDC canvas, HDC working, HDC selection) {
 
 }  // namespace
 
+void show_image_window() {
+    static bool placed = false;
+    if (!placed) {
+        placed = true;
+        POINT origin{0, 0};
+        ClientToScreen(g_app.main_window, &origin);
+        SetWindowPos(g_app.image_window, nullptr, origin.x, origin.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(g_app.image_window, SW_SHOW);
+}
+
 void reset_image_window_view(int w, int h) {
     g_dragging = false;
     reset_image_view(g_image_view, w, h);
@@ -269,8 +282,20 @@ void draw_image_window() {
                    static_cast<int>(client().width), static_cast<int>(client().height));
 }
 
+namespace {
+
+void on_paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    paint_image_window();
+    EndPaint(hwnd, &ps);
+}
+
+}  // namespace
+
 INT_PTR CALLBACK image_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_PAINT: on_paint(hwnd); return TRUE;
         case WM_INITDIALOG: on_init(hwnd); return FALSE;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return TRUE;
         case WM_GETMINMAXINFO: {

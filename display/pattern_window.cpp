@@ -1,8 +1,8 @@
 // The pattern window procedure. A window finds its pattern by looking its own
 // handle up in the window table, so it keeps working when its pattern is moved
 // or a pattern before it is deleted; one that is not a pattern's only gets
-// default processing. The window paints nothing itself: the playback tick draws
-// into it from the geometry kept here.
+// default processing. The playback tick draws what changes; WM_PAINT puts back
+// what the desktop uncovered, restored or resized.
 #include "display/pattern_window.h"
 
 #include "app/app_state.h"
@@ -10,6 +10,7 @@
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
 #include "display/pattern_geometry.h"
+#include "display/playback.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -56,6 +57,13 @@ void on_create(HWND hwnd) {
                        static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
     SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void on_paint(HWND hwnd, int p) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    paint_pattern_window(p);
+    EndPaint(hwnd, &ps);
 }
 
 void on_destroy(HWND hwnd, int p) {
@@ -254,6 +262,7 @@ LRESULT CALLBACK pattern_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     const int p = pattern_index_of(hwnd);
     if (p == kNoPattern) return DefMDIChildProcA(hwnd, msg, wp, lp);
     switch (msg) {
+        case WM_PAINT: on_paint(hwnd, p); return 0;
         case WM_DESTROY: on_destroy(hwnd, p); break;
         case WM_SIZE: on_size(hwnd, p, wp, LOWORD(lp), HIWORD(lp)); break;
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); break;

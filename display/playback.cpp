@@ -87,7 +87,7 @@ void clear_surfaces(int p, const ViewMapping& m) {
 // one; each is cut to the working image and the base frame.
 void draw_still_frames(int p, uint32_t frames_shown) {
     LPDIRECTDRAWSURFACE base = g_tables.pattern_base_surface[p];
-    LPDIRECTDRAWSURFACE working = g_image_set.working_surface;
+    LPDIRECTDRAWSURFACE working = g_tables.pattern_image_copy[p];
     if (!base || !working || !(frames_shown & kPatternShown)) return;
     const SIZE image = size_of(working), area = size_of(base);
     for (int j = frame_count(p) - 1; j >= 0; --j) {
@@ -141,43 +141,107 @@ void present(int p) {
                    static_cast<int>(client.height));
 }
 
-void still_display() {
+// What the still display draws pattern p's window from: its shown frames and its outline.
+struct StillInputs {
+    uint32_t frames_shown;
+    int outlined;
+};
+
+StillInputs still_inputs(int p) {
     const int s = current_pattern(), t = current_frame();
-    for (int p = 0; p < kMaxPatterns; ++p) {
-        if (!g_tables.pattern_canvas[p]) continue;
-        const int outlined = p == s && t >= 0 && t < frame_count(p) ? t : -1;
-        const uint32_t frames_shown = shown_frames(p);
-        const bool lost = restore_if_lost(g_tables.pattern_primary[p]);
-        if (still_picture_current(p, still_key(p, frames_shown, outlined, g_playback.still_blt_flags)) &&
-            !lost)
-            continue;
-        const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
-        clear_surfaces(p, m);
-        draw_still_frames(p, frames_shown);
-        magnify(p, m);
-        if (outlined >= 0) draw_outline(p, outlined, m);
-        present(p);
-    }
+    return StillInputs{shown_frames(p), p == s && t >= 0 && t < frame_count(p) ? t : -1};
 }
 
-void running_display() {
-    // The played window shows a single frame now; the still display starts afresh.
-    forget_still_pictures();
-    const int p = g_playback.play_pattern;
-    if (!g_tables.pattern_ddraw[p]) return;
-    restore_if_lost(g_tables.pattern_primary[p]);
+StillKey still_key_of(int p, const StillInputs& in) {
+    return still_key(p, in.frames_shown, in.outlined, g_playback.still_blt_flags);
+}
+
+bool primary_lost(int p) {
+    LPDIRECTDRAWSURFACE primary = g_tables.pattern_primary[p];
+    return primary && primary->IsLost() == DDERR_SURFACELOST;
+}
+
+void compose_still(int p, const StillInputs& in) {
+    const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
+    clear_surfaces(p, m);
+    draw_still_frames(p, in.frames_shown);
+    magnify(p, m);
+    if (in.outlined >= 0) draw_outline(p, in.outlined, m);
+    // The window shows its still picture now, not a frame of the running display.
+    if (p == g_playback.play_pattern) forget_running_picture();
+}
+
+// Pattern p's still picture, drawn again when what it shows changed, and put on the screen
+// then, or always with present_anyway (the window was exposed).
+void still_window(int p, bool present_anyway) {
+    if (!g_tables.pattern_canvas[p]) return;
+    const StillInputs in = still_inputs(p);
+    const bool lost = restore_if_lost(g_tables.pattern_primary[p]);
+    const bool current = still_picture_current(p, still_key_of(p, in)) && !lost;
+    if (!current) compose_still(p, in);
+    if (!current || present_anyway) present(p);
+}
+
+void still_display() {
+    for (int p = 0; p < kMaxPatterns; ++p) still_window(p, false);
+}
+
+bool still_display_due() {
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        if (!g_tables.pattern_canvas[p]) continue;
+        if (!still_picture_shown(p, still_key_of(p, still_inputs(p))) || primary_lost(p)) return true;
+    }
+    return false;
+}
+
+// The frame the running display drew last: once drawn, the counters may already point at the
+// next one, but the window goes on showing this one until the next tick.
+int g_running_shown_frame = -1;
+
+bool has_frame(int p, int f) {
+    return f >= 0 && f < frame_count(p);
+}
+
+void compose_running(int p, int f) {
     const PatternSettings& s = g_tables.settings[p];
     const ViewMapping m = view_mapping(s, g_tables.zoomed_client_size[p]);
     fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
-    const int n = frame_count(p), f = g_playback.play_frame;
     // A pattern without frames shows its empty base frame.
-    const bool has_frame = f >= 0 && f < n;
-    draw_running_picture(g_tables.pattern_base_surface[p], g_image_set.working_surface,
-                         &g_app.background_fill, has_frame ? &g_tables.frames[p][f] : nullptr,
+    draw_running_picture(g_tables.pattern_base_surface[p], g_tables.pattern_image_copy[p],
+                         &g_app.background_fill, has_frame(p, f) ? &g_tables.frames[p][f] : nullptr,
                          g_playback.flip_flags, s.base_w, s.base_h);
     magnify(p, m);
-    present(p);
-    advance_playback(g_playback, g_tables.data.header.speed, has_frame ? g_tables.frames[p][f].timing : 0, n);
+    g_running_shown_frame = f;
+    // The played window shows a single frame now; the still display starts afresh.
+    forget_still_pictures();
+}
+
+// The played pattern's window showing frame f: drawn when that differs from what the window
+// shows, put on screen then or always with present_anyway.
+void running_window(int f, bool present_anyway) {
+    const int p = g_playback.play_pattern;
+    if (!g_tables.pattern_ddraw[p]) return;
+    const bool lost = restore_if_lost(g_tables.pattern_primary[p]);
+    const bool current = running_picture_current(running_key(p, f, g_playback.flip_flags)) && !lost;
+    if (!current) compose_running(p, f);
+    if (!current || present_anyway) present(p);
+}
+
+// A tick: the frame due is shown, then the counters move on.
+void running_display() {
+    const int p = g_playback.play_pattern, f = g_playback.play_frame;
+    running_window(f, false);
+    advance_playback(g_playback, g_tables.data.header.speed,
+                     has_frame(p, f) ? g_tables.frames[p][f].timing : 0, frame_count(p));
+}
+
+bool running(uint32_t mode) {
+    return mode >= IDC_PLAY_BACKWARD && mode <= IDC_PLAY_LAST && mode != IDC_PLAY_STOP;
+}
+
+bool image_window_due() {
+    const bool image_lost = g_image_set.primary && g_image_set.primary->IsLost() == DDERR_SURFACELOST;
+    return !image_picture_shown(image_key()) || image_lost;
 }
 
 // While a pattern plays, the selection cannot move: the combos, the tree and the
@@ -202,8 +266,35 @@ void playback_tick() {
     const uint32_t mode = g_tables.settings[g_playback.play_pattern].play_mode;
     if (mode == IDC_PLAY_STOP)
         still_display();
-    else if (mode >= IDC_PLAY_BACKWARD && mode <= IDC_PLAY_LAST)
+    else if (running(mode))
         running_display();
+}
+
+bool playback_tick_due() {
+    if (image_window_due()) return true;
+    if (g_playback.play_pattern >= kMaxPatterns) return false;
+    const int p = g_playback.play_pattern;
+    const uint32_t mode = g_tables.settings[p].play_mode;
+    if (mode == IDC_PLAY_STOP) return still_display_due();
+    if (!running(mode) || !g_tables.pattern_ddraw[p]) return false;
+    // A pattern that plays counts its ticks even while its frame stays; a paused one waits.
+    return g_playback.play_step != 0 ||
+           !running_picture_shown(running_key(p, g_playback.play_frame, g_playback.flip_flags)) ||
+           primary_lost(p);
+}
+
+void paint_pattern_window(int p) {
+    if (p < 0 || p >= kMaxPatterns) return;
+    const bool played = p == g_playback.play_pattern && running(g_tables.settings[p].play_mode);
+    if (played)
+        running_window(g_running_shown_frame >= 0 ? g_running_shown_frame : g_playback.play_frame, true);
+    else
+        still_window(p, true);
+}
+
+void paint_image_window() {
+    image_picture_current(image_key());
+    draw_image_window();
 }
 
 void press_playback_button(int id) {
@@ -221,5 +312,6 @@ void press_playback_button(int id) {
         g_tables.settings[p].play_mode = static_cast<uint32_t>(id);
     }
     g_playback.play_frame = static_cast<int8_t>(r.frame);
+    g_running_shown_frame = -1;
     enable_selection(id == IDC_PLAY_STOP);
 }

@@ -12,10 +12,17 @@ StillKey g_still[kMaxPatterns];
 bool g_still_valid[kMaxPatterns] = {};
 ImageKey g_image{};
 bool g_image_valid = false;
+RunningKey g_running{};
+bool g_running_valid = false;
+
+template <class Key>
+bool same(const Key& stored, bool valid, const Key& key) {
+    return valid && std::memcmp(&stored, &key, sizeof key) == 0;
+}
 
 template <class Key>
 bool remember(Key& stored, bool& valid, const Key& key) {
-    if (valid && std::memcmp(&stored, &key, sizeof key) == 0) return true;
+    if (same(stored, valid, key)) return true;
     std::memcpy(&stored, &key, sizeof key);
     valid = true;
     return false;
@@ -64,6 +71,25 @@ ImageKey image_key() {
     return k;
 }
 
+RunningKey running_key(int p, int play_frame, uint8_t flip_flags) {
+    RunningKey k{};
+    const bool has_frame = play_frame >= 0 && play_frame < kMaxFrames &&
+                           static_cast<uint32_t>(play_frame) < g_tables.data.entries[p].frame_count;
+    if (has_frame) k.frame = g_tables.frames[p][play_frame];
+    k.settings = g_tables.settings[p];
+    k.client = g_tables.client_size[p];
+    k.zoomed = g_tables.zoomed_client_size[p];
+    k.pattern = p;
+    k.play_frame = play_frame;
+    k.has_frame = has_frame ? 1 : 0;
+    k.flip_flags = flip_flags;
+    k.background = g_app.background_fill.dwFillColor;
+    k.surround = g_app.surround_fill.dwFillColor;
+    k.generation = surface_generation();
+    k.window = g_tables.pattern_window[p];
+    return k;
+}
+
 bool still_picture_current(int p, const StillKey& key) {
     return remember(g_still[p], g_still_valid[p], key);
 }
@@ -72,10 +98,30 @@ bool image_picture_current(const ImageKey& key) {
     return remember(g_image, g_image_valid, key);
 }
 
+bool running_picture_current(const RunningKey& key) {
+    return remember(g_running, g_running_valid, key);
+}
+
+bool still_picture_shown(int p, const StillKey& key) {
+    return same(g_still[p], g_still_valid[p], key);
+}
+
+bool image_picture_shown(const ImageKey& key) {
+    return same(g_image, g_image_valid, key);
+}
+
+bool running_picture_shown(const RunningKey& key) {
+    return same(g_running, g_running_valid, key);
+}
+
 void forget_still_pictures() {
     for (bool& v : g_still_valid) v = false;
 }
 
 void forget_image_picture() {
     g_image_valid = false;
+}
+
+void forget_running_picture() {
+    g_running_valid = false;
 }

@@ -43,15 +43,40 @@ struct ImageKey {
 };
 static_assert(std::has_unique_object_representations_v<ImageKey>, "keys are compared byte for byte");
 
+// Everything the running display draws the played pattern's window from.
+struct RunningKey {
+    FrameRecord frame;  // the frame shown; zero when the pattern has none
+    PatternSettings settings;
+    WindowSize client;
+    WindowSize zoomed;
+    int32_t pattern;
+    int32_t play_frame;
+    uint32_t has_frame;
+    uint32_t flip_flags;
+    uint32_t background;
+    uint32_t surround;
+    uint32_t reserved;  // keeps the key free of padding
+    uint64_t generation;
+    HWND window;
+};
+static_assert(std::has_unique_object_representations_v<RunningKey>, "keys are compared byte for byte");
+
 StillKey still_key(int p, uint32_t shown, int outlined_frame, uint32_t blt_flags);
 ImageKey image_key();
+RunningKey running_key(int p, int play_frame, uint8_t flip_flags);
 
 // True when pattern p's window last showed exactly `key`; otherwise remembers it
 // as what the window is about to show and returns false.
 bool still_picture_current(int p, const StillKey& key);
 bool image_picture_current(const ImageKey& key);
+bool running_picture_current(const RunningKey& key);
+// The same question without remembering anything: would drawing change what is shown?
+bool still_picture_shown(int p, const StillKey& key);
+bool image_picture_shown(const ImageKey& key);
+bool running_picture_shown(const RunningKey& key);
 
 // The windows show something else now (the running display drew into one, a
 // display change took the pixels): every still picture is drawn again.
 void forget_still_pictures();
 void forget_image_picture();
+void forget_running_picture();

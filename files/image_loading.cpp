@@ -81,6 +81,7 @@ bool take_working_image(const DecodedImage& image) {
     g_tables.clut_attribute = image.clut_attribute;
     if (!display_depth_ok()) return false;
     copy_bitmap_into_surface(g_image_set.working_surface, image.bitmap, image.width, image.height);
+    refresh_pattern_image_copies();
     return true;
 }
 
@@ -99,6 +100,6 @@ bool load_image(const char* path) {
     g_tables.client_size[kImageWindowSlot] = WindowSize{kImageClientSize, kImageClientSize};
     SendMessageA(g_app.image_window, WM_INITDIALOG, 0, 0);
     SendMessageA(g_app.image_window, WM_SIZE, 0, MAKELPARAM(kImageClientSize, kImageClientSize));
-    ShowWindow(g_app.image_window, SW_SHOW);
+    show_image_window();
     return true;
 }

@@ -80,6 +80,7 @@ PatternSlot take_pattern_slot(const Tables& t, int p) {
     s.canvas = t.pattern_canvas[p];
     s.base_surface = t.pattern_base_surface[p];
     s.clipper = t.pattern_clipper[p];
+    s.image_copy = t.pattern_image_copy[p];
     std::memcpy(s.frame_items, t.frame_items[p], sizeof s.frame_items);
     s.entry = t.data.entries[p];
     s.settings = t.settings[p];
@@ -100,6 +101,7 @@ void put_pattern_slot(Tables& t, int p, const PatternSlot& s) {
     t.pattern_canvas[p] = s.canvas;
     t.pattern_base_surface[p] = s.base_surface;
     t.pattern_clipper[p] = s.clipper;
+    t.pattern_image_copy[p] = s.image_copy;
     std::memcpy(t.frame_items[p], s.frame_items, sizeof s.frame_items);
     t.data.entries[p] = s.entry;
     t.settings[p] = s.settings;

@@ -23,7 +23,7 @@ inline constexpr int kPathSize = 512;  // 511 bytes of CP932 text and the NUL
 inline constexpr int kNoPattern = 255;
 inline constexpr int kImageWindowSlot = 12;  // the image window's entry of the geometry arrays
 inline constexpr int kGeometrySlots = kMaxPatterns + 1;
-inline constexpr uint32_t kPlayStop = IDC_PLAY_STOP;                 // the stop button: still display
+inline constexpr uint32_t kPlayStop = IDC_PLAY_STOP;        // the stop button: still display
 inline constexpr uint32_t kNewWindowMaximize = 0x01000000;  // WS_MAXIMIZE
 inline constexpr uint32_t kPatternClientSize = 200;
 inline constexpr uint32_t kImageClientSize = 256;
@@ -144,6 +144,9 @@ struct Tables {
     LPDIRECTDRAWSURFACE pattern_canvas[kMaxPatterns];
     LPDIRECTDRAWSURFACE pattern_base_surface[kMaxPatterns];
     LPDIRECTDRAWCLIPPER pattern_clipper[kMaxPatterns];
+    // The working image again, as a surface of the pattern's own DirectDraw object: a blit
+    // takes its source from a surface of the same object only.
+    LPDIRECTDRAWSURFACE pattern_image_copy[kMaxPatterns];
 
     uint16_t clut_attribute;    // the current CLUT attribute, in the frame record's format
     uint32_t new_window_style;  // 0 or kNewWindowMaximize, added to new pattern windows
@@ -168,6 +171,7 @@ struct PatternSlot {
     LPDIRECTDRAWSURFACE canvas;
     LPDIRECTDRAWSURFACE base_surface;
     LPDIRECTDRAWCLIPPER clipper;
+    LPDIRECTDRAWSURFACE image_copy;
     HTREEITEM frame_items[kMaxFrames];
     PatternEntry entry;
     PatternSettings settings;

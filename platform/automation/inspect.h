@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,12 @@ bool user_set_text(HWND control, const std::string& utf8);
 bool user_click(HWND control);
 bool user_select(HWND combo, int index);
 void user_drop(HWND hwnd, const std::vector<std::string>& paths);
+
+// What the desktop does: shows the top-level window that holds hwnd again, after covering
+// it or restoring it, so that everything in it must be drawn again.
+void desktop_exposes(HWND hwnd);
+// Runs action once, from the event loop, when the given time has passed: time that goes by
+// while the program waits, as it does for a user who only watches.
+void after(int milliseconds, std::function<void()> action);
 
 }  // namespace cw::automation

@@ -281,6 +281,8 @@ HRESULT Surface::Blt(RECT* dst_rect, LPDIRECTDRAWSURFACE src_if, RECT* src_rect,
     if (!fill && (!src || !live_surfaces().count(src))) return DDERR_INVALIDPARAMS;
     if (!fill && src->lost_) return DDERR_SURFACELOST;
     if (!fill && src->primary_) return DDERR_UNSUPPORTED;  // the desktop cannot be read back
+    // A copy never crosses from one DirectDraw object's surfaces to another's.
+    if (!fill && src->owner_ != owner_) return E_NOTIMPL;
 
     const RECT whole{0, 0, width_, height_};
     const RECT d = dst_rect ? *dst_rect : whole;

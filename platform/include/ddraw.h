@@ -16,6 +16,9 @@ typedef struct _GUID {
 #ifndef S_OK
 #define S_OK ((HRESULT)0)
 #endif
+#ifndef E_NOTIMPL
+#define E_NOTIMPL ((HRESULT)0x80004001L)
+#endif
 #ifndef SUCCEEDED
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)

@@ -42,6 +42,14 @@ typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
 typedef int* LPINT;
+typedef long long LONGLONG;
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    LONGLONG QuadPart;
+} LARGE_INTEGER;
 
 #define DECLARE_HANDLE(name) \
     struct name##__;         \
@@ -395,6 +403,8 @@ typedef struct tagPAINTSTRUCT {
 #define WS_EX_OVERLAPPEDWINDOW (WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE)
 
 #define CW_USEDEFAULT ((int)0x80000000)
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
 
 // dialog styles
 #define DS_ABSALIGN 0x01L
@@ -777,6 +787,22 @@ typedef struct _WIN32_FIND_DATAA {
 // PeekMessage
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define QS_KEY 0x0001
+#define QS_MOUSEMOVE 0x0002
+#define QS_MOUSEBUTTON 0x0004
+#define QS_POSTMESSAGE 0x0008
+#define QS_TIMER 0x0010
+#define QS_PAINT 0x0020
+#define QS_SENDMESSAGE 0x0040
+#define QS_HOTKEY 0x0080
+#define QS_RAWINPUT 0x0400
+#define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
+#define QS_INPUT (QS_MOUSE | QS_KEY | QS_RAWINPUT)
+#define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 0x00000102L
+#define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+#define INFINITE 0xFFFFFFFF
 
 // ---- functions -------------------------------------------------------------
 extern "C++" {
@@ -825,6 +851,8 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
 #define SetWindowLong(h, i, v) ((LONG)SetWindowLongPtrA(h, i, v))
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam);
 BOOL InvalidateRect(HWND hwnd, LPCRECT rect, BOOL erase);
+BOOL ValidateRect(HWND hwnd, LPCRECT rect);
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
 HWND SetActiveWindow(HWND hwnd);
@@ -847,6 +875,10 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 #define GetMessage GetMessageA
 BOOL WaitMessage();
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD milliseconds,
+                                DWORD wake_mask);
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 #define DispatchMessage DispatchMessageA

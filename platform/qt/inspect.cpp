@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -217,6 +218,14 @@ bool snapshot(HWND hwnd, const std::string& path) {
     QCoreApplication::processEvents();
     const QPixmap pm = v->client->grab();
     return pm.save(QString::fromStdString(path), "PNG");
+}
+
+void desktop_exposes(HWND hwnd) {
+    if (Window* w = cw::win::window_from(hwnd)) cw::win::input_exposed(cw::win::top_level_of(w));
+}
+
+void after(int milliseconds, std::function<void()> action) {
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, std::move(action));
 }
 
 void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y) {

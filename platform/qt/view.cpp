@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QUrl>
 
 #include <cstdlib>
@@ -186,7 +187,17 @@ class TopFrame : public QWidget {
     }
     void resizeEvent(QResizeEvent*) override { desktop_moved(); }
     // The desktop puts its frame around a window when it maps it: read it once shown.
-    void showEvent(QShowEvent*) override { queue_recheck(); }
+    void showEvent(QShowEvent*) override {
+        watch_exposure();
+        queue_recheck();
+    }
+    // What the desktop shows again after covering it (or restoring it) is ours to draw again,
+    // as the system asks its windows with WM_PAINT; the backing store is not trusted for it.
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == windowHandle() && e->type() == QEvent::Expose && windowHandle()->isExposed())
+            cw::win::input_exposed(w_);
+        return false;
+    }
     void moveEvent(QMoveEvent*) override {
         // A window that moves to another screen meets another display: primaries are lost.
         if (screen() != last_screen_) {
@@ -226,6 +237,11 @@ class TopFrame : public QWidget {
     }
 
   private:
+    void watch_exposure() {
+        if (watching_ || !windowHandle()) return;
+        watching_ = true;
+        windowHandle()->installEventFilter(this);
+    }
     void queue_recheck() {
         if (recheck_queued_) return;
         recheck_queued_ = true;
@@ -255,6 +271,7 @@ class TopFrame : public QWidget {
     HWND h_;
     QScreen* last_screen_ = nullptr;
     bool recheck_queued_ = false;
+    bool watching_ = false;
 };
 
 // A child window's frame: borders, and for MDI children the caption with its buttons.
@@ -753,6 +770,8 @@ bool process_events(bool wait, int timeout_ms) {
     }
     QTimer timer;
     if (timeout_ms >= 0) {
+        // The program paces its frames on these waits: a coarse timer would let them drift.
+        timer.setTimerType(Qt::PreciseTimer);
         timer.setSingleShot(true);
         timer.start(timeout_ms);
     }

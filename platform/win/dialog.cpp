@@ -43,9 +43,10 @@ HWND create_from_template(const cw::res::Dialog& t, HINSTANCE instance, HWND par
     HMENU menu = nullptr;
     if (t.menu_id && !child) menu = LoadMenuA(instance, MAKEINTRESOURCEA(t.menu_id));
     AdjustWindowRectEx(&r, style, menu != nullptr, t.ex_style);
-    // The template places the dialog's upper-left corner, relative to its owner's client area
-    // (to the screen with DS_ABSALIGN, to the parent's client area for a child dialog).
-    int x = dlu_x(t.x, bx), y = dlu_y(t.y, by);
+    // The template places the dialog's client area, relative to its owner's client area (to the
+    // screen with DS_ABSALIGN, to the parent's client area for a child dialog); its frame and
+    // menu bar lie above and to the left of that place, as on the system.
+    int x = dlu_x(t.x, bx) + r.left, y = dlu_y(t.y, by) + r.top;
     const int width = r.right - r.left, height = r.bottom - r.top;
     Window* owner_top = parent ? top_level_of(parent) : nullptr;
     if (!child && owner_top && !(style & DS_ABSALIGN)) {

@@ -8,6 +8,7 @@
 #include "win/backend.h"
 #include "win/drop.h"
 #include "win/mdi.h"
+#include "win/paint.h"
 
 namespace cw::win {
 
@@ -124,6 +125,11 @@ void input_activated(Window* top) {
 void input_close(Window* top) {
     ++g_input_count;
     if (top && takes_input(top)) SendMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void input_exposed(Window* top) {
+    ++g_input_count;
+    if (top && window_from(top->handle)) invalidate_tree(top, true);
 }
 
 void input_display_changed() {

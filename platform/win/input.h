@@ -34,6 +34,9 @@ void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame);
 void input_close(Window* top);
 // The desktop made one of our top-level windows active, or none of them (nullptr).
 void input_activated(Window* top);
+// The desktop showed a top-level window again after something covered it, or after it was
+// restored: everything in it must be drawn again, as on the system.
+void input_exposed(Window* top);
 // The display under the windows changed (depth, screens): primary surfaces are lost.
 void input_display_changed();
 // Files dropped on a window that accepts them (UTF-8 paths, client coordinates).

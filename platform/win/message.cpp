@@ -1,15 +1,15 @@
-// Sending and posting, the message queue with its frame pacing, default
-// window processing, activation, capture and focus.
+// Sending and posting, the message queue, waiting for input, default window processing,
+// activation, capture and focus.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <vector>
 
-#include "automation/automation.h"
 #include "win/backend.h"
 #include "text/cp932.h"
 #include "win/mdi.h"
+#include "win/paint.h"
 #include "win/input.h"
 #include "win/window.h"
 
@@ -30,16 +30,6 @@ HWND g_capture = nullptr;
 HWND g_focus = nullptr;
 
 using Clock = std::chrono::steady_clock;
-
-int tick_hz() {
-    static const int hz = [] {
-        const char* v = std::getenv("CELWRIGHT_TICK_HZ");
-        if (!v || !*v) return 60;
-        const int n = std::atoi(v);
-        return n < 0 ? 60 : n;
-    }();
-    return hz;
-}
 
 bool matches(const MSG& m, HWND hwnd, UINT first, UINT last) {
     if (hwnd && m.hwnd != hwnd) return false;
@@ -234,36 +224,66 @@ void PostQuitMessage(int code) {
     cw::backend::wake();
 }
 
+namespace {
+
+// WM_PAINT comes after every posted message, for a window whose update region is not empty;
+// it stays in the queue until the window validates that region.
+bool take_paint(LPMSG out, HWND hwnd, UINT first, UINT last) {
+    if (first != 0 || last != 0) {
+        if (WM_PAINT < first || WM_PAINT > last) return false;
+    }
+    const HWND target = window_to_paint(hwnd);
+    if (!target) return false;
+    if (out) *out = MSG{target, WM_PAINT, 0, 0, 0, {0, 0}};
+    return true;
+}
+
+bool something_waits() {
+    return !queue_empty() || paint_pending();
+}
+
+}  // namespace
+
+// Returns at once, as the system's does: whatever waits, or nothing.
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
     cw::backend::process_events(false, 0);
     if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
-    // Nothing waiting. Report "empty" at most once per display frame so that the
-    // idle branch of the main loop runs one playback tick per frame. Frames follow a
-    // schedule rather than the time the last one was reported, so waits that end a
-    // little late do not slow the rate down; after a stall the schedule starts afresh.
-    static Clock::time_point due{};
-    const int hz = cw::automation::active() ? 0 : tick_hz();
-    if (hz > 0) {
-        const auto period = std::chrono::nanoseconds(1000000000 / hz);
-        if (Clock::now() - due > period) due = Clock::now();
-        for (;;) {
-            const auto now = Clock::now();
-            if (now >= due) break;
-            // Rounded up, so that one wait reaches the frame instead of waking just before it.
-            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(due - now).count();
-            const int ms = static_cast<int>((us + 999) / 1000);
-            cw::backend::process_events(true, std::max(1, ms));
-            if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
-        }
-        due += period;
-    }
-    return FALSE;
+    return take_paint(msg, hwnd, first, last) ? TRUE : FALSE;
 }
 
 BOOL WaitMessage() {
-    while (queue_empty()) {
+    while (!something_waits()) {
         if (cw::backend::process_events(true, -1)) break;
     }
+    return TRUE;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD wake_mask) {
+    // The program waits on its queue alone; there are no kernel objects to wait for.
+    if (count != 0 || !(wake_mask & QS_ALLINPUT)) return WAIT_FAILED;
+    if (something_waits()) return WAIT_OBJECT_0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        int timeout = -1;
+        if (milliseconds != INFINITE) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return WAIT_TIMEOUT;
+            timeout = static_cast<int>(left.count());
+        }
+        if (cw::backend::process_events(true, timeout) || something_waits()) return WAIT_OBJECT_0;
+    }
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    if (!frequency) return FALSE;
+    frequency->QuadPart = 1000000000;  // nanoseconds of the steady clock
+    return TRUE;
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+    if (!count) return FALSE;
+    count->QuadPart =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
     return TRUE;
 }
 
@@ -271,6 +291,7 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     for (;;) {
         cw::backend::process_events(false, 0);
         if (take_posted(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
+        if (take_paint(msg, hwnd, first, last)) return TRUE;
         WaitMessage();
     }
 }
@@ -325,9 +346,15 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wp); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: return default_erase_background(hwnd, reinterpret_cast<HDC>(wp));
         case WM_MOUSEACTIVATE:  // MA_ACTIVATE
-        case WM_NCACTIVATE:
-        case WM_ERASEBKGND: return 1;
+        case WM_NCACTIVATE: return 1;
     }
     return 0;
 }

@@ -162,16 +162,6 @@ void InitCommonControls() {
     ensure_builtin_classes();
 }
 
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
-    if (ps) std::memset(ps, 0, sizeof *ps);
-    if (ps) GetClientRect(hwnd, &ps->rcPaint);
-    return nullptr;
-}
-
-BOOL EndPaint(HWND, const PAINTSTRUCT*) {
-    return TRUE;
-}
-
 int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     // The system routine writes at most 1024 bytes.
     va_list ap;

@@ -1,5 +1,6 @@
 // Window classes, handles, creation and destruction, geometry, window longs,
 // text, visibility and enabling.
+#include "win/paint.h"
 #include "win/window.h"
 
 #include <algorithm>
@@ -117,8 +118,10 @@ void set_system_frame(DWORD style, Insets frame) {
         // Hidden windows were sized for the old frame: their outer frame grows around the
         // same client area.
         if (frame_kind(w->style) == kind) {
-            w->rect.right += (frame.left + frame.right) - (old.left + old.right);
-            w->rect.bottom += (frame.top + frame.bottom) - (old.top + old.bottom);
+            w->rect.left -= frame.left - old.left;
+            w->rect.top -= frame.top - old.top;
+            w->rect.right += frame.right - old.right;
+            w->rect.bottom += frame.bottom - old.bottom;
         }
         // An owned window was placed relative to its owner's client area; it stays there.
         if (w->owner && origins.count(w->owner)) {
@@ -245,13 +248,18 @@ void set_window_rect(Window* w, RECT r, UINT flags) {
     }
     if (client.right != old_client.right || client.bottom != old_client.bottom ||
         old.right - old.left != w->rect.right - w->rect.left ||
-        old.bottom - old.top != w->rect.bottom - w->rect.top)
+        old.bottom - old.top != w->rect.bottom - w->rect.top) {
+        size_changed(w, old_client);
         send_size(w);
+    }
 }
 
 void nonclient_changed(Window* w) {
+    const RECT old_client = client_rect_of(w);
     cw::backend::sync_geometry(w);
-    if (w->created) send_size(w);
+    if (!w->created) return;
+    size_changed(w, old_client);
+    send_size(w);
 }
 
 void destroy_window(Window* w) {
@@ -446,6 +454,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             if (!(w->style & WS_VISIBLE)) {
                 w->style |= WS_VISIBLE;
                 cw::backend::sync_visible(w);
+                invalidate_tree(w, true);
             }
             return was_visible;
         }
@@ -458,6 +467,8 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         else
             w->style &= ~WS_VISIBLE;
         cw::backend::sync_visible(w);
+        // A window that appears is drawn whole, with everything inside it.
+        if (show) invalidate_tree(w, true);
     }
     if (is_top_level(w)) {
         if (show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && cmd != SW_SHOWMINNOACTIVE &&
@@ -471,13 +482,6 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         send_size_and_position(w);
     }
     return was_visible;
-}
-
-BOOL UpdateWindow(HWND hwnd) {
-    Window* w = window_from(hwnd);
-    if (!w) return FALSE;
-    cw::backend::invalidate(w);
-    return TRUE;
 }
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
@@ -498,7 +502,10 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
     Window* w = window_from(hwnd);
     if (!w) return FALSE;
     set_window_rect(w, RECT{x, y, x + width, y + height}, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (repaint) cw::backend::invalidate(w);
+    if (repaint && window_from(hwnd)) {
+        invalidate_window(w, nullptr, true);
+        cw::backend::invalidate(w);
+    }
     return TRUE;
 }
 
@@ -722,13 +729,6 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lp) {
     Window* w = window_from(parent);
     if (!w || !proc) return FALSE;
     enum_children(w, proc, lp);
-    return TRUE;
-}
-
-BOOL InvalidateRect(HWND hwnd, LPCRECT, BOOL) {
-    Window* w = window_from(hwnd);
-    if (!w) return FALSE;
-    cw::backend::invalidate(w);
     return TRUE;
 }
 

@@ -87,6 +87,8 @@ struct Window {
     HFONT font = nullptr;
     std::string font_face;  // the dialog font the window's text is shown in
     int font_size = 0;
+    RECT update{};  // client area waiting for WM_PAINT; empty when none
+    bool erase_pending = false;
 };
 
 // What a cursor or icon handle stands for: a resource id of the program, or a system id

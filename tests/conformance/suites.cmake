@@ -9,4 +9,5 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   dialogs:qt
   controls:null
   ddraw:null
-  text:null)
+  text:null
+  paint:null)

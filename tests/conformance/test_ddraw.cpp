@@ -254,3 +254,32 @@ CONFORMANCE_CASE(APrimaryWithAClipperBoundToAWindow) {
     clipper->Release();
     primary->Release();
 }
+
+// Each window's DirectDraw object keeps its surfaces to itself: a copy from a surface of another
+// object is refused, keyed or not, and the destination keeps what it held. Pictures that combine
+// surfaces of two objects go through their device contexts instead.
+CONFORMANCE_CASE(ACopyBetweenTwoObjectsIsRefused) {
+    DirectDraw a, b;
+    if (!a.ddraw || !b.ddraw) return;
+    LPDIRECTDRAWSURFACE src = a.offscreen(8, 8), dst = b.offscreen(8, 8);
+    if (!CHECK(src != nullptr && dst != nullptr)) return;
+    fill(src, nullptr, xrgb(255, 0, 0));
+    fill(dst, nullptr, xrgb(0, 0, 255));
+    RECT r{0, 0, 8, 8};
+    CHECK(FAILED(dst->Blt(&r, src, &r, DDBLT_WAIT, nullptr)));
+    CHECK_EQ(pixel(dst, 1, 1), RGB(0, 0, 255));
+    DDCOLORKEY key{0, 0};
+    CHECK_EQ(src->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    CHECK(FAILED(dst->Blt(&r, src, &r, DDBLT_WAIT | DDBLT_KEYSRC, nullptr)));
+    CHECK_EQ(pixel(dst, 1, 1), RGB(0, 0, 255));
+    // Through the device contexts the same copy is made.
+    HDC from = nullptr, to = nullptr;
+    CHECK_EQ(src->GetDC(&from), DD_OK);
+    CHECK_EQ(dst->GetDC(&to), DD_OK);
+    if (from && to) CHECK(BitBlt(to, 0, 0, 8, 8, from, 0, 0, SRCCOPY));
+    if (to) dst->ReleaseDC(to);
+    if (from) src->ReleaseDC(from);
+    CHECK_EQ(pixel(dst, 1, 1), RGB(255, 0, 0));
+    src->Release();
+    dst->Release();
+}

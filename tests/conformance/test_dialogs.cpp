@@ -162,6 +162,24 @@ CONFORMANCE_CASE(EveryDialogOfTheProgramIsLaidOutFromItsTemplate) {
     for (const TemplateDialog& d : kTemplateDialogs) check_dialog(d);
 }
 
+// A popup dialog's template places its client area, not its frame: the image window's template
+// at (0, 0) puts its client area's corner on its owner's, its caption and menu bar above it.
+CONFORMANCE_CASE(APopupDialogsTemplatePlacesItsClientArea) {
+    HWND image = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_IMAGE_WINDOW), owner(),
+                                    quiet_dialog_proc, 0);
+    if (!CHECK(image != nullptr)) return;
+    POINT client{0, 0}, owner_client{0, 0};
+    ClientToScreen(image, &client);
+    ClientToScreen(owner(), &owner_client);
+    CHECK_EQ(client.x, owner_client.x);
+    CHECK_EQ(client.y, owner_client.y);
+    RECT outer;
+    GetWindowRect(image, &outer);
+    CHECK(outer.top < client.y - GetSystemMetrics(SM_CYMENU));
+    CHECK(outer.left < client.x);
+    DestroyWindow(image);
+}
+
 // The edit panel is a child dialog, created visible and disabled in its parent's client area.
 CONFORMANCE_CASE(TheEditPanelIsAChildDialog) {
     const TemplateDialog* t = find(IDD_EDIT_PANEL);

@@ -344,14 +344,12 @@ TEST_F(Desktop, AHiddenOwnedWindowKeepsItsPlaceAtTheOwnersClientAreaWhenTheFrame
     HWND owner =
         CreateWindowExA(0, "DESKTOP_TEST", "owner", style, 0, 0, 400, 300, nullptr, bar, nullptr, nullptr);
     created_.push_back(owner);
-    // The dialog's upper-left corner goes to the owner's client area (template at 0, 0).
+    // The dialog's client area goes to the owner's client area (template at 0, 0).
     HWND image = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(102), owner, plain_dialog, 0);
     ASSERT_NE(image, nullptr);
     const POINT origin = client_origin(owner);
-    RECT before;
-    GetWindowRect(image, &before);
-    EXPECT_EQ(before.left, origin.x);
-    EXPECT_EQ(before.top, origin.y);
+    EXPECT_EQ(client_origin(image).x, origin.x);
+    EXPECT_EQ(client_origin(image).y, origin.y);
     RECT client_before;
     GetClientRect(image, &client_before);
 
@@ -367,8 +365,8 @@ TEST_F(Desktop, AHiddenOwnedWindowKeepsItsPlaceAtTheOwnersClientAreaWhenTheFrame
     EXPECT_EQ(now.y, origin.y + 22);
     RECT after;
     GetWindowRect(image, &after);
-    EXPECT_EQ(after.left, now.x) << "still at the owner's client area";
-    EXPECT_EQ(after.top, now.y);
+    EXPECT_EQ(client_origin(image).x, now.x) << "still at the owner's client area";
+    EXPECT_EQ(client_origin(image).y, now.y);
     RECT client_after;
     GetClientRect(image, &client_after);
     EXPECT_EQ(client_after.right, client_before.right) << "the client area keeps its size";

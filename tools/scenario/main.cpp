@@ -309,6 +309,7 @@ std::string dump_json() {
     m.push_back({"quit", g_quit ? "true" : "false"});
     m.push_back({"exit_code", std::to_string(g_exit_code)});
     m.push_back({"ticks", std::to_string(g_app.ticks)});
+    m.push_back({"wakeups", std::to_string(g_app.wakeups)});
     m.push_back({"app_active", std::to_string(g_app.app_active)});
     m.push_back({"active_window", window_name(GetActiveWindow())});
     const HMENU bar = IsWindow(g_app.main_window) ? GetMenu(g_app.main_window) : nullptr;
@@ -459,9 +460,10 @@ void tick_step(const Line& l) {
     const long long n = l.words.size() > 1 ? number(l.words[1]) : 1;
     MSG msg{};
     for (long long done = 0; done < n && !g_quit;) {
-        switch (main_loop_step(msg, false)) {
+        switch (main_loop_step(msg, LoopMode::Step)) {
             case LoopStep::Ticked: ++done; break;
-            case LoopStep::Dispatched: break;
+            case LoopStep::Dispatched:
+            case LoopStep::Waited: break;
             case LoopStep::Quit:
                 g_quit = true;
                 g_exit_code = static_cast<int>(msg.wParam);

@@ -1,0 +1,7 @@
+// Measurements of a running editor on either system: when CELWRIGHT_LOOP_STATS names a file,
+// the main loop keeps in it how many ticks it has run and how often it woke from a wait.
+#pragma once
+
+// Writes the counts when they changed: at once with `now` (the loop is about to block or end),
+// otherwise at most twice a second.
+void report_loop_counts(bool now);

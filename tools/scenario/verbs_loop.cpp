@@ -1,0 +1,74 @@
+// Scenario verbs that run the program's own main loop as it runs for a user, and what the
+// desktop does to windows:
+//
+//   run SECONDS      the real main loop, paced as for a user, for SECONDS (a decimal number);
+//                    nothing else happens meanwhile, as when the user sits and watches. At the
+//                    end the loop is woken once to hand control back.
+//   expose TARGET    the desktop shows TARGET's top-level window again (it was covered, or
+//                    minimised and restored): its windows must draw themselves again
+//
+// Dump section "last_run": the seconds, ticks and wake-ups of the last run (the wake-up that
+// ends it not counted), null before the first.
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "automation/automation.h"
+#include "automation/inspect.h"
+#include "automation/json.h"
+#include "scenario/driver.h"
+
+namespace {
+
+using cw::automation::fail;
+using scenario::Line;
+
+struct LastRun {
+    bool done = false;
+    double seconds = 0;
+    uint64_t ticks = 0;
+    uint64_t wakeups = 0;
+};
+LastRun g_last;
+
+void run_verb(const Line& l) {
+    scenario::need(l, 2, "run SECONDS");
+    const double seconds = std::stod(l.words[1]);
+    if (!(seconds > 0 && seconds <= 60)) fail("run takes 0 to 60 seconds");
+    const uint64_t ticks = g_app.ticks, wakeups = g_app.wakeups;
+    bool over = false;
+    cw::automation::after(static_cast<int>(seconds * 1000), [&] {
+        g_last = LastRun{true, seconds, g_app.ticks - ticks, g_app.wakeups - wakeups};
+        over = true;
+        // Input of any kind ends a wait of the loop; a null message changes nothing else.
+        PostMessageA(g_app.main_window, WM_NULL, 0, 0);
+    });
+    MSG msg{};
+    while (!over) {
+        if (main_loop_step(msg, LoopMode::Paced) == LoopStep::Quit) fail("the program ended during run");
+    }
+}
+
+void expose_verb(const Line& l) {
+    size_t i = 1;
+    const HWND h = scenario::target(l, i);
+    cw::automation::desktop_exposes(h);
+}
+
+std::string last_run_json() {
+    if (!g_last.done) return "null";
+    return cw::automation::json_object({{"seconds", std::to_string(g_last.seconds)},
+                                        {"ticks", std::to_string(g_last.ticks)},
+                                        {"wakeups", std::to_string(g_last.wakeups)}});
+}
+
+const bool registered = [] {
+    scenario::register_verb("run", run_verb);
+    scenario::register_verb("expose", expose_verb);
+    scenario::register_dump_section("last_run", last_run_json);
+    return true;
+}();
+
+}  // namespace
