@@ -20,9 +20,77 @@ constexpr int kUncheckedImage = 1;
 
 HWND g_speed_slider = nullptr;
 
+// The background colour shown beside its button; the swatch draws it whenever it is painted.
+COLORREF g_background_colour = RGB(0, 0, 0);
+WNDPROC g_swatch_proc = nullptr;
+
+void draw_swatch(HWND swatch, HDC dc, COLORREF c) {
+    RECT r;
+    GetClientRect(swatch, &r);
+    HPEN pen = CreatePen(PS_SOLID, 1, c);
+    HBRUSH brush = CreateSolidBrush(c);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    HGDIOBJ old_brush = SelectObject(dc, brush);
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+LRESULT CALLBACK swatch_proc(HWND swatch, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_PAINT) return CallWindowProcA(g_swatch_proc, swatch, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(swatch, &ps);
+    if (dc) draw_swatch(swatch, dc, g_background_colour);
+    EndPaint(swatch, &ps);
+    return 0;
+}
+
+void paint_swatch(HWND hwnd, COLORREF c) {
+    g_background_colour = c;
+    HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
+    HDC dc = GetDC(swatch);
+    if (!dc) return;
+    draw_swatch(swatch, dc, c);
+    ReleaseDC(swatch, dc);
+}
+
+// A disabled dialog leaves its controls looking as they were, so while no project is open
+// every control of the panel is disabled with it. What each control is meant to be while a
+// project is open is kept here, so that opening one gives exactly that back.
+struct PanelControl {
+    HWND control;
+    bool wanted;
+};
+constexpr int kMaxPanelControls = 64;
+PanelControl g_controls[kMaxPanelControls];
+int g_control_count = 0;
+bool g_panel_open = false;
+HWND g_panel = nullptr;
+
+BOOL CALLBACK note_control(HWND control, LPARAM) {
+    if (g_control_count < kMaxPanelControls)
+        g_controls[g_control_count++] = PanelControl{control, IsWindowEnabled(control) != FALSE};
+    return TRUE;
+}
+
+PanelControl* panel_control(HWND control) {
+    for (int i = 0; i < g_control_count; ++i)
+        if (g_controls[i].control == control) return &g_controls[i];
+    return nullptr;
+}
+
 void on_init(HWND hwnd) {
     g_speed_slider = GetDlgItem(hwnd, IDC_SPEED);
     SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
+    g_panel = hwnd;
+    const HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
+    g_swatch_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(swatch_proc)));
+    g_control_count = 0;
+    EnumChildWindows(hwnd, note_control, 0);
+    set_panel_open(IsWindowEnabled(hwnd) != FALSE);
 }
 
 // The speed is taken when the user lets go of the slider (keys and clicks end the same way).
@@ -75,24 +143,6 @@ uint32_t pixel_value_of(COLORREF c) {
     if (!g_image_set.canvas || FAILED(g_image_set.canvas->GetPixelFormat(&f)))
         return colour_to_pixel(c, 0xFF0000, 0x00FF00, 0x0000FF);
     return colour_to_pixel(c, f.dwRBitMask, f.dwGBitMask, f.dwBBitMask);
-}
-
-void paint_swatch(HWND hwnd, COLORREF c) {
-    HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
-    HDC dc = GetDC(swatch);
-    if (!dc) return;
-    RECT r;
-    GetClientRect(swatch, &r);
-    HPEN pen = CreatePen(PS_SOLID, 1, c);
-    HBRUSH brush = CreateSolidBrush(c);
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    HGDIOBJ old_brush = SelectObject(dc, brush);
-    Rectangle(dc, r.left, r.top, r.right, r.bottom);
-    SelectObject(dc, old_pen);
-    SelectObject(dc, old_brush);
-    DeleteObject(pen);
-    DeleteObject(brush);
-    ReleaseDC(swatch, dc);
 }
 
 // The colour dialog always opens on black, its custom colours empty and out of reach.
@@ -170,6 +220,19 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
 }
 
 }  // namespace
+
+void set_panel_open(bool open) {
+    g_panel_open = open;
+    EnableWindow(g_panel, open);
+    for (int i = 0; i < g_control_count; ++i)
+        EnableWindow(g_controls[i].control, open && g_controls[i].wanted);
+}
+
+void enable_panel_control(int id, bool enable) {
+    const HWND control = GetDlgItem(g_panel, id);
+    if (PanelControl* c = panel_control(control)) c->wanted = enable;
+    EnableWindow(control, enable && g_panel_open);
+}
 
 INT_PTR CALLBACK edit_panel_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

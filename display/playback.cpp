@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "display/ddraw_sets.h"
+#include "display/edit_panel.h"
 #include "display/frame_drawing.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
@@ -247,8 +248,8 @@ bool image_window_due() {
 // While a pattern plays, the selection cannot move: the combos, the tree and the
 // other pattern windows are disabled until stop.
 void enable_selection(bool enable) {
-    EnableWindow(GetDlgItem(g_app.edit_panel, IDC_PATTERN), enable);
-    EnableWindow(GetDlgItem(g_app.edit_panel, IDC_FRAME), enable);
+    enable_panel_control(IDC_PATTERN, enable);
+    enable_panel_control(IDC_FRAME, enable);
     EnableWindow(g_app.project_tree, enable);
     for (int q = 0; q < kMaxPatterns; ++q) {
         if (!g_tables.pattern_window[q]) continue;
@@ -303,7 +304,7 @@ void press_playback_button(int id) {
     const bool pattern = p >= 0 && p < kMaxPatterns;
     const ButtonPress r = press_result(id, g_playback.play_frame, pattern ? frame_count(p) : 0);
     for (int k = 0; k < kPlaybackButtons; ++k)
-        if (r.enable[k] >= 0) EnableWindow(GetDlgItem(g_app.edit_panel, IDC_PLAY_BACKWARD + k), r.enable[k]);
+        if (r.enable[k] >= 0) enable_panel_control(IDC_PLAY_BACKWARD + k, r.enable[k] != 0);
     g_playback.play_step = r.step;
     // Without a current pattern there is nothing to play: the played pattern and
     // its mode stay as they were.

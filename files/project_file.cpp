@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/recent_files.h"
 #include "display/ddraw_sets.h"
+#include "display/edit_panel.h"
 #include "display/pattern_window.h"
 #include "display/playback.h"
 #include "files/file_io.h"
@@ -129,7 +130,7 @@ void close_project() {
     set_tree_item_text(g_app.project_tree, g_app.project_item, "");
     SetMenu(g_app.main_window, g_app.no_project_menu);
     set_current_path("");
-    EnableWindow(g_app.edit_panel, FALSE);
+    set_panel_open(false);
     ShowWindow(g_app.image_window, SW_HIDE);
     // The image goes with its project: nothing of it may turn up under the next one.
     release_object(g_image_set.working_surface);
@@ -156,7 +157,7 @@ bool open_project(const char* path) {
     show_speed(g_tables.data.header.speed);
     set_current_path(path);
     add_recent_entry(path);
-    EnableWindow(g_app.edit_panel, TRUE);
+    set_panel_open(true);
     SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(g_tables.frame_items[0][0]));
     return true;
@@ -223,7 +224,7 @@ void command_new() {
     }
     set_current_path(kNewProjectPath);
     SetMenu(g_app.main_window, g_app.project_menu);
-    EnableWindow(g_app.edit_panel, TRUE);
+    set_panel_open(true);
 }
 
 void command_open() {

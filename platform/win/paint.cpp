@@ -64,6 +64,8 @@ void invalidate_window(Window* w, const RECT* part, bool erase) {
 void invalidate_tree(Window* w, bool erase) {
     if (!w) return;
     invalidate_window(w, nullptr, erase);
+    // A control shows its own picture again, without what GDI had drawn over it.
+    cw::backend::invalidate(w);
     for (Window* c : w->children) invalidate_tree(c, erase);
 }
 

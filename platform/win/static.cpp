@@ -20,6 +20,24 @@ void size_to_icon(HWND hwnd, Window* w) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A black, grey or white rectangle paints itself whole on every WM_PAINT, covering whatever
+// was drawn on it before, as the system's does.
+bool paint_rectangle(HWND hwnd, const Window* w) {
+    const UINT type = w->style & SS_TYPEMASK;
+    int colour = -1;
+    if (type == SS_BLACKRECT) colour = COLOR_WINDOWFRAME;
+    if (type == SS_GRAYRECT) colour = COLOR_BTNSHADOW;
+    if (type == SS_WHITERECT) colour = COLOR_WINDOW;
+    if (colour < 0) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    if (dc) FillRect(dc, &r, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colour + 1)));
+    EndPaint(hwnd, &ps);
+    return true;
+}
+
 LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
@@ -27,6 +45,7 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         size_to_icon(hwnd, w);
         return 0;
     }
+    if (msg == WM_PAINT && paint_rectangle(hwnd, w)) return 0;
     if (msg == WM_SETTEXT) {
         const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
         cw::backend::control_changed(w);

@@ -95,6 +95,7 @@ TEST(BackgroundColour, TheChosenColourFillsTheBaseFrameAndTheSwatch) {
                                             "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n"
                                             "answer color 255 0 0\nclick IDC_BACKGROUND_CHANGE\ntick\ndump\n"
                                             "snapshot pattern 0 red.png\n"
+                                            "expose main\nsnapshot control IDC_BACKGROUND_SWATCH swatch.png\n"
                                             "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 3u);
@@ -106,6 +107,10 @@ TEST(BackgroundColour, TheChosenColourFillsTheBaseFrameAndTheSwatch) {
     EXPECT_EQ(red["swatch"].toArray(), (QJsonArray{255, 0, 0}));
     // The frame's transparent border shows the background colour.
     EXPECT_EQ(shot(dir, "red.png", 16, 16).base(1, 8), kRed);
+    // The swatch keeps it when the desktop shows the panel again.
+    const QImage swatch(dir.filePath("swatch.png"));
+    ASSERT_FALSE(swatch.isNull());
+    EXPECT_EQ(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), kRed);
     const QJsonObject after_cancel = playback(run.dumps[2]);
     EXPECT_EQ(after_cancel["background_fill"].toInt(), 0x00FF0000) << "cancel changes nothing";
     EXPECT_EQ(after_cancel["swatch"].toArray(), (QJsonArray{255, 0, 0}));
@@ -215,4 +220,34 @@ TEST(VersionDialog, ShowsTheIconAndVersionAndClosesWithOk) {
     EXPECT_TRUE(texts.contains(QStringLiteral("OK")));
     EXPECT_TRUE(icon);
     EXPECT_FALSE(run.last().contains("dialog")) << "OK closed it";
+}
+
+// A disabled dialog does not grey its controls on every system, so the panel disables each of
+// them while no project is open; opening one gives each control the state it is meant to have
+// (the stop button stays disabled), and playing then closing the project leaves none usable.
+TEST(PanelStates, EveryControlIsDisabledWithoutAProjectAndComesBackAsItWas) {
+    const ScenarioRun run =
+        run_scenario("dump\n" + project(2) + "dump\nclick IDC_PLAY_FORWARD\ndump\nanswer box IDNO\n" +
+                     new_project() + "dump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps.size(), 4u);
+    const auto enabled_ids = [](const QJsonObject& dump) {
+        QList<int> ids;
+        for (const auto& c : dump["panel_controls"].toArray())
+            if (c.toObject()["enabled"].toBool()) ids << c.toObject()["id"].toInt();
+        return ids;
+    };
+    EXPECT_FALSE(run.dumps[0]["panel_enabled"].toBool());
+    EXPECT_TRUE(enabled_ids(run.dumps[0]).isEmpty()) << "nothing of the panel can be used without a project";
+    const QJsonObject open = run.dumps[1];
+    EXPECT_TRUE(open["panel_enabled"].toBool());
+    EXPECT_TRUE(enabled(open, IDC_PLAY_FORWARD));
+    EXPECT_TRUE(enabled(open, IDC_TIMING));
+    EXPECT_FALSE(enabled(open, IDC_PLAY_STOP));
+    EXPECT_FALSE(enabled(open, IDC_TRANSPARENT_CHANGE));
+    const QJsonObject playing = run.dumps[2];
+    EXPECT_TRUE(enabled(playing, IDC_PLAY_STOP));
+    EXPECT_FALSE(enabled(playing, IDC_PATTERN));
+    // A new project starts stopped: the panel as it was first opened.
+    EXPECT_EQ(enabled_ids(run.dumps[3]), enabled_ids(open));
 }
