@@ -16,14 +16,15 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 echo "== the Windows executable, built with the MinGW-w64 cross compiler, and its tests under Wine"
 rm -f build-win/ctest.log
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && command -v x86_64-w64-mingw32-windres >/dev/null 2>&1; then
-  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DCELWRIGHT_NATIVE_BUILD="$here/build" >/dev/null
   cmake --build build-win -j"$jobs"
   # The tests under Wine share one prefix and run one at a time; their output is kept.
   if ! ctest --test-dir build-win --output-on-failure -V >build-win/ctest.log 2>&1; then
     grep -vE '^[0-9]+: ok ' build-win/ctest.log | tail -n 80
     exit 1
   fi
-  grep -E '^[0-9]+: (the |client area|screenshot)' build-win/ctest.log | sed 's/^[0-9]*: /  /'
+  grep -E '^[0-9]+: (the |both |client area|screenshot)' build-win/ctest.log | sed 's/^[0-9]*: /  /'
   tail -n 3 build-win/ctest.log
 else
   echo "the MinGW-w64 cross compiler is not installed: the Windows executable is not built"
@@ -64,7 +65,9 @@ if [ -x build/benchmarks/cw_bench_playback ]; then
 fi
 
 echo "== tick rate and CPU of the running editor under Xvfb (reported, not judged)"
-benchmarks/measure_ticks.sh build 10
+benchmarks/measure_ticks.sh build 5
+echo "== both builds side by side on one desktop, walk.cwp open, idle and playing (reported, not judged)"
+benchmarks/measure_builds.sh build build-win 10
 
 echo "== idle cost on a real desktop (reported, not judged)"
 tools/measure-idle.sh build || echo "the idle measurement could not be taken"

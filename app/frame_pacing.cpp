@@ -13,8 +13,12 @@ int64_t time_to_next_tick(const FramePacer& pacer, int64_t now) {
     return pacer.due - now;
 }
 
+// How late the loop may fall behind its schedule and still make the frames up (a busy machine,
+// a wait that ended late); after a longer stall (a modal dialog, a dragged window) it starts anew.
+constexpr int64_t kFramesMadeUp = 6;
+
 void tick_taken(FramePacer& pacer, int64_t now) {
-    if (!pacer.running || now - pacer.due > pacer.period) {
+    if (!pacer.running || now - pacer.due > kFramesMadeUp * pacer.period) {
         pacer.running = true;
         pacer.due = now + pacer.period;
         return;

@@ -1,7 +1,8 @@
 // The schedule of the main loop's ticks: one per display frame while something plays or
-// waits to be drawn. Frames fall due on a fixed schedule, so a wait that ends a little late
-// does not push the next frame back; after a stall the schedule starts afresh rather than
-// making up for lost frames in a burst. Times are in the units of the performance counter.
+// waits to be drawn. Frames fall due on a fixed schedule, so a wait that ends late does not
+// push the next frame back: a few frames behind, the loop makes them up; after a longer stall
+// the schedule starts afresh rather than making up every lost frame in a burst. Times are in
+// the units of the performance counter.
 #pragma once
 
 #include <cstdint>

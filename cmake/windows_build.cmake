@@ -108,3 +108,25 @@ if(CELWRIGHT_RUN_UNDER_WINE)
   set_tests_properties(Wine.SmokeTest PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"
                        FIXTURES_REQUIRED wine_prefix RUN_SERIAL TRUE TIMEOUT 300 SKIP_RETURN_CODE 77)
 endif()
+
+# The executable as a user runs it: walk.cwp opened from the file menu, covered, uncovered,
+# minimised and restored, stopped and playing, closed; and the same steps in the native editor
+# (CELWRIGHT_NATIVE_BUILD names its build folder), whose controls and pictures must agree.
+set(CELWRIGHT_NATIVE_BUILD "" CACHE PATH "The native build, whose scenario driver the executable is compared with")
+if(CELWRIGHT_RUN_UNDER_WINE)
+  add_test(NAME Wine.Session
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/session.sh $<TARGET_FILE:celwright>
+                   $<TARGET_FILE:celwright-probe> ${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/session)
+  set_tests_properties(Wine.Session PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"
+                       FIXTURES_REQUIRED wine_prefix FIXTURES_SETUP wine_session RUN_SERIAL TRUE TIMEOUT 300
+                       SKIP_RETURN_CODE 77)
+  set(CELWRIGHT_NATIVE_DRIVER ${CELWRIGHT_NATIVE_BUILD}/tools/scenario/celwright-scenario)
+  if(CELWRIGHT_NATIVE_BUILD AND EXISTS ${CELWRIGHT_NATIVE_DRIVER})
+    add_test(NAME Wine.BuildsAgree
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/compare_builds.sh ${CELWRIGHT_NATIVE_DRIVER}
+                     ${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/session)
+    set_tests_properties(Wine.BuildsAgree PROPERTIES FIXTURES_REQUIRED wine_session SKIP_RETURN_CODE 77)
+  else()
+    message(STATUS "CELWRIGHT_NATIVE_BUILD names no native build: the builds are not compared")
+  endif()
+endif()

@@ -44,10 +44,22 @@ TEST(FramePacing, AStallStartsAFreshScheduleInsteadOfABurst) {
     // A late wake-up within a frame: the next frame is still due on the schedule.
     tick_taken(p, 14);
     EXPECT_EQ(p.due, 20);
+    // Three frames behind: they are made up, one tick after the other.
+    tick_taken(p, 52);
+    EXPECT_EQ(p.due, 30);
+    EXPECT_EQ(time_to_next_tick(p, 52), 0);
     // Half a second without a tick: the next comes a whole frame after the late one.
     tick_taken(p, 320);
     EXPECT_EQ(p.due, 330);
     EXPECT_GT(time_to_next_tick(p, 321), 0);
+}
+
+TEST(FramePacing, ABusyMachineStillGetsSixtyTicksASecond) {
+    // Every wait ends two and a half frames late: the frames are made up, so over ten seconds
+    // only the few still owed at the end are missing.
+    const int ticks = ticks_in(make_frame_pacer(kFrequency, 60), 6000, 25);
+    EXPECT_GE(ticks, 597);
+    EXPECT_LE(ticks, 600);
 }
 
 TEST(FramePacing, AfterWaitingForInputTheFirstTickComesAtOnce) {

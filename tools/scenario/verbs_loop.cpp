@@ -6,11 +6,15 @@
 //                    end the loop is woken once to hand control back.
 //   expose TARGET    the desktop shows TARGET's top-level window again (it was covered, or
 //                    minimised and restored): its windows must draw themselves again
+//   controls TARGET FILE  writes a line per control of TARGET, as another program reads them
+//                    (scenario/controls_listing.h): what the Windows build is compared with
 //
 // Dump section "last_run": the seconds, ticks and wake-ups of the last run (the wake-up that
-// ends it not counted), null before the first.
+// ends it not counted) and the processor time the program used meanwhile, null before the first.
 #include <windows.h>
 
+#include <ctime>
+#include <fstream>
 #include <string>
 
 #include "app/app_state.h"
@@ -18,6 +22,7 @@
 #include "automation/automation.h"
 #include "automation/inspect.h"
 #include "automation/json.h"
+#include "scenario/controls_listing.h"
 #include "scenario/driver.h"
 
 namespace {
@@ -30,6 +35,7 @@ struct LastRun {
     double seconds = 0;
     uint64_t ticks = 0;
     uint64_t wakeups = 0;
+    double cpu_seconds = 0;
 };
 LastRun g_last;
 
@@ -38,9 +44,11 @@ void run_verb(const Line& l) {
     const double seconds = std::stod(l.words[1]);
     if (!(seconds > 0 && seconds <= 60)) fail("run takes 0 to 60 seconds");
     const uint64_t ticks = g_app.ticks, wakeups = g_app.wakeups;
+    const std::clock_t cpu = std::clock();
     bool over = false;
     cw::automation::after(static_cast<int>(seconds * 1000), [&] {
-        g_last = LastRun{true, seconds, g_app.ticks - ticks, g_app.wakeups - wakeups};
+        g_last = LastRun{true, seconds, g_app.ticks - ticks, g_app.wakeups - wakeups,
+                         static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC};
         over = true;
         // Input of any kind ends a wait of the loop; a null message changes nothing else.
         PostMessageA(g_app.main_window, WM_NULL, 0, 0);
@@ -57,16 +65,27 @@ void expose_verb(const Line& l) {
     cw::automation::desktop_exposes(h);
 }
 
+void controls_verb(const Line& l) {
+    size_t i = 1;
+    const HWND h = scenario::target(l, i);
+    if (l.words.size() < i + 1) fail("usage: controls TARGET FILE");
+    std::ofstream out(scenario::string_value(l.words[i]), std::ios::binary);
+    out << controls_listing::list_controls(h);
+    if (!out) fail("the list of controls could not be written");
+}
+
 std::string last_run_json() {
     if (!g_last.done) return "null";
     return cw::automation::json_object({{"seconds", std::to_string(g_last.seconds)},
                                         {"ticks", std::to_string(g_last.ticks)},
-                                        {"wakeups", std::to_string(g_last.wakeups)}});
+                                        {"wakeups", std::to_string(g_last.wakeups)},
+                                        {"cpu_seconds", std::to_string(g_last.cpu_seconds)}});
 }
 
 const bool registered = [] {
     scenario::register_verb("run", run_verb);
     scenario::register_verb("expose", expose_verb);
+    scenario::register_verb("controls", controls_verb);
     scenario::register_dump_section("last_run", last_run_json);
     return true;
 }();
