@@ -1,6 +1,7 @@
 // The editor's command line: WinMain's lpCmdLine split into words as the C runtime splits
 // it, the options found in them and the answers to --help, --version and a wrong command
-// line.
+// line; and the layer's lpCmdLine made from main()'s arguments, which must split back into
+// the same arguments, double-byte names included.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,12 +10,15 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "text/cp932.h"
+#include "win/command_line.h"
 
 namespace {
 
 using Words = std::vector<std::string>;
 
 // 表 is 0x95 0x5C in code page 932: its trail byte is the backslash's.
+constexpr char kTableUtf8[] = "\xE8\xA1\xA8";
 constexpr char kTableCp932[] = "\x95\x5C";
 
 TEST(CommandLineWords, SpacesTabsAndQuotesSplitAsTheRuntimeSplitsThem) {
@@ -133,6 +137,48 @@ TEST(AnswerCommandLine, HelpVersionAndErrorsAreAnsweredWithoutStartingTheEditor)
         EXPECT_EQ(a.status, kStartEditor) << start;
         EXPECT_EQ(a.out + a.err, "") << start;
     }
+}
+
+Words split(const std::vector<const char*>& argv) {
+    const std::string line = cw::win::command_line_from_arguments(static_cast<int>(argv.size()), argv.data());
+    return command_line_words(line.c_str());
+}
+
+TEST(LayerCommandLine, ArgumentsAreQuotedSoThatTheRuntimeSplitsThemBack) {
+    const std::vector<const char*> plain = {"celwright", "a.cwp", "--help"};
+    EXPECT_EQ(cw::win::command_line_from_arguments(3, plain.data()), "a.cwp --help");
+    const std::vector<const char*> spaced = {"celwright", "my walk.cwp", "", "tab\there"};
+    EXPECT_EQ(cw::win::command_line_from_arguments(4, spaced.data()), "\"my walk.cwp\" \"\" \"tab\there\"");
+    const std::vector<const char*> slashes = {"celwright", "C:\\my dir\\", "say \"hi\"\\", "a\\\"b"};
+    EXPECT_EQ(cw::win::command_line_from_arguments(4, slashes.data()),
+              "\"C:\\my dir\\\\\" \"say \\\"hi\\\"\\\\\" a\\\\\\\"b");
+    const std::vector<const char*> only_name = {"celwright"};
+    EXPECT_EQ(cw::win::command_line_from_arguments(1, only_name.data()), "");
+
+    for (const auto& argv : {plain, spaced, slashes}) {
+        const Words back = split(argv);
+        EXPECT_EQ(back, Words(argv.begin() + 1, argv.end()));
+    }
+}
+
+TEST(LayerCommandLine, NamesArriveInTheProgramsCodePageAndSplitBack) {
+    // A name ending in a character whose trail byte is 0x5C, inside quotes and before a quote.
+    const std::string spaced = std::string("walk ") + kTableUtf8;
+    const std::string before_quote = std::string(kTableUtf8) + "\"" + kTableUtf8;
+    const std::vector<const char*> argv = {"celwright", spaced.c_str(), before_quote.c_str(), kTableUtf8};
+    const Words back = split(argv);
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0], std::string("walk ") + kTableCp932);
+    EXPECT_EQ(back[1], std::string(kTableCp932) + "\"" + kTableCp932);
+    EXPECT_EQ(back[2], kTableCp932);
+    EXPECT_EQ(back[2], cw::text::utf8_to_cp932(kTableUtf8));
+    // The trail byte was not doubled as a backslash before the closing quote.
+    EXPECT_EQ(cw::win::command_line_from_arguments(2, argv.data()),
+              std::string("\"walk ") + kTableCp932 + "\"");
+    const CommandLine parsed =
+        parse_command_line(cw::win::command_line_from_arguments(2, argv.data()).c_str());
+    EXPECT_EQ(parsed.path, back[0]);
+    EXPECT_EQ(parsed.error, "");
 }
 
 }  // namespace
