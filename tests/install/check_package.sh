@@ -70,7 +70,9 @@ bad_modes=$(awk '$1 ~ /^d/ && $1 != "drwxr-xr-x" {print $1, $NF}
 
 # ---- lintian ----------------------------------------------------------------------------------
 if need lintian lintian; then
-  lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
+  # lintian leaves some of its temporary files behind: they go with the check's folder.
+  mkdir -p "$work/lintian-tmp"
+  TMPDIR="$work/lintian-tmp" lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
   grep -E '^[EW]: ' "$work/lintian.log" | sed 's/^/lintian: /'
   errors=$(grep -c '^E: ' "$work/lintian.log")
   [ "$errors" -eq 0 ] || fail "lintian found $errors error(s)"
