@@ -17,6 +17,7 @@ file(GLOB CELWRIGHT_PROGRAM_SOURCES CONFIGURE_DEPENDS
 add_executable(celwright WIN32 ${CELWRIGHT_PROGRAM_SOURCES} res/celwright.rc)
 target_include_directories(celwright PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 target_compile_options(celwright PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${CELWRIGHT_PROGRAM_CHARSET}>)
+target_compile_definitions(celwright PRIVATE $<$<COMPILE_LANGUAGE:CXX>:CELWRIGHT_VERSION="${PROJECT_VERSION}">)
 # One file to copy: the C and C++ runtimes are linked in, no console window opens.
 target_link_options(celwright PRIVATE -static -mwindows)
 target_link_libraries(celwright PRIVATE ${CELWRIGHT_SYSTEM_LIBRARIES})

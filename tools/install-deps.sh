@@ -9,6 +9,11 @@ packages=(
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   libgif-dev libpng-dev
+  # The checks of the installed tree and of the Debian package (tests/install): the desktop
+  # entry's, metainfo's and package's validators, the file-type database and a reader of it,
+  # the manual page renderer, and the icon drawing script.
+  desktop-file-utils appstream lintian dpkg-dev shared-mime-info libglib2.0-bin libxml2-utils file
+  man-db groff-base python3
 )
 # A second window manager for the desktop checks; they skip it where it cannot be installed.
 # The Windows executable: the MinGW-w64 cross compiler and its resource compiler, Wine to run

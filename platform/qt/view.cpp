@@ -533,6 +533,9 @@ void ensure_started() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The installed desktop entry's name: a Wayland desktop matches the windows to their menu
+    // entry and icon by it (an X11 desktop by the window class, "celwright", the name above).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.celwright.Celwright"));
     // Screens that come, go or change depth change the display under every primary surface.
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
     QObject::connect(app, &QGuiApplication::screenAdded, [] { cw::win::input_display_changed(); });

@@ -148,6 +148,7 @@ TEST(ToolInfo, WrongCommandLinesSayWhatIsWrongAndHelpAnswers) {
     const std::vector<Case> cases = {
         {{}, 2, "usage: celwright-tool COMMAND"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
+        {{"--frobnicate"}, 2, "unknown option --frobnicate"},
         {{"info"}, 2, "which file?"},
         {{"info", "a.cwp", "--yaml"}, 2, "unknown option --yaml"},
         {{"check", "a.cwp", "b.cwp"}, 2, "check: one file at a time"},
@@ -165,7 +166,23 @@ TEST(ToolInfo, WrongCommandLinesSayWhatIsWrongAndHelpAnswers) {
         const ToolRun run = run_tool(c.args);
         EXPECT_EQ(run.exit_code, c.exit_code);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        // One line, but for no command at all, which gets the usage.
+        if (!c.args.empty()) {
+            EXPECT_EQ(line_count(run.err), 1) << run.err;
+        }
+        EXPECT_EQ(run.out, "");
     }
+    const ToolRun tool_help = run_tool({"--help"});
+    EXPECT_EQ(tool_help.exit_code, 0);
+    EXPECT_EQ(tool_help.out.rfind("usage: celwright-tool COMMAND", 0), 0u) << tool_help.out;
+    EXPECT_NE(tool_help.out.find("--version"), std::string::npos) << tool_help.out;
+    EXPECT_EQ(tool_help.err, "");
+    EXPECT_EQ(run_tool({"-h"}).out, tool_help.out);
+    EXPECT_EQ(run_tool({}).err, tool_help.out);
+    const ToolRun version = run_tool({"--version"});
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out, "celwright-tool " CELWRIGHT_VERSION "\n");
+    EXPECT_EQ(version.err, "");
     for (const char* command : {"info", "check", "render"}) {
         const ToolRun help = run_tool({command, "--help"});
         EXPECT_EQ(help.exit_code, 0);

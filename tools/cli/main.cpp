@@ -20,6 +20,10 @@ const char kToolHelp[] =
     "  render PROJECT.cwp --pattern N --out FILE.gif [--scale K] [--flip h|v|hv]\n"
     "  render PROJECT.cwp --pattern N --sheet FILE.png [--scale K] [--flip h|v|hv]\n"
     "\n"
+    "options:\n"
+    "  -h, --help    print this help and exit\n"
+    "  --version     print the version and exit\n"
+    "\n"
     "celwright-tool COMMAND --help tells more. Exit status: 0 done, 1 a file is refused\n"
     "or check found problems (nothing is written), 2 the command line is wrong.\n";
 
@@ -91,9 +95,16 @@ int main(int argc, char** argv) {
             std::fputs(cli::kToolHelp, stdout);
         return cli::kExitOk;
     }
+    if (command == "--version") {
+        std::fputs("celwright-tool " CELWRIGHT_VERSION "\n", stdout);
+        return cli::kExitOk;
+    }
     if (command == "info") return cli::run_info(args);
     if (command == "check") return cli::run_check(args);
     if (command == "render") return cli::run_render(args);
-    cli::report("unknown command " + command + " (see celwright-tool --help)");
+    if (command.size() > 1 && command[0] == '-')
+        cli::report("unknown option " + command + " (see celwright-tool --help)");
+    else
+        cli::report("unknown command " + command + " (see celwright-tool --help)");
     return cli::kExitUsage;
 }
