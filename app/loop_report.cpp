@@ -36,8 +36,11 @@ void report_loop_counts(bool now) {
     if (!now && t - r.written_at < frequency / 2) return;
     std::FILE* f = std::fopen(r.path, "w");
     if (!f) return;
-    std::fprintf(f, "ticks %llu\nwakeups %llu\n", static_cast<unsigned long long>(g_app.ticks),
-                 static_cast<unsigned long long>(g_app.wakeups));
+    // When the counts were taken, in milliseconds of the performance counter: a reader divides
+    // by the loop's own time, not by when it happened to read the file.
+    std::fprintf(f, "ticks %llu\nwakeups %llu\nmilliseconds %lld\n",
+                 static_cast<unsigned long long>(g_app.ticks), static_cast<unsigned long long>(g_app.wakeups),
+                 static_cast<long long>(t / (frequency / 1000)));
     std::fclose(f);
     r.ticks = g_app.ticks;
     r.wakeups = g_app.wakeups;

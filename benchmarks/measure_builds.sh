@@ -89,24 +89,29 @@ server=""
 for p in $(pgrep -f wineserver); do
   tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
 done
-ticks() {
+# "TICKS MILLISECONDS": the counts the editor last wrote, and when by its own clock.
+counts() {
   local v=""
   for _ in 1 2 3 4 5; do
-    v=$(tr -d '\r' <"$work/win/stats" 2>/dev/null | grep '^ticks ' | cut -d' ' -f2)
+    v=$(tr -d '\r' <"$work/win/stats" 2>/dev/null |
+      awk '/^ticks / {t=$2} /^milliseconds / {m=$2} END {if (t != "" && m != "") print t, m}')
     [ -n "$v" ] && break
     sleep 0.05
   done
-  echo "${v:-0}"
+  echo "${v:-0 0}"
 }
 cpu() { local t=0 p; for p in "$@"; do t=$((t + $(cpu_ticks "$p"))); done; echo "$t"; }
+# Ticks a second by the editor's clock (none while it neither ticks nor writes), and processor
+# time by the wall clock.
 measure_exe() {
-  local n0 c0 t0 n1 c1 t1
+  local n0 m0 c0 t0 n1 m1 c1 t1
   sleep 2
-  n0=$(ticks); c0=$(cpu "$CW_EDITOR" $server); t0=$(date +%s.%N)
+  read -r n0 m0 <<<"$(counts)"; c0=$(cpu "$CW_EDITOR" $server); t0=$(date +%s.%N)
   sleep "$seconds"
-  n1=$(ticks); c1=$(cpu "$CW_EDITOR" $server); t1=$(date +%s.%N)
-  awk -v name="$1" -v n="$((n1 - n0))" -v c="$((c1 - c0))" -v t0="$t0" -v t1="$t1" -v hz="$hz" \
-    'BEGIN { d = t1 - t0; printf "%-34s %10.2f %14.2f\n", name, n / d, 100 * c / hz / d }'
+  read -r n1 m1 <<<"$(counts)"; c1=$(cpu "$CW_EDITOR" $server); t1=$(date +%s.%N)
+  awk -v name="$1" -v n="$((n1 - n0))" -v ms="$((m1 - m0))" -v c="$((c1 - c0))" -v t0="$t0" -v t1="$t1" \
+    -v hz="$hz" 'BEGIN { d = t1 - t0; printf "%-34s %10.2f %14.2f\n", name, (ms > 0 ? 1000 * n / ms : 0),
+                         100 * c / hz / d }'
 }
 measure_exe "windows exe, walk.cwp open, idle"
 read -r bx by bw bh <<<"$(probe control "$CW_TITLE" 1011)"

@@ -66,7 +66,13 @@ walk_rect() { probe rect walk; }
 # settle: the editor has drawn what it was asked to (two looks a little apart agree).
 settle() { sleep 0.6; }
 
-(cd "$work" && exec "$CW_WINE" "$program") &
+# The editor keeps its tick and wake-up counts in a file: its real main loop is counted.
+stats="$work/loop-stats"
+counts() {
+  tr -d '\r' <"$stats" 2>/dev/null |
+    awk '/^ticks / {t=$2} /^wakeups / {w=$2} /^milliseconds / {m=$2} END {print t + 0, w + 0, m + 0}'
+}
+(cd "$work" && CELWRIGHT_LOOP_STATS="$stats" exec "$CW_WINE" "$program") &
 CW_EDITOR=$!
 CW_MAIN=$(window_by_name "$CW_TITLE" 60)
 [ -n "$CW_MAIN" ] || { fail "the main window \"$CW_TITLE\" did not appear"; exit 1; }
@@ -102,6 +108,13 @@ settle
 screen open
 probe controls "$CW_TITLE" 1011 >"$out/controls-open.txt"
 
+# Left alone with nothing playing, the editor neither ticks nor wakes up.
+sleep 1
+read -r t0 k0 <<<"$(counts)"
+sleep 3
+read -r t1 k1 <<<"$(counts)"
+[ "$t1" -eq "$t0" ] || fail "an idle editor ticked $((t1 - t0)) times in 3 s"
+[ "$k1" -eq "$k0" ] || fail "an idle editor woke up $((k1 - k0)) times in 3 s"
 read -r wx wy ww wh <<<"$(walk_rect)"
 [ "$ww $wh" = "200 200" ] || fail "the walk window's client area is ${ww}x$wh, not 200x200"
 shot walk "$wx" "$wy" "$ww" "$wh"
@@ -138,6 +151,13 @@ read -r bx by bw bh <<<"$(probe control "$CW_TITLE" 1011)"
 xdotool mousemove $((bx + bw / 2)) $((by + bh / 2)) click 1
 settle
 probe controls "$CW_TITLE" 1011 >"$out/controls-playing.txt"
+# Playing, it ticks once a display frame: never faster than 60 a second, by its own clock.
+read -r t0 _ m0 <<<"$(counts)"
+sleep 3
+read -r t1 _ m1 <<<"$(counts)"
+rate=$(awk -v n=$((t1 - t0)) -v ms=$((m1 - m0)) 'BEGIN { printf "%.1f", (ms > 0 ? 1000 * n / ms : 0) }')
+echo "playing: $rate ticks a second"
+awk -v r="$rate" 'BEGIN { exit !(r > 5 && r <= 63) }' || fail "playing ran $rate ticks a second, not 60"
 # Every picture of the walk cycle, as it plays; an uncovered window shows one of them.
 for i in $(seq 20); do
   shot "cycle-$i" "$wx" "$wy" "$ww" "$wh"
