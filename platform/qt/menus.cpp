@@ -3,9 +3,11 @@
 // afresh each time they open so that states and check marks are current.
 #include <QAction>
 #include <QApplication>
-#include <QStyle>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
+
+#include <algorithm>
 
 #include "qt/widgets.h"
 #include "win/input.h"
@@ -74,12 +76,34 @@ void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen) {
     for (const MenuItemModel& item : m->items) add_item(menu, item, owner, chosen);
 }
 
+namespace {
+
+// A menu bar's icons stand no taller than its texts: an item shown by its icon alone (a
+// maximised MDI child's system menu) must not make the items taller than the bar, or Qt moves
+// every item into its overflow button.
+class MenuBarStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if (metric == PM_SmallIconSize && widget) return std::min(value, widget->fontMetrics().height());
+        return value;
+    }
+};
+
+QStyle* menu_bar_style() {
+    static QStyle* style = new MenuBarStyle;  // for the whole run, as the application's style
+    return style;
+}
+
+}  // namespace
+
 void sync_menu_bar_widget(Window* w) {
     View* v = view_of(w);
     if (!v || !cw::win::is_top_level(w)) return;
     if (!v->menubar) {
         v->menubar = new QMenuBar(v->frame);
         v->menubar->setNativeMenuBar(false);
+        v->menubar->setStyle(menu_bar_style());
     }
     v->menubar->clear();
     v->rendered_menu = w->menu;
@@ -90,10 +114,7 @@ void sync_menu_bar_widget(Window* w) {
             QAction* a = add_item(v->menubar, item, w->handle, nullptr);
             if (i == 0 && cw::win::mdi_bar_has_system_item(w->menu)) {
                 // The maximised MDI child's system menu shows as the child's icon.
-                HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
-                a->setIcon(qicon_of(icon).isNull()
-                               ? v->frame->style()->standardIcon(QStyle::SP_TitleBarMenuButton)
-                               : qicon_of(icon));
+                a->setIcon(qicon_of(LoadIconA(nullptr, IDI_APPLICATION)));
             }
         }
         v->menu_revision = cw::win::menu_tree_revision(w->menu);

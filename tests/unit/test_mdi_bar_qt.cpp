@@ -1,0 +1,126 @@
+// A maximised MDI child on the Qt backend, as a user sees the frame's menu bar: every item of
+// the program's bar stays in view at the main window's 640-pixel width (none in an overflow
+// button), and the child's system menu shows as the system's application icon, never Qt's logo.
+#include <windows.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "text/cp932.h"
+
+namespace {
+
+HWND g_client = nullptr;
+
+LRESULT CALLBACK frame_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    return DefFrameProcA(h, g_client, m, wp, lp);
+}
+
+LRESULT CALLBACK child_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    return DefMDIChildProcA(h, m, wp, lp);
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    QCoreApplication::processEvents();
+}
+
+QImage picture(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+class QtMdiBar : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = frame_proc;
+        wc.lpszClassName = "QT_BAR_FRAME";
+        RegisterClassA(&wc);
+        wc.lpfnWndProc = child_proc;
+        wc.lpszClassName = "QT_BAR_CHILD";
+        wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);  // as the program's pattern windows
+        RegisterClassA(&wc);
+        bar_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_PATTERN_MENU));
+        ASSERT_NE(bar_, nullptr);
+        RECT r{0, 0, 640, 480};  // the main window's client area
+        AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
+        frame_ = CreateWindowExA(0, "QT_BAR_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 r.right - r.left, r.bottom - r.top, nullptr, bar_, nullptr, nullptr);
+        CLIENTCREATESTRUCT ccs{GetSubMenu(bar_, 3), IDM_FIRST_MDI_CHILD};
+        g_client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300,
+                                   frame_, reinterpret_cast<HMENU>(1), nullptr, &ccs);
+        pump();
+    }
+    void TearDown() override {
+        DestroyWindow(frame_);
+        g_client = nullptr;
+        DestroyMenu(bar_);
+    }
+    HWND child(const char* title) const {
+        return CreateWindowExA(WS_EX_MDICHILD, "QT_BAR_CHILD", title, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_client, nullptr, nullptr,
+                               nullptr);
+    }
+    void maximise(HWND c) const {
+        SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(c), 0);
+        pump();
+    }
+    QMenuBar* menu_bar() const {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->property("cw_hwnd").value<qulonglong>() != reinterpret_cast<qulonglong>(frame_))
+                continue;
+            return top->findChild<QMenuBar*>();
+        }
+        return nullptr;
+    }
+    HMENU bar_ = nullptr;
+    HWND frame_ = nullptr;
+};
+
+TEST_F(QtMdiBar, EveryItemStaysInViewBesideTheChildsIcon) {
+    QMenuBar* shown = menu_bar();
+    ASSERT_NE(shown, nullptr);
+    const int own_items = static_cast<int>(shown->actions().size());
+    ASSERT_EQ(own_items, 5);
+    HWND a = child("walk");
+    maximise(a);
+
+    const QList<QAction*> actions = shown->actions();
+    ASSERT_EQ(actions.size(), own_items + 1) << "the system item, then the bar's own items";
+    const QRect bar_rect = shown->rect();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const QRect r = shown->actionGeometry(actions[i]);
+        EXPECT_FALSE(r.isEmpty()) << i;
+        EXPECT_TRUE(bar_rect.contains(r)) << "item " << i << " is not in view";
+        if (i > 0) {
+            char text[64] = {};
+            GetMenuStringA(bar_, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            EXPECT_EQ(actions[i]->text().toStdString(), cw::text::cp932_to_utf8(text));
+        }
+    }
+    const auto* overflow = shown->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    EXPECT_TRUE(!overflow || !overflow->isVisible()) << "nothing is left for an overflow button";
+    EXPECT_EQ(shown->actionGeometry(actions[0]).height(), shown->actionGeometry(actions[1]).height())
+        << "the icon makes its item no taller than the others";
+
+    // The system item shows an icon, and it is not one of Qt's own.
+    const QIcon icon = actions[0]->icon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton)));
+    EXPECT_NE(picture(icon), picture(QApplication::windowIcon()));
+    EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_DesktopIcon)));
+}
+
+}  // namespace
