@@ -56,6 +56,11 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
         a->setCheckable(true);
         a->setChecked(true);
     }
+    if (item.state & MFS_DEFAULT) {  // the default item (Close, in a system menu) stands out in bold
+        QFont bold = a->font();
+        bold.setBold(true);
+        a->setFont(bold);
+    }
     const UINT id = item.id;
     QObject::connect(a, &QAction::triggered, a, [owner, id, chosen] {
         if (chosen)
@@ -114,7 +119,7 @@ void sync_menu_bar_widget(Window* w) {
             QAction* a = add_item(v->menubar, item, w->handle, nullptr);
             if (i == 0 && cw::win::mdi_bar_has_system_item(w->menu)) {
                 // The maximised MDI child's system menu shows as the child's icon.
-                a->setIcon(qicon_of(LoadIconA(nullptr, IDI_APPLICATION)));
+                a->setIcon(qicon_of(cw::win::mdi_bar_icon(w->menu)));
             }
         }
         v->menu_revision = cw::win::menu_tree_revision(w->menu);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "win/backend.h"
+#include "win/system_menu.h"
 
 namespace cw::win {
 
@@ -20,9 +21,9 @@ struct MdiState : ControlState {
     UINT first_id = 0;
     std::vector<Window*> children;  // in creation order; ids follow this order
     Window* active = nullptr;
-    bool list_in_menu = false;        // the separator and entries are in window_menu
-    HMENU system_item_bar = nullptr;  // bar that carries the maximised child's system menu
-    HMENU system_menu = nullptr;
+    bool list_in_menu = false;            // the separator and entries are in window_menu
+    HMENU system_item_bar = nullptr;      // bar that carries the maximised child's system menu
+    Window* system_item_child = nullptr;  // the child whose system menu it carries
     int cascade_step = 0;
 };
 
@@ -66,41 +67,40 @@ void refresh_window_list(Window* client) {
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
 
-HMENU make_system_menu() {
-    HMENU m = CreatePopupMenu();
-    AppendMenuA(m, MF_STRING, SC_RESTORE, "Restore");
-    AppendMenuA(m, MF_STRING, SC_MOVE, "Move");
-    AppendMenuA(m, MF_STRING, SC_SIZE, "Size");
-    AppendMenuA(m, MF_STRING, SC_MINIMIZE, "Minimize");
-    AppendMenuA(m, MF_STRING, SC_MAXIMIZE, "Maximize");
-    AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(m, MF_STRING, SC_CLOSE, "Close\tCtrl+F4");
-    AppendMenuA(m, MF_STRING, SC_NEXTWINDOW, "Next\tCtrl+F6");
-    return m;
+bool bar_item_data_is(HMENU bar, int position, ULONG_PTR data) {
+    MENUITEMINFOA mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_DATA;
+    return GetMenuItemInfoA(bar, static_cast<UINT>(position), TRUE, &mi) && mi.dwItemData == data;
 }
 
 void remove_system_item(MdiState* s) {
-    if (!s->system_item_bar) return;
-    if (mdi_bar_has_system_item(s->system_item_bar)) RemoveMenu(s->system_item_bar, 0, MF_BYPOSITION);
+    const HMENU bar = s->system_item_bar;
     s->system_item_bar = nullptr;
+    s->system_item_child = nullptr;
+    if (mdi_bar_has_system_item(bar)) RemoveMenu(bar, 0, MF_BYPOSITION);
 }
 
-void put_system_item(Window* client, MdiState* s) {
+// A maximised child shows its system menu first on the frame's bar, as its icon. Choosing an
+// item there sends the frame WM_COMMAND with the SC_ command, which DefFrameProc hands to the
+// maximised child as WM_SYSCOMMAND.
+void put_system_item(Window* client, MdiState* s, Window* child) {
     Window* frame = frame_of(client);
-    HMENU bar = frame ? frame->menu : nullptr;
-    if (s->system_item_bar == bar && bar) return;
+    const HMENU bar = frame ? frame->menu : nullptr;
+    if (bar && s->system_item_bar == bar && s->system_item_child == child) return;
     remove_system_item(s);
-    if (!bar) return;
-    if (!s->system_menu) s->system_menu = make_system_menu();
+    const HMENU system_menu = system_menu_of(child);
+    if (!bar || !system_menu) return;
     MENUITEMINFOA mi{};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_STRING | MIIM_FTYPE;
     mi.fType = MFT_STRING;
-    mi.hSubMenu = s->system_menu;
+    mi.hSubMenu = system_menu;
     mi.dwItemData = kSystemItemData;
     mi.dwTypeData = const_cast<char*>("");
-    InsertMenuItemA(bar, 0, TRUE, &mi);
+    if (!InsertMenuItemA(bar, 0, TRUE, &mi)) return;
     s->system_item_bar = bar;
+    s->system_item_child = child;
 }
 
 RECT maximized_rect(Window* client, Window* child) {
@@ -256,8 +256,6 @@ LRESULT CALLBACK mdi_client_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (s) {
                 remove_system_item(s);
                 remove_window_list(s);
-                if (s->system_menu) DestroyMenu(s->system_menu);
-                s->system_menu = nullptr;
             }
             return 0;
     }
@@ -275,11 +273,14 @@ void register_mdi_client_class() {
 }
 
 bool mdi_bar_has_system_item(HMENU bar) {
-    if (!bar || GetMenuItemCount(bar) <= 0) return false;
-    MENUITEMINFOA mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_DATA;
-    return GetMenuItemInfoA(bar, 0, TRUE, &mi) && mi.dwItemData == kSystemItemData;
+    return bar && GetMenuItemCount(bar) > 0 && bar_item_data_is(bar, 0, kSystemItemData);
+}
+
+HICON mdi_bar_icon(HMENU bar) {
+    if (!mdi_bar_has_system_item(bar)) return nullptr;
+    Window* child = system_menu_owner(GetSubMenu(bar, 0));
+    HICON icon = child && child->cls ? child->cls->icon : nullptr;
+    return icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
 }
 
 Window* mdi_active_child(Window* client) {
@@ -358,12 +359,17 @@ void mdi_child_destroying(Window* client, Window* child) {
 void mdi_child_gone(Window* client, Window* child) {
     MdiState* s = state_of(client);
     if (!s) return;
+    if (s->system_item_child == child) remove_system_item(s);
     if (s->active == child) s->active = nullptr;
     s->children.erase(std::remove(s->children.begin(), s->children.end(), child), s->children.end());
 }
 
 void mdi_activate_child(Window* client, Window* child) {
     if (child && child->minimized) mdi_restore(client, child);
+    // While a child is maximised, the one activated takes its place, maximised.
+    MdiState* s = state_of(client);
+    Window* maximized = s ? maximized_child(s) : nullptr;
+    if (child && maximized && maximized != child) mdi_maximize(client, child);
     set_active(client, child);
 }
 
@@ -376,7 +382,8 @@ void mdi_maximize(Window* client, Window* child) {
     child->maximized = true;
     child->style |= WS_MAXIMIZE;
     child->style &= ~WS_MINIMIZE;
-    put_system_item(client, s);
+    put_system_item(client, s, child);
+    refresh_system_menu(child);
     set_window_rect(child, maximized_rect(client, child), SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
@@ -388,6 +395,7 @@ void mdi_restore(Window* client, Window* child) {
     child->minimized = false;
     child->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     if (!maximized_child(s)) remove_system_item(s);
+    refresh_system_menu(child);
     set_window_rect(child, child->restore_rect, SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
@@ -397,7 +405,7 @@ void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar) {
         MdiState* s = state_of(c);
         if (!s || !maximized_child(s)) continue;
         if (s->system_item_bar == old_bar) remove_system_item(s);
-        if (new_bar) put_system_item(c, s);
+        if (new_bar) put_system_item(c, s, maximized_child(s));
     }
 }
 
@@ -431,7 +439,9 @@ LRESULT DefFrameProcA(HWND hwnd, HWND client_h, UINT msg, WPARAM wp, LPARAM lp) 
                     mdi_activate_child(client, c);
                     return 0;
                 }
-                if (s->active && id >= 0xF000) return SendMessageA(s->active->handle, WM_SYSCOMMAND, wp, lp);
+                // The system menu and buttons a maximised child put on the bar speak for it.
+                if (id >= 0xF000)
+                    if (Window* m = maximized_child(s)) return SendMessageA(m->handle, WM_SYSCOMMAND, wp, lp);
             }
             break;
         case WM_SIZE:
@@ -473,6 +483,7 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                         const RECT area = client_rect_of(client);
                         const int h = caption_height() + 2 * frame_width(w->style, 0);
                         set_window_rect(w, RECT{0, area.bottom - h, 160, area.bottom}, SWP_NOZORDER);
+                        refresh_system_menu(w);
                     }
                     return 0;
                 case SC_CLOSE: SendMessageA(hwnd, WM_CLOSE, 0, 0); return 0;
@@ -492,8 +503,4 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOVE: return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HMENU GetSystemMenu(HWND, BOOL) {
-    return nullptr;
 }

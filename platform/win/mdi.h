@@ -19,8 +19,10 @@ void mdi_activate_child(Window* client, Window* child);
 Window* mdi_child_of(Window* w);
 // Ctrl+F4 and Ctrl+F6 act on the active child; true when the key was taken.
 bool mdi_system_key(Window* client, UINT vk, bool ctrl);
-// The maximised child's system menu item stands at position 0 of the frame's bar.
+// The maximised child's system menu item stands at position 0 of the frame's bar, shown as the
+// child's icon (its class icon, else the system's application icon).
 bool mdi_bar_has_system_item(HMENU bar);
+HICON mdi_bar_icon(HMENU bar);
 Window* mdi_active_child(Window* client);
 bool is_mdi_client(const Window* w);
 // Called when the frame's menu bar is replaced with SetMenu.

@@ -1,6 +1,7 @@
 // A maximised MDI child on the Qt backend, as a user sees the frame's menu bar: every item of
 // the program's bar stays in view at the main window's 640-pixel width (none in an overflow
-// button), and the child's system menu shows as the system's application icon, never Qt's logo.
+// button), and the child's system menu shows as the system's application icon, never Qt's logo,
+// with the system's Japanese texts.
 #include <windows.h>
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "res/resource.h"
@@ -22,12 +24,14 @@
 namespace {
 
 HWND g_client = nullptr;
+std::vector<std::pair<HWND, WPARAM>> g_syscommands;
 
 LRESULT CALLBACK frame_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     return DefFrameProcA(h, g_client, m, wp, lp);
 }
 
 LRESULT CALLBACK child_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_SYSCOMMAND) g_syscommands.push_back({h, wp & 0xFFF0});
     return DefMDIChildProcA(h, m, wp, lp);
 }
 
@@ -61,6 +65,7 @@ class QtMdiBar : public ::testing::Test {
         CLIENTCREATESTRUCT ccs{GetSubMenu(bar_, 3), IDM_FIRST_MDI_CHILD};
         g_client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300,
                                    frame_, reinterpret_cast<HMENU>(1), nullptr, &ccs);
+        g_syscommands.clear();
         pump();
     }
     void TearDown() override {
@@ -121,6 +126,46 @@ TEST_F(QtMdiBar, EveryItemStaysInViewBesideTheChildsIcon) {
     EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton)));
     EXPECT_NE(picture(icon), picture(QApplication::windowIcon()));
     EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_DesktopIcon)));
+}
+
+TEST_F(QtMdiBar, TheIconOpensTheSystemMenuInTheSystemsTexts) {
+    HWND a = child("walk");
+    maximise(a);
+    QMenu* popup = menu_bar()->actions().value(0)->menu();
+    ASSERT_NE(popup, nullptr);
+    emit popup->aboutToShow();  // filled as it opens
+    struct Shown {
+        QString text;
+        bool enabled;
+    };
+    const std::vector<Shown> expected = {
+        {QString::fromUtf8("元のサイズに戻す(&R)"), true},
+        {QString::fromUtf8("移動(&M)"), false},
+        {QString::fromUtf8("サイズ変更(&S)"), false},
+        {QString::fromUtf8("最小化(&N)"), true},
+        {QString::fromUtf8("最大化(&X)"), false},
+        {QString(), false},
+        {QString::fromUtf8("閉じる(&C)\tCtrl+F4"), true},
+        {QString(), false},
+        {QString::fromUtf8("次のウィンドウ(&T)\tCtrl+F6"), true},
+    };
+    const QList<QAction*> items = popup->actions();
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i].text.isEmpty()) {
+            EXPECT_TRUE(items[i]->isSeparator()) << i;
+            continue;
+        }
+        EXPECT_EQ(items[i]->text(), expected[i].text) << i;
+        EXPECT_EQ(items[i]->isEnabled(), expected[i].enabled) << i;
+    }
+    EXPECT_TRUE(items[6]->font().bold()) << "Close is the default item";
+
+    // Choosing Restore there restores the child.
+    items[0]->trigger();
+    pump();
+    EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{a, SC_RESTORE}}));
+    EXPECT_FALSE(IsZoomed(a));
 }
 
 }  // namespace
