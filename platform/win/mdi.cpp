@@ -7,14 +7,19 @@
 #include <cstdio>
 
 #include "win/backend.h"
+#include "win/menu.h"
 #include "win/system_menu.h"
 
 namespace cw::win {
 
 namespace {
 
-// Item data that marks the system-menu item a maximised child puts on the bar.
+// Item data that marks what a maximised child puts on its frame's bar: its system menu and its
+// caption buttons.
 constexpr ULONG_PTR kSystemItemData = 0x5359534D;  // 'SYSM'
+constexpr ULONG_PTR kBarButtonData = 0x5359534E;
+// Those items are pictures on the system, not texts (MFT_BITMAP, which the program never uses).
+constexpr UINT kMftBitmap = 0x00000004;
 
 struct MdiState : ControlState {
     HMENU window_menu = nullptr;
@@ -74,16 +79,22 @@ bool bar_item_data_is(HMENU bar, int position, ULONG_PTR data) {
     return GetMenuItemInfoA(bar, static_cast<UINT>(position), TRUE, &mi) && mi.dwItemData == data;
 }
 
+// Takes what a maximised child put on the frame's bar off it again: the system item in front,
+// the caption buttons at the end.
 void remove_system_item(MdiState* s) {
     const HMENU bar = s->system_item_bar;
     s->system_item_bar = nullptr;
     s->system_item_child = nullptr;
+    if (!bar) return;
     if (mdi_bar_has_system_item(bar)) RemoveMenu(bar, 0, MF_BYPOSITION);
+    for (int i = GetMenuItemCount(bar) - 1; i >= 0 && mdi_bar_button(bar, i); --i)
+        DeleteMenu(bar, static_cast<UINT>(i), MF_BYPOSITION);
 }
 
-// A maximised child shows its system menu first on the frame's bar, as its icon. Choosing an
-// item there sends the frame WM_COMMAND with the SC_ command, which DefFrameProc hands to the
-// maximised child as WM_SYSCOMMAND.
+// A maximised child shows its caption's parts on the frame's bar, as the system does: its
+// system menu first, shown as its icon, and its minimise, restore and close buttons right-justified
+// at the end. Choosing any of them sends the frame WM_COMMAND with the SC_ command, which
+// DefFrameProc hands to the maximised child as WM_SYSCOMMAND.
 void put_system_item(Window* client, MdiState* s, Window* child) {
     Window* frame = frame_of(client);
     const HMENU bar = frame ? frame->menu : nullptr;
@@ -91,14 +102,21 @@ void put_system_item(Window* client, MdiState* s, Window* child) {
     remove_system_item(s);
     const HMENU system_menu = system_menu_of(child);
     if (!bar || !system_menu) return;
-    MENUITEMINFOA mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_STRING | MIIM_FTYPE;
-    mi.fType = MFT_STRING;
-    mi.hSubMenu = system_menu;
-    mi.dwItemData = kSystemItemData;
-    mi.dwTypeData = const_cast<char*>("");
-    if (!InsertMenuItemA(bar, 0, TRUE, &mi)) return;
+    MenuItemModel item;
+    item.type = kMftBitmap;
+    item.submenu = system_menu;
+    item.data = kSystemItemData;
+    if (!insert_item(bar, 0, item)) return;
+    const UINT close_state = GetMenuState(system_menu, SC_CLOSE, MF_BYCOMMAND);
+    for (UINT command : {SC_MINIMIZE, SC_RESTORE, SC_CLOSE}) {
+        MenuItemModel button;
+        button.type = kMftBitmap | MF_HELP;
+        button.id = command;
+        button.data = kBarButtonData;
+        if (command == SC_CLOSE && (close_state == 0xFFFFFFFF || (close_state & MF_GRAYED)))
+            button.state = MF_GRAYED;
+        insert_item(bar, 0xFFFFFFFF, button);
+    }
     s->system_item_bar = bar;
     s->system_item_child = child;
 }
@@ -274,6 +292,10 @@ void register_mdi_client_class() {
 
 bool mdi_bar_has_system_item(HMENU bar) {
     return bar && GetMenuItemCount(bar) > 0 && bar_item_data_is(bar, 0, kSystemItemData);
+}
+
+bool mdi_bar_button(HMENU bar, int position) {
+    return bar && position >= 0 && bar_item_data_is(bar, position, kBarButtonData);
 }
 
 HICON mdi_bar_icon(HMENU bar) {

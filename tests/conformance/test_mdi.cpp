@@ -217,6 +217,13 @@ CONFORMANCE_CASE(AMaximisedChildShiftsTheMenuBar) {
     CHECK_EQ(GetMenuState(system_menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
     CHECK_EQ(GetMenuState(system_menu, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
     CHECK_EQ(GetMenuState(system_menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    // The child's minimise, restore and close buttons end the bar, right-justified.
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
+    const UINT buttons[] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+    for (int i = 0; i < 3; ++i) {
+        CHECK_EQ(GetMenuItemID(bar, bar_items + 1 + i), buttons[i]);
+        CHECK_EQ(GetMenuState(bar, static_cast<UINT>(bar_items + 1 + i), MF_BYPOSITION) & MF_HELP, MF_HELP);
+    }
     RECT client_area, child_client;
     GetClientRect(g_client, &client_area);
     GetClientRect(a, &child_client);
@@ -228,6 +235,7 @@ CONFORMANCE_CASE(AMaximisedChildShiftsTheMenuBar) {
     CHECK(IsZoomed(b));
     CHECK(!IsZoomed(a));
     CHECK(GetSubMenu(bar, 0) == GetSystemMenu(b, FALSE));
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
     SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(b), 0);
     CHECK(!IsZoomed(b));
     CHECK(GetSubMenu(bar, 0) == file);
@@ -249,6 +257,7 @@ CONFORMANCE_CASE(TheBarsSystemCommandsReachTheMaximisedChild) {
     CHECK(IsZoomed(b));
     CHECK(!IsZoomed(a));
     CHECK(GetSubMenu(bar, 0) == GetSystemMenu(b, FALSE));
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
 
     message_log().watch({WM_SYSCOMMAND});
     message_log().clear();

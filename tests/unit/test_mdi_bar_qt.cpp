@@ -1,19 +1,22 @@
 // A maximised MDI child on the Qt backend, as a user sees the frame's menu bar: every item of
 // the program's bar stays in view at the main window's 640-pixel width (none in an overflow
-// button), and the child's system menu shows as the system's application icon, never Qt's logo,
-// with the system's Japanese texts.
+// button), the child's system menu shows as the system's application icon, never Qt's logo,
+// with the system's Japanese texts, and the caption buttons in the bar's corner act on a click.
 #include <windows.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +46,14 @@ void pump() {
 
 QImage picture(const QIcon& icon) {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+void click(QWidget* w) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0), global(w->mapToGlobal(at.toPoint()));
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QCoreApplication::sendEvent(w, &release);
 }
 
 class QtMdiBar : public ::testing::Test {
@@ -90,11 +101,26 @@ class QtMdiBar : public ::testing::Test {
         }
         return nullptr;
     }
+    // The caption buttons in the bar's right-hand corner, left to right.
+    std::vector<QAbstractButton*> corner_buttons() const {
+        QWidget* corner = menu_bar()->cornerWidget(Qt::TopRightCorner);
+        if (!corner || !corner->isVisible()) return {};
+        QList<QAbstractButton*> found = corner->findChildren<QAbstractButton*>();
+        std::vector<QAbstractButton*> out(found.begin(), found.end());
+        std::sort(out.begin(), out.end(),
+                  [](QAbstractButton* a, QAbstractButton* b) { return a->x() < b->x(); });
+        return out;
+    }
+    QAbstractButton* corner_button(const QString& tip) const {
+        for (QAbstractButton* b : corner_buttons())
+            if (b->toolTip() == tip) return b;
+        return nullptr;
+    }
     HMENU bar_ = nullptr;
     HWND frame_ = nullptr;
 };
 
-TEST_F(QtMdiBar, EveryItemStaysInViewBesideTheChildsIcon) {
+TEST_F(QtMdiBar, EveryItemStaysInViewBesideTheChildsIconAndButtons) {
     QMenuBar* shown = menu_bar();
     ASSERT_NE(shown, nullptr);
     const int own_items = static_cast<int>(shown->actions().size());
@@ -126,6 +152,20 @@ TEST_F(QtMdiBar, EveryItemStaysInViewBesideTheChildsIcon) {
     EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton)));
     EXPECT_NE(picture(icon), picture(QApplication::windowIcon()));
     EXPECT_NE(picture(icon), picture(QApplication::style()->standardIcon(QStyle::SP_DesktopIcon)));
+
+    // The buttons sit right of the last item, inside the bar.
+    const std::vector<QAbstractButton*> buttons = corner_buttons();
+    ASSERT_EQ(buttons.size(), 3u);
+    const int last_item_right = shown->actionGeometry(actions.back()).right();
+    for (QAbstractButton* b : buttons) {
+        const QRect r(b->mapTo(shown, QPoint(0, 0)), b->size());
+        EXPECT_TRUE(bar_rect.contains(r));
+        EXPECT_GT(r.left(), last_item_right);
+        EXPECT_TRUE(b->isEnabled());
+    }
+    EXPECT_EQ(buttons[0]->toolTip(), QString::fromUtf8("最小化"));
+    EXPECT_EQ(buttons[1]->toolTip(), QString::fromUtf8("元のサイズに戻す"));
+    EXPECT_EQ(buttons[2]->toolTip(), QString::fromUtf8("閉じる"));
 }
 
 TEST_F(QtMdiBar, TheIconOpensTheSystemMenuInTheSystemsTexts) {
@@ -166,6 +206,41 @@ TEST_F(QtMdiBar, TheIconOpensTheSystemMenuInTheSystemsTexts) {
     pump();
     EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{a, SC_RESTORE}}));
     EXPECT_FALSE(IsZoomed(a));
+}
+
+TEST_F(QtMdiBar, ClickingTheCornerButtonsActsOnTheChildAndRestoringPutsTheBarBack) {
+    HWND a = child("walk");
+    HWND b = child("run");
+    const QString minimise = QString::fromUtf8("最小化"), restore = QString::fromUtf8("元のサイズに戻す"),
+                  close = QString::fromUtf8("閉じる");
+
+    maximise(b);
+    ASSERT_NE(corner_button(restore), nullptr);
+    click(corner_button(restore));
+    pump();
+    EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{b, SC_RESTORE}}));
+    EXPECT_FALSE(IsZoomed(b));
+    EXPECT_EQ(menu_bar()->actions().size(), 5) << "no system item once restored";
+    EXPECT_TRUE(corner_buttons().empty()) << "no buttons once restored";
+
+    maximise(b);
+    g_syscommands.clear();
+    ASSERT_NE(corner_button(minimise), nullptr);
+    click(corner_button(minimise));
+    pump();
+    EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{b, SC_MINIMIZE}}));
+    EXPECT_TRUE(IsIconic(b));
+    EXPECT_TRUE(corner_buttons().empty());
+
+    maximise(a);
+    g_syscommands.clear();
+    ASSERT_NE(corner_button(close), nullptr);
+    click(corner_button(close));
+    pump();
+    EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{a, SC_CLOSE}}));
+    EXPECT_FALSE(IsWindow(a));
+    EXPECT_EQ(menu_bar()->actions().size(), 5);
+    EXPECT_TRUE(corner_buttons().empty());
 }
 
 }  // namespace

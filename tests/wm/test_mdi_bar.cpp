@@ -1,6 +1,7 @@
-// A maximised MDI child shows its system menu first on the frame's menu bar, as the system does
-// (the Japanese system's texts, with what cannot apply greyed). Choosing its items reaches the
-// child as WM_SYSCOMMAND through DefFrameProc; restoring the child takes it off the bar again.
+// A maximised MDI child shows its caption's parts on the frame's menu bar, as the system does:
+// its system menu first (the Japanese system's texts, with what cannot apply greyed) and its
+// minimise, restore and close buttons last. Choosing any of them reaches the child as
+// WM_SYSCOMMAND through DefFrameProc; restoring the child takes them off the bar again.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -114,6 +115,14 @@ class MdiBar : public ::testing::Test {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
+    // The commands of the right-justified items of the bar, in order: the bar's own have none.
+    std::vector<UINT> buttons() const {
+        std::vector<UINT> out;
+        for (int i = 0; i < GetMenuItemCount(bar_); ++i)
+            if (GetMenuState(bar_, static_cast<UINT>(i), MF_BYPOSITION) & MF_HELP)
+                out.push_back(GetMenuItemID(bar_, i));
+        return out;
+    }
     HMENU bar_ = nullptr, file_ = nullptr, window_menu_ = nullptr;
     HWND frame_ = nullptr;
 };
@@ -147,31 +156,33 @@ TEST_F(MdiBar, TheSystemMenuHoldsTheSystemsTextsAndGreysWhatCannotApply) {
     EXPECT_EQ(items_of(GetSystemMenu(a, FALSE)), kSystemMenu);
 }
 
-TEST_F(MdiBar, MaximisingPutsTheSystemItemFirstAndRestoringTakesItAway) {
+TEST_F(MdiBar, MaximisingPutsTheSystemItemFirstAndTheButtonsLastAndRestoringTakesThemAway) {
     HWND a = child("A");
     const std::vector<Item> before = items_of(bar_);
     ASSERT_EQ(before.size(), 2u);
 
     maximise(a);
-    ASSERT_EQ(GetMenuItemCount(bar_), 3);
+    ASSERT_EQ(GetMenuItemCount(bar_), 6);
     EXPECT_EQ(GetSubMenu(bar_, 0), GetSystemMenu(a, FALSE)) << "the child's own system menu";
     EXPECT_TRUE(GetMenuState(bar_, 0, MF_BYPOSITION) & MF_POPUP);
     EXPECT_EQ(GetSubMenu(bar_, 1), file_) << "the bar's own popups move one place on";
     EXPECT_EQ(GetSubMenu(bar_, 2), window_menu_);
+    EXPECT_EQ(buttons(), (std::vector<UINT>{SC_MINIMIZE, SC_RESTORE, SC_CLOSE}));
     // Move, size and maximise cannot apply to a maximised child: a user cannot choose them.
     for (UINT c : {SC_MOVE, SC_SIZE, SC_MAXIMIZE}) EXPECT_FALSE(cw::win::menu_item_choosable(bar_, c)) << c;
     // Maximising it again or changing the bar's states puts nothing more on the bar.
     maximise(a);
     DrawMenuBar(frame_);
-    EXPECT_EQ(GetMenuItemCount(bar_), 3);
+    EXPECT_EQ(GetMenuItemCount(bar_), 6);
 
     SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
     EXPECT_EQ(items_of(bar_), before);
     EXPECT_EQ(GetSubMenu(bar_, 0), file_);
+    EXPECT_TRUE(buttons().empty());
     EXPECT_NE(GetSystemMenu(a, FALSE), nullptr) << "the system menu stays the child's";
 }
 
-TEST_F(MdiBar, ChoosingTheSystemItemsSendsTheChildItsCommands) {
+TEST_F(MdiBar, ChoosingTheSystemItemsAndTheButtonsSendsTheChildItsCommands) {
     HWND a = child("A");
     HWND b = child("B");
     const int items = GetMenuItemCount(bar_);
@@ -187,7 +198,7 @@ TEST_F(MdiBar, ChoosingTheSystemItemsSendsTheChildItsCommands) {
     for (UINT command : {SC_MINIMIZE, SC_CLOSE}) {
         maximise(b);
         g_syscommands.clear();
-        ASSERT_EQ(GetMenuItemCount(bar_), items + 1);
+        ASSERT_EQ(GetMenuItemCount(bar_), items + 4);
         choose(command);
         EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{b, command}})) << command;
         if (command == SC_CLOSE) {
@@ -195,11 +206,36 @@ TEST_F(MdiBar, ChoosingTheSystemItemsSendsTheChildItsCommands) {
             EXPECT_FALSE(IsWindow(b));
             EXPECT_TRUE(IsZoomed(a));
             EXPECT_EQ(GetSubMenu(bar_, 0), GetSystemMenu(a, FALSE));
-            EXPECT_EQ(GetMenuItemCount(bar_), items + 1);
+            EXPECT_EQ(GetMenuItemCount(bar_), items + 4);
         } else {
             EXPECT_EQ(GetMenuItemCount(bar_), items) << "the child is no longer maximised";
             EXPECT_FALSE(IsZoomed(b));
             EXPECT_TRUE(IsIconic(b));
+        }
+    }
+    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
+    EXPECT_EQ(GetMenuItemCount(bar_), items);
+
+    // The buttons at the bar's end, left to right: minimise, restore, close.
+    HWND d = child("D");
+    const int last = items + 3;
+    const struct {
+        int position;
+        UINT command;
+    } presses[] = {{last - 2, SC_MINIMIZE}, {last - 1, SC_RESTORE}, {last, SC_CLOSE}};
+    for (const auto& press : presses) {
+        maximise(d);
+        g_syscommands.clear();
+        ASSERT_EQ(GetMenuItemCount(bar_), items + 4);
+        choose(GetMenuItemID(bar_, press.position));
+        EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{d, press.command}})) << press.command;
+        if (press.command == SC_CLOSE) {
+            EXPECT_FALSE(IsWindow(d));
+            EXPECT_TRUE(IsZoomed(a)) << "the next child takes over, maximised";
+        } else {
+            EXPECT_EQ(GetMenuItemCount(bar_), items) << "the child is no longer maximised";
+            EXPECT_FALSE(IsZoomed(d));
+            EXPECT_EQ(IsIconic(d) != FALSE, press.command == SC_MINIMIZE);
         }
     }
     SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
@@ -215,7 +251,7 @@ TEST_F(MdiBar, ChoosingTheSystemItemsSendsTheChildItsCommands) {
     EXPECT_TRUE(IsZoomed(a));
     EXPECT_FALSE(IsZoomed(c));
     EXPECT_EQ(GetSubMenu(bar_, 0), GetSystemMenu(a, FALSE));
-    EXPECT_EQ(GetMenuItemCount(bar_), items + 1) << "one system item";
+    EXPECT_EQ(GetMenuItemCount(bar_), items + 4) << "one system item and one set of buttons";
 }
 
 TEST_F(MdiBar, TheItemsFollowTheFrameToANewBarAndGoWithTheMaximisedChild) {
@@ -225,7 +261,7 @@ TEST_F(MdiBar, TheItemsFollowTheFrameToANewBarAndGoWithTheMaximisedChild) {
     AppendMenuA(other, MF_STRING, 7, "ﾍﾙﾌﾟ(&H)");
     SetMenu(frame_, other);
     EXPECT_EQ(GetMenuItemCount(bar_), 2) << "the old bar is as it was";
-    EXPECT_EQ(GetMenuItemCount(other), 2);
+    EXPECT_EQ(GetMenuItemCount(other), 5);
     EXPECT_EQ(GetSubMenu(other, 0), GetSystemMenu(a, FALSE));
     EXPECT_EQ(GetMenuItemID(other, 1), 7u);
 
