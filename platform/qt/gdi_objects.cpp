@@ -1,7 +1,9 @@
 // Qt forms of the window manager's GDI handles: cursor and icon shapes, brush colours.
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <map>
 
 #include "gdi/objects.h"
@@ -47,6 +49,33 @@ QPixmap resource_pixmap(const cw::win::CursorInfo& info, int* hot_x, int* hot_y)
     return it->second;
 }
 
+// The system's application icon (IDI_APPLICATION) as the classic desktop shows it: a white
+// window with a blue title bar. Drawn here at each size, so no toolkit's own logo stands in.
+QPixmap application_icon_pixmap(int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    const int side = std::max(1, size / 16), top = std::max(1, size / 8);
+    const QRect window(side, top, size - 2 * side, size - 2 * top);
+    const int title = std::max(2, size * 3 / 16);
+    p.fillRect(window, Qt::white);
+    p.fillRect(QRect(window.left(), window.top(), window.width(), title), sys_color(COLOR_ACTIVECAPTION));
+    p.setPen(Qt::black);
+    p.drawRect(window.adjusted(0, 0, -1, -1));
+    return pm;
+}
+
+QIcon system_icon(int id) {
+    if (id != 32512) return QIcon();  // IDI_APPLICATION; the program shows no other system icon
+    static const QIcon icon = [] {
+        QIcon made;
+        for (int size : {12, 13, 14, 15, 16, 18, 20, 24, 32, 48})
+            made.addPixmap(application_icon_pixmap(size));
+        return made;
+    }();
+    return icon;
+}
+
 }  // namespace
 
 QColor to_qcolor(COLORREF c) {
@@ -81,7 +110,8 @@ QCursor qcursor_of(HCURSOR cursor) {
 
 QIcon qicon_of(HICON icon) {
     const cw::win::CursorInfo* info = cw::win::cursor_info(reinterpret_cast<HCURSOR>(icon));
-    if (!info || info->system) return QIcon();
+    if (!info) return QIcon();
+    if (info->system) return system_icon(info->id);
     int hx = 0, hy = 0;
     const QPixmap pm = resource_pixmap(*info, &hx, &hy);
     return pm.isNull() ? QIcon() : QIcon(pm);

@@ -1,11 +1,15 @@
 // Menu bars and popup menus rendered from the menu model: a QMenuBar per
 // top-level window, rebuilt when the program changes its bar, and popups read
 // afresh each time they open so that states and check marks are current.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QStyle>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
+
+#include <algorithm>
 
 #include "qt/widgets.h"
 #include "win/input.h"
@@ -54,6 +58,11 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
         a->setCheckable(true);
         a->setChecked(true);
     }
+    if (item.state & MFS_DEFAULT) {  // the default item (Close, in a system menu) stands out in bold
+        QFont bold = a->font();
+        bold.setBold(true);
+        a->setFont(bold);
+    }
     const UINT id = item.id;
     QObject::connect(a, &QAction::triggered, a, [owner, id, chosen] {
         if (chosen)
@@ -74,27 +83,117 @@ void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen) {
     for (const MenuItemModel& item : m->items) add_item(menu, item, owner, chosen);
 }
 
+namespace {
+
+// A menu bar's icons stand no taller than its texts: an item shown by its icon alone (a
+// maximised MDI child's system menu) must not make the items taller than the bar, or Qt moves
+// every item into its overflow button.
+class MenuBarStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if (metric == PM_SmallIconSize && widget) return std::min(value, widget->fontMetrics().height());
+        return value;
+    }
+};
+
+QStyle* menu_bar_style() {
+    static QStyle* style = new MenuBarStyle;  // for the whole run, as the application's style
+    return style;
+}
+
+// The text of a system menu item as a tooltip says it: no mnemonic, no shortcut.
+QString plain_label(QString text) {
+    text = text.section(QLatin1Char('\t'), 0, 0);
+    const qsizetype mnemonic = text.indexOf(QLatin1String("(&"));
+    if (mnemonic > 0) text.truncate(mnemonic);
+    return text.remove(QLatin1Char('&')).trimmed();
+}
+
+// One of the maximised child's caption buttons on the frame's bar, painted as on its caption.
+class BarButton : public QAbstractButton {
+  public:
+    BarButton(UINT command, QSize size, QWidget* parent) : QAbstractButton(parent), command_(command) {
+        setFixedSize(size);
+        setFocusPolicy(Qt::NoFocus);
+    }
+    QSize sizeHint() const override { return size(); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        paint_caption_button(p, rect(), command_, isDown(), isEnabled());
+    }
+
+  private:
+    UINT command_;
+};
+
+// The buttons are items of the bar's model (its last ones); a click chooses that item, as a
+// click on the system's picture item does.
+QWidget* make_bar_buttons(Window* w, const MenuModel& bar, QWidget* parent) {
+    const int height = cw::win::menu_bar_height();
+    const QSize size(height - 2, height - 4);
+    auto* box = new QWidget(parent);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 2, 2, 2);
+    row->setSpacing(0);
+    const HMENU system_menu = bar.items.empty() ? nullptr : bar.items.front().submenu;
+    const HWND owner = w->handle;
+    for (size_t i = 0; i < bar.items.size(); ++i) {
+        if (!cw::win::mdi_bar_button(w->menu, static_cast<int>(i))) continue;
+        const MenuItemModel& item = bar.items[i];
+        auto* b = new BarButton(item.id, size, box);
+        b->setEnabled(!greyed(item));
+        char label[128] = {};
+        if (system_menu) GetMenuStringA(system_menu, item.id, label, sizeof label, MF_BYCOMMAND);
+        b->setToolTip(plain_label(to_qt(label)));
+        const UINT id = item.id;
+        QObject::connect(b, &QAbstractButton::clicked, b,
+                         [owner, id] { cw::win::input_menu_chosen(cw::win::window_from(owner), id); });
+        if (id == SC_CLOSE) row->addSpacing(2);  // the close button stands a little apart
+        row->addWidget(b);
+    }
+    box->setFixedSize(row->sizeHint());
+    return box;
+}
+
+}  // namespace
+
 void sync_menu_bar_widget(Window* w) {
     View* v = view_of(w);
     if (!v || !cw::win::is_top_level(w)) return;
     if (!v->menubar) {
         v->menubar = new QMenuBar(v->frame);
         v->menubar->setNativeMenuBar(false);
+        v->menubar->setStyle(menu_bar_style());
     }
     v->menubar->clear();
+    if (v->bar_buttons) {
+        v->menubar->setCornerWidget(nullptr, Qt::TopRightCorner);
+        v->bar_buttons->hide();
+        v->bar_buttons->deleteLater();
+        v->bar_buttons = nullptr;
+    }
     v->rendered_menu = w->menu;
     MenuModel* m = cw::win::menu_from(w->menu);
     if (m) {
+        bool buttons = false;
         for (size_t i = 0; i < m->items.size(); ++i) {
             const MenuItemModel& item = m->items[i];
-            QAction* a = add_item(v->menubar, item, w->handle, nullptr);
-            if (i == 0 && cw::win::mdi_bar_has_system_item(w->menu)) {
-                // The maximised MDI child's system menu shows as the child's icon.
-                HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
-                a->setIcon(qicon_of(icon).isNull()
-                               ? v->frame->style()->standardIcon(QStyle::SP_TitleBarMenuButton)
-                               : qicon_of(icon));
+            if (cw::win::mdi_bar_button(w->menu, static_cast<int>(i))) {
+                buttons = true;  // shown in the bar's corner, below
+                continue;
             }
+            QAction* a = add_item(v->menubar, item, w->handle, nullptr);
+            // The maximised MDI child's system menu shows as the child's icon.
+            if (i == 0 && cw::win::mdi_bar_has_system_item(w->menu))
+                a->setIcon(qicon_of(cw::win::mdi_bar_icon(w->menu)));
+        }
+        if (buttons) {
+            v->bar_buttons = make_bar_buttons(w, *m, v->menubar);
+            v->menubar->setCornerWidget(v->bar_buttons, Qt::TopRightCorner);
+            v->bar_buttons->show();
         }
         v->menu_revision = cw::win::menu_tree_revision(w->menu);
     }

@@ -333,26 +333,60 @@ class ChildFrame : public QWidget {
         p.setFont(f);
         p.drawText(c.adjusted(4, 0, -3 * (c.height() - 2), 0), Qt::AlignVCenter | Qt::AlignLeft,
                    to_qt(w_->text));
-        for (int hit : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON}) {
-            const QRect b = qrect(cw::win::caption_button_rect(w_, hit));
-            p.fillRect(b, sys_color(COLOR_BTNFACE));
-            p.setPen(sys_color(COLOR_BTNTEXT));
-            p.drawRect(b.adjusted(0, 0, -1, -1));
-            const QRect g = b.adjusted(4, 4, -5, -5);
-            if (hit == HTCLOSE) {
-                p.drawLine(g.topLeft(), g.bottomRight());
-                p.drawLine(g.topRight(), g.bottomLeft());
-            } else if (hit == HTMAXBUTTON) {
-                p.drawRect(g);
-                p.drawLine(g.left(), g.top() + 1, g.right(), g.top() + 1);
-            } else {
-                p.drawLine(g.left(), g.bottom(), g.right(), g.bottom());
-            }
-        }
+        for (int hit : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON})
+            paint_caption_button(p, qrect(cw::win::caption_button_rect(w_, hit)),
+                                 hit == HTCLOSE       ? SC_CLOSE
+                                 : hit == HTMAXBUTTON ? SC_MAXIMIZE
+                                                      : SC_MINIMIZE,
+                                 false, true);
     }
     Window* w_;
     HWND h_;
 };
+
+}  // namespace
+
+void paint_caption_button(QPainter& p, const QRect& b, UINT command, bool down, bool enabled) {
+    p.save();
+    p.fillRect(b, sys_color(COLOR_BTNFACE));
+    p.setPen(sys_color(COLOR_BTNTEXT));
+    p.drawRect(b.adjusted(0, 0, -1, -1));
+    if (down) {
+        p.setPen(sys_color(COLOR_BTNSHADOW));
+        p.drawLine(b.left() + 1, b.top() + 1, b.right() - 1, b.top() + 1);
+        p.drawLine(b.left() + 1, b.top() + 1, b.left() + 1, b.bottom() - 1);
+    }
+    p.setPen(sys_color(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    // The glyph is square, centred, whatever the button's shape.
+    const int side = std::min(b.width(), b.height()) - 9;
+    const QRect g = QRect(b.left() + (b.width() - side) / 2, b.top() + (b.height() - side) / 2, side, side)
+                        .translated(down ? 1 : 0, down ? 1 : 0);
+    switch (command) {
+        case SC_CLOSE:
+            p.drawLine(g.topLeft(), g.bottomRight());
+            p.drawLine(g.topRight(), g.bottomLeft());
+            break;
+        case SC_MAXIMIZE:
+            p.drawRect(g);
+            p.drawLine(g.left(), g.top() + 1, g.right(), g.top() + 1);
+            break;
+        case SC_RESTORE: {
+            // Two windows, the front one lower left.
+            const int d = std::max(2, g.width() / 3);
+            const QRect back = g.adjusted(d, 0, 0, -d), front = g.adjusted(0, d, -d, 0);
+            p.drawRect(back);
+            p.drawLine(back.left(), back.top() + 1, back.right(), back.top() + 1);
+            p.fillRect(front, sys_color(COLOR_BTNFACE));
+            p.drawRect(front);
+            p.drawLine(front.left(), front.top() + 1, front.right(), front.top() + 1);
+            break;
+        }
+        default: p.drawLine(g.left(), g.bottom(), g.right(), g.bottom()); break;
+    }
+    p.restore();
+}
+
+namespace {
 
 QWidget* parent_client_widget(Window* w) {
     if (cw::win::is_top_level(w)) return nullptr;

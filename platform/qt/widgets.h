@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 #include <QString>
@@ -46,7 +47,8 @@ struct cw::backend::View {
     QWidget* overlay = nullptr;
     QImage overlay_pixels;
     HMENU rendered_menu = nullptr;
-    uint64_t presented_frames = 0;  // times the pixels were put on screen
+    QWidget* bar_buttons = nullptr;  // a maximised MDI child's caption buttons, right of the menu bar
+    uint64_t presented_frames = 0;   // times the pixels were put on screen
 };
 
 namespace cw::qt {
@@ -94,6 +96,9 @@ void updown_sync(cw::win::Window* w);
 void set_capture_cursor(cw::win::Window* w, HCURSOR cursor);
 
 void sync_menu_bar_widget(cw::win::Window* w);
+// A caption button (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE or SC_CLOSE) as a child's caption and a
+// maximised child's buttons on the frame's menu bar show it.
+void paint_caption_button(QPainter& p, const QRect& r, UINT command, bool down, bool enabled);
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
 // The filter list of a file dialog as Qt takes it.
 QStringList file_dialog_filters(const std::vector<std::string>& pairs);

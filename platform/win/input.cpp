@@ -9,6 +9,7 @@
 #include "win/drop.h"
 #include "win/mdi.h"
 #include "win/paint.h"
+#include "win/system_menu.h"
 
 namespace cw::win {
 
@@ -150,6 +151,8 @@ void input_scroll(Window* w, bool vertical, int code, int pos) {
 
 void input_menu_opening(Window* owner, HMENU popup) {
     ++g_input_count;
+    // A system menu shows what applies to its window as it opens.
+    if (Window* w = system_menu_owner(popup)) refresh_system_menu(w);
     if (owner) SendMessageA(owner->handle, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
 }
 

@@ -7,22 +7,28 @@
 #include <cstdio>
 
 #include "win/backend.h"
+#include "win/menu.h"
+#include "win/system_menu.h"
 
 namespace cw::win {
 
 namespace {
 
-// Item data that marks the system-menu item a maximised child puts on the bar.
+// Item data that marks what a maximised child puts on its frame's bar: its system menu and its
+// caption buttons.
 constexpr ULONG_PTR kSystemItemData = 0x5359534D;  // 'SYSM'
+constexpr ULONG_PTR kBarButtonData = 0x5359534E;
+// Those items are pictures on the system, not texts (MFT_BITMAP, which the program never uses).
+constexpr UINT kMftBitmap = 0x00000004;
 
 struct MdiState : ControlState {
     HMENU window_menu = nullptr;
     UINT first_id = 0;
     std::vector<Window*> children;  // in creation order; ids follow this order
     Window* active = nullptr;
-    bool list_in_menu = false;        // the separator and entries are in window_menu
-    HMENU system_item_bar = nullptr;  // bar that carries the maximised child's system menu
-    HMENU system_menu = nullptr;
+    bool list_in_menu = false;            // the separator and entries are in window_menu
+    HMENU system_item_bar = nullptr;      // bar that carries the maximised child's system menu
+    Window* system_item_child = nullptr;  // the child whose system menu it carries
     int cascade_step = 0;
 };
 
@@ -66,41 +72,53 @@ void refresh_window_list(Window* client) {
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
 
-HMENU make_system_menu() {
-    HMENU m = CreatePopupMenu();
-    AppendMenuA(m, MF_STRING, SC_RESTORE, "Restore");
-    AppendMenuA(m, MF_STRING, SC_MOVE, "Move");
-    AppendMenuA(m, MF_STRING, SC_SIZE, "Size");
-    AppendMenuA(m, MF_STRING, SC_MINIMIZE, "Minimize");
-    AppendMenuA(m, MF_STRING, SC_MAXIMIZE, "Maximize");
-    AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(m, MF_STRING, SC_CLOSE, "Close\tCtrl+F4");
-    AppendMenuA(m, MF_STRING, SC_NEXTWINDOW, "Next\tCtrl+F6");
-    return m;
-}
-
-void remove_system_item(MdiState* s) {
-    if (!s->system_item_bar) return;
-    if (mdi_bar_has_system_item(s->system_item_bar)) RemoveMenu(s->system_item_bar, 0, MF_BYPOSITION);
-    s->system_item_bar = nullptr;
-}
-
-void put_system_item(Window* client, MdiState* s) {
-    Window* frame = frame_of(client);
-    HMENU bar = frame ? frame->menu : nullptr;
-    if (s->system_item_bar == bar && bar) return;
-    remove_system_item(s);
-    if (!bar) return;
-    if (!s->system_menu) s->system_menu = make_system_menu();
+bool bar_item_data_is(HMENU bar, int position, ULONG_PTR data) {
     MENUITEMINFOA mi{};
     mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_SUBMENU | MIIM_DATA | MIIM_STRING | MIIM_FTYPE;
-    mi.fType = MFT_STRING;
-    mi.hSubMenu = s->system_menu;
-    mi.dwItemData = kSystemItemData;
-    mi.dwTypeData = const_cast<char*>("");
-    InsertMenuItemA(bar, 0, TRUE, &mi);
+    mi.fMask = MIIM_DATA;
+    return GetMenuItemInfoA(bar, static_cast<UINT>(position), TRUE, &mi) && mi.dwItemData == data;
+}
+
+// Takes what a maximised child put on the frame's bar off it again: the system item in front,
+// the caption buttons at the end.
+void remove_system_item(MdiState* s) {
+    const HMENU bar = s->system_item_bar;
+    s->system_item_bar = nullptr;
+    s->system_item_child = nullptr;
+    if (!bar) return;
+    if (mdi_bar_has_system_item(bar)) RemoveMenu(bar, 0, MF_BYPOSITION);
+    for (int i = GetMenuItemCount(bar) - 1; i >= 0 && mdi_bar_button(bar, i); --i)
+        DeleteMenu(bar, static_cast<UINT>(i), MF_BYPOSITION);
+}
+
+// A maximised child shows its caption's parts on the frame's bar, as the system does: its
+// system menu first, shown as its icon, and its minimise, restore and close buttons right-justified
+// at the end. Choosing any of them sends the frame WM_COMMAND with the SC_ command, which
+// DefFrameProc hands to the maximised child as WM_SYSCOMMAND.
+void put_system_item(Window* client, MdiState* s, Window* child) {
+    Window* frame = frame_of(client);
+    const HMENU bar = frame ? frame->menu : nullptr;
+    if (bar && s->system_item_bar == bar && s->system_item_child == child) return;
+    remove_system_item(s);
+    const HMENU system_menu = system_menu_of(child);
+    if (!bar || !system_menu) return;
+    MenuItemModel item;
+    item.type = kMftBitmap;
+    item.submenu = system_menu;
+    item.data = kSystemItemData;
+    if (!insert_item(bar, 0, item)) return;
+    const UINT close_state = GetMenuState(system_menu, SC_CLOSE, MF_BYCOMMAND);
+    for (UINT command : {SC_MINIMIZE, SC_RESTORE, SC_CLOSE}) {
+        MenuItemModel button;
+        button.type = kMftBitmap | MF_HELP;
+        button.id = command;
+        button.data = kBarButtonData;
+        if (command == SC_CLOSE && (close_state == 0xFFFFFFFF || (close_state & MF_GRAYED)))
+            button.state = MF_GRAYED;
+        insert_item(bar, 0xFFFFFFFF, button);
+    }
     s->system_item_bar = bar;
+    s->system_item_child = child;
 }
 
 RECT maximized_rect(Window* client, Window* child) {
@@ -256,8 +274,6 @@ LRESULT CALLBACK mdi_client_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (s) {
                 remove_system_item(s);
                 remove_window_list(s);
-                if (s->system_menu) DestroyMenu(s->system_menu);
-                s->system_menu = nullptr;
             }
             return 0;
     }
@@ -275,11 +291,18 @@ void register_mdi_client_class() {
 }
 
 bool mdi_bar_has_system_item(HMENU bar) {
-    if (!bar || GetMenuItemCount(bar) <= 0) return false;
-    MENUITEMINFOA mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_DATA;
-    return GetMenuItemInfoA(bar, 0, TRUE, &mi) && mi.dwItemData == kSystemItemData;
+    return bar && GetMenuItemCount(bar) > 0 && bar_item_data_is(bar, 0, kSystemItemData);
+}
+
+bool mdi_bar_button(HMENU bar, int position) {
+    return bar && position >= 0 && bar_item_data_is(bar, position, kBarButtonData);
+}
+
+HICON mdi_bar_icon(HMENU bar) {
+    if (!mdi_bar_has_system_item(bar)) return nullptr;
+    Window* child = system_menu_owner(GetSubMenu(bar, 0));
+    HICON icon = child && child->cls ? child->cls->icon : nullptr;
+    return icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
 }
 
 Window* mdi_active_child(Window* client) {
@@ -358,12 +381,17 @@ void mdi_child_destroying(Window* client, Window* child) {
 void mdi_child_gone(Window* client, Window* child) {
     MdiState* s = state_of(client);
     if (!s) return;
+    if (s->system_item_child == child) remove_system_item(s);
     if (s->active == child) s->active = nullptr;
     s->children.erase(std::remove(s->children.begin(), s->children.end(), child), s->children.end());
 }
 
 void mdi_activate_child(Window* client, Window* child) {
     if (child && child->minimized) mdi_restore(client, child);
+    // While a child is maximised, the one activated takes its place, maximised.
+    MdiState* s = state_of(client);
+    Window* maximized = s ? maximized_child(s) : nullptr;
+    if (child && maximized && maximized != child) mdi_maximize(client, child);
     set_active(client, child);
 }
 
@@ -376,7 +404,8 @@ void mdi_maximize(Window* client, Window* child) {
     child->maximized = true;
     child->style |= WS_MAXIMIZE;
     child->style &= ~WS_MINIMIZE;
-    put_system_item(client, s);
+    put_system_item(client, s, child);
+    refresh_system_menu(child);
     set_window_rect(child, maximized_rect(client, child), SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
@@ -388,6 +417,7 @@ void mdi_restore(Window* client, Window* child) {
     child->minimized = false;
     child->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     if (!maximized_child(s)) remove_system_item(s);
+    refresh_system_menu(child);
     set_window_rect(child, child->restore_rect, SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
 }
@@ -397,7 +427,7 @@ void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar) {
         MdiState* s = state_of(c);
         if (!s || !maximized_child(s)) continue;
         if (s->system_item_bar == old_bar) remove_system_item(s);
-        if (new_bar) put_system_item(c, s);
+        if (new_bar) put_system_item(c, s, maximized_child(s));
     }
 }
 
@@ -431,7 +461,9 @@ LRESULT DefFrameProcA(HWND hwnd, HWND client_h, UINT msg, WPARAM wp, LPARAM lp) 
                     mdi_activate_child(client, c);
                     return 0;
                 }
-                if (s->active && id >= 0xF000) return SendMessageA(s->active->handle, WM_SYSCOMMAND, wp, lp);
+                // The system menu and buttons a maximised child put on the bar speak for it.
+                if (id >= 0xF000)
+                    if (Window* m = maximized_child(s)) return SendMessageA(m->handle, WM_SYSCOMMAND, wp, lp);
             }
             break;
         case WM_SIZE:
@@ -473,6 +505,7 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                         const RECT area = client_rect_of(client);
                         const int h = caption_height() + 2 * frame_width(w->style, 0);
                         set_window_rect(w, RECT{0, area.bottom - h, 160, area.bottom}, SWP_NOZORDER);
+                        refresh_system_menu(w);
                     }
                     return 0;
                 case SC_CLOSE: SendMessageA(hwnd, WM_CLOSE, 0, 0); return 0;
@@ -492,8 +525,4 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOVE: return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HMENU GetSystemMenu(HWND, BOOL) {
-    return nullptr;
 }

@@ -19,8 +19,12 @@ void mdi_activate_child(Window* client, Window* child);
 Window* mdi_child_of(Window* w);
 // Ctrl+F4 and Ctrl+F6 act on the active child; true when the key was taken.
 bool mdi_system_key(Window* client, UINT vk, bool ctrl);
-// The maximised child's system menu item stands at position 0 of the frame's bar.
+// What a maximised child puts on its frame's bar: its system menu item at position 0, shown as
+// the child's icon (its class icon, else the system's application icon), and its minimise,
+// restore and close buttons at the end, whose item ids are the SC_ commands they choose.
 bool mdi_bar_has_system_item(HMENU bar);
+bool mdi_bar_button(HMENU bar, int position);
+HICON mdi_bar_icon(HMENU bar);
 Window* mdi_active_child(Window* client);
 bool is_mdi_client(const Window* w);
 // Called when the frame's menu bar is replaced with SetMenu.

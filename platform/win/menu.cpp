@@ -299,6 +299,14 @@ uint64_t menu_tree_revision(HMENU menu) {
     return revision;
 }
 
+bool insert_item(HMENU menu, UINT position, MenuItemModel item) {
+    auto [model, pos] = insertion_point(menu, position, true);
+    if (!model || (item.submenu && !can_attach(model, item.submenu))) return false;
+    model->items.insert(model->items.begin() + pos, std::move(item));
+    touch(model);
+    return true;
+}
+
 HMENU build_menu_from_resource(const cw::res::Menu& menu) {
     HMENU bar = create_menu(false, menu.id);
     MenuModel* model = menu_from(bar);

@@ -47,6 +47,12 @@ bool menu_item_choosable(HMENU menu, UINT id);
 // Changes whenever anything in the tree under `menu` changes (0 for an invalid handle).
 uint64_t menu_tree_revision(HMENU menu);
 
+// Puts an item of the window manager's own at a position of a menu (past the end: appended),
+// including kinds the SDK functions refuse to take from the program, such as the picture
+// buttons a maximised MDI child puts on its frame's bar. False for a dead menu or a submenu
+// that may not hang there.
+bool insert_item(HMENU menu, UINT position, MenuItemModel item);
+
 // Builds a menu bar from a compiled resource table; LoadMenuA is this plus the lookup.
 // Popups become popup menus; the returned bar carries the table's id as resource_id.
 HMENU build_menu_from_resource(const cw::res::Menu& menu);

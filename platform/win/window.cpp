@@ -11,6 +11,7 @@
 #include "win/backend.h"
 #include "text/cp932.h"
 #include "win/mdi.h"
+#include "win/system_menu.h"
 
 namespace cw::win {
 
@@ -291,6 +292,7 @@ void destroy_window(Window* w) {
         sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
     }
     cw::backend::destroy_view(w);
+    release_system_menu(w);
     handles().erase(h);
 }
 

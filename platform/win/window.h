@@ -67,7 +67,8 @@ struct Window {
     Window* owner = nullptr;        // for owned top-level windows
     std::vector<Window*> children;  // in z-order, top first
     UINT_PTR id = 0;
-    HMENU menu = nullptr;  // menu bar of a top-level window
+    HMENU menu = nullptr;         // menu bar of a top-level window
+    HMENU system_menu = nullptr;  // window menu of an MDI child, made when first asked for
     HINSTANCE instance = nullptr;
     RECT rect{};  // window rectangle: parent's client coordinates, or screen for top-level windows
     LONG_PTR user_data = 0;

@@ -194,6 +194,7 @@ CONFORMANCE_CASE(AMaximisedChildShiftsTheMenuBar) {
     HMENU bar = f.project_menu;
     HMENU file = GetSubMenu(bar, 0);
     HMENU edit = GetSubMenu(bar, 1);
+    const int bar_items = GetMenuItemCount(bar);
     HWND a = f.child("A");
     SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
     CHECK(IsZoomed(a));
@@ -204,6 +205,25 @@ CONFORMANCE_CASE(AMaximisedChildShiftsTheMenuBar) {
     CHECK(GetSubMenu(bar, 1) == file);
     CHECK(GetSubMenu(bar, 2) == edit);
     CHECK(GetSubMenu(bar, 0) != nullptr);
+    // The item in front is the child's own system menu, with Close; what cannot apply to a
+    // maximised window (moving, sizing, maximising) is greyed, Restore is not. The texts are the
+    // system's own language, so only commands and states are compared.
+    HMENU system_menu = GetSystemMenu(a, FALSE);
+    CHECK(system_menu != nullptr);
+    CHECK(GetSubMenu(bar, 0) == system_menu);
+    CHECK(GetMenuState(system_menu, SC_CLOSE, MF_BYCOMMAND) != 0xFFFFFFFF);
+    CHECK_EQ(GetMenuState(system_menu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED, 0);
+    CHECK_EQ(GetMenuState(system_menu, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED, 0);
+    CHECK_EQ(GetMenuState(system_menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    CHECK_EQ(GetMenuState(system_menu, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    CHECK_EQ(GetMenuState(system_menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    // The child's minimise, restore and close buttons end the bar, right-justified.
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
+    const UINT buttons[] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+    for (int i = 0; i < 3; ++i) {
+        CHECK_EQ(GetMenuItemID(bar, bar_items + 1 + i), buttons[i]);
+        CHECK_EQ(GetMenuState(bar, static_cast<UINT>(bar_items + 1 + i), MF_BYPOSITION) & MF_HELP, MF_HELP);
+    }
     RECT client_area, child_client;
     GetClientRect(g_client, &client_area);
     GetClientRect(a, &child_client);
@@ -214,8 +234,39 @@ CONFORMANCE_CASE(AMaximisedChildShiftsTheMenuBar) {
     HWND b = f.child("B", WS_MAXIMIZE);
     CHECK(IsZoomed(b));
     CHECK(!IsZoomed(a));
+    CHECK(GetSubMenu(bar, 0) == GetSystemMenu(b, FALSE));
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
     SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(b), 0);
     CHECK(!IsZoomed(b));
     CHECK(GetSubMenu(bar, 0) == file);
     CHECK(GetSubMenu(bar, 1) == edit);
+    CHECK_EQ(GetMenuItemCount(bar), bar_items);
+}
+
+// What is chosen on the bar reaches the frame as WM_COMMAND with the SC_ command; DefFrameProc
+// hands it to the maximised child as WM_SYSCOMMAND, and to no child when none is maximised.
+// While one is maximised, activating another maximises that one in its place.
+CONFORMANCE_CASE(TheBarsSystemCommandsReachTheMaximisedChild) {
+    Frame f;
+    HMENU bar = f.project_menu;
+    const int bar_items = GetMenuItemCount(bar);
+    HWND a = f.child("A");
+    HWND b = f.child("B");
+    SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+    SendMessageA(g_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(b), 0);
+    CHECK(IsZoomed(b));
+    CHECK(!IsZoomed(a));
+    CHECK(GetSubMenu(bar, 0) == GetSystemMenu(b, FALSE));
+    CHECK_EQ(GetMenuItemCount(bar), bar_items + 4);
+
+    message_log().watch({WM_SYSCOMMAND});
+    message_log().clear();
+    SendMessageA(f.frame, WM_COMMAND, SC_RESTORE, 0);
+    EXPECT_SEQUENCE(message_log().entries(), {{b, WM_SYSCOMMAND, SC_RESTORE}});
+    CHECK(!IsZoomed(b));
+    CHECK_EQ(GetMenuItemCount(bar), bar_items);
+    message_log().clear();
+    SendMessageA(f.frame, WM_COMMAND, SC_CLOSE, 0);
+    EXPECT_SEQUENCE(message_log().entries(), {});
+    CHECK(IsWindow(a) && IsWindow(b));
 }
