@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/recent_files.h"
 #include "files/file_io.h"
 #include "files/project_data.h"

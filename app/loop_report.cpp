@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 
 namespace {
 

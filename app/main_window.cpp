@@ -5,19 +5,17 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/configuration.h"
 #include "display/drawing_environment.h"
 #include "display/edit_panel.h"
 #include "display/image_window.h"
+#include "app/file_commands.h"
 #include "files/project_file.h"
 #include "project/clipboard.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
-
-const char kProjectFilter[] = "編集ﾌｧｲﾙ(*.cwp)\0*.cwp\0ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙ(*.spa)\0*.spa\0";
-const char kImageFilter[] = "ｲﾒｰｼﾞﾌｧｲﾙ(*.bmp,*.tim)\0*.bmp;*.tim\0";
 
 namespace {
 
@@ -27,11 +25,6 @@ constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER
 static_assert(kTreeStyle == 0x52811125);
 constexpr DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM;
 static_assert(kStatusStyle == 0x50000103);
-constexpr DWORD kOpenFlags =
-    OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-static_assert(kOpenFlags == 0x0020180C);
-constexpr DWORD kSaveFlags = OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-static_assert(kSaveFlags == 0x00200808);
 
 int height_of(HWND hwnd) {
     RECT r;
@@ -176,48 +169,6 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-
-void current_path(char* buffer, int size) {
-    GetWindowTextA(g_app.status_bar, buffer, size);
-}
-
-void set_current_path(const char* path) {
-    SetWindowTextA(g_app.status_bar, path);
-}
-
-namespace {
-
-// Both file dialogs: owned by the main window, the first filter selected, no custom
-// filter, file title or initial directory; the result goes into buffer.
-OPENFILENAMEA file_dialog_request(char* buffer, DWORD size, const char* filter, const char* default_ext,
-                                  const char* title, DWORD flags) {
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = g_app.main_window;
-    ofn.hInstance = g_app.instance;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer;
-    ofn.nMaxFile = size;
-    ofn.lpstrTitle = title;
-    ofn.Flags = flags;
-    ofn.lpstrDefExt = default_ext;
-    return ofn;
-}
-
-}  // namespace
-
-bool open_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
-    std::memset(buffer, 0, size < 4 ? size : 4);
-    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを開く", kOpenFlags);
-    return GetOpenFileNameA(&ofn) != FALSE;
-}
-
-BOOL save_file_dialog(char* buffer, DWORD size, const char* filter, const char* default_ext) {
-    current_path(buffer, static_cast<int>(size));
-    OPENFILENAMEA ofn = file_dialog_request(buffer, size, filter, default_ext, "ﾌｧｲﾙを保存", kSaveFlags);
-    return GetSaveFileNameA(&ofn);
-}
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "files/project_data.h"
 
 RecentList g_recent;

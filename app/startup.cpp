@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/configuration.h"
 #include "app/frame_pacing.h"
 #include "app/loop_report.h"
@@ -14,8 +14,6 @@
 #include "display/playback.h"
 #include "display/pattern_window.h"
 #include "project/tables.h"
-
-AppState g_app;
 
 namespace {
 

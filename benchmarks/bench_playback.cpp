@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "demo_project.h"
 #include "display/playback.h"
 #include "display/redraw_keys.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/startup.h"
 #include "automation/automation.h"
 #include "display/ddraw_sets.h"

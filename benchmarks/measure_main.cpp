@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/startup.h"
 #include "demo_project.h"
 

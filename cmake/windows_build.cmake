@@ -6,6 +6,8 @@ enable_language(RC)
 
 include(cmake/program_includes.cmake)
 celwright_check_program_includes(${CMAKE_SOURCE_DIR})
+include(cmake/program_floors.cmake)
+celwright_check_program_floors(${CMAKE_SOURCE_DIR})
 
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wall> $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
 # The program's texts are CP932, as on a Japanese Windows; the script says it is UTF-8.

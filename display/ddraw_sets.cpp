@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/ddraw_errors.h"
 #include "project/tables.h"
 

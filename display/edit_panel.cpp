@@ -6,7 +6,7 @@
 #include <commdlg.h>
 #include <ddraw.h>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/ddraw_sets.h"
 #include "display/panel_rules.h"
 #include "display/panel_selection.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/panel_selection.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"

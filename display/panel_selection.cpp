@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/pattern_window.h"
 #include "project/project_tree.h"
 #include "project/tables.h"

@@ -5,7 +5,7 @@
 // what the desktop uncovered, restored or resized.
 #include "display/pattern_window.h"
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/panel_selection.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"

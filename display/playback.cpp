@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/ddraw_sets.h"
 #include "display/edit_panel.h"
 #include "display/frame_drawing.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 

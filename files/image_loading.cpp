@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
+#include "project/app_state.h"
+#include "display/file_dialogs.h"
 #include "display/ddraw_errors.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/recent_files.h"
+#include "project/app_state.h"
+#include "display/file_dialogs.h"
 #include "display/ddraw_sets.h"
 #include "display/edit_panel.h"
 #include "display/pattern_window.h"
@@ -156,7 +155,6 @@ bool open_project(const char* path) {
     build_project(files.data);
     show_speed(g_tables.data.header.speed);
     set_current_path(path);
-    add_recent_entry(path);
     set_panel_open(true);
     SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(g_tables.frame_items[0][0]));
@@ -182,70 +180,19 @@ bool save_project(const char* path) {
     return true;
 }
 
-bool save_prompt() {
-    char path[kPathSize];
-    current_path(path, sizeof path);
-    if (!path[0]) return true;
-    const int answer = MessageBoxA(g_app.main_window, "編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n", "ﾌﾟﾛｼﾞｪｸﾄを開く",
-                                   MB_ICONINFORMATION | MB_YESNO);
-    if (answer == IDNO) return true;
-    // Save As, finished before the asking command goes on.
-    return command_save_as();
-}
-
-bool command_save_as() {
-    char path[kPathSize] = {};
-    if (save_file_dialog(path, sizeof path, kProjectFilter, "cwp") != 1) return false;
-    return save_project(path);
-}
-
-void command_save() {
-    char path[kPathSize] = {};
-    current_path(path, sizeof path);
-    if (file_exists(path)) {
-        save_project(path);
-        return;
-    }
-    if (save_file_dialog(path, sizeof path, kProjectFilter, "cwp")) save_project(path);
-}
-
-void command_new() {
-    save_prompt();
-    close_project();
+bool new_project() {
     MessageBoxA(g_app.main_window, kChooseImage, "新規作成", MB_ICONINFORMATION);
-    if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return;
+    if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
     set_label(g_tables.names.project_name, kNewProjectName);
     set_tree_item_text(g_app.project_tree, g_app.project_item, g_tables.names.project_name);
     // A project whose image does not load would save a path that does not load
     // either: the loader has said why, and no project is open.
     if (!load_image(g_tables.names.image_path)) {
         close_project();
-        return;
+        return false;
     }
     set_current_path(kNewProjectPath);
     SetMenu(g_app.main_window, g_app.project_menu);
     set_panel_open(true);
-}
-
-void command_open() {
-    save_prompt();
-    char path[kPathSize] = {};
-    if (!open_file_dialog(path, sizeof path, kProjectFilter, "cwp")) return;
-    open_project(path);
-}
-
-void command_open_recent(UINT id) {
-    save_prompt();
-    const std::string path = recent_entry_text(id);
-    // An entry that cannot be opened, or whose opening is cancelled, leaves the list.
-    if (!open_project(path.c_str())) remove_recent_entry(id);
-}
-
-void command_open_dropped(const char* path) {
-    save_prompt();
-    open_project(path);
-}
-
-void command_exit(HWND main_window) {
-    if (save_prompt()) DestroyWindow(main_window);
+    return true;
 }

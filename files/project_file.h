@@ -1,6 +1,5 @@
-// The project as a whole: closing, opening and saving it, the question before it
-// is replaced, and the file commands that drive them (New, Open, Save, Save As,
-// the recent-files items, dropped files and leaving the program).
+// The project as a whole: starting a new one, closing, opening and saving it. The file
+// commands that drive them are the application's (app/file_commands.h).
 #pragma once
 
 #include <windows.h>
@@ -22,19 +21,7 @@ bool open_project(const char* path);
 // True when the files were written.
 bool save_project(const char* path);
 
-// Before the open project is replaced: asks whether to save it, and if the answer
-// is not No, runs Save As. Nothing is asked when no project is open. False only
-// when the user wanted the project saved and it was not (the save dialog was
-// cancelled or the save failed).
-bool save_prompt();
-
-// The commands.
-bool command_save_as();  // true when the project was saved
-void command_save();
-void command_new();
-void command_open();
-void command_open_recent(UINT id);
-void command_open_dropped(const char* path);
-// Exit and the close box: the save prompt when a project is open, then the main
-// window goes, unless the user wanted to save and nothing was saved.
-void command_exit(HWND main_window);
+// New: the hint, the image chosen in the open-file dialog and loaded, the project named
+// "新規ｱﾆﾒｰｼｮﾝ". False when the dialog was cancelled or the image did not load (no project is
+// open then; the open project is the caller's to close first).
+bool new_project();

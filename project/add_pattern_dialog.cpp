@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "project/editing.h"
 #include "project/tables.h"
 

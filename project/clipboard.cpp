@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/ddraw_sets.h"
 #include "display/panel_selection.h"
 #include "display/pattern_window.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/panel_selection.h"
 #include "display/pattern_window.h"
 #include "project/project_tree.h"

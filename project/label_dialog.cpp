@@ -2,7 +2,7 @@
 // is selected in the project tree.
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"

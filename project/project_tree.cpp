@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "display/panel_selection.h"
 #include "display/pattern_window.h"
 #include "project/tables.h"

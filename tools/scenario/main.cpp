@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/startup.h"
 #include "automation/automation.h"
 #include "automation/inspect.h"

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "automation/automation.h"
 #include "automation/json.h"
 #include "scenario/driver.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/recent_files.h"
 #include "app/startup.h"
 #include "automation/automation.h"

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "automation/automation.h"
 #include "automation/json.h"
 #include "ddraw/surfaces.h"

@@ -17,7 +17,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "app/startup.h"
 #include "automation/automation.h"
 #include "automation/inspect.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "project/app_state.h"
 #include "automation/automation.h"
 #include "automation/json.h"
 #include "display/playback.h"

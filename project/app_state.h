@@ -1,4 +1,5 @@
-// Application-wide handles and values that every part of the program shares.
+// Application-wide handles and values that every part of the program shares: the bottom floor
+// of the program, with the tables, so that every floor above may use them.
 #pragma once
 
 #include <windows.h>

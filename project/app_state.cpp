@@ -1,0 +1,3 @@
+#include "project/app_state.h"
+
+AppState g_app;
