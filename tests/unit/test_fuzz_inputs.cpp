@@ -1,8 +1,8 @@
-// The fuzz targets' checks in the normal suite: every input a fuzz target once failed on
-// goes through the same reader entry points and the same checks as under the fuzzer, so a
-// reader that goes wrong again fails here too (and in the sanitizer build, a read out of
-// bounds or undefined behaviour does). Each kept input also has the outcome it must get:
-// refused, or read.
+// The fuzz targets' checks in the normal suite: every seed of the committed corpora and
+// every input a fuzz target once failed on goes through the same reader entry points and
+// the same checks as under the fuzzer, so a reader that goes wrong again fails here too
+// (and in the sanitizer build, a read out of bounds or undefined behaviour does). Each
+// kept input also has the outcome it must get: refused, or read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +23,7 @@ using reader_check::Check;
 using reader_check::Verdict;
 
 struct Reader {
-    const char* name;  // as in tests/fuzz/regressions/NAME
+    const char* name;  // as in tests/fuzz/corpus/NAME and tests/fuzz/regressions/NAME
     Check check;
 };
 
@@ -72,6 +72,14 @@ std::vector<fs::path> files_in(const fs::path& dir) {
         if (e.is_regular_file()) files.push_back(e.path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+TEST(FuzzInputs, EverySeedOfEveryCorpusPassesItsReadersCheck) {
+    for (const Reader& reader : kReaders) {
+        const std::vector<fs::path> seeds = files_in(kFuzzDir / "corpus" / reader.name);
+        EXPECT_FALSE(seeds.empty()) << "no committed corpus for " << reader.name;
+        for (const fs::path& seed : seeds) EXPECT_EQ(reader.check(file_bytes(seed)).fault, "") << seed;
+    }
 }
 
 TEST(FuzzInputs, EachInputAFuzzerFailedOnGetsItsOutcomeWithoutAFault) {
