@@ -182,7 +182,8 @@ std::vector<uint8_t> encode_project_file(const NameTables& names) {
 
 ProjectFileResult decode_project_file(std::span<const uint8_t> bytes) {
     ProjectFileResult r;
-    std::memcpy(&r.names, bytes.data(), std::min(bytes.size(), sizeof r.names));
+    // An empty file reads as an empty vector, whose data may be null, which memcpy may not be given.
+    if (!bytes.empty()) std::memcpy(&r.names, bytes.data(), std::min(bytes.size(), sizeof r.names));
     r.refusal = check_fields(r.names);
     if (r.refusal.refused()) r.names = NameTables{};
     return r;

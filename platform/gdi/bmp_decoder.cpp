@@ -203,17 +203,19 @@ std::optional<DecodedBmp> decode_bmp(std::span<const uint8_t> bytes, BmpError* e
     const uint64_t pixels_at = off_bits != 0 ? off_bits : table_at;
     if (pixels_at > r.size()) return fail(error, BmpError::Truncated);
     const size_t available = r.size() - static_cast<size_t>(pixels_at);
+    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
+    // Uncompressed rows must all be there (the last row without its padding); a file too
+    // short for them is refused before room is made for them, which can be 256 MB.
+    const uint64_t last_row = (static_cast<uint64_t>(h.width) * bpp + 7) / 8;
+    if (!rle && static_cast<uint64_t>(available) < pixel_bytes - stride + last_row)
+        return fail(error, BmpError::Truncated);
     out.rows.assign(static_cast<size_t>(pixel_bytes), 0);
 
-    if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
+    if (rle) {
         const size_t size = h.size_image != 0 && h.size_image < available ? h.size_image : available;
         decode_rle(r.at(static_cast<size_t>(pixels_at)), size, h.compression == BI_RLE4, &out);
         return out;
     }
-    // Uncompressed rows: all of them must be there (the last row without its padding).
-    const uint64_t last_row = (static_cast<uint64_t>(h.width) * bpp + 7) / 8;
-    if (static_cast<uint64_t>(available) < pixel_bytes - stride + last_row)
-        return fail(error, BmpError::Truncated);
     const uint8_t* src = r.at(static_cast<size_t>(pixels_at));
     const size_t rows = static_cast<size_t>(abs_height);
     for (size_t y = 0; y < rows; ++y) {

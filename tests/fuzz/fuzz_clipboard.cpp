@@ -4,13 +4,17 @@
 // block is refused only for its size, its frame count or its zoom.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 
 #include "project/clipboard_blocks.h"
+#include "tests/fuzz/reader_check.h"
 
 namespace {
+
+using reader_check::fault;
+using reader_check::Verdict;
 
 uint32_t u32_at(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -18,53 +22,70 @@ uint32_t u32_at(const uint8_t* p) {
 
 // The label read from a field: at most 29 bytes and a NUL, zero after it, and a prefix of
 // the text the field holds.
-void check_label(const char (&label)[kLabelSize], const uint8_t* field) {
+bool label_fits(const char (&label)[kLabelSize], const uint8_t* field) {
     const size_t n = strnlen(label, kLabelSize);
-    if (n >= static_cast<size_t>(kLabelSize)) std::abort();
+    if (n >= static_cast<size_t>(kLabelSize)) return false;
     for (size_t i = n; i < static_cast<size_t>(kLabelSize); ++i)
-        if (label[i] != 0) std::abort();
-    if (std::memcmp(label, field, n) != 0) std::abort();
+        if (label[i] != 0) return false;
+    return std::memcmp(label, field, n) == 0;
 }
 
-void check_pattern(const uint8_t* data, size_t size) {
-    const auto p = decode_pattern_block(std::span<const uint8_t>(data, size));
+Verdict check_pattern(std::span<const uint8_t> bytes) {
+    const uint8_t* data = bytes.data();
+    const auto p = decode_pattern_block(bytes);
     if (!p) {
-        if (size < kPatternBlockSize) return;
+        if (bytes.size() < kPatternBlockSize) return reader_check::refused();
         const int shift = static_cast<int8_t>(data[28]);
         const unsigned factor = data[30] | (data[31] << 8);
         const bool zoom_ok = shift >= 0 && shift <= 5 && factor == (1u << shift);
-        if (u32_at(data + 4) <= 20 && zoom_ok) std::abort();
-        return;
+        if (u32_at(data + 4) <= 20 && zoom_ok) return fault(false, "a pattern block refused for nothing");
+        return reader_check::refused();
     }
-    if (size < kPatternBlockSize || p->entry.frame_count > 20) std::abort();
-    if (p->settings.zoom_factor != (1u << p->settings.zoom_shift)) std::abort();
+    if (bytes.size() < kPatternBlockSize) return fault(true, "a short pattern block read");
+    if (p->entry.frame_count > 20) return fault(true, "a pattern block of more than 20 frames read");
+    if (p->settings.zoom_factor != (1u << p->settings.zoom_shift))
+        return fault(true, "a pattern block read with a zoom factor other than its shift's");
     const std::vector<uint8_t> again = encode_pattern_block(*p);
-    if (again.size() != kPatternBlockSize) std::abort();
+    if (again.size() != kPatternBlockSize) return fault(true, "a pattern block written back at another size");
     // Entry, settings and frame records come back byte for byte.
-    if (std::memcmp(again.data(), data, kPatternBlockLabel) != 0) std::abort();
-    check_label(p->label, data + kPatternBlockLabel);
+    if (std::memcmp(again.data(), data, kPatternBlockLabel) != 0)
+        return fault(true, "a pattern block's records written back as other bytes");
+    if (!label_fits(p->label, data + kPatternBlockLabel))
+        return fault(true, "a pattern label out of its field");
     for (int f = 0; f < kMaxFrames; ++f)
-        check_label(p->frame_labels[f],
-                    data + kPatternBlockFrameLabels + kLabelSize * static_cast<size_t>(f));
+        if (!label_fits(p->frame_labels[f],
+                        data + kPatternBlockFrameLabels + kLabelSize * static_cast<size_t>(f)))
+            return fault(true, "a frame label of a pattern block out of its field");
+    return reader_check::read();
 }
 
-void check_frame(const uint8_t* data, size_t size) {
-    const auto f = decode_frame_block(std::span<const uint8_t>(data, size));
+Verdict check_frame(std::span<const uint8_t> bytes) {
+    const auto f = decode_frame_block(bytes);
     if (!f) {
-        if (size >= kFrameBlockSize) std::abort();
-        return;
+        if (bytes.size() >= kFrameBlockSize) return fault(false, "a frame block refused for nothing");
+        return reader_check::refused();
     }
-    if (size < kFrameBlockSize) std::abort();
+    if (bytes.size() < kFrameBlockSize) return fault(true, "a short frame block read");
     const std::vector<uint8_t> again = encode_frame_block(*f);
-    if (again.size() != kFrameBlockSize || std::memcmp(again.data(), data, kFrameBlockLabel) != 0)
-        std::abort();
-    check_label(f->label, data + kFrameBlockLabel);
+    if (again.size() != kFrameBlockSize || std::memcmp(again.data(), bytes.data(), kFrameBlockLabel) != 0)
+        return fault(true, "a frame block's record written back as other bytes");
+    if (!label_fits(f->label, bytes.data() + kFrameBlockLabel))
+        return fault(true, "a frame label out of its field");
+    return reader_check::read();
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    check_pattern(data, size);
-    check_frame(data, size);
-    return 0;
+namespace reader_check {
+
+Verdict check_clipboard(std::span<const uint8_t> bytes) {
+    Verdict pattern = check_pattern(bytes);
+    if (!pattern.fault.empty()) return pattern;
+    Verdict frame = check_frame(bytes);
+    if (!frame.fault.empty()) return frame;
+    return Verdict{pattern.read || frame.read, {}};
 }
+
+}  // namespace reader_check
+
+CELWRIGHT_FUZZ_TARGET(reader_check::check_clipboard)

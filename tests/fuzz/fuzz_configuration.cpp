@@ -3,9 +3,12 @@
 // once written.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "files/project_data.h"
+#include "tests/fuzz/reader_check.h"
 
 namespace {
 
@@ -25,17 +28,27 @@ bool same(const Configuration& a, const Configuration& b) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const Configuration c = decode_configuration(std::span<const uint8_t>(data, size));
+namespace reader_check {
+
+// The reader never refuses: what it cannot use keeps the value a missing file gives.
+Verdict check_configuration(std::span<const uint8_t> bytes) {
+    const Configuration c = decode_configuration(bytes);
     if (!valid(c.main_width) || !valid(c.main_height) || !valid(c.image_width) || !valid(c.image_height))
-        std::abort();
+        return fault(true, "a window size outside 1..32767");
     for (const WindowSize& s : c.pattern_client)
-        if (!valid(static_cast<int32_t>(s.width)) || !valid(static_cast<int32_t>(s.height))) std::abort();
-    if (c.new_window_style != 0 && c.new_window_style != 0x01000000u) std::abort();
+        if (!valid(static_cast<int32_t>(s.width)) || !valid(static_cast<int32_t>(s.height)))
+            return fault(true, "a pattern window size outside 1..32767");
+    if (c.new_window_style != 0 && c.new_window_style != 0x01000000u)
+        return fault(true, "a window style other than 0 or WS_MAXIMIZE");
     for (const std::string& path : c.recent)
-        if (path.size() >= kRecentSlotSize || path.find('\0') != std::string::npos) std::abort();
+        if (path.size() >= kRecentSlotSize || path.find('\0') != std::string::npos)
+            return fault(true, "a recent path that does not fit its slot");
     const std::vector<uint8_t> stored = encode_configuration(c);
-    if (stored.size() < kConfigRecordSize) std::abort();
-    if (!same(decode_configuration(stored), c)) std::abort();
-    return 0;
+    if (stored.size() < kConfigRecordSize) return fault(true, "written back shorter than the record");
+    if (!same(decode_configuration(stored), c)) return fault(true, "written back, it reads as other values");
+    return read();
 }
+
+}  // namespace reader_check
+
+CELWRIGHT_FUZZ_TARGET(reader_check::check_configuration)
