@@ -11,6 +11,7 @@
 #include "display/edit_panel.h"
 #include "display/image_window.h"
 #include "app/file_commands.h"
+#include "app/history_commands.h"
 #include "files/project_file.h"
 #include "project/clipboard.h"
 #include "project/editing.h"
@@ -160,6 +161,8 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
         case ID_EDIT_COPY: copy_selection(); return true;
         case ID_EDIT_PASTE: paste_clipboard(); return true;
         case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
+        case ID_EDIT_UNDO: command_undo(); return true;
+        case ID_EDIT_REDO: command_redo(); return true;
     }
     if (LOWORD(wp) >= ID_FILE_RECENT_FIRST && LOWORD(wp) <= ID_FILE_RECENT_LAST) {
         command_open_recent(LOWORD(wp));

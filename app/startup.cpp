@@ -7,6 +7,7 @@
 #include "project/app_state.h"
 #include "app/configuration.h"
 #include "app/frame_pacing.h"
+#include "app/history_commands.h"
 #include "app/loop_report.h"
 #include "app/main_window.h"
 #include "display/ddraw_sets.h"
@@ -79,6 +80,7 @@ bool start_program(HINSTANCE instance, int show_command) {
         return false;
     }
     set_fill_records();
+    start_history();
     return true;
 }
 
@@ -145,12 +147,24 @@ void dispatch(MSG& msg) {
 
 }  // namespace
 
-LoopStep main_loop_step(MSG& msg, LoopMode mode) {
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) return LoopStep::Quit;
-        dispatch(msg);
-        return LoopStep::Dispatched;
+void after_input() {
+    static bool was_playing = false;
+    const int p = g_playback.play_pattern;
+    const bool playing = p < kMaxPatterns && g_tables.settings[p].play_mode != IDC_PLAY_STOP;
+    if (playing != was_playing) {
+        was_playing = playing;
+        show_history_state();
     }
+    note_project_changes();
+}
+
+LoopStep main_loop_step(MSG& msg, LoopMode mode) {
+    const BOOL taken = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    if (taken && msg.message == WM_QUIT) return LoopStep::Quit;
+    if (taken) dispatch(msg);
+    // Input is handled by now, whether it came queued or was sent while the queue was looked at.
+    after_input();
+    if (taken) return LoopStep::Dispatched;
     if (mode == LoopMode::Step) {
         if (!g_app.app_active) return LoopStep::Idle;
         idle_tick();

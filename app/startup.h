@@ -18,6 +18,9 @@ enum class LoopMode {
     // at once; never wait (Idle instead).
     Step,
 };
+// What the main loop does once it has handled input: a change of the project becomes a step
+// of the undo history, and the edit menus and title follow it.
+void after_input();
 // One pass of the main loop: a message taken and dispatched, the tick, or a wait.
 // msg receives the message taken (WM_QUIT included).
 LoopStep main_loop_step(MSG& msg, LoopMode mode);

@@ -91,6 +91,7 @@ int create_pattern(const char* label) {
     if (refuse_pattern_over_limit(g_app.main_window)) return pattern_count();
     const int p = combo_count(pattern_combo());
     g_tables.pattern_item[p] = insert_tree_item(g_app.project_tree, g_app.project_item, TVI_LAST, label);
+    give_pattern_id(g_tables, p);
     set_pattern_label(label, p);
     HWND frames = frame_combo();
     for (int n = combo_count(frames); n > 0; --n) SendMessageA(frames, CB_DELETESTRING, 0, 0);

@@ -81,6 +81,7 @@ PatternSlot take_pattern_slot(const Tables& t, int p) {
     s.base_surface = t.pattern_base_surface[p];
     s.clipper = t.pattern_clipper[p];
     s.image_copy = t.pattern_image_copy[p];
+    s.id = t.pattern_id[p];
     std::memcpy(s.frame_items, t.frame_items[p], sizeof s.frame_items);
     s.entry = t.data.entries[p];
     s.settings = t.settings[p];
@@ -102,6 +103,7 @@ void put_pattern_slot(Tables& t, int p, const PatternSlot& s) {
     t.pattern_base_surface[p] = s.base_surface;
     t.pattern_clipper[p] = s.clipper;
     t.pattern_image_copy[p] = s.image_copy;
+    t.pattern_id[p] = s.id;
     std::memcpy(t.frame_items[p], s.frame_items, sizeof s.frame_items);
     t.data.entries[p] = s.entry;
     t.settings[p] = s.settings;
@@ -200,4 +202,9 @@ void store_pattern_label(Tables& t, int p, const char* text) {
 
 void store_frame_label(Tables& t, int p, int f, const char* text) {
     if (valid_pattern(p) && valid_frame(f)) set_label(t.names.frame_labels[p][f], text);
+}
+
+void give_pattern_id(Tables& t, int p) {
+    if (!valid_pattern(p)) return;
+    t.pattern_id[p] = ++t.last_pattern_id;
 }

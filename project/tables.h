@@ -147,6 +147,10 @@ struct Tables {
     // The working image again, as a surface of the pattern's own DirectDraw object: a blit
     // takes its source from a surface of the same object only.
     LPDIRECTDRAWSURFACE pattern_image_copy[kMaxPatterns];
+    // Which pattern a slot holds, whatever its index: the undo history finds a pattern's
+    // window and view again by it after patterns were added, deleted or moved. 0: none.
+    uint32_t pattern_id[kMaxPatterns];
+    uint32_t last_pattern_id;
 
     uint16_t clut_attribute;    // the current CLUT attribute, in the frame record's format
     uint32_t new_window_style;  // 0 or kNewWindowMaximize, added to new pattern windows
@@ -172,6 +176,7 @@ struct PatternSlot {
     LPDIRECTDRAWSURFACE base_surface;
     LPDIRECTDRAWCLIPPER clipper;
     LPDIRECTDRAWSURFACE image_copy;
+    uint32_t id;
     HTREEITEM frame_items[kMaxFrames];
     PatternEntry entry;
     PatternSettings settings;
@@ -216,6 +221,9 @@ void move_frame_entry(Tables& t, int p, int from, int to);
 // Closes the gap of a removed frame j of pattern p: frames j+1..19 move down and
 // entry 19 is zeroed. The frame count is the caller's to adjust.
 void remove_frame_entry(Tables& t, int p, int j);
+
+// A new pattern in slot p gets an id no other pattern of the run has had.
+void give_pattern_id(Tables& t, int p);
 
 // Pattern index whose window is hwnd; kNoPattern for a null or unknown window.
 int pattern_index_of(const Tables& t, HWND hwnd);

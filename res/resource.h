@@ -52,6 +52,8 @@
 #define ID_HELP_VERSION 40044
 #define ID_HELP_HELP 40045
 #define ID_EDIT_DRAWING_ENVIRONMENT 40054
+#define ID_EDIT_UNDO 40055
+#define ID_EDIT_REDO 40056
 // The recent-files items of the File menus: the separator above "終了" and the entries.
 #define ID_FILE_RECENT_SEPARATOR 60000
 #define ID_FILE_RECENT_FIRST 60001

@@ -324,9 +324,14 @@ typedef struct tagPAINTSTRUCT {
 #define MK_MBUTTON 0x0010
 
 // virtual keys used by controls and dialogs
+#define VK_LBUTTON 0x01
+#define VK_RBUTTON 0x02
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
@@ -860,6 +865,7 @@ HWND GetActiveWindow();
 BOOL SetForegroundWindow(HWND hwnd);
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
+SHORT GetKeyState(int vk);
 HWND GetCapture();
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);

@@ -136,6 +136,8 @@ bool tree_item_rect(Window* w, cw::win::TreeItem* item, bool text_only, RECT* ou
     return true;
 }
 
+void tree_scroll_to(Window*, cw::win::TreeItem*) {}  // nothing is shown, nothing scrolls
+
 cw::win::TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
     if (flags) *flags = TVHT_NOWHERE;
     cw::win::TreeState* s = cw::win::tree_state(w);

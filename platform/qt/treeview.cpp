@@ -162,6 +162,12 @@ bool tree_item_rect(Window* w, TreeItem* item, bool text_only, RECT* out) {
     return true;
 }
 
+void tree_scroll_to(Window* w, TreeItem* item) {
+    auto it = trees().find(w);
+    if (it == trees().end() || !it->second.shown.count(item)) return;
+    it->second.widget->scrollToItem(it->second.shown[item]);
+}
+
 TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
     if (flags) *flags = TVHT_NOWHERE;
     auto it = trees().find(w);

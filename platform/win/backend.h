@@ -49,6 +49,8 @@ void control_changed(cw::win::Window* w);
 // Where the tree and the list view show an item (client coordinates) and what is at a point.
 bool tree_item_rect(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
 cw::win::TreeItem* tree_item_at(cw::win::Window* w, POINT p, UINT* flags);
+// Scrolls the tree so that the item's row is in view.
+void tree_scroll_to(cw::win::Window* w, cw::win::TreeItem* item);
 bool listview_item_rect(cw::win::Window* w, int index, RECT* out);
 int listview_item_at(cw::win::Window* w, POINT p);
 // The list view's in-place label edit was created: its keys and focus loss reach its procedure.

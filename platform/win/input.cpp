@@ -16,6 +16,7 @@ namespace cw::win {
 namespace {
 
 unsigned g_input_count = 0;
+WPARAM g_mouse_keys = 0;  // MK_* of the last mouse input
 
 // A window takes mouse input only while it and every window around it are enabled,
 // as the system never delivers a click to a disabled window.
@@ -56,6 +57,7 @@ unsigned input_count() {
 
 void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
     ++g_input_count;
+    g_mouse_keys = keys;
     if (!w) return;
     Window* capture = window_from(GetCapture());
     if (capture && capture != w) {
@@ -76,6 +78,23 @@ void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
     }
     send(w, msg, keys, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
 }
+
+}  // namespace cw::win
+
+// The buttons as the last mouse input gave them, as the system keeps the state of the input
+// it has delivered.
+SHORT GetKeyState(int vk) {
+    WPARAM bit = 0;
+    switch (vk) {
+        case VK_LBUTTON: bit = MK_LBUTTON; break;
+        case VK_RBUTTON: bit = MK_RBUTTON; break;
+        case VK_SHIFT: bit = MK_SHIFT; break;
+        case VK_CONTROL: bit = MK_CONTROL; break;
+    }
+    return (cw::win::g_mouse_keys & bit) ? static_cast<SHORT>(0x8000) : 0;
+}
+
+namespace cw::win {
 
 bool input_frame_key(Window* top, UINT vk, bool ctrl) {
     ++g_input_count;

@@ -274,6 +274,15 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             cw::backend::control_changed(w);
             return TRUE;
         }
+        case TVM_ENSUREVISIBLE: {
+            TreeItem* item = tree_item(w, reinterpret_cast<HTREEITEM>(lp));
+            if (!item) return FALSE;
+            // Its parents open, as the system opens them, so that the row can be seen.
+            for (TreeItem* p = item->parent; p; p = p->parent) p->state |= TVIS_EXPANDED;
+            cw::backend::control_changed(w);
+            cw::backend::tree_scroll_to(w, item);
+            return TRUE;
+        }
         case TVM_HITTEST: {
             auto* info = reinterpret_cast<TVHITTESTINFO*>(lp);
             if (!info) return 0;

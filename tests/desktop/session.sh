@@ -141,25 +141,27 @@ frame_geometry() {
   geometry "$id"
 }
 
-# close_answering KEY SECONDS: the close box through the window manager (asked again while no
-# save prompt shows: a client still busy with the window may drop the request), KEY in the
-# prompt, and up to SECONDS for the editor to end. CW_CLOSE_PROBLEMS holds what went wrong, one
-# line each; it is empty when the editor ended with status 0.
+# close_answering KEY SECONDS: the close box through the window manager (asked again while the
+# editor runs: a client still busy with the window may drop the request); when the editor asks
+# whether to save the project (it does only when the project has unsaved changes, in a question
+# titled "終了"), KEY answers it; up to SECONDS for the editor to end. CW_CLOSE_PROBLEMS holds what
+# went wrong, one line each; it is empty when the editor ended with status 0.
 close_answering() {
-  local key="$1" secs="$2" prompt="" status
+  local key="$1" secs="$2" prompt="" status i
   CW_CLOSE_PROBLEMS=""
-  for _ in 1 2 3; do
-    wmctrl -c "$CW_TITLE"
-    prompt=$(window_by_name "ﾌﾟﾛｼﾞｪｸﾄを開く" 5)
-    [ -n "$prompt" ] && break
+  for i in $(seq $((secs * 10))); do
+    kill -0 "$CW_EDITOR" 2>/dev/null || break
+    if [ -z "$prompt" ]; then
+      prompt=$(xdotool search --onlyvisible --name "^終了\$" 2>/dev/null | head -n 1)
+      if [ -n "$prompt" ]; then
+        xdotool windowactivate --sync "$prompt" 2>/dev/null
+        xdotool key "$key"
+      elif [ $((i % 20)) -eq 1 ]; then
+        wmctrl -c "$CW_TITLE"
+      fi
+    fi
+    sleep 0.1
   done
-  if [ -n "$prompt" ]; then
-    xdotool windowactivate --sync "$prompt" 2>/dev/null
-    xdotool key "$key"
-  else
-    CW_CLOSE_PROBLEMS="the close box with a project open did not ask whether to save it"$'\n'
-  fi
-  for _ in $(seq $((secs * 10))); do kill -0 "$CW_EDITOR" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$CW_EDITOR" 2>/dev/null; then
     CW_CLOSE_PROBLEMS+="the close box did not end the editor"$'\n'
     return 0

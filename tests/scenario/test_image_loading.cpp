@@ -100,9 +100,8 @@ TEST(LoadBmp, DepthsGiveTheirColourModeAndTwoColoursAreRefused) {
     }
     // New has closed the project before the image is refused: nothing of the previous image
     // stays behind, and no project is open.
-    const ScenarioRun run =
-        run_scenario(new_project(testdata("tim/sheet_8bit_896_0_clut0_500.tim")) + "answer box 7\n" +
-                     new_project(testdata("bmpsuite/g/pal1.bmp"), 1) + "dump\n");
+    const ScenarioRun run = run_scenario(new_project(testdata("tim/sheet_8bit_896_0_clut0_500.tim")) +
+                                         new_project(testdata("bmpsuite/g/pal1.bmp"), 1) + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(last_box_text(d), QString::fromUtf8("16色以下のｲﾒｰｼﾌｧｲﾙは\nｻﾎﾟｰﾄしていません."));
@@ -191,9 +190,8 @@ TEST(LoadTim, FilesThatDoNotFitAreRefusedAndLeaveNoProject) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(write_file(dir.filePath(c.name), c.bytes));
-        const ScenarioRun run =
-            run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) + "answer box 7\n" +
-                         new_project(dir.filePath(c.name), 1) + "dump\n");
+        const ScenarioRun run = run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
+                                             new_project(dir.filePath(c.name), 1) + "dump\n");
         ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
         const QJsonObject d = run.last();
         EXPECT_EQ(last_box_text(d), QString::fromUtf8(c.text));

@@ -120,8 +120,7 @@ TEST(ImageSelection, AClickSelectsThePixelUnderThePointerEvenOnACentredImage) {
 TEST(ImageZoom, ZoomChecksItsItemAndPressesMapThroughScrollAndMagnification) {
     // SB_THUMBPOSITION with position 8: wParam 4 | 8 << 16.
     const ScenarioRun run = on_full_image(
-        "send image WM_COMMAND 40012 0\nsend image WM_HSCROLL 524292 0\nmouse image down 13 6\ndump\n"
-        "answer box 7\n" +
+        "send image WM_COMMAND 40012 0\nsend image WM_HSCROLL 524292 0\nmouse image down 13 6\ndump\n" +
         new_project(testdata("tim/sheet_16bit_640_0.tim")) + "dump\n");
     const QJsonObject zoomed = run.dumps[0];
     EXPECT_EQ(image(zoomed)["zoom_shift"].toInt(), 2);

@@ -94,7 +94,7 @@ TEST(SaveProject, BothFilesHoldTheTablesWithComputedOffsetsAndTheCurrentClut) {
     const ScenarioRun run = run_in(dir, made_project() + save_as(dir.filePath("anim")) + "dump\n");
     const QJsonObject d = run.last();
     EXPECT_EQ(d["current_path"].toString(), dir.filePath("anim.cwp"));  // the default extension
-    EXPECT_TRUE(recent(d).isEmpty()) << "saving does not touch the recent files";
+    EXPECT_EQ(recent(d), QStringList{dir.filePath("anim.cwp")}) << "a file saved as is a recent file";
     const QByteArray cwp = read_bytes(dir.filePath("anim.cwp")), spa = read_bytes(dir.filePath("anim.spa"));
     ASSERT_EQ(cwp.size(), 8102);
     EXPECT_EQ(cwp.mid(0, 512).split('\0')[0], testdata("tim/pal8_640_256_clut80_480.tim").toUtf8());
@@ -147,8 +147,7 @@ TEST(SaveProject, AProjectFileInAFolderNamedLikeOnePairsWithTheDataFileBeforeIt)
     ASSERT_TRUE(QDir(dir.path()).mkdir("x.cwp"));
     const QString path = dir.filePath("x.cwp/y.cwp");
     const ScenarioRun run =
-        run_in(dir, made_project() + save_as(path) + "answer box IDNO\n" + new_project(pal8()) +
-                        open_project(path, true) + "dump\n");
+        run_in(dir, made_project() + save_as(path) + new_project(pal8()) + open_project(path) + "dump\n");
     EXPECT_EQ(read_bytes(path).size(), 8102);
     EXPECT_EQ(read_bytes(dir.filePath("x.spa")).size(), 84);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("x.cwp/y.spa")));
@@ -255,8 +254,7 @@ TEST(SaveProject, AFolderThatRefusesNewFilesLeavesThePreviousFiles) {
 TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
     QTemporaryDir dir;
     const QString cwp = write_pair(dir, "pair", 3, 2, 6);
-    const ScenarioRun run = run_in(
-        dir, open_project(cwp) + "dump\nanswer box IDNO\n" + new_project(pal8()) + "dump\n");
+    const ScenarioRun run = run_in(dir, open_project(cwp) + "dump\n" + new_project(pal8()) + "dump\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(d["current_path"].toString(), cwp);
     EXPECT_EQ(root(d)["text"].toString(), QStringLiteral("pair"));
@@ -288,9 +286,8 @@ TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
 TEST(OpenProject, SavedClosedAndReopenedItShowsTheSameAndSavesTheSameBytes) {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.cwp"), b = dir.filePath("b.cwp");
-    const ScenarioRun run =
-        run_in(dir, made_project() + save_as(a) + "dump\nanswer box IDNO\n" +
-                        new_project(pal8()) + open_project(a, true) + "dump\n" + save_as(b));
+    const ScenarioRun run = run_in(dir, made_project() + save_as(a) + "dump\n" + new_project(pal8()) +
+                                            open_project(a) + "dump\n" + save_as(b));
     ASSERT_EQ(run.dumps.size(), 2u);
     // Scroll and view state start over on opening; what the files carry is the same.
     EXPECT_EQ(shown(run.dumps[0])["tables"].toObject()["frames"],
@@ -304,10 +301,10 @@ TEST(OpenProject, TheCurrentPathOpenedAgainChangesNothing) {
     QTemporaryDir dir;
     const QString a = write_pair(dir, "a", 1, 1), b = write_pair(dir, "b", 2, 2);
     const ScenarioRun run =
-        run_in(dir, open_project(a) + open_project(b, true) + "dump\n" + open_project(b, true) + "dump\n");
+        run_in(dir, open_project(a) + open_project(b) + "dump\n" + open_project(b) + "dump\n");
     QJsonObject first = run.dumps[0], second = run.dumps[1];
     EXPECT_EQ(recent(second), (QStringList{a, b}));
-    EXPECT_EQ(boxes(second).size(), boxes(first).size() + 1) << "only the save prompt";
+    EXPECT_EQ(boxes(second).size(), boxes(first).size()) << "nothing is asked: nothing has changed";
     for (QJsonObject* d : {&first, &second}) {
         d->remove("message_boxes");
         d->remove("file_dialogs");
@@ -427,9 +424,8 @@ TEST(OpenProject, FilesThatCannotBeReadOrDoNotFitAreRefusedAndTheOpenProjectStay
         if (!c.spa.isEmpty()) {
             ASSERT_TRUE(write_file(spa_path, c.spa));
         }
-        const QJsonObject d = run_in(dir, open_project(good) + "answer box IDNO\nanswer box 1\ndrop " +
-                                              quoted(c.path) + "\ndump\n")
-                                  .last();
+        const QJsonObject d =
+            run_in(dir, open_project(good) + "answer box 1\ndrop " + quoted(c.path) + "\ndump\n").last();
         const QString refused = c.path.endsWith(".cwp") && c.cwp != no_nul ? spa_path : c.path;
         EXPECT_EQ(last_box(d)["text"].toString(), c.text.isEmpty() ? kCannotOpen : refused + "\n" + c.text);
         EXPECT_EQ(last_box(d)["caption"].toString(), kOpenCaption);
@@ -445,8 +441,9 @@ TEST(OpenProject, FilesThatCannotBeReadOrDoNotFitAreRefusedAndTheOpenProjectStay
 TEST(SavePrompt, ADroppedFileAsksBeforeTheOpenProjectIsReplaced) {
     QTemporaryDir dir;
     const QString a = write_pair(dir, "a", 1, 1), b = write_pair(dir, "b", 2, 1);
-    const QJsonObject d =
-        run_in(dir, open_project(a) + "answer box IDNO\ndrop " + quoted(b) + "\ndump\n").last();
+    const QJsonObject d = run_in(dir, open_project(a) + "menu ID_EDIT_ADD_FRAME\nanswer box IDNO\ndrop " +
+                                          quoted(b) + "\ndump\n")
+                              .last();
     ASSERT_EQ(boxes(d).size(), 1);
     EXPECT_EQ(boxes(d)[0].toObject()["text"].toString(),
               QString::fromUtf8("編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n"));
@@ -464,6 +461,9 @@ TEST(SavePrompt, LeavingWithAProjectAsksAndACancelledSaveKeepsTheProgramOpen) {
     EXPECT_FALSE(d["quit"].toBool());
     EXPECT_EQ(tables(d)["pattern_count"].toInt(), 2);
     EXPECT_EQ(last_box(d)["text"].toString(), QString::fromUtf8("編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n"));
+    // Leaving has its own question, with Cancel: one stray key cannot lose the work.
+    EXPECT_EQ(last_box(d)["caption"].toString(), QString::fromUtf8("終了"));
+    EXPECT_EQ(last_box(d)["style"].toInt() & 0xF, 3) << "MB_YESNOCANCEL";
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("Celwin.cfg")));
     // The same through the menu's Exit, then No: the program ends without saving.
     run = run_in(dir, made_project() + "answer box IDYES\nanswer save cancel\ncommand ID_FILE_EXIT\ndump\n" +

@@ -141,9 +141,9 @@ TEST(RecentFiles, SixProjectsLeaveFiveEntriesWithTheNewestOnTop) {
     QStringList paths;
     for (int i = 1; i <= 6; ++i) {
         paths << write_project(dir, "p" + QString::number(i));
-        script += open_project(paths.last(), i > 1);
+        script += open_project(paths.last());
     }
-    const ScenarioRun run = run_in(dir, script + "dump\nanswer box IDNO\nexit\n");
+    const ScenarioRun run = run_in(dir, script + "dump\nexit\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(recent_items(d),
               (QStringList{paths[5] + " 60005", paths[4] + " 60004", paths[3] + " 60003", paths[2] + " 60002",
@@ -159,9 +159,8 @@ TEST(RecentFiles, SixProjectsLeaveFiveEntriesWithTheNewestOnTop) {
 TEST(RecentFiles, ReopeningAnEntryMovesItToTheTopWithoutARepeat) {
     QTemporaryDir dir;
     const QString a = write_project(dir, "a"), b = write_project(dir, "b"), c = write_project(dir, "c");
-    const QJsonObject d = run_in(dir, open_project(a) + open_project(b, true) + open_project(c, true) +
-                                          "answer box IDNO\ncommand 60001\ndump\n")
-                              .last();
+    const QJsonObject d =
+        run_in(dir, open_project(a) + open_project(b) + open_project(c) + "command 60001\ndump\n").last();
     EXPECT_EQ(d["current_path"].toString(), a);
     EXPECT_EQ(recent_items(d), (QStringList{a + " 60003", c + " 60002", b + " 60001", "- 60000",
                                             QString::fromUtf8("終了 40001")}));
@@ -171,11 +170,11 @@ TEST(RecentFiles, AnEntryThatCannotBeOpenedLeavesTheListAndTheOthersKeepTheirOrd
     QTemporaryDir dir;
     const QString a = write_project(dir, "a"), b = write_project(dir, "b"), c = write_project(dir, "c");
     // Opened in one run, the list comes back in the next, where b's file is gone.
-    run_in(dir, open_project(a) + open_project(b, true) + open_project(c, true) + "answer box IDNO\nexit\n");
+    run_in(dir, open_project(a) + open_project(b) + open_project(c) + "exit\n");
     ASSERT_TRUE(QFile::remove(b));
     const ScenarioRun run = run_in(dir, open_project(c) +
-                                            "answer box IDNO\nanswer box 1\ncommand 60002\ndump\n"
-                                            "answer box IDNO\nexit\n");
+                                            "answer box 1\ncommand 60002\ndump\n"
+                                            "exit\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(last_box(d)["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
     EXPECT_EQ(d["current_path"].toString(), c) << "the open project stays";

@@ -611,12 +611,16 @@ TEST_F(CelwrightScript, MenuBarsGreyWhatNeedsAProject) {
         EXPECT_EQ(file[5].text, "終了");
 
         const auto& edit = items[1].children;
-        EXPECT_EQ(ids_of(edit),
-                  (std::vector<uint32_t>{40040, 40041, 40042, 40037, 0, 40029, 0, 40024, 40031, 0, 40054}))
+        EXPECT_EQ(ids_of(edit), (std::vector<uint32_t>{40055, 40056, 0, 40040, 40041, 40042, 40037, 0, 40029,
+                                                       0, 40024, 40031, 0, 40054}))
             << id;
+        EXPECT_EQ(edit[0].text, "元に戻す(&U)\tCtrl+Z");
+        EXPECT_EQ(edit[1].text, "やり直し(&R)\tCtrl+Y");
         for (const MenuEntry& e : edit)
             if (e.flags != MF_SEPARATOR) {
-                EXPECT_EQ(e.flags, greyed) << id << " " << e.id;
+                // Undo and redo start greyed: there is nothing to undo until the user changes something.
+                const uint32_t expected = e.id == 40055 || e.id == 40056 ? MF_GRAYED : greyed;
+                EXPECT_EQ(e.flags, expected) << id << " " << e.id;
             }
     }
     // View and Window without a popup are greyed items whose ids no real command uses.

@@ -52,9 +52,26 @@ BOOL CALLBACK search_top_level(HWND hwnd, LPARAM lp) {
     return s->found ? FALSE : TRUE;
 }
 
+// The main window's title names the open project after the program's own ("TITLE - walk.cwp *"),
+// so a top-level window also answers to its title followed by " - ".
+BOOL CALLBACK match_titled_top_level(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    char text[256] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    const size_t length = std::strlen(s->title);
+    if (std::strncmp(text, s->title, length) == 0 && std::strncmp(text + length, " - ", 3) == 0) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A top-level window by its title, or else a child window of any of them.
 HWND find_window(const char* title) {
     if (HWND top = FindWindowA(nullptr, title)) return top;
+    Search titled{title, 0, nullptr};
+    EnumWindows(match_titled_top_level, reinterpret_cast<LPARAM>(&titled));
+    if (titled.found) return titled.found;
     Search s{title, 0, nullptr};
     EnumWindows(search_top_level, reinterpret_cast<LPARAM>(&s));
     return s.found;

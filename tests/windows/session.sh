@@ -182,7 +182,7 @@ shot playing-restored "$wx" "$wy" "$ww" "$wh"
 in_cycle playing-restored || fail "the walk window showed no picture of the cycle after a restore (playing)"
 screen playing
 
-# Stop, then the close box: the editor asks whether to save the project; No ends it.
+# Stop, then the close box: nothing was changed, so the editor ends without a question.
 read -r sx sy sw sh <<<"$(probe control "$CW_TITLE" 1012)"
 xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
 settle

@@ -78,7 +78,7 @@ sleep 1
 [ -n "$shots" ] && mkdir -p "$shots" && import -window root "$shots/wine-editor.png" 2>/dev/null &&
   echo "screenshot: $shots/wine-editor.png"
 
-# The close box: a project is open, so the editor asks whether to save it; No ("n") ends it.
+# The close box: the project has no changes, so the editor ends without a question.
 close_answering n 15
 while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
 [ -z "$CW_CLOSE_PROBLEMS" ] && echo "the editor ended with exit code 0"

@@ -393,6 +393,8 @@ void pump() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // What the main loop does after handling input (the undo history takes its steps).
+    if (!g_quit && g_app.main_window) after_input();
 }
 
 void run_lines(const std::vector<Line>& lines);

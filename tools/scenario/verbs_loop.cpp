@@ -9,6 +9,9 @@
 //   controls TARGET FILE  writes a line per control of TARGET, as another program reads them
 //                    (scenario/controls_listing.h): what the Windows build is compared with
 //
+// Dump section "history": where the undo history stands (0 at the state it started from) and how
+// many states it holds.
+//
 // Dump section "last_run": the seconds, ticks and wake-ups of the last run (the wake-up that
 // ends it not counted) and the processor time the program used meanwhile, null before the first.
 #include <windows.h>
@@ -22,6 +25,7 @@
 #include "automation/automation.h"
 #include "automation/inspect.h"
 #include "automation/json.h"
+#include "project/history.h"
 #include "scenario/controls_listing.h"
 #include "scenario/driver.h"
 
@@ -74,6 +78,11 @@ void controls_verb(const Line& l) {
     if (!out) fail("the list of controls could not be written");
 }
 
+std::string history_json() {
+    return cw::automation::json_object(
+        {{"position", std::to_string(history_position())}, {"states", std::to_string(history_size())}});
+}
+
 std::string last_run_json() {
     if (!g_last.done) return "null";
     return cw::automation::json_object({{"seconds", std::to_string(g_last.seconds)},
@@ -87,6 +96,7 @@ const bool registered = [] {
     scenario::register_verb("expose", expose_verb);
     scenario::register_verb("controls", controls_verb);
     scenario::register_dump_section("last_run", last_run_json);
+    scenario::register_dump_section("history", history_json);
     return true;
 }();
 
