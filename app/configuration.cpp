@@ -1,5 +1,7 @@
 #include "app/configuration.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "project/app_state.h"
@@ -13,9 +15,35 @@ namespace {
 // The record with every 0x0A doubled is at most twice its size; anything longer is not ours.
 constexpr size_t kMaxConfigurationBytes = 2 * kConfigRecordSize;
 
+void read_image_window_place() {
+    std::vector<uint8_t> stored;
+    if (read_file_bytes(kImageWindowPlaceFile, stored, 64) != FileRead::Done) return;
+    const std::string text(stored.begin(), stored.end());
+    int x = 0, y = 0;
+    char rest = 0;
+    // Anything but two numbers is not ours to trust: the window goes to its default place.
+    if (std::sscanf(text.c_str(), "%d %d%c", &x, &y, &rest) < 2 || (rest && rest != '\n')) return;
+    g_app.image_window_place = POINT{x, y};
+    g_app.image_window_placed = true;
+}
+
+void write_image_window_place() {
+    if (!g_app.image_window_shown || !g_app.image_window || IsIconic(g_app.image_window) ||
+        IsZoomed(g_app.image_window))
+        return;
+    RECT r;
+    GetWindowRect(g_app.image_window, &r);
+    char line[48];
+    const int n =
+        std::snprintf(line, sizeof line, "%ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top));
+    const FileToWrite file{kImageWindowPlaceFile, std::vector<uint8_t>(line, line + n)};
+    write_files_replacing(std::span<const FileToWrite>(&file, 1));
+}
+
 }  // namespace
 
 void read_configuration() {
+    read_image_window_place();
     std::vector<uint8_t> stored;
     if (read_file_bytes(kConfigurationFile, stored, kMaxConfigurationBytes) != FileRead::Done) return;
     const Configuration c = decode_configuration(stored);
@@ -50,4 +78,5 @@ void write_configuration() {
         encode_fill_record(FillRecord{g_app.background_fill.dwROP, g_app.background_fill.dwFillColor});
     const FileToWrite file{kConfigurationFile, encode_configuration(c)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
+    write_image_window_place();
 }

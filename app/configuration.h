@@ -4,6 +4,9 @@
 #pragma once
 
 inline constexpr char kConfigurationFile[] = "Celwin.cfg";
+// Beside it, a line "X Y" of its own: the image window's place, which the configuration's
+// fixed record has no room for.
+inline constexpr char kImageWindowPlaceFile[] = "Celwin.pos";
 
 // Start-up, before the main window exists. A missing or unreadable file leaves every
 // value at its initial one, silently.

@@ -6,6 +6,7 @@
 #include "app/recent_files.h"
 #include "display/file_dialogs.h"
 #include "files/file_io.h"
+#include "files/project_data.h"
 #include "files/project_file.h"
 #include "project/app_state.h"
 #include "project/tables.h"
@@ -50,14 +51,15 @@ void command_save() {
 }
 
 void command_new() {
-    save_prompt();
+    // A save that was asked for and did not happen keeps the project: nothing is lost.
+    if (!save_prompt()) return;
     close_project();
     new_project();
     start_history();
 }
 
 void command_open() {
-    save_prompt();
+    if (!save_prompt()) return;
     char path[kPathSize] = {};
     if (!open_file_dialog(path, sizeof path, kProjectFilter, "cwp")) return;
     if (!open_project(path)) return;
@@ -66,7 +68,7 @@ void command_open() {
 }
 
 void command_open_recent(UINT id) {
-    save_prompt();
+    if (!save_prompt()) return;
     const std::string path = recent_entry_text(id);
     // An entry that cannot be opened, or whose opening is cancelled, leaves the list.
     if (!open_project(path.c_str())) {
@@ -78,7 +80,14 @@ void command_open_recent(UINT id) {
 }
 
 void command_open_dropped(const char* path) {
-    save_prompt();
+    if (!save_prompt()) return;
+    // A sprite sheet starts a new project over it; anything else is opened as a project.
+    if (classify_path(path) == PathKind::Neither && (path_names_bmp(path) || path_names_tim(path))) {
+        close_project();
+        new_project_from_image(path);
+        start_history();
+        return;
+    }
     if (!open_project(path)) return;
     add_recent_entry(path);
     start_history();

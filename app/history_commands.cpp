@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "display/edit_panel.h"
 #include "display/file_dialogs.h"
 #include "display/playback.h"
 #include "display/views.h"
@@ -28,28 +29,9 @@ bool playing() {
     return p < kMaxPatterns && g_tables.settings[p].play_mode != IDC_PLAY_STOP;
 }
 
-bool is_edit_class(const char* name) {
-    const char edit[] = "edit";
-    for (size_t i = 0; i < sizeof edit; ++i) {
-        const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
-        if (c != edit[i]) return false;
-    }
-    return true;
-}
-
-// A field of the edit panel the user types into: its change is one step when the typing ends.
-bool typing_in_panel() {
-    HWND focus = GetFocus();
-    if (!focus || GetParent(focus) != g_app.edit_panel) return false;
-    char name[16] = {};
-    GetClassNameA(focus, name, sizeof name);
-    const LONG_PTR style = GetWindowLongPtrA(focus, GWL_STYLE);
-    return is_edit_class(name) && !(style & ES_READONLY);
-}
-
 // A drag on the tree, in a pattern window or in the image window is one step when it ends.
 bool gesture_under_way() {
-    return GetCapture() != nullptr || (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || typing_in_panel();
+    return GetCapture() != nullptr || (GetKeyState(VK_LBUTTON) & 0x8000) != 0 || panel_typing_open();
 }
 
 void set_item(HMENU menu, UINT id, bool enabled) {

@@ -119,11 +119,33 @@ void on_destroy() {
     PostQuitMessage(0);
 }
 
-// The project tree's selection and drag notifications.
-void on_notify(const NMHDR* hdr) {
+// The tree's own keys do what the edit menu does, when the menu would let them.
+void on_tree_key(HWND hwnd, const NMTVKEYDOWN* key) {
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    UINT command = 0;
+    switch (key->wVKey) {
+        case 'X': command = ctrl ? ID_EDIT_CUT : 0; break;
+        case 'C': command = ctrl ? ID_EDIT_COPY : 0; break;
+        case 'V': command = ctrl ? ID_EDIT_PASTE : 0; break;
+        case VK_DELETE: command = ctrl ? 0 : ID_EDIT_DELETE; break;
+        case VK_F2: command = ctrl ? 0 : ID_EDIT_LABEL; break;
+    }
+    if (!command) return;
+    const UINT state = GetMenuState(GetMenu(hwnd), command, MF_BYCOMMAND);
+    if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return;
+    SendMessageA(hwnd, WM_COMMAND, command, 0);
+}
+
+// The project tree's selection, drag, key and open notifications.
+void on_notify(HWND hwnd, const NMHDR* hdr) {
     if (!hdr || hdr->hwndFrom != g_app.project_tree) return;
-    if (hdr->code == TVN_SELCHANGEDA) on_tree_selection_changed();
-    if (hdr->code == TVN_BEGINDRAGA) on_tree_begin_drag(reinterpret_cast<const NMTREEVIEWA*>(hdr));
+    switch (hdr->code) {
+        case TVN_SELCHANGEDA: on_tree_selection_changed(); break;
+        case TVN_BEGINDRAGA: on_tree_begin_drag(reinterpret_cast<const NMTREEVIEWA*>(hdr)); break;
+        case TVN_KEYDOWN: on_tree_key(hwnd, reinterpret_cast<const NMTVKEYDOWN*>(hdr)); break;
+        case NM_DBLCLK:
+        case NM_RETURN: open_selected_pattern_window(); break;
+    }
 }
 
 // The add-frame command selects the frame it added; a refused frame (no pattern, or 20
@@ -182,7 +204,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ACTIVATE: g_app.app_active = LOWORD(wp); return 0;
         case WM_GETMINMAXINFO: on_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lp)); break;
         case WM_CONTEXTMENU: on_context_menu(hwnd, wp, lp); return 0;
-        case WM_NOTIFY: on_notify(reinterpret_cast<const NMHDR*>(lp)); return 0;
+        case WM_NOTIFY: on_notify(hwnd, reinterpret_cast<const NMHDR*>(lp)); return 0;
         case WM_COMMAND:
             if (on_command(hwnd, wp, lp)) return 0;
             break;

@@ -42,6 +42,7 @@ void load_menus(HINSTANCE instance) {
     g_app.pattern_menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_PATTERN_MENU));
     g_app.project_file_submenu = GetSubMenu(g_app.project_menu, 0);
     g_app.pattern_window_submenu = GetSubMenu(g_app.pattern_menu, 3);
+    g_app.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 }
 
 void set_fill_records() {
@@ -139,13 +140,32 @@ LoopStep tick_when_due() {
     return LoopStep::Ticked;
 }
 
-void dispatch(MSG& msg) {
-    if (TranslateMDISysAccel(g_app.mdi_client, &msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+// Ctrl+Z and Ctrl+Y in a text field undo and redo its typing, not the project.
+bool text_field_keeps(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != 'Z' && msg.wParam != 'Y')) return false;
+    char name[16] = {};
+    GetClassNameA(msg.hwnd, name, sizeof name);
+    return lstrcmpiA(name, "Edit") == 0 && !(GetWindowLongPtrA(msg.hwnd, GWL_STYLE) & ES_READONLY);
+}
+
+// The keys the loop takes before any window: the main window's accelerators, the MDI keys,
+// then the keyboard interface of the two modeless dialogs (Tab, Enter, Esc).
+bool loop_takes(MSG& msg) {
+    if (g_app.accelerators && !text_field_keeps(msg) &&
+        TranslateAcceleratorA(g_app.main_window, g_app.accelerators, &msg))
+        return true;
+    if (TranslateMDISysAccel(g_app.mdi_client, &msg)) return true;
+    if (g_app.edit_panel && IsDialogMessageA(g_app.edit_panel, &msg)) return true;
+    return g_app.image_window && IsDialogMessageA(g_app.image_window, &msg);
 }
 
 }  // namespace
+
+void dispatch_message(MSG& msg) {
+    if (loop_takes(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
 
 void after_input() {
     static bool was_playing = false;
@@ -161,7 +181,7 @@ void after_input() {
 LoopStep main_loop_step(MSG& msg, LoopMode mode) {
     const BOOL taken = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     if (taken && msg.message == WM_QUIT) return LoopStep::Quit;
-    if (taken) dispatch(msg);
+    if (taken) dispatch_message(msg);
     // Input is handled by now, whether it came queued or was sent while the queue was looked at.
     after_input();
     if (taken) return LoopStep::Dispatched;

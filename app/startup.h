@@ -21,6 +21,9 @@ enum class LoopMode {
 // What the main loop does once it has handled input: a change of the project becomes a step
 // of the undo history, and the edit menus and title follow it.
 void after_input();
+// A message taken from the queue, as the main loop hands it on: the main window's keys, the
+// MDI keys and the two modeless dialogs' keys first, then the window's procedure.
+void dispatch_message(MSG& msg);
 // One pass of the main loop: a message taken and dispatched, the tick, or a wait.
 // msg receives the message taken (WM_QUIT included).
 LoopStep main_loop_step(MSG& msg, LoopMode mode);

@@ -68,6 +68,7 @@ PanelControl g_controls[kMaxPanelControls];
 int g_control_count = 0;
 bool g_panel_open = false;
 HWND g_panel = nullptr;
+bool g_typing_open = false;  // a value typed into the timing field that Enter has not taken
 
 BOOL CALLBACK note_control(HWND control, LPARAM) {
     if (g_control_count < kMaxPanelControls)
@@ -207,7 +208,14 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
             if (code == CBN_SELCHANGE) on_frame_combo_change();
             break;
         case IDC_TIMING:
-            if (code == EN_CHANGE) on_timing_change(hwnd);
+            if (code == EN_CHANGE) {
+                on_timing_change(hwnd);
+                g_typing_open = GetFocus() == GetDlgItem(hwnd, IDC_TIMING);
+            }
+            break;
+        case IDOK:
+            // Enter in a field takes what was typed as it stands.
+            g_typing_open = false;
             break;
         case IDC_FLIP_LEFT_RIGHT: set_flip(hwnd, id, kFlipLeftRight); break;
         case IDC_FLIP_TOP_BOTTOM: set_flip(hwnd, id, kFlipTopBottom); break;
@@ -220,6 +228,10 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
 }
 
 }  // namespace
+
+bool panel_typing_open() {
+    return g_typing_open && GetFocus() == GetDlgItem(g_panel, IDC_TIMING);
+}
 
 void set_panel_open(bool open) {
     g_panel_open = open;

@@ -244,16 +244,29 @@ void compose_image(HDC canvas, HDC working, HDC selection) {
 
 }  // namespace
 
+// The first time the window is shown in a run it goes where the user left it last time, as
+// long as its caption can still be reached on the screen, else below the main window's menu
+// bar; after that it stays wherever the user moves it, hidden or shown.
+void place_image_window() {
+    POINT at{0, 0};
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+    const POINT kept = g_app.image_window_place;
+    if (g_app.image_window_placed && kept.x > -64 && kept.y >= 0 && kept.x < screen_w - 64 &&
+        kept.y < screen_h - 32)
+        at = kept;
+    else
+        ClientToScreen(g_app.main_window, &at);
+    SetWindowPos(g_app.image_window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void show_image_window() {
     static bool placed = false;
     if (!placed) {
         placed = true;
-        POINT origin{0, 0};
-        ClientToScreen(g_app.main_window, &origin);
-        SetWindowPos(g_app.image_window, nullptr, origin.x, origin.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        place_image_window();
     }
     ShowWindow(g_app.image_window, SW_SHOW);
+    g_app.image_window_shown = true;
 }
 
 void reset_image_window_view(int w, int h) {

@@ -18,6 +18,7 @@
 #include "files/image_loading.h"
 #include "files/project_data.h"
 #include "files/project_reading.h"
+#include "project/dbcs_text.h"
 #include "project/editing.h"
 #include "project/project_tree.h"
 #include "project/tables.h"
@@ -49,15 +50,31 @@ bool read_or_say(const char* path, ProjectFiles& files) {
     return false;
 }
 
+bool is_relative(const char* path) {
+    return path[0] && path[0] != '\\' && path[0] != '/' && !(path[1] == ':');
+}
+
+// A project names its image by the path it was given, which is read from the working folder.
+// A project opened from elsewhere (the command line, the file manager) finds it beside the
+// project file instead; the stored path stays as it was.
+std::string image_to_load(const char* project_path, const char* image_path) {
+    if (GetFileAttributesA(image_path) != INVALID_FILE_ATTRIBUTES || !is_relative(image_path))
+        return image_path;
+    const size_t folder = dbcs_name_start(project_path);
+    if (folder == 0) return image_path;
+    const std::string beside = std::string(project_path, folder) + image_path;
+    return GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside : std::string(image_path);
+}
+
 // The names and the image of the project being opened; false leaves no project open.
 bool take_names_and_image(const char* path, const ProjectFiles& files) {
     if (files.kind == PathKind::ProjectFile) {
         g_tables.names = files.names;
-    } else {
-        set_label(g_tables.names.project_name, project_name_for_data_file(path).c_str());
-        MessageBoxA(g_app.main_window, kChooseImage, ".SPAﾌｧｲﾙを開く", MB_ICONINFORMATION);
-        if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
+        return load_image(image_to_load(path, g_tables.names.image_path).c_str());
     }
+    set_label(g_tables.names.project_name, project_name_for_data_file(path).c_str());
+    MessageBoxA(g_app.main_window, kChooseImage, ".SPAﾌｧｲﾙを開く", MB_ICONINFORMATION);
+    if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
     return load_image(g_tables.names.image_path);
 }
 
@@ -180,9 +197,10 @@ bool save_project(const char* path) {
     return true;
 }
 
-bool new_project() {
-    MessageBoxA(g_app.main_window, kChooseImage, "新規作成", MB_ICONINFORMATION);
-    if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
+namespace {
+
+// The project named "新規ｱﾆﾒｰｼｮﾝ" over the image whose path the name table holds.
+bool start_new_project() {
     set_label(g_tables.names.project_name, kNewProjectName);
     set_tree_item_text(g_app.project_tree, g_app.project_item, g_tables.names.project_name);
     // A project whose image does not load would save a path that does not load
@@ -195,4 +213,18 @@ bool new_project() {
     SetMenu(g_app.main_window, g_app.project_menu);
     set_panel_open(true);
     return true;
+}
+
+}  // namespace
+
+bool new_project() {
+    MessageBoxA(g_app.main_window, kChooseImage, "新規作成", MB_ICONINFORMATION);
+    if (!open_file_dialog(g_tables.names.image_path, kPathSize, kImageFilter, "bmp")) return false;
+    return start_new_project();
+}
+
+bool new_project_from_image(const char* image_path) {
+    std::memset(g_tables.names.image_path, 0, kPathSize);
+    std::strncpy(g_tables.names.image_path, image_path, kPathSize - 1);
+    return start_new_project();
 }

@@ -25,3 +25,6 @@ bool save_project(const char* path);
 // "新規ｱﾆﾒｰｼｮﾝ". False when the dialog was cancelled or the image did not load (no project is
 // open then; the open project is the caller's to close first).
 bool new_project();
+// New, over the image at image_path instead of one chosen in the dialog (a BMP or TIM file
+// named on the command line or dropped); the same conditions.
+bool new_project_from_image(const char* image_path);

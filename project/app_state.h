@@ -18,6 +18,7 @@ struct AppState {
     HMENU project_file_submenu = nullptr;    // submenu 0 of 111
     HMENU pattern_window_submenu = nullptr;  // submenu 3 of 112
     HMENU zoom_menu = nullptr;               // 117, shared by the pattern windows
+    HACCEL accelerators = nullptr;           // 136, the main window's keys
     int32_t main_client_width = 640;
     int32_t main_client_height = 480;
     uint16_t app_active = 0;
@@ -30,6 +31,11 @@ struct AppState {
     HWND project_tree = nullptr;
     HWND mdi_client = nullptr;
     HWND image_window = nullptr;
+    // Where the user left the image window (its outer frame's corner on the screen), kept from
+    // one run to the next; until it has one, it goes below the main window's menu bar.
+    POINT image_window_place{0, 0};
+    bool image_window_placed = false;
+    bool image_window_shown = false;  // shown in this run: its place is worth keeping
     HTREEITEM project_item = nullptr;
     int32_t status_bar_height = 0;
     int32_t edit_panel_width = 0;

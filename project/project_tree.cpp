@@ -145,6 +145,13 @@ void on_tree_selection_changed() {
     show_frame(p, f);
 }
 
+void open_selected_pattern_window() {
+    int p = 0, f = 0;
+    if (!locate_item(selected_item(), &p, &f)) return;
+    make_pattern_current(p);
+    open_pattern_window(p);
+}
+
 // ---- dragging -------------------------------------------------------------------
 //
 // A drag installs its own window procedure in front of the tree's and captures the

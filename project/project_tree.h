@@ -14,6 +14,9 @@ void show_frame(int p, int f);
 
 // TVN_SELCHANGED: makes the selected pattern (and frame) current in the edit panel.
 void on_tree_selection_changed();
+// A double click or Enter on a pattern or frame in the tree: the pattern's window opens
+// again if it was closed, and comes forward if it is open.
+void open_selected_pattern_window();
 // TVN_BEGINDRAG: starts moving the dragged pattern or frame item.
 void on_tree_begin_drag(const NMTREEVIEWA* nm);
 // Outlines the row of item as the drop target, erasing the previous outline.

@@ -23,6 +23,7 @@
 #define IDD_VERSION 124              // version information
 #define IDI_CELWRIGHT 125            // program icon
 #define IDD_DRAWING_ENVIRONMENT 135  // drawing environment settings
+#define IDR_ACCELERATORS 136         // the main window's keys (file commands, undo, redo)
 
 // ---- menu commands ---------------------------------------------------------
 #define ID_FILE_EXIT 40001

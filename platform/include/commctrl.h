@@ -157,6 +157,14 @@ typedef struct tagTVHITTESTINFO {
 #define TVN_BEGINDRAGA (TVN_FIRST - 7)
 #define TVN_BEGINDRAG TVN_BEGINDRAGA
 #define TVN_DELETEITEMA (TVN_FIRST - 9)
+#define TVN_KEYDOWN (TVN_FIRST - 12)
+
+// Sent to the parent for a key pressed in the tree, before the tree acts on it.
+typedef struct tagTVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+} NMTVKEYDOWN, *LPNMTVKEYDOWN;
 
 typedef struct tagNMTREEVIEWA {
     NMHDR hdr;

@@ -62,6 +62,7 @@ DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HGDIOBJ__unused);
 DECLARE_HANDLE(HDROP);
 DECLARE_HANDLE(HTREEITEM);
+DECLARE_HANDLE(HACCEL);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 typedef void* HGDIOBJ;
@@ -262,6 +263,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_NCDESTROY 0x0082
 #define WM_NCCALCSIZE 0x0083
 #define WM_NCACTIVATE 0x0086
+#define WM_GETDLGCODE 0x0087
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -344,6 +346,17 @@ typedef struct tagPAINTSTRUCT {
 #define VK_DELETE 0x2E
 #define VK_F4 0x73
 #define VK_F6 0x75
+#define VK_INSERT 0x2D
+#define VK_F1 0x70
+#define VK_F2 0x71
+#define VK_F3 0x72
+#define VK_F5 0x74
+#define VK_F7 0x76
+#define VK_F8 0x77
+#define VK_F9 0x78
+#define VK_F10 0x79
+#define VK_F11 0x7A
+#define VK_F12 0x7B
 
 // WM_NCHITTEST results: the parts of a window's frame
 #define HTNOWHERE 0
@@ -909,6 +922,35 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 LRESULT DefDlgProcA(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 #define DefDlgProc DefDlgProcA
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
+HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+// keyboard accelerators
+typedef struct tagACCEL {
+    BYTE fVirt;
+    WORD key;
+    WORD cmd;
+} ACCEL, *LPACCEL;
+#define FVIRTKEY 0x01
+#define FNOINVERT 0x02
+#define FSHIFT 0x04
+#define FCONTROL 0x08
+#define FALT 0x10
+HACCEL LoadAcceleratorsA(HINSTANCE instance, LPCSTR name);
+#define LoadAccelerators LoadAcceleratorsA
+int TranslateAcceleratorA(HWND hwnd, HACCEL table, LPMSG msg);
+#define TranslateAccelerator TranslateAcceleratorA
+BOOL DestroyAcceleratorTable(HACCEL table);
 #define IsDialogMessage IsDialogMessageA
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam);
 #define SendDlgItemMessage SendDlgItemMessageA
@@ -922,6 +964,7 @@ BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
 BOOL MapDialogRect(HWND dialog, LPRECT rect);
 int GetClassNameA(HWND hwnd, LPSTR buffer, int size);
+
 #define GetClassName GetClassNameA
 
 // menus
@@ -1045,6 +1088,7 @@ LPSTR lstrcpyA(LPSTR dst, LPCSTR src);
 LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max);
 #define lstrcpyn lstrcpynA
 int lstrcmpA(LPCSTR a, LPCSTR b);
+int lstrcmpiA(LPCSTR a, LPCSTR b);
 #define lstrcmp lstrcmpA
 
 // double-byte character sets: code page 932 (and CP_ACP, which is 932 here)

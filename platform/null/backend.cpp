@@ -286,6 +286,8 @@ std::optional<std::vector<uint8_t>> clipboard_read(const std::string& name) {
     return std::nullopt;
 }
 
+void replay_key(Window*, UINT, UINT) {}
+
 void wake() {
     std::lock_guard<std::mutex> lock(g_wake_mutex);
     g_woken = true;

@@ -265,10 +265,12 @@ bool user_can_reach(HWND hwnd) {
 
 namespace {
 
-// The action of a popup or bar with the given text, or nullptr.
+// The action of a popup or bar with the given text, or nullptr. An item that shows its key
+// after a tab answers to its text alone too, as a user reads it.
 QAction* action_named(const QList<QAction*>& actions, const QString& text) {
     for (QAction* a : actions)
-        if (!a->isSeparator() && a->text() == text) return a;
+        if (!a->isSeparator() && (a->text() == text || a->text().section(QLatin1Char('\t'), 0, 0) == text))
+            return a;
     return nullptr;
 }
 

@@ -216,11 +216,6 @@ class TopFrame : public QWidget {
         }
         QWidget::changeEvent(e);
     }
-    void keyPressEvent(QKeyEvent* e) override {
-        const UINT vk = virtual_key(e->key());
-        if (vk && cw::win::input_frame_key(w_, vk, (e->modifiers() & Qt::ControlModifier) != 0)) return;
-        QWidget::keyPressEvent(e);
-    }
     void dragEnterEvent(QDragEnterEvent* e) override {
         if (e->mimeData()->hasUrls()) e->acceptProposedAction();
     }
@@ -466,22 +461,6 @@ QPoint to_client(View* v, QWidget* from, QPoint p) {
     return v->client->mapFrom(from, p);
 }
 
-UINT virtual_key(int qt_key) {
-    switch (qt_key) {
-        case Qt::Key_Escape: return VK_ESCAPE;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return VK_RETURN;
-        case Qt::Key_Up: return VK_UP;
-        case Qt::Key_Down: return VK_DOWN;
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Space: return ' ';
-        case Qt::Key_F4: return VK_F4;
-        case Qt::Key_F6: return VK_F6;
-    }
-    return 0;
-}
-
 bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos) {
     const QEvent::Type t = e->type();
     if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
@@ -567,6 +546,7 @@ void ensure_started() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    queue_keys();
     // The installed desktop entry's name: a Wayland desktop matches the windows to their menu
     // entry and icon by it (an X11 desktop by the window class, "celwright", the name above).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.celwright.Celwright"));

@@ -70,6 +70,9 @@ bool route_mouse(cw::win::Window* w, QEvent* e);
 
 // The VK_ code of a Qt key, 0 for keys the window manager has no use for.
 UINT virtual_key(int qt_key);
+// From the start on, the keys a Win32 program's loop looks at (with Ctrl or Alt, Tab, Enter,
+// Esc, Delete, the function keys) go to the window manager's queue for the focused window.
+void queue_keys();
 
 // Each control class creates its widget and shows its state.
 void create_button(cw::win::Window* w);

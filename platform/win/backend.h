@@ -95,6 +95,9 @@ int status_bar_height();
 // timeout_ms passes (-1: no timeout). True when input was delivered.
 bool process_events(bool wait, int timeout_ms);
 void wake();  // ends a wait in process_events from inside the program
+// A key the program's procedures left to the control: the widget's own key handling gets it
+// (a text field's editing keys). msg is WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN or WM_SYSKEYUP.
+void replay_key(cw::win::Window* w, UINT msg, UINT vk);
 
 // ---- clipboard -------------------------------------------------------------------
 // The desktop's clipboard, shared with every other program, holds blocks of bytes under

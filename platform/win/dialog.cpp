@@ -161,6 +161,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 break;
             }
+            if (IsDialogMessageA(h, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             continue;
@@ -218,10 +219,6 @@ LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITDIALOG: return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-BOOL IsDialogMessageA(HWND, LPMSG) {
-    return FALSE;
 }
 
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wp, LPARAM lp) {

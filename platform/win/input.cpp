@@ -16,7 +16,8 @@ namespace cw::win {
 namespace {
 
 unsigned g_input_count = 0;
-WPARAM g_mouse_keys = 0;  // MK_* of the last mouse input
+WPARAM g_mouse_keys = 0;  // MK_* of the last mouse or key input: buttons, Shift, Ctrl
+bool g_alt_down = false;  // Alt as the last key input left it
 
 // A window takes mouse input only while it and every window around it are enabled,
 // as the system never delivers a click to a disabled window.
@@ -28,25 +29,6 @@ bool takes_input(const Window* w) {
 
 bool is_press(UINT msg) {
     return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
-}
-
-// Esc and Enter in a dialog act as its cancel and default buttons.
-bool dialog_key(Window* w, UINT vk) {
-    if (!w || !w->dialog) return false;
-    if (vk == VK_ESCAPE) {
-        SendMessageA(w->handle, WM_COMMAND, IDCANCEL,
-                     reinterpret_cast<LPARAM>(GetDlgItem(w->handle, IDCANCEL)));
-        return true;
-    }
-    if (vk != VK_RETURN) return false;
-    int id = IDOK;
-    for (Window* c : w->children)
-        if (c->cls && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-            id = static_cast<int>(c->id);
-    HWND b = GetDlgItem(w->handle, id);
-    if (b && !IsWindowEnabled(b)) return true;
-    SendMessageA(w->handle, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
-    return true;
 }
 
 }  // namespace
@@ -81,8 +63,8 @@ void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
 
 }  // namespace cw::win
 
-// The buttons as the last mouse input gave them, as the system keeps the state of the input
-// it has delivered.
+// The buttons and shift keys as the last input gave them, as the system keeps the state of the
+// input it has delivered.
 SHORT GetKeyState(int vk) {
     WPARAM bit = 0;
     switch (vk) {
@@ -90,20 +72,31 @@ SHORT GetKeyState(int vk) {
         case VK_RBUTTON: bit = MK_RBUTTON; break;
         case VK_SHIFT: bit = MK_SHIFT; break;
         case VK_CONTROL: bit = MK_CONTROL; break;
+        case VK_MENU: return cw::win::g_alt_down ? static_cast<SHORT>(0x8000) : 0;
     }
     return (cw::win::g_mouse_keys & bit) ? static_cast<SHORT>(0x8000) : 0;
 }
 
 namespace cw::win {
 
-bool input_frame_key(Window* top, UINT vk, bool ctrl) {
+void input_modifiers(KeyModifiers m) {
+    g_mouse_keys = (g_mouse_keys & ~static_cast<WPARAM>(MK_SHIFT | MK_CONTROL)) | (m.shift ? MK_SHIFT : 0) |
+                   (m.ctrl ? MK_CONTROL : 0);
+    g_alt_down = m.alt;
+}
+
+bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m) {
     ++g_input_count;
-    if (!top || !takes_input(top)) return false;
-    if (dialog_key(top, vk)) return true;
-    if (!ctrl || (vk != VK_F4 && vk != VK_F6)) return false;
-    for (Window* c : top->children)
-        if (is_mdi_client(c) && mdi_system_key(c, vk, true)) return true;
-    return false;
+    input_modifiers(m);
+    if (!w || !takes_input(w)) return false;
+    // Keys are queued for the focused window, so that the program's loop sees them first
+    // (accelerators, dialog keys) as it does on the system. With Alt they are system keys.
+    const UINT msg = m.alt ? (press ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (press ? WM_KEYDOWN : WM_KEYUP);
+    LPARAM lp = 1;
+    if (m.alt) lp |= LPARAM{1} << 29;
+    if (!press) lp |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
+    PostMessageA(w->handle, msg, vk, lp);
+    return true;
 }
 
 void input_key(Window* w, UINT msg, UINT vk) {

@@ -20,9 +20,16 @@ void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y);
 void input_nonclient_mouse(Window* w, UINT msg, POINT in_window, POINT on_screen);
 // The cursor the frame of such a window shows at a point (window coordinates).
 HCURSOR nonclient_cursor(Window* w, POINT in_window);
-// A key pressed in a top-level window that its focused control did not take. True when the
-// window manager took it (Esc and Enter in dialogs, Ctrl+F4 and Ctrl+F6 with MDI children).
-bool input_frame_key(Window* top, UINT vk, bool ctrl);
+struct KeyModifiers {
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
+// A key pressed or released in window w (the focused one): queued as WM_KEYDOWN/WM_KEYUP, or
+// WM_SYSKEYDOWN/WM_SYSKEYUP with Alt. False when w takes no input now.
+bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m);
+// The shift keys as a key the backend keeps for itself left them.
+void input_modifiers(KeyModifiers m);
 // A key for a control's procedure (WM_KEYDOWN or WM_KEYUP with a VK_ code).
 void input_key(Window* w, UINT msg, UINT vk);
 // The keyboard focus left w's widget for something that is not a window of ours.

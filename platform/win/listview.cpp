@@ -79,6 +79,10 @@ LRESULT CALLBACK label_edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     ListState* s = list_state(list);
     const bool running = s && s->edit == hwnd && !s->ending;
     switch (msg) {
+        // Enter and Esc end the edit, not the dialog around the list.
+        case WM_GETDLGCODE:
+            if (running) return DLGC_WANTALLKEYS;
+            break;
         case WM_KEYDOWN:
             if (running && (wp == VK_RETURN || wp == VK_ESCAPE)) {
                 end_edit(list, wp == VK_RETURN);

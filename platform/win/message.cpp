@@ -346,6 +346,21 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wp); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
+        case WM_SYSKEYDOWN:
+            // Alt+F4 closes the top-level window the key was typed in.
+            if (wp == VK_F4) {
+                PostMessageA(top_level_of(w)->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+                return 0;
+            }
+            cw::backend::replay_key(w, msg, static_cast<UINT>(wp));
+            return 0;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            // What no procedure took goes to the control's own editing (a text field's Ctrl+Z,
+            // Delete ...); Tab moves nowhere outside a dialog.
+            if (wp != VK_TAB) cw::backend::replay_key(w, msg, static_cast<UINT>(wp));
+            return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             BeginPaint(hwnd, &ps);
@@ -410,10 +425,13 @@ HWND GetCapture() {
     return window_from(g_capture) ? g_capture : nullptr;
 }
 
-BOOL TranslateMDISysAccel(HWND, LPMSG) {
-    // Keys are delivered to windows as sent messages by the backend, which hands
-    // Ctrl+F4 and Ctrl+F6 to the MDI client itself; no posted key needs translating.
-    return FALSE;
+// Ctrl+F4 closes the active MDI child and Ctrl+F6 moves to the next, when the program's loop
+// asks for it.
+BOOL TranslateMDISysAccel(HWND client, LPMSG msg) {
+    Window* c = window_from(client);
+    if (!c || !msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+    if (!(GetKeyState(VK_CONTROL) & 0x8000) || (msg->wParam != VK_F4 && msg->wParam != VK_F6)) return FALSE;
+    return cw::win::mdi_system_key(c, static_cast<UINT>(msg->wParam), true) ? TRUE : FALSE;
 }
 
 BOOL MessageBeep(UINT) {

@@ -1,5 +1,5 @@
 // Tables produced from res/celwright.rc by the resource compiler (tools/rc).
-// The window manager builds menus, dialogs, icons and cursors from them.
+// The window manager builds menus, dialogs, accelerator tables, icons and cursors from them.
 // Texts are CP932 bytes, NUL-terminated, exactly as a resource would hold them.
 #pragma once
 
@@ -44,6 +44,19 @@ struct Dialog {
     int control_count;
 };
 
+// One key of an accelerator table, as the system's ACCEL: FVIRTKEY, FSHIFT, FCONTROL, FALT ...
+struct AcceleratorKey {
+    uint8_t flags;
+    uint16_t key;  // a virtual-key code with FVIRTKEY, else a character
+    uint16_t id;   // the command sent
+};
+
+struct Accelerators {
+    int id;
+    const AcceleratorKey* keys;
+    int count;
+};
+
 // An icon or cursor image, 32-bit ARGB, premultiplied alpha not applied.
 struct Image {
     int id;
@@ -55,6 +68,7 @@ struct Image {
 
 const Menu* find_menu(int id);
 const Dialog* find_dialog(int id);
+const Accelerators* find_accelerators(int id);
 const Image* find_icon(int id);
 const Image* find_cursor(int id);
 

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "win/backend.h"
 #include "text/cp932.h"
@@ -184,4 +185,8 @@ LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int max) {
 }
 int lstrcmpA(LPCSTR a, LPCSTR b) {
     return std::strcmp(a ? a : "", b ? b : "");
+}
+// ASCII letters compared without case, as class names and other plain names are.
+int lstrcmpiA(LPCSTR a, LPCSTR b) {
+    return strcasecmp(a ? a : "", b ? b : "");
 }

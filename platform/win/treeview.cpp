@@ -235,6 +235,28 @@ void mouse_move(Window* w, WPARAM keys, POINT p) {
     notify_parent(w, &nm.hdr);
 }
 
+// The parent hears of every key first; Enter is a notification of its own; then the tree
+// moves its selection or toggles the check box.
+void key_down(Window* w, WPARAM vk) {
+    const HWND hwnd = w->handle;
+    NMTVKEYDOWN key{};
+    key.hdr = {hwnd, w->id, TVN_KEYDOWN};
+    key.wVKey = static_cast<WORD>(vk);
+    notify_parent(w, &key.hdr);
+    if (!window_from(hwnd)) return;
+    if (vk == VK_RETURN) {
+        notify_parent(w, NM_RETURN);
+        return;
+    }
+    TreeState* s = tree_state(w);
+    if (!s || !s->selected) return;
+    if (vk == ' ' && (w->style & TVS_CHECKBOXES)) toggle_check(w, s->selected);
+    if (vk == VK_DOWN || vk == VK_UP) {
+        TreeItem* n = next_item(w, vk == VK_DOWN ? TVGN_NEXT : TVGN_PREVIOUS, s->selected);
+        if (n) select(w, n, TVC_BYKEYBOARD);
+    }
+}
+
 LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
@@ -307,8 +329,11 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return old;
         }
         case TVM_GETITEMHEIGHT: return s ? s->item_height : 0;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: left_down(w, pt); return 0;
+        case WM_LBUTTONDOWN: left_down(w, pt); return 0;
+        case WM_LBUTTONDBLCLK:
+            left_down(w, pt);
+            if (window_from(hwnd)) notify_parent(w, NM_DBLCLK);
+            return 0;
         case WM_MOUSEMOVE: mouse_move(w, wp, pt); return 0;
         case WM_LBUTTONUP:
             if (s) {
@@ -330,15 +355,7 @@ LRESULT CALLBACK tree_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         }
-        case WM_KEYDOWN:
-            if (s && s->selected) {
-                if (wp == ' ' && (w->style & TVS_CHECKBOXES)) toggle_check(w, s->selected);
-                if (wp == VK_DOWN || wp == VK_UP) {
-                    TreeItem* n = next_item(w, wp == VK_DOWN ? TVGN_NEXT : TVGN_PREVIOUS, s->selected);
-                    if (n) select(w, n, TVC_BYKEYBOARD);
-                }
-            }
-            return 0;
+        case WM_KEYDOWN: key_down(w, wp); return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

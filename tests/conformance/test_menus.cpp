@@ -145,7 +145,7 @@ CONFORMANCE_CASE(ChecksAndGreyItemsReportTheirPreviousState) {
 CONFORMANCE_CASE(TextsAreReadWholeOrCutToTheBuffer) {
     HMENU bar = load(IDR_PROJECT_MENU);
     // No buffer: the length in bytes, without the terminating NUL.
-    CHECK_EQ(GetMenuStringA(bar, ID_FILE_NEW, nullptr, 0, MF_BYCOMMAND), std::strlen("新規作成(&N)"));
+    CHECK_EQ(GetMenuStringA(bar, ID_FILE_NEW, nullptr, 0, MF_BYCOMMAND), std::strlen("新規作成(&N)\tCtrl+N"));
     char small[4];
     std::memset(small, 'x', sizeof small);
     // "ﾌｧｲﾙ(&F)": half-width katakana are one byte each in code page 932.

@@ -7,7 +7,8 @@
 
 namespace {
 
-ScenarioRun run_driver(const std::string& script, const QString& workdir, const QString& display) {
+ScenarioRun run_driver(const std::string& script, const QString& workdir, const QString& display,
+                       const QString& program_args = QString()) {
     QTemporaryDir temp;
     const QString dir = workdir.isEmpty() ? temp.path() : workdir;
     QProcess p;
@@ -20,6 +21,7 @@ ScenarioRun run_driver(const std::string& script, const QString& workdir, const 
         p.setProcessEnvironment(env);
         arguments << QStringLiteral("--display");
     }
+    if (!program_args.isEmpty()) arguments << QStringLiteral("--args") << program_args;
     p.setArguments(arguments << QStringLiteral("-"));
     p.start();
     p.write(script.data(), static_cast<qint64>(script.size()));
@@ -59,6 +61,11 @@ ScenarioRun run_scenario_on_display(const std::string& script, const QString& di
     return run_driver(script, workdir, display);
 }
 
+ScenarioRun run_scenario_with_args(const std::string& script, const QString& program_args,
+                                   const QString& workdir) {
+    return run_driver(script, workdir, QString(), program_args);
+}
+
 QString testdata(const QString& relative) {
     return QStringLiteral(CELWRIGHT_TESTDATA_DIR "/") + relative;
 }
@@ -91,7 +98,9 @@ QJsonArray boxes_after_new(const QJsonObject& dump) {
 
 QJsonObject menu_item(const QJsonArray& items, const QString& text) {
     for (const auto& v : items)
-        if (v.toObject()["text"].toString() == text) return v.toObject();
+        if (v.toObject()["text"].toString().section(QLatin1Char('\t'), 0, 0) ==
+            text.section(QLatin1Char('\t'), 0, 0))
+            return v.toObject();
     return {};
 }
 

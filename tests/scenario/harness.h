@@ -23,6 +23,9 @@ ScenarioRun run_scenario(const std::string& script, const QString& workdir = QSt
 // The same on the X display `display` (":N") instead of the offscreen platform.
 ScenarioRun run_scenario_on_display(const std::string& script, const QString& display,
                                     const QString& workdir = QString());
+// The same with the program started on the command line program_args (as WinMain gets it).
+ScenarioRun run_scenario_with_args(const std::string& script, const QString& program_args,
+                                   const QString& workdir = QString());
 // The dumps among the lines a driver printed.
 std::vector<QJsonObject> parse_dumps(const QByteArray& output);
 

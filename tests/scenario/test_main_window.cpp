@@ -70,7 +70,8 @@ TEST(StartUp, NoProjectMenuGreysTheProjectCommands) {
     const QJsonObject file = popup(d, "ﾌｧｲﾙ(&F)");
     const QJsonArray file_items = file["items"].toArray();
     ASSERT_EQ(file_items.size(), 6);
-    EXPECT_EQ(file_items[0].toObject()["text"].toString(), QString::fromUtf8("新規作成(&N)"));
+    // Each item shows its key after a tab.
+    EXPECT_EQ(file_items[0].toObject()["text"].toString(), QString::fromUtf8("新規作成(&N)\tCtrl+N"));
     EXPECT_TRUE(file_items[4].toObject()["separator"].toBool());
     EXPECT_EQ(file_items[5].toObject()["text"].toString(), QString::fromUtf8("終了"));
     EXPECT_TRUE(enabled(file, "新規作成(&N)"));
@@ -128,7 +129,7 @@ TEST(ContextMenu, RightClickInTheTreeOpensTheEditPopup) {
     ASSERT_GE(items.size(), 4);
     EXPECT_EQ(items[0].toObject()["text"].toString(), QString::fromUtf8("元に戻す(&U)\tCtrl+Z"));
     EXPECT_EQ(items[0].toObject()["id"].toInt(), 40055);
-    EXPECT_EQ(items[3].toObject()["text"].toString(), QString::fromUtf8("切り取り(&T)"));
+    EXPECT_EQ(items[3].toObject()["text"].toString(), QString::fromUtf8("切り取り(&T)\tCtrl+X"));
     EXPECT_EQ(items[3].toObject()["id"].toInt(), 40040);
     // The menu opens at the pointer, in screen coordinates.
     const QJsonArray tree = rect(run.last(), "tree", "client");

@@ -233,6 +233,7 @@ TEST_F(ListView, EnterEndsTheEditWithTheTypedText) {
 
     g_end_result = FALSE;  // the parent stores the text itself
     cw::qt::user_key(cw::win::window_from(edit), kKeyReturn);
+    settle();  // the key was queued for the edit, as the system queues keys
     const auto end = of(WM_NOTIFY, LVN_ENDLABELEDITA);
     ASSERT_EQ(end.size(), 1u);
     EXPECT_EQ(end[0].item, 1);
@@ -257,6 +258,7 @@ TEST_F(ListView, AcceptedTextIsKeptAndEscCancels) {
     ASSERT_TRUE(edit);
     cw::win::edit_user_changed(cw::win::window_from(edit), "never");
     cw::qt::user_key(cw::win::window_from(edit), kKeyEscape);
+    settle();
     const auto end = of(WM_NOTIFY, LVN_ENDLABELEDITA);
     ASSERT_EQ(end.size(), 1u);
     EXPECT_FALSE(end[0].has_text);
@@ -318,12 +320,17 @@ TEST(ListViewInDialog, EnterInTheLabelEditDoesNotPressOk) {
     ASSERT_TRUE(edit);
     g_log.clear();
     cw::qt::user_key(cw::win::window_from(edit), kKeyReturn);
+    settle();  // the key was queued for the edit, as the system queues keys
     EXPECT_EQ(of(WM_NOTIFY, LVN_ENDLABELEDITA).size(), 1u);
     for (const Received& r : notifications())
         EXPECT_FALSE(r.msg == WM_COMMAND && r.from == GetDlgItem(dialog, IDOK)) << "OK was pressed";
     EXPECT_FALSE(IsWindow(edit));
-    // The same key on the dialog itself is the default button.
+    // The same key on the dialog itself is the default button, for a loop that hands the
+    // dialog its keys as a modeless dialog's program does.
     cw::qt::user_key(cw::win::window_from(dialog), kKeyReturn);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+        if (!IsDialogMessageA(dialog, &m)) DispatchMessageA(&m);
     bool ok = false;
     for (const Received& r : notifications()) ok = ok || (r.msg == WM_COMMAND && r.id == IDOK);
     EXPECT_TRUE(ok);

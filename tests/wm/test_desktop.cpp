@@ -280,32 +280,58 @@ TEST_F(Desktop, TheFrameOfAnMdiChildIsHitTestedAndDraggedByTheWindowManager) {
     EXPECT_FALSE(IsWindow(child));
 }
 
-TEST_F(Desktop, FrameKeysCloseAndCycleMdiChildrenAndEndDialogs) {
+namespace {
+
+// A loop as a Win32 program writes it, with or without the MDI keys.
+void run_queue(HWND client, bool mdi_keys) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (mdi_keys && TranslateMDISysAccel(client, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace
+
+TEST_F(Desktop, KeysAreQueuedSoThatTheLoopTranslatesMdiKeysAndDialogsTakeEsc) {
     HWND frame = nullptr, client = nullptr;
     mdi_frame(&frame, &client);
     HWND one = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "one", WS_VISIBLE, 0, 0, 200, 150, client,
                                nullptr, nullptr, nullptr);
     HWND two = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "two", WS_VISIBLE, 0, 0, 200, 150, client,
                                nullptr, nullptr, nullptr);
-    cw::win::Window* f = cw::win::window_from(frame);
+    cw::win::Window* c = cw::win::window_from(two);
+    const cw::win::KeyModifiers ctrl{false, true, false};
     ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), two);
-    EXPECT_FALSE(cw::win::input_frame_key(f, VK_F6, false)) << "F6 alone is not a frame key";
-    EXPECT_TRUE(cw::win::input_frame_key(f, VK_F6, true));
+    // A loop that does not ask for the MDI keys gets none, as on the system.
+    EXPECT_TRUE(cw::win::input_key_event(c, true, VK_F6, ctrl));
+    run_queue(client, false);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), two);
+    EXPECT_TRUE(cw::win::input_key_event(c, true, VK_F6, {}));
+    run_queue(client, true);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), two)
+        << "F6 alone is not an MDI key";
+    EXPECT_TRUE(cw::win::input_key_event(c, true, VK_F6, ctrl));
+    run_queue(client, true);
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), one);
-    EXPECT_TRUE(cw::win::input_frame_key(f, VK_F4, true));
+    EXPECT_TRUE(cw::win::input_key_event(cw::win::window_from(one), true, VK_F4, ctrl));
+    run_queue(client, true);
     EXPECT_FALSE(IsWindow(one));
     EXPECT_TRUE(IsWindow(two));
     // A disabled frame (behind a modal dialog) takes no keys.
     EnableWindow(frame, FALSE);
-    EXPECT_FALSE(cw::win::input_frame_key(f, VK_F4, true));
+    EXPECT_FALSE(cw::win::input_key_event(cw::win::window_from(two), true, VK_F4, ctrl));
+    run_queue(client, true);
     EXPECT_TRUE(IsWindow(two));
     EnableWindow(frame, TRUE);
+    cw::win::input_modifiers({});
 
-    // Esc in a dialog is its cancel button.
+    // Esc in a modal dialog is its cancel button: the dialog's own loop asks IsDialogMessage.
     cw::automation::set_active(true);
     INT_PTR result = 0;
     cw::automation::set_dialog_hook([&](HWND dialog, int) {
-        EXPECT_TRUE(cw::win::input_frame_key(cw::win::window_from(dialog), VK_ESCAPE, false));
+        EXPECT_TRUE(cw::win::input_key_event(cw::win::window_from(dialog), true, VK_ESCAPE, {}));
     });
     result = DialogBoxParamA(
         nullptr, MAKEINTRESOURCEA(124), frame,

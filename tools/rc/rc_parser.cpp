@@ -1,4 +1,5 @@
-// The statements of a resource script: MENU, DIALOG, DIALOGEX, ICON and CURSOR resources.
+// The statements of a resource script: MENU, DIALOG, DIALOGEX, ACCELERATORS, ICON and CURSOR
+// resources.
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -132,6 +133,8 @@ class Parser {
     void dialog(int id, const Token& site, bool is_ex);
     void control(DialogResource& d);
     void image(int id, const Token& site, bool cursor);
+    void accelerators(int id, const Token& site);
+    AcceleratorEntry accelerator_entry();
 
     Lexer& lx_;
     Script script_;
@@ -307,6 +310,8 @@ Script Parser::run() {
             dialog(id, site, type.is_word("DIALOGEX"));
         } else if (type.is_word("ICON") || type.is_word("CURSOR")) {
             image(id, site, type.is_word("CURSOR"));
+        } else if (type.is_word("ACCELERATORS")) {
+            accelerators(id, site);
         } else if (type.is_word("MENUEX")) {
             fail(type, "MENUEX resources are not supported; write a MENU");
         } else if (type.kind == TokenKind::Identifier) {
@@ -387,6 +392,69 @@ uint32_t Parser::menu_options() {
                                                     : std::string("expected a menu option after ','"));
         return flags;
     }
+}
+
+void Parser::accelerators(int id, const Token& site) {
+    check_duplicate(script_.accelerator(id) != nullptr, site, "accelerator table", id);
+    skip_memory_options();
+    while (skip_common_option()) {
+    }
+    AcceleratorResource a;
+    a.id = id;
+    const Token opened = open_block("the accelerator table");
+    while (!close_block(opened)) a.entries.push_back(accelerator_entry());
+    script_.accelerators.push_back(std::move(a));
+}
+
+// "key", id [, VIRTKEY|ASCII] [, NOINVERT] [, SHIFT] [, CONTROL] [, ALT], where the key is a
+// quoted character ("^C" for Ctrl+C as a character) or a number (a VK_ code with VIRTKEY).
+AcceleratorEntry Parser::accelerator_entry() {
+    constexpr uint8_t kVirtKey = 0x01, kNoInvert = 0x02, kShift = 0x04, kControl = 0x08, kAlt = 0x10;
+    AcceleratorEntry e;
+    const Token key = lx_.peek();
+    bool caret = false;
+    if (key.kind == TokenKind::String) {
+        lx_.next();
+        const std::string text = key.text;
+        caret = text.size() == 2 && text[0] == '^';
+        if (text.size() != 1 && !caret) fail(key, "an accelerator's key is one character, or ^ and a letter");
+        e.key = static_cast<uint8_t>(caret ? text[1] : text[0]);
+    } else {
+        e.key = static_cast<uint16_t>(ranged(0, 65535, "accelerator keys"));
+    }
+    expect(',', "',' and the command id after the accelerator's key");
+    e.id = static_cast<uint16_t>(ranged(0, 65535, "accelerator command ids"));
+    bool ascii = false;
+    while (accept(',')) {
+        const Token t = lx_.next();
+        if (t.is_word("VIRTKEY"))
+            e.flags |= kVirtKey;
+        else if (t.is_word("ASCII"))
+            ascii = true;
+        else if (t.is_word("NOINVERT"))
+            e.flags |= kNoInvert;
+        else if (t.is_word("SHIFT"))
+            e.flags |= kShift;
+        else if (t.is_word("CONTROL"))
+            e.flags |= kControl;
+        else if (t.is_word("ALT"))
+            e.flags |= kAlt;
+        else
+            fail(t, "unknown accelerator option '" + t.text + "'");
+    }
+    if (ascii && (e.flags & kVirtKey)) fail(key, "an accelerator is VIRTKEY or ASCII, not both");
+    if (caret) {
+        if (e.flags & kVirtKey) fail(key, "a ^ key is a character; it cannot be VIRTKEY");
+        const auto letter = static_cast<char>(e.key & ~0x20);
+        if (letter < 'A' || letter > 'Z') fail(key, "^ takes a letter");
+        e.key = static_cast<uint16_t>(letter - 'A' + 1);
+    } else if ((e.flags & kVirtKey) && e.key >= 'a' && e.key <= 'z') {
+        // A virtual key is named by the capital letter on the key.
+        e.key = static_cast<uint16_t>(e.key - 'a' + 'A');
+    }
+    if (!(e.flags & kVirtKey) && (e.flags & (kShift | kControl | kAlt)))
+        fail(key, "SHIFT, CONTROL and ALT apply to VIRTKEY accelerators only");
+    return e;
 }
 
 void Parser::dialog(int id, const Token& site, bool is_ex) {
@@ -554,6 +622,9 @@ const ControlResource* DialogResource::control(int control_id) const {
 }
 const MenuResource* Script::menu(int id) const {
     return find_by_id(menus, id);
+}
+const AcceleratorResource* Script::accelerator(int id) const {
+    return find_by_id(accelerators, id);
 }
 const DialogResource* Script::dialog(int id) const {
     return find_by_id(dialogs, id);

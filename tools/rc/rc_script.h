@@ -1,4 +1,4 @@
-// The resource compiler's model of a resource script: menus, dialogs, icons and cursors as the
+// The resource compiler's model of a resource script: menus, dialogs, accelerators, icons and cursors as the
 // script defines them, with texts already converted to CP932. parse_script() builds it and
 // write_tables() (rc_writer.h) turns it into the C++ tables the window manager reads.
 #pragma once
@@ -59,6 +59,20 @@ struct DialogResource {
     const ControlResource* control(int control_id) const;
 };
 
+// One key of an accelerator table: flags as the system's ACCEL (FVIRTKEY 0x01, FNOINVERT 0x02,
+// FSHIFT 0x04, FCONTROL 0x08, FALT 0x10), the key (a virtual-key code, or a character) and the
+// command it sends.
+struct AcceleratorEntry {
+    uint8_t flags = 0;
+    uint16_t key = 0;
+    uint16_t id = 0;
+};
+
+struct AcceleratorResource {
+    int id = 0;
+    std::vector<AcceleratorEntry> entries;
+};
+
 // An icon or cursor, decoded to 32-bit ARGB (not premultiplied), top row first.
 struct ImageResource {
     int id = 0;
@@ -73,8 +87,10 @@ struct Script {
     std::vector<DialogResource> dialogs;
     std::vector<ImageResource> icons;
     std::vector<ImageResource> cursors;
+    std::vector<AcceleratorResource> accelerators;
 
     const MenuResource* menu(int id) const;
+    const AcceleratorResource* accelerator(int id) const;
     const DialogResource* dialog(int id) const;
     const ImageResource* icon(int id) const;
     const ImageResource* cursor(int id) const;

@@ -133,12 +133,29 @@ std::string write_tables(const Script& script, const std::string& source_name) {
         o << "};\n\n";
     }
 
+    for (const AcceleratorResource& a : script.accelerators) {
+        if (a.entries.empty()) continue;
+        o << "const AcceleratorKey accelerators_" << a.id << "[] = {\n";
+        for (const AcceleratorEntry& e : a.entries)
+            o << "    {.flags = " << static_cast<int>(e.flags) << ", .key = " << e.key << ", .id = " << e.id
+              << "},\n";
+        o << "};\n\n";
+    }
+    if (!script.accelerators.empty()) {
+        o << "const Accelerators kAccelerators[] = {\n";
+        for (const AcceleratorResource& a : script.accelerators)
+            o << "    {.id = " << a.id << ", .keys = "
+              << (a.entries.empty() ? std::string("nullptr") : "accelerators_" + std::to_string(a.id))
+              << ", .count = " << a.entries.size() << "},\n";
+        o << "};\n\n";
+    }
     write_images(o, script.icons, "icon", "kIcons");
     write_images(o, script.cursors, "cursor", "kCursors");
 
     o << "}  // namespace\n\n";
     write_find(o, "Menu", "find_menu", "kMenus", script.menus.empty());
     write_find(o, "Dialog", "find_dialog", "kDialogs", script.dialogs.empty());
+    write_find(o, "Accelerators", "find_accelerators", "kAccelerators", script.accelerators.empty());
     write_find(o, "Image", "find_icon", "kIcons", script.icons.empty());
     write_find(o, "Image", "find_cursor", "kCursors", script.cursors.empty());
     o << "}  // namespace cw::res\n";

@@ -1,7 +1,10 @@
 // celwright-scenario: runs the real program in-process on the offscreen
 // platform, executes a script of user steps against it and prints its state.
 //
-//   celwright-scenario [--workdir DIR] [--display] SCRIPT      (SCRIPT may be "-" for stdin)
+//   celwright-scenario [--workdir DIR] [--display] [--args WORDS] SCRIPT   (SCRIPT may be "-")
+//
+// --args gives the program its command line (one argument, as the system hands WinMain its
+// lpCmdLine: quote a path with spaces inside it); a file it names is opened as at start-up.
 //
 // With --display the program runs on the desktop that DISPLAY (or WAYLAND_DISPLAY) names
 // instead of the offscreen platform, so that it meets other programs there (the clipboard
@@ -22,6 +25,8 @@
 #include <vector>
 
 #include "project/app_state.h"
+#include "app/command_line.h"
+#include "app/file_commands.h"
 #include "app/startup.h"
 #include "automation/automation.h"
 #include "automation/inspect.h"
@@ -389,9 +394,10 @@ void pump() {
             g_exit_code = static_cast<int>(msg.wParam);
             break;
         }
-        if (TranslateMDISysAccel(g_app.mdi_client, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        // Inside a modal dialog its own loop runs, which hands the dialog its keys first.
+        const HWND modal = current_dialog();
+        if (modal && IsDialogMessageA(modal, &msg)) continue;
+        dispatch_message(msg);
     }
     // What the main loop does after handling input (the undo history takes its steps).
     if (!g_quit && g_app.main_window) after_input();
@@ -658,7 +664,7 @@ bool use_desktop() {
 }
 
 int main(int argc, char** argv) {
-    std::string script_path, workdir;
+    std::string script_path, workdir, program_args;
     bool display = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -666,15 +672,18 @@ int main(int argc, char** argv) {
             workdir = argv[++i];
         else if (a == "--display")
             display = true;
+        else if (a == "--args" && i + 1 < argc)
+            program_args = argv[++i];
         else if (script_path.empty())
             script_path = a;
         else {
-            std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] [--display] SCRIPT\n");
+            std::fprintf(stderr,
+                         "usage: celwright-scenario [--workdir DIR] [--display] [--args WORDS] SCRIPT\n");
             return 2;
         }
     }
     if (script_path.empty()) {
-        std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] [--display] SCRIPT\n");
+        std::fprintf(stderr, "usage: celwright-scenario [--workdir DIR] [--display] [--args WORDS] SCRIPT\n");
         return 2;
     }
     if (display && !use_desktop()) {
@@ -705,7 +714,20 @@ int main(int argc, char** argv) {
         g_exit_code = 0;
     }
     pump();
-    run_lines(collect_blocks(lines));
+    std::vector<Line> script = collect_blocks(lines);
+    const CommandLine command_line = parse_command_line(program_args.c_str());
+    if (!g_quit && !command_line.path.empty()) {
+        // The answers the script gives first are there for what opening the file asks.
+        size_t answers = 0;
+        while (answers < script.size() && !script[answers].words.empty() &&
+               script[answers].words[0] == "answer")
+            run_line(script[answers++]);
+        script.erase(script.begin(), script.begin() + static_cast<std::ptrdiff_t>(answers));
+        cw::automation::set_context("the command line");
+        command_open_dropped(command_line.path.c_str());
+        pump();
+    }
+    run_lines(script);
     std::cout.flush();
     return 0;
 }

@@ -72,6 +72,7 @@ void listedit(const Line& l) {
     if (!cw::automation::user_set_text(edit, string_value(l.words[2])))
         fail("the label edit takes no typing");
     if (IsWindow(edit)) cw::qt::user_key(cw::win::window_from(edit), Qt::Key_Return);
+    pump();
     if (IsWindow(edit) && reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)) == edit)
         fail("Enter did not end the label edit");
 }

@@ -60,9 +60,10 @@ void slider_verb(const Line& l) {
     if (!IsWindowEnabled(w->handle) || (w->parent && !IsWindowEnabled(w->parent->handle)))
         fail("the trackbar " + l.words[1] + " is disabled");
     const std::string action = l.words[2];
-    if (action == "key")
+    if (action == "key") {
         cw::qt::user_key(w, qt_key(l.words[3]));
-    else if (action == "drag")
+        scenario::pump();
+    } else if (action == "drag")
         cw::qt::trackbar_user_drag(w, static_cast<int>(number(l.words[3])));
     else if (action == "wheel")
         cw::qt::trackbar_user_wheel(w, l.words[3] == "up");

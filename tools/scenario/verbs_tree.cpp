@@ -111,13 +111,17 @@ POINT check_box_point(HTREEITEM item) {
 }
 
 void tree_verb(const Line& l) {
-    scenario::need(l, 3, "tree select|check|drag ...");
+    scenario::need(l, 3, "tree select|doubleclick|check|drag ...");
     const std::string action = l.words[1];
     size_t i = 2;
-    if (action == "select") {
+    if (action == "select" || action == "doubleclick") {
         const POINT p = label_point(tree_item(l, i));
         press(p);
         release(p);
+        if (action == "doubleclick") {
+            cw::automation::user_mouse(g_app.project_tree, WM_LBUTTONDBLCLK, MK_LBUTTON, p.x, p.y);
+            release(p);
+        }
     } else if (action == "check") {
         const HTREEITEM item = tree_item(l, i);
         if (i >= l.words.size()) fail("usage: tree check ITEM 0|1");
@@ -166,7 +170,7 @@ void tree_verb(const Line& l) {
             cw::automation::user_mouse(g_app.mdi_client, WM_LBUTTONUP, 0, 10, 10);
         }
     } else {
-        fail("tree action must be select, check or drag");
+        fail("tree action must be select, doubleclick, check or drag");
     }
 }
 

@@ -1,0 +1,157 @@
+// Keys typed into our windows. The keys a Win32 program's loop looks at before a control does
+// (accelerators, dialog navigation, the tree's editing keys) are queued as window messages for
+// the focused window, as the system queues every key; what the program's procedures leave
+// comes back here and goes to the widget's own key handling. Plain typing stays with the widget.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "qt/view.h"
+#include "qt/widgets.h"
+#include "win/backend.h"
+#include "win/input.h"
+
+namespace cw::qt {
+
+namespace {
+
+bool g_replaying = false;
+
+struct KeyName {
+    int qt;
+    UINT vk;
+};
+
+constexpr KeyName kKeys[] = {
+    {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN},
+    {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},   {Qt::Key_Backspace, VK_BACK},
+    {Qt::Key_Up, VK_UP},         {Qt::Key_Down, VK_DOWN},     {Qt::Key_Left, VK_LEFT},
+    {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Space, ' '},        {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Home, VK_HOME},     {Qt::Key_End, VK_END},
+    {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
+};
+
+cw::win::KeyModifiers modifiers_of(Qt::KeyboardModifiers m) {
+    return {(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0, (m & Qt::AltModifier) != 0};
+}
+
+// Keys the program's loop may take for itself before the focused control sees them.
+bool loop_key(UINT vk, Qt::KeyboardModifiers m) {
+    if (!vk) return false;
+    if (m & (Qt::ControlModifier | Qt::AltModifier)) return true;
+    return vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_DELETE ||
+           (vk >= VK_F1 && vk <= VK_F12);
+}
+
+// Only our own windows' widgets: the desktop's dialogs, menus and popups keep their keys.
+bool ours(QWidget* widget) {
+    if (!widget || qobject_cast<QMenuBar*>(widget) || qobject_cast<QMenu*>(widget)) return false;
+    return widget->window()->property("cw_hwnd").isValid();
+}
+
+class KeyQueue : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        const QEvent::Type t = e->type();
+        if (g_replaying || (t != QEvent::KeyPress && t != QEvent::KeyRelease) || !o->isWidgetType())
+            return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        auto* widget = static_cast<QWidget*>(o);
+        if (!ours(widget)) return false;
+        const UINT vk = virtual_key(k->key());
+        if (!loop_key(vk, k->modifiers())) {
+            cw::win::input_modifiers(modifiers_of(k->modifiers()));
+            return false;
+        }
+        cw::win::input_key_event(window_of(widget), t == QEvent::KeyPress, vk, modifiers_of(k->modifiers()));
+        return true;
+    }
+};
+
+int qt_key_of(UINT vk, bool shift) {
+    if (vk == VK_TAB && shift) return Qt::Key_Backtab;
+    for (const KeyName& k : kKeys)
+        if (k.vk == vk) return k.qt;
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<int>(vk);
+    if (vk >= VK_F1 && vk <= VK_F12) return Qt::Key_F1 + static_cast<int>(vk - VK_F1);
+    return 0;
+}
+
+Qt::KeyboardModifiers modifiers_now() {
+    Qt::KeyboardModifiers m;
+    if (GetKeyState(VK_SHIFT) & 0x8000) m |= Qt::ShiftModifier;
+    if (GetKeyState(VK_CONTROL) & 0x8000) m |= Qt::ControlModifier;
+    if (GetKeyState(VK_MENU) & 0x8000) m |= Qt::AltModifier;
+    return m;
+}
+
+QString text_of(int key, Qt::KeyboardModifiers m) {
+    if (m & (Qt::ControlModifier | Qt::AltModifier)) return {};
+    if (key == Qt::Key_Return) return QStringLiteral("\r");
+    if (key == Qt::Key_Escape) return QString(QChar(0x1B));
+    if (key == Qt::Key_Delete) return QString(QChar(0x7F));
+    return {};
+}
+
+}  // namespace
+
+UINT virtual_key(int qt_key) {
+    for (const KeyName& k : kKeys)
+        if (k.qt == qt_key) return k.vk;
+    if ((qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) || (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9))
+        return static_cast<UINT>(qt_key);
+    if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F12) return VK_F1 + static_cast<UINT>(qt_key - Qt::Key_F1);
+    return 0;
+}
+
+void user_key_press(cw::win::Window* w, int qt_key, bool shift, bool ctrl, bool alt) {
+    View* v = view_of(w);
+    if (!v) return;
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* target = focus && window_of(focus) == w ? focus : (v->control ? v->control : v->client);
+    Qt::KeyboardModifiers m;
+    if (shift) m |= Qt::ShiftModifier;
+    if (ctrl) m |= Qt::ControlModifier;
+    if (alt) m |= Qt::AltModifier;
+    const QPointer<QWidget> alive(target);
+    QKeyEvent press(QEvent::KeyPress, qt_key, m, text_of(qt_key, m));
+    QApplication::sendEvent(target, &press);
+    if (!alive) return;
+    QKeyEvent release(QEvent::KeyRelease, qt_key, m, text_of(qt_key, m));
+    QApplication::sendEvent(alive.data(), &release);
+}
+
+void queue_keys() {
+    static bool installed = false;
+    if (installed || !QApplication::instance()) return;
+    installed = true;
+    QApplication::instance()->installEventFilter(new KeyQueue(QApplication::instance()));
+}
+
+}  // namespace cw::qt
+
+namespace cw::backend {
+
+void replay_key(cw::win::Window* w, UINT msg, UINT vk) {
+    using namespace cw::qt;
+    View* v = view_of(w);
+    if (!v) return;
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* target = focus && window_of(focus) == w ? focus : (v->control ? v->control : v->client);
+    const Qt::KeyboardModifiers m = modifiers_now();
+    const int key = qt_key_of(vk, (m & Qt::ShiftModifier) != 0);
+    // Only keys that came through the queue go back: the others reach the procedures straight
+    // from the widgets, and going back would send them round again.
+    if (!target || !key || g_replaying || !loop_key(vk, m)) return;
+    const bool press = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+    QKeyEvent e(press ? QEvent::KeyPress : QEvent::KeyRelease, key, m, text_of(key, m));
+    g_replaying = true;
+    QApplication::sendEvent(target, &e);
+    g_replaying = false;
+}
+
+}  // namespace cw::backend

@@ -1,0 +1,156 @@
+// The keyboard as a user meets it, through the program's own message loop: the main window's
+// keys (undo, redo, the file commands), the tree's editing keys, Tab and Enter in the edit
+// dialogs; files named on the command line; the tree's double click and Enter bringing a closed
+// pattern window back; the image window's place kept from one run to the next.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../../res/resource.h"
+#include "harness.h"
+#include "playback_support.h"
+#include "test_file_support.h"
+
+using namespace playback_test;
+using namespace file_test;
+
+namespace {
+
+bool pattern_window_shown(const QJsonObject& d, int p) {
+    const QJsonValue w = d["windows"].toObject()["patterns"].toArray()[p];
+    return w.isObject() && w.toObject()["visible"].toBool();
+}
+
+}  // namespace
+
+TEST(Keys, TheTreesKeysEditAndTheMainWindowsKeysUndoAndRedo) {
+    const ScenarioRun run =
+        run_scenario(project(2) +
+                     "tree select frame 0 1\n"
+                     "answer box IDOK\nkey delete\ndump\n"   // the frame goes
+                     "key ctrl+z\ndump\n"                    // and comes back
+                     "key ctrl+y\ndump\n"                    // and goes again
+                     "key ctrl+z\nkey ctrl+shift+z\ndump\n"  // redo's other key
+                     "tree select pattern 0\nkey ctrl+c\nkey ctrl+v\ndump\n"
+                     "on dialog IDD_LABEL_EDIT\n  set IDC_LABEL_TEXT \"Z\"\n  click IDOK\nend\n"
+                     "tree select pattern 1\nkey f2\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps.size(), 6u);
+    EXPECT_EQ(frame_count_of(run.dumps[0], 0), 1);
+    EXPECT_EQ(frame_count_of(run.dumps[1], 0), 2);
+    EXPECT_EQ(frame_count_of(run.dumps[2], 0), 1);
+    EXPECT_EQ(frame_count_of(run.dumps[3], 0), 1);
+    EXPECT_EQ(pattern_items(run.dumps[4]), (QStringList{"A", "A"}));
+    EXPECT_EQ(pattern_items(run.dumps[5]), (QStringList{"A", "Z"}));
+}
+
+TEST(Keys, GreyedCommandsTakeNoKeysAndCtrlSSavesThroughItsDialog) {
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("k.cwp");
+    const ScenarioRun run =
+        file_test::run_in(dir, "key ctrl+z\nkey ctrl+s\ndump\n" + project(1) + "answer save " +
+                                   quoted(saved) + "\nkey ctrl+s\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    // Without a project undo and save are greyed: the keys do nothing, no dialog opens.
+    EXPECT_TRUE(run.dumps[0]["file_dialogs"].toArray().isEmpty());
+    EXPECT_TRUE(no_project_open(run.dumps[0]));
+    EXPECT_EQ(run.dumps[1]["current_path"].toString(), saved);
+    EXPECT_TRUE(QFile::exists(dir.filePath("k.spa")));
+}
+
+TEST(Keys, TabAndShiftTabMoveThroughADialogsTabStops) {
+    const ScenarioRun run =
+        run_scenario(new_project() +
+                     "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n"
+                     "  key tab\n  dump\n  key tab\n  dump\n  key shift+tab\n  dump\n  key escape\nend\n"
+                     "dump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps.size(), 4u);
+    // From the dialog itself to its first tab stop, to the next in the template's order, and back.
+    EXPECT_EQ(run.dumps[0]["focus"].toObject()["id"].toInt(), IDC_PATTERN_NAME);
+    EXPECT_EQ(run.dumps[1]["focus"].toObject()["id"].toInt(), IDC_FRAME_COUNT);
+    EXPECT_EQ(run.dumps[2]["focus"].toObject()["id"].toInt(), IDC_PATTERN_NAME);
+    // Esc is the dialog's cancel button: no pattern was added.
+    EXPECT_EQ(pattern_count_of(run.dumps[3]), 0);
+}
+
+TEST(CommandLine, AProjectNamedOnTheCommandLineOpensWithItsImageBesideIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("sheets"));
+    ASSERT_TRUE(QFile::copy(testdata("project/walk.cwp"), dir.filePath("sheets/walk.cwp")));
+    ASSERT_TRUE(QFile::copy(testdata("project/walk.spa"), dir.filePath("sheets/walk.spa")));
+    ASSERT_TRUE(QFile::copy(testdata("tim/sheet64x48.bmp"), dir.filePath("sheets/sheet.bmp")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("elsewhere"));
+    // Started in another folder, with a relative path as a shell passes it.
+    const ScenarioRun run =
+        run_scenario_with_args("dump\n", QStringLiteral("../sheets/walk.cwp"), dir.filePath("elsewhere"));
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonObject d = run.last();
+    EXPECT_FALSE(no_project_open(d));
+    EXPECT_EQ(root(d)["text"].toString(), QString::fromUtf8("歩き"));
+    // The project keeps the image path it was given.
+    EXPECT_EQ(tables(d)["image_path"].toString(), QStringLiteral("sheet.bmp"));
+    EXPECT_TRUE(boxes(d).isEmpty()) << "no message: the image was found beside the project";
+}
+
+TEST(CommandLine, APathThatDoesNotOpenIsSaidAndTheEditorRunsOnWithoutAProject) {
+    QTemporaryDir dir;
+    const ScenarioRun run =
+        run_scenario_with_args("answer box IDOK\ndump\n", QStringLiteral("\"no such file.cwp\""), dir.path());
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonObject d = run.last();
+    EXPECT_TRUE(no_project_open(d));
+    ASSERT_GE(boxes(d).size(), 1);
+    const QJsonObject said = boxes(d)[0].toObject();
+    EXPECT_EQ(said["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
+    EXPECT_EQ(said["style"].toInt() & 0xF0, 0x10);  // MB_ICONERROR
+}
+
+TEST(CommandLine, ASpriteSheetStartsANewProjectOverIt) {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath("my sheet.bmp");
+    ASSERT_TRUE(QFile::copy(testdata("tim/sheet64x48.bmp"), sheet));
+    const ScenarioRun run = run_scenario_with_args("dump\n", "\"" + sheet + "\"", dir.path());
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    EXPECT_FALSE(no_project_open(run.last()));
+    EXPECT_EQ(tables(run.last())["image_path"].toString(), sheet);
+}
+
+TEST(PatternWindows, ADoubleClickOrEnterInTheTreeBringsAClosedWindowBack) {
+    const ScenarioRun run =
+        run_scenario(project(1) +
+                     "menu ID_WINDOW_CLOSE_ALL\ndump\n"
+                     "tree doubleclick pattern 0\ndump\n"
+                     "menu ID_WINDOW_CLOSE_ALL\ntree select frame 0 0\nkey return\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    EXPECT_FALSE(pattern_window_shown(run.dumps[0], 0));
+    EXPECT_TRUE(pattern_window_shown(run.dumps[1], 0));
+    EXPECT_TRUE(pattern_window_shown(run.dumps[2], 0));
+}
+
+TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRun) {
+    QTemporaryDir dir;
+    QFile kept(dir.filePath("Celwin.pos"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("300 200\n");
+    kept.close();
+    const ScenarioRun run = file_test::run_in(dir, new_project() + "dump\nmenu ID_FILE_EXIT\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonArray r = rect(run.dumps[0], "image", "window");
+    EXPECT_EQ(r[0].toInt(), 300);
+    EXPECT_EQ(r[1].toInt(), 200);
+    // A file that is not two numbers is not trusted: the window goes below the menu bar.
+    QFile bad(dir.filePath("Celwin.pos"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("garbage");
+    bad.close();
+    const ScenarioRun again = file_test::run_in(dir, new_project() + "dump\n");
+    const QJsonArray main = rect(again.last(), "main", "client");
+    EXPECT_EQ(rect(again.last(), "image", "window")[1].toInt(), main[1].toInt());
+}
