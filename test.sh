@@ -41,8 +41,8 @@ fi
 echo "== build and test with sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-# Qt keeps some allocations for the life of the process; leaks are not what this run is for.
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+# Leaks fail the run; the suppressions name only what Qt and the libraries under it keep for the process's life.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 echo "== fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded)"
@@ -66,6 +66,8 @@ fi
 
 echo "== tick rate and CPU of the running editor under Xvfb (reported, not judged)"
 benchmarks/measure_ticks.sh build 5
+echo "== resident memory over 200 project opens and a minute of playback (reported, not judged)"
+benchmarks/soak.sh build 200 60 || echo "the soak could not be run"
 echo "== both builds side by side on one desktop, walk.cwp open, idle and playing (reported, not judged)"
 benchmarks/measure_builds.sh build build-win 10
 

@@ -74,10 +74,26 @@ QAction* add_item(QWidget* container, const MenuItemModel& item, HWND owner, UIN
     return a;
 }
 
+// Takes every item off a bar or popup before it is filled afresh, and deletes what was made for
+// them. clear() would leave two kinds behind: a submenu, whose action belongs to the submenu
+// while the submenu is a child of the container, and an item the bar has no room for, which
+// also sits in the bar's overflow menu and so is only taken off. They go later, not now: one
+// of them may be delivering the very click that caused the rebuild.
+void clear_items(QWidget* container) {
+    for (QAction* a : container->actions()) {
+        container->removeAction(a);
+        auto* sub = qobject_cast<QMenu*>(a->parent());
+        QObject* made = sub && sub->menuAction() == a ? static_cast<QObject*>(sub) : a;
+        if (made->parent() != container) continue;
+        if (sub) sub->hide();
+        made->deleteLater();
+    }
+}
+
 }  // namespace
 
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen) {
-    menu->clear();
+    clear_items(menu);
     MenuModel* m = cw::win::menu_from(model_handle);
     if (!m) return;
     for (const MenuItemModel& item : m->items) add_item(menu, item, owner, chosen);
@@ -168,7 +184,7 @@ void sync_menu_bar_widget(Window* w) {
         v->menubar->setNativeMenuBar(false);
         v->menubar->setStyle(menu_bar_style());
     }
-    v->menubar->clear();
+    clear_items(v->menubar);
     if (v->bar_buttons) {
         v->menubar->setCornerWidget(nullptr, Qt::TopRightCorner);
         v->bar_buttons->hide();

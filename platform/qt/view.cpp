@@ -777,8 +777,27 @@ void show_cursor(Window* capture, HCURSOR cursor) {
     }
 }
 
+namespace {
+
+int g_event_depth = 0;  // process_events calls under way, nested in each other
+
+// Widgets of destroyed windows and menus taken off a bar go by deleteLater, and Qt deletes
+// such objects when one of its event loops gets back to the level they were posted at. The
+// program's loop is not one of Qt's: what a posted message destroys would stay for the life of
+// the process. The program's outermost wait is the moment none of them can be on the stack.
+void delete_destroyed_widgets() {
+    if (g_event_depth == 1) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
 bool process_events(bool wait, int timeout_ms) {
     ensure_started();
+    ++g_event_depth;
+    struct Leave {
+        ~Leave() { --g_event_depth; }
+    } leave;
+    delete_destroyed_widgets();
     const unsigned before = cw::win::input_count();
     if (!wait) {
         QCoreApplication::sendPostedEvents();

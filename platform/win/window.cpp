@@ -22,9 +22,12 @@ std::vector<std::unique_ptr<WindowClass>>& classes() {
     return list;
 }
 
+// Never destroyed: the windows still open when the process ends go with the process, as the
+// system reclaims them. Freeing them from a static destructor would free each window without
+// its view (the backend's widgets and pixels), which by then has no way left to go.
 std::map<HWND, std::unique_ptr<Window>>& handles() {
-    static std::map<HWND, std::unique_ptr<Window>> table;
-    return table;
+    static auto* table = new std::map<HWND, std::unique_ptr<Window>>;
+    return *table;
 }
 
 uintptr_t next_handle_value = 0x10000;
