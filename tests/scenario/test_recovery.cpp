@@ -141,16 +141,16 @@ TEST(Recovery, OnlyARunThatDidNotEndCleanlyLeavesACopy) {
     QTemporaryDir dir;
     const QString cwp = write_walk(dir);
     // A run that stops without closing leaves its copy behind.
-    run_in(dir, edits(cwp) + "run 3\n");
+    run_in(dir, edits(cwp) + "run 4\n");
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(kFolder + "/recovery.inf")));
     QDir(dir.filePath(kFolder)).removeRecursively();
     // Undone back to what is on disk: nothing is unsaved, so nothing is kept.
-    QJsonObject d = run_in(dir, edits(cwp) + "run 3\nmenu ID_EDIT_UNDO\nmenu ID_EDIT_UNDO\ndump\n").last();
+    QJsonObject d = run_in(dir, edits(cwp) + "run 4\nmenu ID_EDIT_UNDO\nmenu ID_EDIT_UNDO\ndump\n").last();
     EXPECT_FALSE(d["windows"].toObject()["main"].toObject()["title"].toString().endsWith(" *"));
     EXPECT_EQ(pattern_items(d), QStringList{"walk"});
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(kFolder)));
     // Left without saving: the program ends cleanly and leaves nothing to restore.
-    d = run_in(dir, edits(cwp) + "run 3\nanswer box IDNO\nexit\ndump\n").last();
+    d = run_in(dir, edits(cwp) + "run 4\nanswer box IDNO\nexit\ndump\n").last();
     EXPECT_TRUE(d["quit"].toBool());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(kFolder)));
 }
