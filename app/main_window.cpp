@@ -12,6 +12,7 @@
 #include "display/image_window.h"
 #include "app/file_commands.h"
 #include "app/history_commands.h"
+#include "app/recovery_commands.h"
 #include "files/project_file.h"
 #include "project/clipboard.h"
 #include "project/editing.h"
@@ -116,6 +117,7 @@ void on_drop_files(WPARAM wp) {
 
 void on_destroy() {
     write_configuration();
+    end_recovery();
     PostQuitMessage(0);
 }
 

@@ -10,6 +10,7 @@
 #include "app/history_commands.h"
 #include "app/loop_report.h"
 #include "app/main_window.h"
+#include "app/recovery_commands.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/playback.h"
@@ -82,6 +83,7 @@ bool start_program(HINSTANCE instance, int show_command) {
     }
     set_fill_records();
     start_history();
+    offer_recovery();
     return true;
 }
 
@@ -176,6 +178,7 @@ void after_input() {
         show_history_state();
     }
     note_project_changes();
+    keep_recovery_copy();
 }
 
 LoopStep main_loop_step(MSG& msg, LoopMode mode) {

@@ -164,6 +164,10 @@ bool open_project(const char* path) {
     if (current[0] && std::strcmp(path, current) == 0) return true;
     ProjectFiles files;
     if (!read_or_say(path, files)) return false;
+    return open_read_project(path, files);
+}
+
+bool open_read_project(const char* path, const ProjectFiles& files) {
     close_project();
     if (!take_names_and_image(path, files)) {
         close_project();

@@ -15,6 +15,11 @@ void close_project();
 // Opening the current path does nothing and succeeds.
 bool open_project(const char* path);
 
+// Opens a project already read and checked (a recovery copy) as the project at path, which
+// it is saved to; the files at path are not read.
+struct ProjectFiles;
+bool open_read_project(const char* path, const ProjectFiles& files);
+
 // Writes the project under path (a ".cwp" path: the project file and its data
 // file; any other: the data file alone), after asking before an existing file is
 // overwritten. Either every file is replaced or none is; a failure is reported.

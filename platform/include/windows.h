@@ -116,6 +116,7 @@ typedef const RECT* LPCRECT;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 typedef struct tagMSG {
     HWND hwnd;
@@ -273,6 +274,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_TIMER 0x0113
 #define WM_HSCROLL 0x0114
 #define WM_VSCROLL 0x0115
 #define WM_INITMENU 0x0116
@@ -770,6 +772,8 @@ typedef struct tagPAINTSTRUCT {
 #define ERROR_DISK_FULL 112L
 #define ERROR_NOT_LOCKED 158L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_DIRECTORY 267L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_CLIPBOARD_NOT_OPEN 1418L
 
@@ -889,6 +893,9 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 #define PostMessage PostMessageA
 void PostQuitMessage(int code);
+// Timers: WM_TIMER comes when the queue holds nothing else; with a TIMERPROC, DispatchMessage calls it.
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 #define PeekMessage PeekMessageA
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
@@ -1058,6 +1065,10 @@ BOOL DeleteFileA(LPCSTR name);
 #define DeleteFile DeleteFileA
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 #define MoveFileEx MoveFileExA
+BOOL CreateDirectoryA(LPCSTR name, LPVOID security);
+#define CreateDirectory CreateDirectoryA
+BOOL RemoveDirectoryA(LPCSTR name);
+#define RemoveDirectory RemoveDirectoryA
 BOOL CreateHardLinkA(LPCSTR newName, LPCSTR existing, LPVOID security);
 #define CreateHardLink CreateHardLinkA
 

@@ -259,7 +259,11 @@ bool process_events(bool wait, int timeout_ms) {
     while (!g_reports.empty()) {
         const HWND h = g_reports.front();
         g_reports.pop_front();
-        cw::win::input_activated(cw::win::window_from(h));
+        // A desktop reports the windows it shows: one destroyed since is no report at all, not
+        // word that none of the program's windows is active.
+        Window* w = cw::win::window_from(h);
+        if (h && !w) continue;
+        cw::win::input_activated(w);
     }
     return cw::win::input_count() != before;
 }

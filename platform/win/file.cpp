@@ -1,6 +1,6 @@
 // The kernel's file calls the program makes: CreateFile, ReadFile, WriteFile,
 // FlushFileBuffers, CloseHandle, FindFirstFile/FindClose, GetFileAttributes,
-// DeleteFile, MoveFileEx and CreateHardLink. Names arrive as CP932 and are
+// DeleteFile, MoveFileEx, CreateHardLink, CreateDirectory and RemoveDirectory. Names arrive as CP932 and are
 // converted to the file system's UTF-8 here; nothing else in the program sees
 // the file system's encoding.
 #include <fcntl.h>
@@ -53,6 +53,7 @@ DWORD error_from_errno(int e) {
         case EROFS:
         case EISDIR: return ERROR_ACCESS_DENIED;
         case EEXIST: return ERROR_FILE_EXISTS;
+        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
         case ENOSPC:
         case EDQUOT: return ERROR_DISK_FULL;
         case EINVAL: return ERROR_INVALID_PARAMETER;
@@ -230,6 +231,26 @@ BOOL DeleteFileA(LPCSTR name) {
         return FALSE;
     }
     return unlink(path.c_str()) == 0 ? TRUE : fail_with_errno();
+}
+
+BOOL CreateDirectoryA(LPCSTR name, LPVOID) {
+    if (mkdir(fs_path(name).c_str(), 0755) == 0) return TRUE;
+    // The system names an existing file or folder of that name alike.
+    if (errno == EEXIST) {
+        g_last_error = ERROR_ALREADY_EXISTS;
+        return FALSE;
+    }
+    return fail_with_errno();
+}
+
+BOOL RemoveDirectoryA(LPCSTR name) {
+    const std::string path = fs_path(name);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        g_last_error = ERROR_DIRECTORY;
+        return FALSE;
+    }
+    return rmdir(path.c_str()) == 0 ? TRUE : fail_with_errno();
 }
 
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {

@@ -238,22 +238,101 @@ bool take_paint(LPMSG out, HWND hwnd, UINT first, UINT last) {
     return true;
 }
 
+// Timers, in the order they were set. WM_TIMER is made when a timer is due and nothing else
+// waits; the next one is due a whole interval after it was taken, so timers never pile up.
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    std::chrono::milliseconds interval;
+    TIMERPROC proc;
+    Clock::time_point due;
+};
+std::vector<Timer>& timers() {
+    static std::vector<Timer> t;
+    return t;
+}
+UINT_PTR g_next_timer_id = 1;
+
+// A window's timers go with it.
+void drop_orphaned_timers() {
+    auto& t = timers();
+    t.erase(std::remove_if(t.begin(), t.end(), [](const Timer& x) { return x.hwnd && !window_from(x.hwnd); }),
+            t.end());
+}
+
+bool take_timer(LPMSG out, HWND hwnd, UINT first, UINT last, bool remove) {
+    drop_orphaned_timers();
+    const auto now = Clock::now();
+    for (Timer& t : timers()) {
+        if (t.due > now) continue;
+        const MSG m{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), 0, {0, 0}};
+        if (!matches(m, hwnd, first, last)) continue;
+        if (out) *out = m;
+        if (remove) t.due = now + t.interval;
+        return true;
+    }
+    return false;
+}
+
+// Milliseconds until the next timer is due (0 when one is), -1 when there is none.
+int next_timer_ms() {
+    drop_orphaned_timers();
+    int next = -1;
+    const auto now = Clock::now();
+    for (const Timer& t : timers()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(t.due - now).count();
+        const int ms = left < 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7fffffff));
+        if (next < 0 || ms < next) next = ms;
+    }
+    return next;
+}
+
 bool something_waits() {
-    return !queue_empty() || paint_pending();
+    return !queue_empty() || paint_pending() || next_timer_ms() == 0;
 }
 
 }  // namespace
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (hwnd && !window_from(hwnd)) return 0;
+    // The system's shortest interval is 10 milliseconds.
+    const auto interval = std::chrono::milliseconds(std::max<UINT>(elapse, 10));
+    auto& all = timers();
+    if (hwnd) {
+        for (Timer& t : all)
+            if (t.hwnd == hwnd && t.id == id) {
+                t = Timer{hwnd, id, interval, proc, Clock::now() + interval};
+                return 1;
+            }
+    } else {
+        id = g_next_timer_id++;
+    }
+    all.push_back(Timer{hwnd, id, interval, proc, Clock::now() + interval});
+    cw::backend::wake();
+    return hwnd ? 1 : id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+    drop_orphaned_timers();
+    auto& all = timers();
+    const auto it =
+        std::find_if(all.begin(), all.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+    if (it == all.end()) return FALSE;
+    all.erase(it);
+    return TRUE;
+}
 
 // Returns at once, as the system's does: whatever waits, or nothing.
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
     cw::backend::process_events(false, 0);
     if (take_posted(msg, hwnd, first, last, remove & PM_REMOVE)) return TRUE;
-    return take_paint(msg, hwnd, first, last) ? TRUE : FALSE;
+    if (take_paint(msg, hwnd, first, last)) return TRUE;
+    return take_timer(msg, hwnd, first, last, remove & PM_REMOVE) ? TRUE : FALSE;
 }
 
 BOOL WaitMessage() {
     while (!something_waits()) {
-        if (cw::backend::process_events(true, -1)) break;
+        if (cw::backend::process_events(true, next_timer_ms())) break;
     }
     return TRUE;
 }
@@ -270,6 +349,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
             if (left.count() <= 0) return WAIT_TIMEOUT;
             timeout = static_cast<int>(left.count());
         }
+        const int timer = next_timer_ms();
+        if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;
         if (cw::backend::process_events(true, timeout) || something_waits()) return WAIT_OBJECT_0;
     }
 }
@@ -292,6 +373,7 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
         cw::backend::process_events(false, 0);
         if (take_posted(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
         if (take_paint(msg, hwnd, first, last)) return TRUE;
+        if (take_timer(msg, hwnd, first, last, true)) return TRUE;
         WaitMessage();
     }
 }
@@ -301,6 +383,13 @@ BOOL TranslateMessage(const MSG*) {
 }
 
 LRESULT DispatchMessageA(const MSG* msg) {
+    if (msg && msg->message == WM_TIMER && msg->lParam) {
+        const auto ticks =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam,
+                                                 static_cast<DWORD>(ticks.count()));
+        return 0;
+    }
     if (!msg || !msg->hwnd) return 0;
     return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }

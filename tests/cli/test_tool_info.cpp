@@ -1,5 +1,5 @@
-// celwright-tool info: the JSON document holds what the editor's readers load from the
-// same files, labels and paths converted from CP932; refused files and wrong command
+// celwright-tool info: the JSON document holds the values the files' bytes hold, labels
+// and paths converted from CP932; refused files and wrong command
 // lines get one clear line on standard error.
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,78 +8,92 @@
 #include <cstring>
 #include <vector>
 
-#include "files/project_reading.h"
-#include "text/cp932.h"
 #include "tool_support.h"
 
 using namespace tool_test;
 
 namespace {
 
-QString utf8(const char* field, size_t size) {
-    return QString::fromStdString(cw::text::cp932_to_utf8(std::string(field, strnlen(field, size))));
+QJsonObject info_of(const QString& path) {
+    const ToolRun run = run_tool({"info", path, "--json"});
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    return QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
 }
 
-// The document against the editor's own reading of the files, value by value.
-void expect_matches_reader(const QString& path) {
-    const ToolRun run = run_tool({"info", path, "--json"});
-    ASSERT_EQ(run.exit_code, 0) << run.err;
-    const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
-    ProjectFiles files = read_project_files(cw::text::utf8_to_cp932(path.toStdString()).c_str());
-    ASSERT_TRUE(files.ok());
-    NameTables names = files.names;
-    if (files.kind == PathKind::DataFile)
-        set_label(names.project_name, project_name_for_data_file(files.data_path).c_str());
-    reconcile_labels(names, files.data);
-    const AnimationDataContents& d = files.data;
-    EXPECT_EQ(info["project_name"].toString(), utf8(names.project_name, kLabelSize));
-    EXPECT_EQ(info["image_path"].toString(), utf8(names.image_path, kPathSize));
-    const QJsonObject tpage = info["tpage"].toObject();
-    EXPECT_EQ(tpage["value"].toInteger(), d.header.tpage);
-    EXPECT_EQ(tpage["page_x"].toInt(), static_cast<int>(d.header.tpage & 0xF) * 64);
-    EXPECT_EQ(tpage["page_y"].toInt(), static_cast<int>((d.header.tpage >> 4) & 1) * 256);
-    EXPECT_EQ(tpage["colour_mode"].toInt(), static_cast<int>((d.header.tpage >> 7) & 3));
-    EXPECT_EQ(info["speed"].toInteger(), d.header.speed);
-    const QJsonArray patterns = info["patterns"].toArray();
-    ASSERT_EQ(patterns.size(), static_cast<int>(d.header.pattern_count));
-    uint16_t last_clut = 0;
-    for (int p = 0; p < patterns.size(); ++p) {
-        const QJsonObject pattern = patterns[p].toObject();
-        EXPECT_EQ(pattern["label"].toString(), utf8(names.pattern_labels[p], kLabelSize));
-        EXPECT_EQ(pattern["base_w"].toInt(), d.entries[p].base_w);
-        EXPECT_EQ(pattern["base_h"].toInt(), d.entries[p].base_h);
-        EXPECT_EQ(pattern["offset"].toInteger(), d.entries[p].offset);
-        const QJsonArray frames = pattern["frames"].toArray();
-        ASSERT_EQ(frames.size(), static_cast<int>(d.entries[p].frame_count));
-        for (int f = 0; f < frames.size(); ++f) {
-            const QJsonObject frame = frames[f].toObject();
-            const FrameRecord& r = d.frames[p][f];
-            EXPECT_EQ(frame["label"].toString(), utf8(names.frame_labels[p][f], kLabelSize));
-            EXPECT_EQ(frame["timing"].toInt(), r.timing);
-            EXPECT_EQ(frame["correction_x"].toInt(), r.correction_x);
-            EXPECT_EQ(frame["correction_y"].toInt(), r.correction_y);
-            EXPECT_EQ(frame["image_x"].toInt(), r.image_x);
-            EXPECT_EQ(frame["image_y"].toInt(), r.image_y);
-            EXPECT_EQ(frame["image_w"].toInt(), r.image_w);
-            EXPECT_EQ(frame["image_h"].toInt(), r.image_h);
-            EXPECT_EQ(frame["clut"].toInt(), r.clut);
-            last_clut = r.clut;
-        }
+// One frame as the document lists it: label, timing, correction, image rectangle, CLUT.
+struct Frame {
+    const char* label;
+    int timing, correction_x, correction_y, image_x, image_y, image_w, image_h, clut;
+};
+
+void expect_frames(const QJsonArray& frames, const std::vector<Frame>& expected) {
+    ASSERT_EQ(frames.size(), static_cast<int>(expected.size()));
+    for (size_t f = 0; f < expected.size(); ++f) {
+        SCOPED_TRACE("frame " + std::to_string(f));
+        const QJsonObject frame = frames[static_cast<int>(f)].toObject();
+        const Frame& e = expected[f];
+        EXPECT_EQ(frame["label"].toString(), QString::fromUtf8(e.label));
+        EXPECT_EQ(frame["timing"].toInt(), e.timing);
+        EXPECT_EQ(frame["correction_x"].toInt(), e.correction_x);
+        EXPECT_EQ(frame["correction_y"].toInt(), e.correction_y);
+        EXPECT_EQ(frame["image_x"].toInt(), e.image_x);
+        EXPECT_EQ(frame["image_y"].toInt(), e.image_y);
+        EXPECT_EQ(frame["image_w"].toInt(), e.image_w);
+        EXPECT_EQ(frame["image_h"].toInt(), e.image_h);
+        EXPECT_EQ(frame["clut"].toInt(), e.clut);
     }
-    const QJsonObject clut = info["clut"].toObject();
-    EXPECT_EQ(clut["value"].toInt(), last_clut);
-    EXPECT_EQ(clut["x"].toInt(), (last_clut & 0x3F) * 16);
-    EXPECT_EQ(clut["y"].toInt(), (last_clut >> 6) & 0x1FF);
 }
 
 }  // namespace
 
-TEST(ToolInfo, JsonHoldsWhatTheEditorsReadersLoad) {
-    for (const char* file : {"examples/walk.cwp", "examples/walk.spa", "tests/data/project/walk.cwp",
-                             "tests/data/project/full.spa"}) {
-        SCOPED_TRACE(file);
-        expect_matches_reader(source_path(file));
-    }
+// The test project's bytes, read by hand: tpage 0x9A, speed 3; "walk" (offset 36, 40 x 30) with
+// three frames 16 x 24 at x 0, 32, 64, timings 10..12, corrections (0,0) (3,1) (6,2), CLUT
+// 0x7805; "待機" (offset 72, 17 x 9) without frames.
+TEST(ToolInfo, JsonHoldsTheValuesTheTestProjectsBytesHold) {
+    const QJsonObject info = info_of(source_path("tests/data/project/walk.cwp"));
+    EXPECT_EQ(info["project_name"].toString(), QString::fromUtf8("歩き"));
+    EXPECT_EQ(info["image_path"].toString(), "sheet.bmp");
+    EXPECT_EQ(info["data_file"].toString(), source_path("tests/data/project/walk.spa"));
+    const QJsonObject tpage = info["tpage"].toObject();
+    EXPECT_EQ(tpage["value"].toInt(), 0x9A);
+    EXPECT_EQ(tpage["page_x"].toInt(), 640);
+    EXPECT_EQ(tpage["page_y"].toInt(), 256);
+    EXPECT_EQ(tpage["colour_mode"].toInt(), 1);
+    EXPECT_EQ(info["speed"].toInt(), 3);
+    const QJsonArray patterns = info["patterns"].toArray();
+    ASSERT_EQ(patterns.size(), 2);
+    const QJsonObject walk = patterns[0].toObject(), wait = patterns[1].toObject();
+    EXPECT_EQ(walk["label"].toString(), "walk");
+    EXPECT_EQ(walk["offset"].toInt(), 36);
+    EXPECT_EQ(walk["base_w"].toInt(), 40);
+    EXPECT_EQ(walk["base_h"].toInt(), 30);
+    expect_frames(walk["frames"].toArray(), {{"frame_00", 10, 0, 0, 0, 0, 16, 24, 0x7805},
+                                             {"frame_01", 11, 3, 1, 32, 0, 16, 24, 0x7805},
+                                             {"frame_02", 12, 6, 2, 64, 0, 16, 24, 0x7805}});
+    EXPECT_EQ(wait["label"].toString(), QString::fromUtf8("待機"));
+    EXPECT_EQ(wait["offset"].toInt(), 72);
+    EXPECT_EQ(wait["base_w"].toInt(), 17);
+    EXPECT_EQ(wait["base_h"].toInt(), 9);
+    expect_frames(wait["frames"].toArray(), {});
+    // The CLUT attribute of the last frame: x 5 * 16, y 0x7805 >> 6.
+    const QJsonObject clut = info["clut"].toObject();
+    EXPECT_EQ(clut["value"].toInt(), 0x7805);
+    EXPECT_EQ(clut["x"].toInt(), 80);
+    EXPECT_EQ(clut["y"].toInt(), 480);
+}
+
+// The same data file alone: the name from the file's name, the labels the editor makes.
+TEST(ToolInfo, ADataFileAloneGetsItsNameAndLabelsAsTheEditorMakesThem) {
+    const QJsonObject info = info_of(source_path("tests/data/project/walk.spa"));
+    EXPECT_EQ(info["project_name"].toString(), "walk");
+    const QJsonArray patterns = info["patterns"].toArray();
+    ASSERT_EQ(patterns.size(), 2);
+    EXPECT_EQ(patterns[0].toObject()["label"].toString(), "pattern_00");
+    EXPECT_EQ(patterns[1].toObject()["label"].toString(), "pattern_01");
+    expect_frames(patterns[0].toObject()["frames"].toArray(),
+                  {{"frame_00", 10, 0, 0, 0, 0, 16, 24, 0x7805},
+                   {"frame_01", 11, 3, 1, 32, 0, 16, 24, 0x7805},
+                   {"frame_02", 12, 6, 2, 64, 0, 16, 24, 0x7805}});
 }
 
 TEST(ToolInfo, ExampleAttributesAreTakenApart) {

@@ -10,4 +10,5 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   controls:null
   ddraw:null
   text:null
-  paint:null)
+  paint:null
+  timers:null)

@@ -1,6 +1,6 @@
 // The program's own dialogs, created from its resource templates: every control is there, in
 // the template's order, of the template's class and id, at the rectangle in pixels that its
-// dialog units give for the dialog's font (MapDialogRect), and the dialog's client area is the
+// dialog units give for the dialog's font (known base units), and the dialog's client area is the
 // template's size; an icon control takes its icon's size. The templates come from the same
 // script, compiled by celwright-rc (the layer) and by the system's resource compiler.
 #include <windows.h>
@@ -49,6 +49,24 @@ HWND owner() {
     return window;
 }
 
+// The dialog base units of the program's dialog fonts, as the system measures the face they are
+// shown in (IPA P Gothic, which stands in for "ＭＳ Ｐゴシック"): the average width of the 52
+// letters, rounded, and the font's height, in pixels. Known values, so that a fault in the
+// mapping cannot hide behind the same mapping on both sides of a comparison.
+struct BaseUnits {
+    int x, y;
+};
+BaseUnits base_units_of(int points) {
+    return points == 10 ? BaseUnits{8, 14} : BaseUnits{7, 13};
+}
+
+// Dialog units to pixels as the dialog manager converts them: x by a quarter of the base width,
+// y by an eighth of the base height, each rounded.
+RECT in_pixels(const RECT& r, BaseUnits b) {
+    return RECT{MulDiv(r.left, b.x, 4), MulDiv(r.top, b.y, 8), MulDiv(r.right, b.x, 4),
+                MulDiv(r.bottom, b.y, 8)};
+}
+
 bool aligned_to_buddy(const TemplateControl& t) {
     return std::strcmp(t.class_name, "msctls_updown32") == 0 && (t.style & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT));
 }
@@ -56,12 +74,12 @@ bool aligned_to_buddy(const TemplateControl& t) {
 // An up-down aligned to the right of its buddy (the control before it) takes its place from
 // the buddy, which gives up the up-down's width: side by side, the up-down reaching at most
 // over the buddy's border, at the buddy's height.
-void check_aligned_pair(HWND dialog, HWND buddy, HWND updown, const TemplateControl& buddy_template) {
+void check_aligned_pair(HWND dialog, HWND buddy, HWND updown, const TemplateControl& buddy_template,
+                        BaseUnits units) {
     const conformance::Context context("up-down " + std::to_string(GetDlgCtrlID(updown)) +
                                        " beside its buddy");
     CHECK(reinterpret_cast<HWND>(SendMessageA(updown, UDM_GETBUDDY, 0, 0)) == buddy);
-    RECT full{0, 0, buddy_template.cx, 0};
-    MapDialogRect(dialog, &full);
+    const RECT full = in_pixels(RECT{0, 0, buddy_template.cx, 0}, units);
     const RECT b = placed(dialog, buddy), u = placed(dialog, updown);
     CHECK_EQ(b.right - b.left, full.right - 16);
     CHECK(u.left >= b.right - 2 && u.left <= b.right);
@@ -70,7 +88,7 @@ void check_aligned_pair(HWND dialog, HWND buddy, HWND updown, const TemplateCont
 }
 
 // buddy: the control is the buddy of an aligned up-down, which takes some of its width.
-void check_control(HWND dialog, HWND control, const TemplateControl& t, bool buddy) {
+void check_control(HWND dialog, HWND control, const TemplateControl& t, bool buddy, BaseUnits units) {
     const std::string cls = class_of(control);
     CHECK_TEXT(
         std::string(cls.size() == std::strlen(t.class_name) && same_class(cls, t.class_name) ? t.class_name
@@ -89,9 +107,8 @@ void check_control(HWND dialog, HWND control, const TemplateControl& t, bool bud
     CHECK_EQ(ex_style & WS_EX_NOPARENTNOTIFY, WS_EX_NOPARENTNOTIFY);
     if (same_class(cls, "COMBOBOX")) CHECK_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0);
     // The dialog manager converts the position and the size each on its own.
-    RECT origin{t.x, t.y, 0, 0}, extent{0, 0, t.cx, t.cy};
-    MapDialogRect(dialog, &origin);
-    MapDialogRect(dialog, &extent);
+    const RECT origin = in_pixels(RECT{t.x, t.y, 0, 0}, units),
+               extent = in_pixels(RECT{0, 0, t.cx, t.cy}, units);
     const RECT expected{origin.left, origin.top, origin.left + extent.right, origin.top + extent.bottom};
     const RECT r = placed(dialog, control);
     if (!aligned_to_buddy(t)) CHECK_EQ(r.left, expected.left);
@@ -123,16 +140,22 @@ void check_dialog(const TemplateDialog& t) {
         CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(t.id), owner(), quiet_dialog_proc, 0);
     const conformance::Context context("dialog " + std::to_string(t.id));
     if (!CHECK(dialog != nullptr)) return;
-    RECT size{0, 0, t.cx, t.cy};
-    MapDialogRect(dialog, &size);
+    const BaseUnits units = base_units_of(t.font_size);
+    const RECT size = in_pixels(RECT{0, 0, t.cx, t.cy}, units);
     RECT client;
     GetClientRect(dialog, &client);
     CHECK_EQ(client.right, size.right);
     CHECK_EQ(client.bottom, size.bottom);
-    // The base units of a dialog font are positive and a dialog unit is at most one of them.
-    RECT units{0, 0, 4, 8};
-    CHECK(MapDialogRect(dialog, &units));
-    CHECK(units.right > 0 && units.bottom >= units.right);
+    // MapDialogRect gives the same: four and eight dialog units are one base width and height.
+    RECT mapped{3, 5, t.cx, t.cy}, one{0, 0, 4, 8};
+    CHECK(MapDialogRect(dialog, &mapped));
+    CHECK(MapDialogRect(dialog, &one));
+    CHECK_EQ(one.right, units.x);
+    CHECK_EQ(one.bottom, units.y);
+    CHECK_EQ(mapped.left, MulDiv(3, units.x, 4));
+    CHECK_EQ(mapped.top, MulDiv(5, units.y, 8));
+    CHECK_EQ(mapped.right, size.right);
+    CHECK_EQ(mapped.bottom, size.bottom);
 
     int index = 0;
     HWND previous = nullptr;
@@ -142,8 +165,8 @@ void check_dialog(const TemplateDialog& t) {
                                            std::to_string(t.controls[index].id) + ")");
         const bool buddy_of_next = index + 1 < t.control_count && aligned_to_buddy(t.controls[index + 1]);
         if (aligned_to_buddy(t.controls[index]) && previous)
-            check_aligned_pair(dialog, previous, c, t.controls[index - 1]);
-        check_control(dialog, c, t.controls[index], buddy_of_next);
+            check_aligned_pair(dialog, previous, c, t.controls[index - 1], units);
+        check_control(dialog, c, t.controls[index], buddy_of_next, units);
     }
     CHECK_EQ(index, t.control_count);
     DestroyWindow(dialog);

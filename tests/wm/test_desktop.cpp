@@ -178,10 +178,17 @@ TEST_F(Desktop, ReportsForHiddenOrDestroyedWindowsAreDropped) {
     ASSERT_EQ(GetActiveWindow(), a);
     HWND gone = top("gone");
     deliver_desktop_reports();
+    ASSERT_EQ(GetActiveWindow(), gone);
     DestroyWindow(gone);
+    // The activation went back to the window active before; a late report of the destroyed
+    // window moves it nowhere.
+    ASSERT_EQ(GetActiveWindow(), a);
+    g_seen.clear();
     cw::null::report_activation(gone);
     deliver_desktop_reports();
-    EXPECT_NE(GetActiveWindow(), gone);
+    EXPECT_EQ(GetActiveWindow(), a);
+    EXPECT_EQ(GetFocus(), a);
+    EXPECT_TRUE(activations_of(a).empty()) << "a heard of no activation it already had";
 }
 
 TEST_F(Desktop, AClickOnAnOwnerBehindAModalDialogBringsTheDialogForward) {

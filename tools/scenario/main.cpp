@@ -10,6 +10,9 @@
 // instead of the offscreen platform, so that it meets other programs there (the clipboard
 // between two running editors).
 //
+// The answers a script gives before its first other step are queued before the program starts,
+// so that they answer what it asks as it starts.
+//
 // Exit status 0 when every line ran; otherwise 2 and one line on stderr that
 // names the script line and why.
 #include <unistd.h>
@@ -708,6 +711,14 @@ int main(int argc, char** argv) {
     if (!display) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     cw::automation::set_active(true);
     cw::automation::set_dialog_hook(serve_dialog);
+    // Answers at the head of the script are there before start-up, for what the program asks
+    // as it starts (the offer of a recovery copy).
+    size_t first = 0;
+    for (; first < lines.size() && lines[first].words[0] == "answer"; ++first) {
+        at_line(lines[first].number);
+        queue_answer(lines[first]);
+    }
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
     cw::automation::set_context("start-up");
     if (!start_program(reinterpret_cast<HINSTANCE>(0x400000), SW_SHOWDEFAULT)) {
         g_quit = true;
