@@ -712,7 +712,7 @@ int main(int argc, char** argv) {
     cw::automation::set_active(true);
     cw::automation::set_dialog_hook(serve_dialog);
     // Answers at the head of the script are there before start-up, for what the program asks
-    // as it starts (the offer of a recovery copy).
+    // as it starts (the offer of a recovery copy, a file named on the command line).
     size_t first = 0;
     for (; first < lines.size() && lines[first].words[0] == "answer"; ++first) {
         at_line(lines[first].number);
@@ -725,20 +725,13 @@ int main(int argc, char** argv) {
         g_exit_code = 0;
     }
     pump();
-    std::vector<Line> script = collect_blocks(lines);
     const CommandLine command_line = parse_command_line(program_args.c_str());
     if (!g_quit && !command_line.path.empty()) {
-        // The answers the script gives first are there for what opening the file asks.
-        size_t answers = 0;
-        while (answers < script.size() && !script[answers].words.empty() &&
-               script[answers].words[0] == "answer")
-            run_line(script[answers++]);
-        script.erase(script.begin(), script.begin() + static_cast<std::ptrdiff_t>(answers));
         cw::automation::set_context("the command line");
         command_open_dropped(command_line.path.c_str());
         pump();
     }
-    run_lines(script);
+    run_lines(collect_blocks(lines));
     std::cout.flush();
     return 0;
 }
