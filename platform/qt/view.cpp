@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <map>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
 #include "win/controls.h"
@@ -540,9 +541,7 @@ void load_japanese_translations(QCoreApplication* app) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 bool has_display() {
     const QString platform = QGuiApplication::platformName();
@@ -932,4 +931,4 @@ void control_changed(Window* w) {
     if (const ControlClass* c = control_class(w)) c->sync(w);
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

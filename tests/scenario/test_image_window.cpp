@@ -157,9 +157,11 @@ TEST(ImageZoom, ScrollingStopsAtTheFarEndWithTheRoundingOffset) {
 
 TEST(GridDialog, FieldsNeverGoBelowFourAndOnlyTwoDigitsCount) {
     const ScenarioRun run = on_full_image(
-        "on dialog 104\nset 1000 \"3\"\ndump\nset 1000 \"\"\ndump\nset 1000 \"6\"\nset 1000 \"16\"\n"
-        "set 1001 \"100\"\ncheck 1002 1\nclick 1\nend\nsend image WM_COMMAND 40008 0\ndump\n"
-        "on dialog 104\nset 1000 \"50\"\nclick 2\nend\nsend image WM_COMMAND 40008 0\ndump\n");
+        "on dialog 104\nset 1000 \"3\"\ndump\nset 1000 \"\"\ndump\nset 1000 \"6\"\n"
+        // 16 is typed as a user must: 6 first, then 1 put in front of it.
+        "mouse control 1000 down 1 3\nmouse control 1000 up 1 3\ntype \"1\"\n"
+        "set 1001 \"500\"\ncheck 1002 1\nclick 1\nend\nmenu image ID_GRID_SETTINGS\ndump\n"
+        "on dialog 104\nset 1000 \"50\"\nclick 2\nend\nmenu image ID_GRID_SETTINGS\ndump\n");
     ASSERT_EQ(run.dumps.size(), 4u);
     auto field = [](const QJsonObject& d, int id) {
         for (const auto& c : d["dialog"].toObject()["controls"].toArray())
@@ -171,7 +173,7 @@ TEST(GridDialog, FieldsNeverGoBelowFourAndOnlyTwoDigitsCount) {
     EXPECT_EQ(field(run.dumps[0], 1001), QStringLiteral("4"));
     const QJsonObject ok = image(run.dumps[2]);
     EXPECT_EQ(ok["grid_w"].toInt(), 16);
-    EXPECT_EQ(ok["grid_h"].toInt(), 10);
+    EXPECT_EQ(ok["grid_h"].toInt(), 50);  // only the first two digits of 500 count
     EXPECT_EQ(ok["grid_shown"].toInt(), 1);
     const QJsonObject cancelled = image(run.dumps[3]);
     EXPECT_EQ(cancelled["grid_w"].toInt(), 16);

@@ -201,7 +201,7 @@ TEST(TreeSelection, ClickingAnotherPatternsWindowMakesItCurrent) {
     // two windows taking the activation back and forth.
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
                                          "tree select frame 0 0\n"
-                                         "mouse pattern 1 down 5 5\nmouse pattern 1 up 5 5\ndump\n"
+                                         "mouse pattern 1 down 190 190\nmouse pattern 1 up 190 190\ndump\n"
                                          "mouse pattern 0 down 5 5\nmouse pattern 0 up 5 5\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(combo_selection(run.dumps[0], "1018"), 1);
