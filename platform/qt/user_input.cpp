@@ -26,6 +26,7 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 
 #include "automation/automation.h"
@@ -195,6 +196,11 @@ QStyleOptionSlider slider_option(QAbstractSlider* s) {
     return opt;
 }
 
+// The thumb: a scroll bar's slider, a trackbar's handle.
+QStyle::SubControl thumb_of(QStyle::ComplexControl control) {
+    return control == QStyle::CC_ScrollBar ? QStyle::SC_ScrollBarSlider : QStyle::SC_SliderHandle;
+}
+
 QRect part_of(QAbstractSlider* s, QStyle::ComplexControl control, QStyle::SubControl part) {
     const QStyleOptionSlider opt = slider_option(s);
     return s->style()->subControlRect(control, &opt, part, s);
@@ -205,7 +211,7 @@ QPoint thumb_centre_at(QAbstractSlider* s, QStyle::ComplexControl control, QStyl
                        int position) {
     const QStyleOptionSlider opt = slider_option(s);
     const QRect groove = s->style()->subControlRect(control, &opt, groove_part, s);
-    const QRect thumb = s->style()->subControlRect(control, &opt, QStyle::SC_SliderHandle, s);
+    const QRect thumb = s->style()->subControlRect(control, &opt, thumb_of(control), s);
     const bool horizontal = s->orientation() == Qt::Horizontal;
     const int span = horizontal ? groove.width() - thumb.width() : groove.height() - thumb.height();
     const int offset =
@@ -217,13 +223,24 @@ QPoint thumb_centre_at(QAbstractSlider* s, QStyle::ComplexControl control, QStyl
 // Presses on the thumb, moves it in steps to where the position stands and lets go.
 std::string drag_thumb(QAbstractSlider* s, QStyle::ComplexControl control, QStyle::SubControl groove,
                        int position) {
-    const QPoint from = part_of(s, control, QStyle::SC_SliderHandle).center();
+    const QPoint from = part_of(s, control, thumb_of(control)).center();
     const QPoint to = thumb_centre_at(s, control, groove, position);
     std::string why = deliver(s, from, QEvent::MouseMove, Qt::NoButton);
     if (why.empty()) why = deliver(s, from, QEvent::MouseButtonPress, Qt::LeftButton);
     for (int step = 1; why.empty() && step <= 4; ++step)
         why = deliver(s, from + (to - from) * step / 4, QEvent::MouseMove, Qt::NoButton);
-    if (why.empty()) why = deliver(s, to, QEvent::MouseButtonRelease, Qt::LeftButton);
+    // The user watches the thumb and nudges it the last pixels to the position wanted.
+    const int wanted = std::clamp(position, s->minimum(), s->maximum());
+    const bool horizontal = s->orientation() == Qt::Horizontal;
+    const bool reversed = slider_option(s).upsideDown;
+    QPoint at = to;
+    for (int nudge = 0; why.empty() && s->isSliderDown() && s->sliderPosition() != wanted && nudge < 64;
+         ++nudge) {
+        const int dir = (s->sliderPosition() < wanted) != reversed ? 1 : -1;
+        at += horizontal ? QPoint(dir, 0) : QPoint(0, dir);
+        why = deliver(s, at, QEvent::MouseMove, Qt::NoButton);
+    }
+    if (why.empty()) why = deliver(s, at, QEvent::MouseButtonRelease, Qt::LeftButton);
     return why;
 }
 
@@ -231,8 +248,9 @@ std::string drag_thumb(QAbstractSlider* s, QStyle::ComplexControl control, QStyl
 
 QWidget* open_qt_dialog() {
     QWidget* w = QApplication::activeModalWidget();
-    // Dialogs of the program are windows of the window manager; Qt's own are not.
-    return w && !cw::qt::window_of(w) ? w : nullptr;
+    // Dialogs of the program are windows of the window manager; Qt's own are not (though
+    // they stand over one of ours).
+    return w && !w->property("cw_hwnd").isValid() ? w : nullptr;
 }
 
 QString plain(QString s) {

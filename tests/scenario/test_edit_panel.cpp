@@ -64,7 +64,7 @@ TEST(TimingField, AFiveDigitTimingFromAFileSurvivesBeingShownAndSaved) {
     const ScenarioRun run = run_in(dir, "resize main 900 1000\n" + file_test::open_project(cwp) +
                                             "combo IDC_FRAME select 1\ncombo IDC_FRAME select 0\n"
                                             "tree select frame 0 1\ndump\nanswer box IDYES\n"
-                                            "command ID_FILE_SAVE\n");
+                                            "menu ID_FILE_SAVE\n");
     ASSERT_EQ(run.dumps.size(), 1u);
     EXPECT_EQ(field(run.dumps[0], IDC_TIMING), QStringLiteral("12345"));
     EXPECT_EQ(frame_record(run.dumps[0], 0, 1)[2].toInt(), 12345) << "selecting the frame changed nothing";
@@ -205,7 +205,7 @@ TEST(SoundPanel, ChoosingAPatternShowsItsFirstFrameOrEmptyFields) {
 
 TEST(VersionDialog, ShowsTheIconAndVersionAndClosesWithOk) {
     const ScenarioRun run =
-        run_scenario("command ID_HELP_VERSION\non dialog IDD_VERSION\n  dump\n  click IDCANCEL\nend\ndump\n");
+        run_scenario("menu ID_HELP_VERSION\non dialog IDD_VERSION\n  dump\n  click IDCANCEL\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject dialog = run.dumps[0]["dialog"].toObject();
     EXPECT_EQ(dialog["window"].toObject()["title"].toString(), QString::fromUtf8("Celwright ｳﾞｧｰｼﾞｮﾝ情報"));

@@ -88,7 +88,7 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     std::vector<std::string> names;
     for (int i = 0; i < 12; ++i) names.push_back("p" + std::to_string(i));
     std::string s = patterns(names);
-    s += "send pattern 0 WM_CLOSE 0 0\n";  // 11 windows: the menu item is enabled again
+    s += "caption pattern 0 close\n";  // 11 windows: the menu item is enabled again
     s +=
         "answer box IDOK\nmenu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\n  dump\n  click 2\nend\ndump\n";
     const ScenarioRun run = run_scenario(s);

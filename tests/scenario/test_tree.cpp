@@ -176,7 +176,7 @@ TEST(TreeSelection, FrameItemMakesPatternAndFrameCurrentAndShowsTheFrame) {
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
                                          "menu ID_EDIT_ADD_FRAME\n"
                                          "table frame 0 0 3 4 5 6\n"
-                                         "send pattern 0 WM_CLOSE 0 0\n"
+                                         "caption pattern 0 close\n"
                                          "tree select frame 0 0\ndump\n"
                                          "tree select root\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
