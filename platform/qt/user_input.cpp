@@ -602,9 +602,21 @@ std::string user_dialog_button(const std::string& text_utf8) {
     for (QPushButton* b : dialog->findChildren<QPushButton*>())
         if (b->isVisible() && plain(b->text()) == wanted) {
             if (!b->isEnabled()) return "the button \"" + text_utf8 + "\" is greyed";
+            // A popup open over the dialog (the name field's completions) takes the first click
+            // and closes; the desktop hands the click on to the button beneath, as X11 does.
+            if (QApplication::activePopupWidget())
+                if (std::string why = click(b, b->rect().center()); !why.empty()) return why;
+            if (QApplication::activePopupWidget()) return "a popup stays open over the dialog";
+            if (!open_qt_dialog()) return "";
             return click(b, b->rect().center());
         }
-    return "the dialog shows no button \"" + text_utf8 + "\"";
+    std::string shown;
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->isVisible()) shown += " \"" + plain(b->text()).toStdString() + "\"";
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->isVisible() && label->buddy())
+            shown += " field \"" + plain(label->text()).toStdString() + "\"";
+    return "the dialog shows no button \"" + text_utf8 + "\" (it shows" + shown + ")";
 }
 
 }  // namespace cw::automation

@@ -91,9 +91,12 @@ TEST(SpeedSlider, TheSpeedIsTakenWhenTheUserLetsGo) {
 
 TEST(BackgroundColour, TheChosenColourFillsTheBaseFrameAndTheSwatch) {
     QTemporaryDir dir;
+    // The real colour dialog: cancelled, then red typed into its HTML field and taken with OK.
     const ScenarioRun run = run_in(dir, project(1) + cell(0, 0, 0, 0) +
-                                            "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n"
-                                            "answer color 255 0 0\nclick IDC_BACKGROUND_CHANGE\ntick\ndump\n"
+                                            "on color\n  button \"キャンセル\"\nend\n"
+                                            "click IDC_BACKGROUND_CHANGE\ndump\n"
+                                            "on color\n  field \"HTML\" \"#ff0000\"\n  button \"OK\"\nend\n"
+                                            "click IDC_BACKGROUND_CHANGE\ntick\ndump\n"
                                             "snapshot pattern 0 red.png\n"
                                             "expose main\nsnapshot control IDC_BACKGROUND_SWATCH swatch.png\n"
                                             "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n");

@@ -489,3 +489,26 @@ TEST(SavePrompt, WithoutAProjectNothingIsAskedOnTheWayOut) {
 }
 
 }  // namespace
+
+TEST(FileDialogs, TheRealOpenAndSaveDialogsTakeTheNameTheUserTypes) {
+    QTemporaryDir dir;
+    // No answers queued: the file dialogs come up as a user meets them, and the name is typed
+    // into their name field. The save dialog adds the default extension to a bare name.
+    auto in_dialog = [](const std::string& kind, const QString& name, const std::string& button) {
+        return "on " + kind + "\n  field \"ファイル名\" " + quoted(name) + "\n  button \"" + button +
+               "\"\nend\n";
+    };
+    const ScenarioRun run = run_in(
+        dir, "answer box IDOK\n" + in_dialog("open", pal8(), "開く(O)") + "menu ID_FILE_NEW\n" +
+                 in_dialog("save", dir.filePath("typed"), "保存(S)") + "menu ID_FILE_SAVE_AS\ndump\n" +
+                 in_dialog("open", dir.filePath("typed.cwp"), "開く(O)") + "menu ID_FILE_OPEN\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(read_bytes(dir.filePath("typed.cwp")).size(), 8102);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("typed.spa")));
+    EXPECT_EQ(read_bytes(dir.filePath("typed.cwp")).mid(0, 512).split('\0')[0], pal8().toUtf8());
+    const QJsonArray dialogs = run.last()["file_dialogs"].toArray();
+    ASSERT_EQ(dialogs.size(), 3);
+    EXPECT_EQ(dialogs[1].toObject()["result"].toString(), dir.filePath("typed.cwp"));
+    EXPECT_EQ(dialogs[2].toObject()["result"].toString(), dir.filePath("typed.cwp"));
+    EXPECT_EQ(run.last()["current_path"].toString(), dir.filePath("typed.cwp"));
+}
