@@ -160,10 +160,11 @@ TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
 }
 
 TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
-    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") +
-                                         "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
-                                         "mouse pattern 0 down 50 50\n"
-                                         "send pattern 0 WM_MOUSEMOVE 9 0x00400040\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + add_pattern("A") +
+                     "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
+                     "mouse pattern 0 down 50 50\n"
+                     "mouse pattern 0 move 64 64 ctrl\ndump\n");  // the left button and Ctrl held
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray r = run.last()["tables"].toObject()["frames"].toArray()[0].toArray()[0].toArray();
     EXPECT_EQ(r[0].toInt(), 4);
