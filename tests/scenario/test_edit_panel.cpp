@@ -160,11 +160,14 @@ TEST(FrameVisibility, HideOtherFramesLeavesTheCurrentOneAndShowAllBringsThemBack
 
 TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
     const ScenarioRun run =
-        run_scenario(project(2) + frame_set(0, 0, 0, 0, 16, 8) + frame_set(0, 1, 0, 0, 8, 24) +
-                     "table base 0 40 40\nclick IDC_BASE_RESET\ndump\n" + add_pattern_with("B", 2) +
-                     "answer box 1\nclick IDC_BASE_RESET\ntick\ndump\n");
+        // Frame 0 at 40 x 40 first grows the base frame beyond what the frames need at the end.
+        run_scenario(project(2) + frame_set(0, 0, 0, 0, 40, 40) + frame_set(0, 0, 0, 0, 16, 8) +
+                     frame_set(0, 1, 0, 0, 8, 24) + "dump\nclick IDC_BASE_RESET\ndump\n" +
+                     add_pattern_with("B", 2) + "answer box 1\nclick IDC_BASE_RESET\ntick\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    const QJsonObject reset = run.dumps[0];
+    EXPECT_EQ(settings(run.dumps[0], 0)["base_w"].toInt(), 40);
+    EXPECT_EQ(settings(run.dumps[0], 0)["base_h"].toInt(), 40);
+    const QJsonObject reset = run.dumps[1];
     EXPECT_EQ(settings(reset, 0)["base_w"].toInt(), 16);
     EXPECT_EQ(settings(reset, 0)["base_h"].toInt(), 24);
     EXPECT_EQ(field(reset, IDC_BASE_W), QStringLiteral("16"));
@@ -173,7 +176,7 @@ TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
         reset["surfaces"].toObject()["patterns"].toArray()[0].toObject()["base"].toObject();
     EXPECT_EQ(base["width"].toInt(), 16);
     EXPECT_EQ(base["height"].toInt(), 24);
-    const QJsonObject empty = run.dumps[1];
+    const QJsonObject empty = run.dumps[2];
     EXPECT_EQ(settings(empty, 1)["base_w"].toInt(), 0);
     EXPECT_EQ(settings(empty, 1)["base_h"].toInt(), 0);
     ASSERT_FALSE(boxes(empty).isEmpty());

@@ -82,9 +82,12 @@ TEST(ImageSelection, ADragSelectsBothCornersAndFrameSetStoresIt) {
 }
 
 TEST(ImageSelection, FrameSetGrowsTheBaseFrameOnlyWhereTheSelectionIsLarger) {
-    const ScenarioRun run = on_full_image(kPatternWithFrame +
-                                          "table base 0 32 32\nmouse image down 0 0\nmouse image move 39 29\n"
-                                          "mouse image up 39 29\nmenu image 40039\ndump\n");
+    const ScenarioRun run =
+        on_full_image(kPatternWithFrame +
+                      // A first frame set of 32 x 32 makes the base frame that size.
+                      "mouse image down 0 0\nmouse image move 31 31\nmouse image up 31 31\n"
+                      "menu image 40039\nmouse image down 0 0\nmouse image move 39 29\n"
+                      "mouse image up 39 29\nmenu image 40039\ndump\n");
     const QJsonObject d = run.last();
     EXPECT_EQ(current_frame(d)[6].toInt(), 40);
     EXPECT_EQ(current_frame(d)[7].toInt(), 30);
