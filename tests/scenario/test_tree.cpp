@@ -92,12 +92,15 @@ TEST(TreeDrag, PatternEndsRightAfterThePatternItWasDroppedOn) {
 }
 
 TEST(TreeDrag, MovedPatternTakesItsFramesSettingsAndWindowAlong) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
-                                         "table base 2 30 20\n"      // and its own base size
-                                         "tree check frame 2 0 0\n"  // one frame hidden
-                                         "tree drag pattern 2 to pattern 0\n"
-                                         "dump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B", "C"}) +
+                     "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
+                     // and a base size of its own, from a frame set of 30 x 20
+                     "tree select frame 2 0\nmouse image down 96 104\n"
+                     "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
+                     "tree check frame 2 0 0\n"  // one frame hidden
+                     "tree drag pattern 2 to pattern 0\n"
+                     "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     expect_order(d, {"A", "C", "B"});
