@@ -1,18 +1,22 @@
+// The seam's state: queued answers, records of what was shown, hooks, the pointer and the
+// room left on a simulated disk. The backend it plugs in as is seam_backend.cpp.
 #include "automation/automation.h"
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "automation/seam_backend.h"
+
 namespace cw::automation {
 
 namespace {
-bool g_active = false;
 std::deque<Answer> g_answers;
 std::vector<MessageBoxRecord> g_boxes;
 std::vector<FileDialogRecord> g_files;
 std::vector<PopupRecord> g_popups;
 std::vector<ColorDialogRecord> g_colors;
 DialogHook g_hook;
+RealDialogHook g_real_hook;
 POINT g_cursor{0, 0};
 int g_cursor_id = 0;
 std::string g_context;
@@ -24,10 +28,13 @@ void set_context(const std::string& context) {
 }
 
 bool active() {
-    return g_active;
+    return seam_installed();
 }
 void set_active(bool on) {
-    g_active = on;
+    if (on)
+        install_seam();
+    else
+        remove_seam();
 }
 
 void fail(const std::string& why) {
@@ -41,15 +48,18 @@ void fail(const std::string& why) {
 }
 
 void reset() {
-    g_active = false;
+    remove_seam();
     g_answers.clear();
     g_boxes.clear();
     g_files.clear();
     g_popups.clear();
+    g_colors.clear();
     g_hook = nullptr;
+    g_real_hook = nullptr;
     g_cursor = POINT{0, 0};
     g_cursor_id = 0;
     g_context.clear();
+    g_disk_space = -1;
 }
 
 void queue_answer(const Answer& a) {
@@ -86,7 +96,14 @@ void set_dialog_hook(DialogHook hook) {
     g_hook = std::move(hook);
 }
 void modal_dialog_opened(HWND dialog, int resource_id) {
-    if (g_active && g_hook) g_hook(dialog, resource_id);
+    if (g_hook) g_hook(dialog, resource_id);
+}
+
+void set_real_dialog_hook(RealDialogHook hook) {
+    g_real_hook = std::move(hook);
+}
+bool test_acts_in_real_dialog(Answer::Kind kind) {
+    return g_real_hook && g_real_hook(kind);
 }
 
 void set_cursor_position(POINT p) {
@@ -105,12 +122,12 @@ int last_cursor() {
 void set_disk_space(long long bytes) {
     g_disk_space = bytes < 0 ? -1 : bytes;
 }
-size_t disk_space_for(size_t wanted) {
+size_t disk_room(size_t wanted) {
     if (g_disk_space < 0) return wanted;
-    const size_t taken =
-        wanted < static_cast<size_t>(g_disk_space) ? wanted : static_cast<size_t>(g_disk_space);
-    g_disk_space -= static_cast<long long>(taken);
-    return taken;
+    return wanted < static_cast<size_t>(g_disk_space) ? wanted : static_cast<size_t>(g_disk_space);
+}
+void disk_used(size_t bytes) {
+    if (g_disk_space >= 0) g_disk_space -= static_cast<long long>(bytes);
 }
 
 }  // namespace cw::automation

@@ -1,7 +1,10 @@
-// The test seam. Inert unless a test or the scenario driver switches it on:
-// then message boxes, file dialogs, colour dialogs and popup menus are answered
-// from queues instead of being shown, modal dialogs hand control to the test
-// when they open, and everything shown is recorded.
+// The test seam. Inert unless a test or the scenario driver switches it on: then it stands
+// between the window manager and the linked backend as a backend of its own (win/backend.h),
+// so that the window manager runs the same code as for a user. Message boxes, file dialogs,
+// colour dialogs and popup menus are answered from queues instead of being shown (or shown
+// for real, when the test means to act in them), modal dialogs hand control to the test when
+// they open, the pointer is where the test's input left it, a full disk can be simulated, and
+// everything shown is recorded.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +18,8 @@
 namespace cw::automation {
 
 bool active();
+// Switched on, the seam installs itself in front of the linked backend; switched off, it
+// hands the window manager back to that backend.
 void set_active(bool on);
 // Switches the seam off and forgets every queued answer, record, hook and cursor, so that
 // nothing of one test reaches the next.
@@ -79,24 +84,29 @@ std::vector<FileDialogRecord>& file_dialogs();
 std::vector<PopupRecord>& popups();
 std::vector<ColorDialogRecord>& color_dialogs();
 
-// Called when a modal dialog has been initialised and is about to run its loop.
+// Called once for each modal dialog, when its loop first asks for events: it is up and the
+// user can act in it. A dialog the hook leaves open while its loop would wait for input ends
+// the run, as nothing else would close it.
 using DialogHook = std::function<void(HWND dialog, int resource_id)>;
 void set_dialog_hook(DialogHook hook);
-void modal_dialog_opened(HWND dialog, int resource_id);
 
-// The pointer position that input injection left (screen coordinates).
+// Asked when a file or colour dialog opens with no queued answer (kind Open, Save or Color):
+// true when the test will act in the real dialog, which is then shown by the backend; false
+// ends the run.
+using RealDialogHook = std::function<bool(Answer::Kind kind)>;
+void set_real_dialog_hook(RealDialogHook hook);
+
+// The pointer position that input injection left (screen coordinates): what GetCursorPos
+// reports while the seam is on.
 void set_cursor_position(POINT p);
 POINT cursor_position();
 
 // Cursor last set with SetCursor: a resource id, or a system cursor id.
-void note_cursor(int id);
 int last_cursor();
 
-// A full disk for tests: after `bytes` more bytes, WriteFile stores nothing more and
-// fails as on a full disk. A negative value gives the disk its room back.
+// A full disk for tests: after `bytes` more bytes, the disk takes nothing more and writes
+// fail as on a full disk. A negative value gives the disk its room back. Works while the
+// seam is on.
 void set_disk_space(long long bytes);
-// How many of `wanted` bytes the disk takes now (all of them unless a full disk is
-// simulated); those bytes are counted as used.
-size_t disk_space_for(size_t wanted);
 
 }  // namespace cw::automation

@@ -3,6 +3,8 @@
 // metrics are fixed (null/desktop.h), common dialogs are dismissed as a user would who
 // presses Esc (a message box gives its default button), popup menus choose nothing, and the
 // clipboard is kept in process memory.
+#include <unistd.h>
+
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -87,10 +89,14 @@ uint64_t presented_frames(HWND hwnd) {
 
 }  // namespace cw::null
 
-namespace cw::backend {
+namespace cw::null::impl {
 
+using cw::backend::ClipboardBlock;
+using cw::backend::ColorDialogRequest;
+using cw::backend::FileDialogRequest;
+using cw::backend::ScreenPixels;
+using cw::backend::View;
 using cw::win::Window;
-using namespace cw::null;
 
 void ensure_started() {}
 bool has_display() {
@@ -290,7 +296,7 @@ std::optional<std::vector<uint8_t>> clipboard_read(const std::string& name) {
     return std::nullopt;
 }
 
-void replay_key(Window*, UINT, UINT) {}
+void replay_key(Window*, UINT, UINT, LPARAM) {}
 
 void wake() {
     std::lock_guard<std::mutex> lock(g_wake_mutex);
@@ -298,7 +304,7 @@ void wake() {
     g_wake.notify_all();
 }
 
-UINT track_popup(HMENU, Window*, int, int) {
+UINT track_popup(HMENU, Window*, int, int, UINT) {
     return 0;
 }
 
@@ -316,8 +322,61 @@ std::optional<std::string> file_dialog(const FileDialogRequest&) {
     return std::nullopt;
 }
 
-std::optional<COLORREF> choose_color(Window*, COLORREF, COLORREF*, bool) {
+std::optional<COLORREF> choose_color(const ColorDialogRequest&) {
     return std::nullopt;
 }
 
-}  // namespace cw::backend
+long long write_bytes(int fd, const void* bytes, size_t count) {
+    return ::write(fd, bytes, count);
+}
+
+const cw::backend::Functions kTable{
+    .ensure_started = ensure_started,
+    .has_display = has_display,
+    .create_view = create_view,
+    .destroy_view = destroy_view,
+    .sync_geometry = sync_geometry,
+    .sync_visible = sync_visible,
+    .sync_enabled = sync_enabled,
+    .sync_text = sync_text,
+    .sync_menu_bar = sync_menu_bar,
+    .sync_scrollbars = sync_scrollbars,
+    .sync_zorder = sync_zorder,
+    .invalidate = invalidate,
+    .request_activation = request_activation,
+    .control_changed = control_changed,
+    .tree_item_rect = tree_item_rect,
+    .tree_item_at = tree_item_at,
+    .tree_scroll_to = tree_scroll_to,
+    .listview_item_rect = listview_item_rect,
+    .listview_item_at = listview_item_at,
+    .listview_edit_started = listview_edit_started,
+    .updown_buddy_changed = updown_buddy_changed,
+    .show_cursor = show_cursor,
+    .capture_changed = capture_changed,
+    .cursor_position = cursor_position,
+    .set_cursor_position = set_cursor_position,
+    .window_pixels = window_pixels,
+    .window_pixels_changed = window_pixels_changed,
+    .display_bits_per_pixel = display_bits_per_pixel,
+    .font_base_units = font_base_units,
+    .menu_bar_height = menu_bar_height,
+    .status_bar_height = status_bar_height,
+    .process_events = process_events,
+    .wake = wake,
+    .replay_key = replay_key,
+    .clipboard_put = clipboard_put,
+    .clipboard_names = clipboard_names,
+    .clipboard_read = clipboard_read,
+    .track_popup = track_popup,
+    .message_box = message_box,
+    .file_dialog = file_dialog,
+    .choose_color = choose_color,
+    .write_bytes = write_bytes,
+};
+
+}  // namespace cw::null::impl
+
+const cw::backend::Functions& cw::backend::linked() {
+    return cw::null::impl::kTable;
+}

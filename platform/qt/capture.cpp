@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 
 using cw::win::Window;
@@ -70,9 +71,7 @@ bool shows_cursor(Window* w, HCURSOR cursor) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 void capture_changed(Window*, Window* new_capture) {
     if (g_grabber && QWidget::mouseGrabber() == g_grabber) g_grabber->releaseMouse();
@@ -93,4 +92,4 @@ void capture_changed(Window*, Window* new_capture) {
     qInstallMessageHandler(previous);
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

@@ -7,9 +7,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "qt/backend_impl.h"
 #include "win/backend.h"
 
-namespace cw::backend {
+namespace cw::qt::impl {
 
 namespace {
 
@@ -53,4 +54,4 @@ std::optional<std::vector<uint8_t>> clipboard_read(const std::string& name) {
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

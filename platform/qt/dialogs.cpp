@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "win/backend.h"
 
@@ -72,9 +73,7 @@ QStringList file_dialog_filters(const std::vector<std::string>& pairs) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 int message_box(Window* owner, const std::string& text, const std::string& caption, UINT type) {
     QMessageBox box(owner_widget(owner));
@@ -125,10 +124,13 @@ void hide_custom_colours(QColorDialog& dlg) {
 
 }  // namespace
 
-std::optional<COLORREF> choose_color(Window* owner, COLORREF initial, COLORREF* custom, bool allow_custom) {
+std::optional<COLORREF> choose_color(const ColorDialogRequest& r) {
+    COLORREF* custom = r.custom;
+    // CC_PREVENTFULLOPEN keeps the custom colours out of reach.
+    const bool allow_custom = !(r.flags & CC_PREVENTFULLOPEN);
     if (custom)
         for (int i = 0; i < kCustomColours; ++i) QColorDialog::setCustomColor(i, to_qcolor(custom[i]));
-    QColorDialog dlg(to_qcolor(initial), owner_widget(owner));
+    QColorDialog dlg(to_qcolor(r.initial), owner_widget(r.owner));
     dlg.setOption(QColorDialog::DontUseNativeDialog, true);
     if (!allow_custom) hide_custom_colours(dlg);
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
@@ -141,4 +143,4 @@ std::optional<COLORREF> choose_color(Window* owner, COLORREF initial, COLORREF* 
     return RGB(c.red(), c.green(), c.blue());
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

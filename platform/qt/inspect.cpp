@@ -3,6 +3,9 @@
 #include "automation/inspect.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QExposeEvent>
+#include <QWindow>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -17,14 +20,10 @@
 
 #include <algorithm>
 
-#include "automation/automation.h"
 #include "qt/view.h"
 #include "automation/json.h"
-#include "win/drop.h"
-#include "win/input.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
-#include "win/controls.h"
 #include "win/menu.h"
 #include "win/window.h"
 
@@ -221,38 +220,22 @@ bool snapshot(HWND hwnd, const std::string& path) {
 }
 
 void desktop_exposes(HWND hwnd) {
-    if (Window* w = cw::win::window_from(hwnd)) cw::win::input_exposed(cw::win::top_level_of(w));
+    Window* w = cw::win::window_from(hwnd);
+    cw::qt::View* v = w ? cw::qt::view_of(cw::win::top_level_of(w)) : nullptr;
+    QWindow* window = v ? v->frame->windowHandle() : nullptr;
+    if (!window) return;
+    // As the platform reports it: the whole window is to be shown again.
+    QExposeEvent expose(QRegion(QRect(QPoint(0, 0), window->size())));
+    QCoreApplication::sendEvent(window, &expose);
+}
+
+void desktop_activates_another_program() {
+    // Qt hears of it as no window of the application being active any more.
+    QApplication::setActiveWindow(nullptr);
 }
 
 void after(int milliseconds, std::function<void()> action) {
     QTimer::singleShot(milliseconds, Qt::PreciseTimer, std::move(action));
-}
-
-void user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y) {
-    Window* w = cw::win::window_from(hwnd);
-    if (!w) return;
-    POINT screen{x, y};
-    ClientToScreen(hwnd, &screen);
-    set_cursor_position(screen);
-    cw::win::input_mouse(w, msg, keys, x, y);
-}
-
-void user_resize(HWND hwnd, int client_width, int client_height) {
-    Window* w = cw::win::window_from(hwnd);
-    if (!w) return;
-    const cw::win::Insets in = cw::win::nonclient_insets(w);
-    int width = client_width + in.left + in.right, height = client_height + in.top + in.bottom;
-    // Dragging the frame is limited by the window's minimum tracking size.
-    MINMAXINFO mmi{};
-    mmi.ptMaxTrackSize = POINT{32767, 32767};
-    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    if (!cw::win::window_from(hwnd)) return;
-    width =
-        std::clamp<int>(width, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
-    height =
-        std::clamp<int>(height, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
-    cw::win::set_window_rect(w, RECT{w->rect.left, w->rect.top, w->rect.left + width, w->rect.top + height},
-                             SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 bool user_can_reach(HWND hwnd) {
@@ -320,35 +303,6 @@ std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) 
         if (!a->isEnabled()) return "the item \"" + utf8(a->text()) + "\" is greyed";
     path.back()->trigger();
     return "";
-}
-
-bool user_set_text(HWND control, const std::string& text) {
-    Window* w = cw::win::window_from(control);
-    if (!w || !user_can_reach(control)) return false;
-    if (w->cls && w->cls->name == "EDIT") {
-        if (w->style & ES_READONLY) return false;
-        cw::win::edit_user_changed(w, cw::text::utf8_to_cp932(text));
-    } else {
-        SetWindowTextA(control, cw::text::utf8_to_cp932(text).c_str());
-    }
-    return true;
-}
-
-bool user_click(HWND control) {
-    if (!user_can_reach(control)) return false;
-    cw::win::button_user_clicked(cw::win::window_from(control));
-    return true;
-}
-
-bool user_select(HWND combo, int index) {
-    if (!user_can_reach(combo)) return false;
-    cw::win::combo_user_selected(cw::win::window_from(combo), index);
-    return true;
-}
-
-void user_drop(HWND hwnd, const std::vector<std::string>& paths) {
-    Window* w = cw::win::window_from(hwnd);
-    if (w) cw::win::input_files_dropped(w, paths, POINT{10, 10});
 }
 
 }  // namespace cw::automation

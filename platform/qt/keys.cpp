@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "qt/backend_impl.h"
 #include "qt/view.h"
 #include "qt/widgets.h"
 #include "win/backend.h"
@@ -17,6 +18,22 @@ namespace cw::qt {
 namespace {
 
 bool g_replaying = false;
+
+// The keys sent through the queue as they came from Qt, by the tag their message carries, so
+// that a key the program leaves goes back to the widget exactly as it was typed.
+struct QueuedKey {
+    int key = 0;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+QueuedKey g_queued[256];
+unsigned g_next_tag = 0;
+
+unsigned remember(const QKeyEvent* k) {
+    g_next_tag = g_next_tag % 255 + 1;
+    g_queued[g_next_tag] = {k->key(), k->modifiers(), k->text()};
+    return g_next_tag;
+}
 
 struct KeyName {
     int qt;
@@ -63,31 +80,17 @@ class KeyQueue : public QObject {
         auto* widget = static_cast<QWidget*>(o);
         if (!ours(widget)) return false;
         const UINT vk = virtual_key(k->key());
-        if (!loop_key(vk, k->modifiers())) {
+        // A plain key goes straight to the widget, unless keys wait in the queue before it:
+        // then it waits its turn, so that what was typed keeps its order.
+        if (!loop_key(vk, k->modifiers()) && !cw::win::input_keys_queued()) {
             cw::win::input_modifiers(modifiers_of(k->modifiers()));
             return false;
         }
-        cw::win::input_key_event(window_of(widget), t == QEvent::KeyPress, vk, modifiers_of(k->modifiers()));
+        cw::win::input_key_event(window_of(widget), t == QEvent::KeyPress, vk, modifiers_of(k->modifiers()),
+                                 remember(k));
         return true;
     }
 };
-
-int qt_key_of(UINT vk, bool shift) {
-    if (vk == VK_TAB && shift) return Qt::Key_Backtab;
-    for (const KeyName& k : kKeys)
-        if (k.vk == vk) return k.qt;
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return static_cast<int>(vk);
-    if (vk >= VK_F1 && vk <= VK_F12) return Qt::Key_F1 + static_cast<int>(vk - VK_F1);
-    return 0;
-}
-
-Qt::KeyboardModifiers modifiers_now() {
-    Qt::KeyboardModifiers m;
-    if (GetKeyState(VK_SHIFT) & 0x8000) m |= Qt::ShiftModifier;
-    if (GetKeyState(VK_CONTROL) & 0x8000) m |= Qt::ControlModifier;
-    if (GetKeyState(VK_MENU) & 0x8000) m |= Qt::AltModifier;
-    return m;
-}
 
 QString text_of(int key, Qt::KeyboardModifiers m) {
     if (m & (Qt::ControlModifier | Qt::AltModifier)) return {};
@@ -134,24 +137,23 @@ void queue_keys() {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
+namespace cw::qt::impl {
 
-void replay_key(cw::win::Window* w, UINT msg, UINT vk) {
-    using namespace cw::qt;
+void replay_key(cw::win::Window* w, UINT msg, UINT, LPARAM lp) {
     View* v = view_of(w);
-    if (!v) return;
-    QWidget* focus = QApplication::focusWidget();
-    QWidget* target = focus && window_of(focus) == w ? focus : (v->control ? v->control : v->client);
-    const Qt::KeyboardModifiers m = modifiers_now();
-    const int key = qt_key_of(vk, (m & Qt::ShiftModifier) != 0);
+    const auto tag = static_cast<unsigned>((lp >> 16) & 0xFF);
     // Only keys that came through the queue go back: the others reach the procedures straight
     // from the widgets, and going back would send them round again.
-    if (!target || !key || g_replaying || !loop_key(vk, m)) return;
+    if (!v || !tag || g_replaying) return;
+    QueuedKey& k = g_queued[tag];
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* target = focus && window_of(focus) == w ? focus : (v->control ? v->control : v->client);
+    if (!target || !k.key) return;
     const bool press = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
-    QKeyEvent e(press ? QEvent::KeyPress : QEvent::KeyRelease, key, m, text_of(key, m));
+    QKeyEvent e(press ? QEvent::KeyPress : QEvent::KeyRelease, k.key, k.modifiers, k.text);
     g_replaying = true;
     QApplication::sendEvent(target, &e);
     g_replaying = false;
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "win/controls.h"
 #include "win/input.h"
@@ -150,9 +151,7 @@ void user_key(Window* w, int qt_key) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 bool listview_item_rect(Window* w, int index, RECT* out) {
     QListWidget* list = list_of(w);
@@ -184,4 +183,4 @@ void listview_edit_started(Window*, Window* edit) {
     line->setFocus(Qt::OtherFocusReason);
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

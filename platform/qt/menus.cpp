@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "win/input.h"
 #include "win/mdi.h"
@@ -160,6 +161,7 @@ QWidget* make_bar_buttons(Window* w, const MenuModel& bar, QWidget* parent) {
         if (!cw::win::mdi_bar_button(w->menu, static_cast<int>(i))) continue;
         const MenuItemModel& item = bar.items[i];
         auto* b = new BarButton(item.id, size, box);
+        b->setProperty("cw_command", item.id);
         b->setEnabled(!greyed(item));
         char label[128] = {};
         if (system_menu) GetMenuStringA(system_menu, item.id, label, sizeof label, MF_BYCOMMAND);
@@ -218,13 +220,13 @@ void sync_menu_bar_widget(Window* w) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
+namespace cw::qt::impl {
 
 void sync_menu_bar(Window* w) {
     cw::qt::sync_menu_bar_widget(w);
 }
 
-UINT track_popup(HMENU menu, Window* owner, int x, int y) {
+UINT track_popup(HMENU menu, Window* owner, int x, int y, UINT) {
     UINT chosen = 0;
     QMenu popup;
     popup.setFont(QApplication::font());
@@ -234,4 +236,4 @@ UINT track_popup(HMENU menu, Window* owner, int x, int y) {
     return chosen;
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

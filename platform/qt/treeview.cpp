@@ -10,6 +10,7 @@
 
 #include <map>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "win/controls.h"
 #include "win/input.h"
@@ -140,9 +141,7 @@ void tree_sync(Window* w) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 bool tree_item_rect(Window* w, TreeItem* item, bool text_only, RECT* out) {
     auto it = trees().find(w);
@@ -201,4 +200,4 @@ TreeItem* tree_item_at(Window* w, POINT p, UINT* flags) {
     return found;
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "win/controls.h"
 #include "win/input.h"
@@ -84,9 +85,7 @@ void updown_user_click(Window* w, bool up) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 void updown_buddy_changed(Window* w) {
     auto* s = dynamic_cast<UpDownState*>(w->control.get());
@@ -98,4 +97,4 @@ void updown_buddy_changed(Window* w) {
     bv->control->installEventFilter(new BuddyKeys(buddy->handle, bv->control));
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <map>
 
+#include "qt/backend_impl.h"
 #include "qt/widgets.h"
 #include "text/cp932.h"
 #include "win/controls.h"
@@ -407,15 +408,18 @@ void place_scrollbars(View* v, QPoint client_pos, QSize client_size) {
                     case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
                 }
                 if (code < 0) return;
-                // The window decides the position itself; undo Qt's own move.
+                // The window decides the position itself; undo Qt's own move. While the thumb is
+                // dragged it follows the mouse, as the system's does, until it is let go.
                 const int track = bar->sliderPosition();
-                bar->blockSignals(true);
-                bar->setSliderPosition(vertical ? w->vscroll.pos : w->hscroll.pos);
-                bar->blockSignals(false);
+                if (code != SB_THUMBTRACK) {
+                    bar->blockSignals(true);
+                    bar->setSliderPosition(vertical ? w->vscroll.pos : w->hscroll.pos);
+                    bar->blockSignals(false);
+                }
                 cw::win::input_scroll(w, vertical, code, code == SB_THUMBTRACK ? track : 0);
             });
             QObject::connect(bar, &QScrollBar::sliderReleased, bar, [w, vertical, bar] {
-                cw::win::input_scroll(w, vertical, SB_THUMBPOSITION, bar->value());
+                cw::win::input_scroll(w, vertical, SB_THUMBPOSITION, bar->sliderPosition());
                 cw::win::input_scroll(w, vertical, SB_ENDSCROLL, 0);
             });
         }
@@ -519,9 +523,7 @@ void load_japanese_translations(QCoreApplication* app) {
 
 }  // namespace cw::qt
 
-namespace cw::backend {
-
-using namespace cw::qt;
+namespace cw::qt::impl {
 
 bool has_display() {
     const QString platform = QGuiApplication::platformName();
@@ -676,7 +678,7 @@ void sync_scrollbars(Window* w) {
         const int page = static_cast<int>(s.page);
         bar->setRange(s.min, std::max(s.min, s.max - std::max(0, page - 1)));
         bar->setPageStep(page > 0 ? page : std::max(1, (s.max - s.min) / 10));
-        bar->setValue(s.pos);
+        if (!bar->isSliderDown()) bar->setValue(s.pos);  // a dragged thumb follows the mouse
         bar->setVisible(s.shown);
     };
     sync_geometry(w);
@@ -931,4 +933,4 @@ void control_changed(Window* w) {
     if (const ControlClass* c = control_class(w)) c->sync(w);
 }
 
-}  // namespace cw::backend
+}  // namespace cw::qt::impl

@@ -3,7 +3,6 @@
 #include <map>
 #include <memory>
 
-#include "automation/automation.h"
 #include "win/backend.h"
 #include "win/resource_tables.h"
 #include "win/window.h"
@@ -92,22 +91,17 @@ HCURSOR SetCursor(HCURSOR cursor) {
     static HCURSOR current = nullptr;
     HCURSOR old = current;
     current = cursor;
-    const cw::win::CursorInfo* info = cw::win::cursor_info(cursor);
-    cw::automation::note_cursor(info ? info->id : 0);
     cw::backend::show_cursor(cw::win::window_from(GetCapture()), cursor);
     return old;
 }
 
 BOOL GetCursorPos(LPPOINT pt) {
     if (!pt) return FALSE;
-    *pt = cw::automation::active() ? cw::automation::cursor_position() : cw::backend::cursor_position();
+    *pt = cw::backend::cursor_position();
     return TRUE;
 }
 
 BOOL SetCursorPos(int x, int y) {
-    if (cw::automation::active())
-        cw::automation::set_cursor_position(POINT{x, y});
-    else
-        cw::backend::set_cursor_position(POINT{x, y});
+    cw::backend::set_cursor_position(POINT{x, y});
     return TRUE;
 }

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "automation/automation.h"
 #include "win/backend.h"
 #include "win/resource_tables.h"
 #include "win/window.h"
@@ -153,7 +152,6 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
         if (owner_was_enabled) EnableWindow(owner_h, TRUE);
         return -1;
     }
-    cw::automation::modal_dialog_opened(h, t->id);
     MSG msg;
     while ((w = window_from(h)) && !w->dialog->ended) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -165,12 +163,6 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC pr
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             continue;
-        }
-        if (cw::automation::active()) {
-            char why[96];
-            std::snprintf(why, sizeof why, "dialog %d is still open and nothing in the script closes it",
-                          t->id);
-            cw::automation::fail(why);
         }
         WaitMessage();
     }

@@ -85,14 +85,14 @@ void input_modifiers(KeyModifiers m) {
     g_alt_down = m.alt;
 }
 
-bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m) {
+bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m, unsigned tag) {
     ++g_input_count;
     input_modifiers(m);
     if (!w || !takes_input(w)) return false;
     // Keys are queued for the focused window, so that the program's loop sees them first
     // (accelerators, dialog keys) as it does on the system. With Alt they are system keys.
     const UINT msg = m.alt ? (press ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (press ? WM_KEYDOWN : WM_KEYUP);
-    LPARAM lp = 1;
+    LPARAM lp = 1 | static_cast<LPARAM>((tag & 0xFF) << 16);
     if (m.alt) lp |= LPARAM{1} << 29;
     if (!press) lp |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
     PostMessageA(w->handle, msg, vk, lp);

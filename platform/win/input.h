@@ -27,7 +27,11 @@ struct KeyModifiers {
 };
 // A key pressed or released in window w (the focused one): queued as WM_KEYDOWN/WM_KEYUP, or
 // WM_SYSKEYDOWN/WM_SYSKEYUP with Alt. False when w takes no input now.
-bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m);
+// tag (1..255, 0 for none) travels in the message's scan-code bits, for the backend to know
+// the key again when the message comes back to it.
+bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m, unsigned tag = 0);
+// Whether key messages wait in the queue: a key typed after them must wait its turn too.
+bool input_keys_queued();
 // The shift keys as a key the backend keeps for itself left them.
 void input_modifiers(KeyModifiers m);
 // A key for a control's procedure (WM_KEYDOWN or WM_KEYUP with a VK_ code).

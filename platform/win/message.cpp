@@ -441,14 +441,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 PostMessageA(top_level_of(w)->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
                 return 0;
             }
-            cw::backend::replay_key(w, msg, static_cast<UINT>(wp));
+            cw::backend::replay_key(w, msg, static_cast<UINT>(wp), lp);
             return 0;
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYUP:
             // What no procedure took goes to the control's own editing (a text field's Ctrl+Z,
-            // Delete ...); Tab moves nowhere outside a dialog.
-            if (wp != VK_TAB) cw::backend::replay_key(w, msg, static_cast<UINT>(wp));
+            // Delete, the characters typed after such a key); Tab moves nowhere outside a dialog.
+            if (wp != VK_TAB) cw::backend::replay_key(w, msg, static_cast<UINT>(wp), lp);
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -513,6 +513,16 @@ BOOL ReleaseCapture() {
 HWND GetCapture() {
     return window_from(g_capture) ? g_capture : nullptr;
 }
+
+namespace cw::win {
+
+bool input_keys_queued() {
+    for (const MSG& m : queue())
+        if (m.message >= WM_KEYDOWN && m.message <= WM_SYSKEYUP) return true;
+    return false;
+}
+
+}  // namespace cw::win
 
 // Ctrl+F4 closes the active MDI child and Ctrl+F6 moves to the next, when the program's loop
 // asks for it.

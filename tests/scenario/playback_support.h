@@ -66,7 +66,7 @@ inline std::string frame_set(int p, int f, int x, int y, int w, int h) {
     const std::string from = std::to_string(96 + x) + " " + std::to_string(104 + y);
     const std::string to = std::to_string(96 + x + w - 1) + " " + std::to_string(104 + y + h - 1);
     return "tree select frame " + std::to_string(p) + " " + std::to_string(f) + "\nmouse image down " + from +
-           "\nmouse image move " + to + "\nmouse image up " + to + "\nsend image WM_COMMAND 40039 0\n";
+           "\nmouse image move " + to + "\nmouse image up " + to + "\nmenu image 40039\n";
 }
 
 // Frame (p, f) shows cell (column, row) of the sheet.

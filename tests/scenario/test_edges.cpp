@@ -135,38 +135,25 @@ TEST(WindowSizes, TheImageWindowsSizeAndAMaximisedPatternWindowCarryOverToTheNex
         << "a maximised window fills the MDI client";
 }
 
-TEST(SavePrompt, YesThenACancelledSaveDialogGoesOnWithNewAndOpenAndSavesNothing) {
+// A save the user asked for and then cancelled keeps the project: New and Open do not go on
+// and discard the edits.
+TEST(SavePrompt, YesThenACancelledSaveDialogKeepsTheProjectBeforeNewAndOpen) {
     QTemporaryDir dir;
-    const QString other = dir.filePath("other.cwp");
-    ASSERT_TRUE(image_test::write_file(
-        other, file_test::project_file(testdata("tim/sheet64x48.bmp"), "other", {{"o", "f"}})));
-    ASSERT_TRUE(image_test::write_file(dir.filePath("other.spa"), file_test::data_file(0, 0, {{1, 8, 8}})));
     const std::string edited = project(1);
-    // New: the question, the save dialog on the project's own name, cancelled; New goes on.
-    ScenarioRun run =
-        run_in(dir, edited + "answer box IDYES\nanswer save cancel\n" + new_project() + "dump\n");
-    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    QJsonObject d = run.last();
-    QJsonArray dialogs = d["file_dialogs"].toArray();
-    ASSERT_GE(dialogs.size(), 3);
-    const QJsonObject save = dialogs[dialogs.size() - 2].toObject();
-    EXPECT_TRUE(save["save"].toBool());
-    EXPECT_EQ(save["initial_name"].toString(), kNewPath);
-    EXPECT_EQ(save["result"].toString(), "");
-    EXPECT_EQ(d["current_path"].toString(), kNewPath);
-    EXPECT_EQ(tables(d)["pattern_count"].toInt(), 0);
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(kNewPath)));
-    // Open: the same, then the chosen project opens.
-    run = run_in(
-        dir, edited + "answer box IDYES\nanswer save cancel\n" + file_test::open_project(other) + "dump\n");
-    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    d = run.last();
-    EXPECT_EQ(d["current_path"].toString(), other);
-    EXPECT_EQ(pattern_items(d), QStringList{"o"});
-    dialogs = d["file_dialogs"].toArray();
-    ASSERT_GE(dialogs.size(), 3);
-    EXPECT_TRUE(dialogs[dialogs.size() - 2].toObject()["save"].toBool());
-    EXPECT_EQ(boxes_after_new(d).size(), 1);
-    EXPECT_EQ(boxes_after_new(d)[0].toObject()["text"].toString(), kSaveQuestion);
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(kNewPath)));
+    for (const char* command : {"menu ID_FILE_NEW\n", "menu ID_FILE_OPEN\n"}) {
+        const ScenarioRun run =
+            run_in(dir, edited + "answer box IDYES\nanswer save cancel\n" + command + "dump\n");
+        ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+        const QJsonObject d = run.last();
+        const QJsonArray dialogs = d["file_dialogs"].toArray();
+        ASSERT_GE(dialogs.size(), 2);
+        const QJsonObject save = dialogs.last().toObject();
+        EXPECT_TRUE(save["save"].toBool()) << command << "no other file dialog follows the cancelled save";
+        EXPECT_EQ(save["initial_name"].toString(), kNewPath);
+        EXPECT_EQ(save["result"].toString(), "");
+        EXPECT_EQ(boxes_after_new(d).last().toObject()["text"].toString(), kSaveQuestion);
+        EXPECT_EQ(d["current_path"].toString(), kNewPath);
+        EXPECT_EQ(tables(d)["pattern_count"].toInt(), 1) << command << "the edits are still there";
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(kNewPath)));
+    }
 }

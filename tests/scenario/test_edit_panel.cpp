@@ -64,7 +64,7 @@ TEST(TimingField, AFiveDigitTimingFromAFileSurvivesBeingShownAndSaved) {
     const ScenarioRun run = run_in(dir, "resize main 900 1000\n" + file_test::open_project(cwp) +
                                             "combo IDC_FRAME select 1\ncombo IDC_FRAME select 0\n"
                                             "tree select frame 0 1\ndump\nanswer box IDYES\n"
-                                            "command ID_FILE_SAVE\n");
+                                            "menu ID_FILE_SAVE\n");
     ASSERT_EQ(run.dumps.size(), 1u);
     EXPECT_EQ(field(run.dumps[0], IDC_TIMING), QStringLiteral("12345"));
     EXPECT_EQ(frame_record(run.dumps[0], 0, 1)[2].toInt(), 12345) << "selecting the frame changed nothing";
@@ -91,9 +91,12 @@ TEST(SpeedSlider, TheSpeedIsTakenWhenTheUserLetsGo) {
 
 TEST(BackgroundColour, TheChosenColourFillsTheBaseFrameAndTheSwatch) {
     QTemporaryDir dir;
+    // The real colour dialog: cancelled, then red typed into its HTML field and taken with OK.
     const ScenarioRun run = run_in(dir, project(1) + cell(0, 0, 0, 0) +
-                                            "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n"
-                                            "answer color 255 0 0\nclick IDC_BACKGROUND_CHANGE\ntick\ndump\n"
+                                            "on color\n  button \"キャンセル\"\nend\n"
+                                            "click IDC_BACKGROUND_CHANGE\ndump\n"
+                                            "on color\n  field \"HTML\" \"#ff0000\"\n  button \"OK\"\nend\n"
+                                            "click IDC_BACKGROUND_CHANGE\ntick\ndump\n"
                                             "snapshot pattern 0 red.png\n"
                                             "expose main\nsnapshot control IDC_BACKGROUND_SWATCH swatch.png\n"
                                             "answer color cancel\nclick IDC_BACKGROUND_CHANGE\ndump\n");
@@ -157,11 +160,14 @@ TEST(FrameVisibility, HideOtherFramesLeavesTheCurrentOneAndShowAllBringsThemBack
 
 TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
     const ScenarioRun run =
-        run_scenario(project(2) + frame_set(0, 0, 0, 0, 16, 8) + frame_set(0, 1, 0, 0, 8, 24) +
-                     "table base 0 40 40\nclick IDC_BASE_RESET\ndump\n" + add_pattern_with("B", 2) +
-                     "answer box 1\nclick IDC_BASE_RESET\ntick\ndump\n");
+        // Frame 0 at 40 x 40 first grows the base frame beyond what the frames need at the end.
+        run_scenario(project(2) + frame_set(0, 0, 0, 0, 40, 40) + frame_set(0, 0, 0, 0, 16, 8) +
+                     frame_set(0, 1, 0, 0, 8, 24) + "dump\nclick IDC_BASE_RESET\ndump\n" +
+                     add_pattern_with("B", 2) + "answer box 1\nclick IDC_BASE_RESET\ntick\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    const QJsonObject reset = run.dumps[0];
+    EXPECT_EQ(settings(run.dumps[0], 0)["base_w"].toInt(), 40);
+    EXPECT_EQ(settings(run.dumps[0], 0)["base_h"].toInt(), 40);
+    const QJsonObject reset = run.dumps[1];
     EXPECT_EQ(settings(reset, 0)["base_w"].toInt(), 16);
     EXPECT_EQ(settings(reset, 0)["base_h"].toInt(), 24);
     EXPECT_EQ(field(reset, IDC_BASE_W), QStringLiteral("16"));
@@ -170,7 +176,7 @@ TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
         reset["surfaces"].toObject()["patterns"].toArray()[0].toObject()["base"].toObject();
     EXPECT_EQ(base["width"].toInt(), 16);
     EXPECT_EQ(base["height"].toInt(), 24);
-    const QJsonObject empty = run.dumps[1];
+    const QJsonObject empty = run.dumps[2];
     EXPECT_EQ(settings(empty, 1)["base_w"].toInt(), 0);
     EXPECT_EQ(settings(empty, 1)["base_h"].toInt(), 0);
     ASSERT_FALSE(boxes(empty).isEmpty());
@@ -205,7 +211,7 @@ TEST(SoundPanel, ChoosingAPatternShowsItsFirstFrameOrEmptyFields) {
 
 TEST(VersionDialog, ShowsTheIconAndVersionAndClosesWithOk) {
     const ScenarioRun run =
-        run_scenario("command ID_HELP_VERSION\non dialog IDD_VERSION\n  dump\n  click IDCANCEL\nend\ndump\n");
+        run_scenario("menu ID_HELP_VERSION\non dialog IDD_VERSION\n  dump\n  click IDCANCEL\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject dialog = run.dumps[0]["dialog"].toObject();
     EXPECT_EQ(dialog["window"].toObject()["title"].toString(), QString::fromUtf8("Celwright ｳﾞｧｰｼﾞｮﾝ情報"));

@@ -88,7 +88,7 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     std::vector<std::string> names;
     for (int i = 0; i < 12; ++i) names.push_back("p" + std::to_string(i));
     std::string s = patterns(names);
-    s += "send pattern 0 WM_CLOSE 0 0\n";  // 11 windows: the menu item is enabled again
+    s += "caption pattern 0 close\n";  // 11 windows: the menu item is enabled again
     s +=
         "answer box IDOK\nmenu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\n  dump\n  click 2\nend\ndump\n";
     const ScenarioRun run = run_scenario(s);
@@ -148,12 +148,15 @@ TEST(AddFrame, AppendsToTheCurrentPatternAndSelectsIt) {
 }
 
 TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "menu ID_EDIT_ADD_FRAME\n"  // C: two frames
-                                         "table base 2 30 20\n"
-                                         "answer menu 40012\nrclick pattern 2 5 5\n"  // C at 4x4
-                                         "tree select pattern 1\n"
-                                         "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B", "C"}) +
+                     "menu ID_EDIT_ADD_FRAME\n"  // C: two frames
+                     // and a base size of its own, from a frame set of 30 x 20
+                     "tree select frame 2 0\nmouse image down 96 104\n"
+                     "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
+                     "answer menu 40012\nrclick pattern 2 5 5\n"  // C at 4x4
+                     "tree select pattern 1\n"
+                     "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_count_of(d), 2);

@@ -112,21 +112,21 @@ inline std::string quoted(const QString& path) {
 // Open through the menu; `asked`: a project is open, so the save prompt comes first and is answered No.
 inline std::string open_project(const QString& path, bool asked = false) {
     return std::string(asked ? "answer box IDNO\n" : "") + "answer open " + quoted(path) +
-           "\ncommand ID_FILE_OPEN\n";
+           "\nmenu ID_FILE_OPEN\n";
 }
 
 // Save As through the menu to path (no question: the file is new).
 inline std::string save_as(const QString& path) {
-    return "answer save " + quoted(path) + "\ncommand ID_FILE_SAVE_AS\n";
+    return "answer save " + quoted(path) + "\nmenu ID_FILE_SAVE_AS\n";
 }
 
 // A new project on the 8-bit TIM sample (tpage 0x9A, CLUT attribute 0x7805) with a
 // pattern "walk" of three frames and a pattern "idle" of one, their records filled in.
 inline std::string made_project() {
     return new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
-           "command ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"walk\"\n"
+           "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"walk\"\n"
            "  updown IDC_FRAME_COUNT_SPIN 3\n  click IDC_FRAME_COUNT_APPLY\n  click IDOK\nend\n"
-           "command ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"idle\"\n"
+           "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"idle\"\n"
            "  click IDOK\nend\n"
            "table frame 0 0 1 2 30 40\ntable frame 0 1 3 4 50 60\ntable frame 0 2 5 6 70 80\n"
            "table frame 1 0 7 8 90 100\ntable base 0 90 90\ntable base 1 64 32\n";

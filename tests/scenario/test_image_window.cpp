@@ -65,7 +65,7 @@ TEST(ImageSelection, ADragSelectsBothCornersAndFrameSetStoresIt) {
     const ScenarioRun run =
         on_full_image(kPatternWithFrame +
                       "mouse image down 30 40\nmouse image move 20 30\nmouse image move 10 20\n"
-                      "mouse image up 10 20\ndump\nsend image WM_COMMAND 40039 0\ndump\n");
+                      "mouse image up 10 20\ndump\nmenu image 40039\ndump\n");
     EXPECT_EQ(selection(run.dumps[0]), (QJsonArray{10, 20, 31, 41}));
     const QJsonObject d = run.last();
     const QJsonArray r = current_frame(d);  // correction x, y, timing, image x, y, clut, w, h
@@ -82,9 +82,12 @@ TEST(ImageSelection, ADragSelectsBothCornersAndFrameSetStoresIt) {
 }
 
 TEST(ImageSelection, FrameSetGrowsTheBaseFrameOnlyWhereTheSelectionIsLarger) {
-    const ScenarioRun run = on_full_image(kPatternWithFrame +
-                                          "table base 0 32 32\nmouse image down 0 0\nmouse image move 39 29\n"
-                                          "mouse image up 39 29\nsend image WM_COMMAND 40039 0\ndump\n");
+    const ScenarioRun run =
+        on_full_image(kPatternWithFrame +
+                      // A first frame set of 32 x 32 makes the base frame that size.
+                      "mouse image down 0 0\nmouse image move 31 31\nmouse image up 31 31\n"
+                      "menu image 40039\nmouse image down 0 0\nmouse image move 39 29\n"
+                      "mouse image up 39 29\nmenu image 40039\ndump\n");
     const QJsonObject d = run.last();
     EXPECT_EQ(current_frame(d)[6].toInt(), 40);
     EXPECT_EQ(current_frame(d)[7].toInt(), 30);
@@ -93,8 +96,8 @@ TEST(ImageSelection, FrameSetGrowsTheBaseFrameOnlyWhereTheSelectionIsLarger) {
 }
 
 TEST(ImageSelection, FrameSetWithoutAFrameOnlyAsksForOne) {
-    const ScenarioRun run = on_full_image(
-        "mouse image down 3 3\nmouse image up 3 3\nanswer box 1\nsend image WM_COMMAND 40039 0\ndump\n");
+    const ScenarioRun run =
+        on_full_image("mouse image down 3 3\nmouse image up 3 3\nanswer box 1\nmenu image 40039\ndump\n");
     const QJsonObject d = run.last();
     ASSERT_EQ(boxes(d).size(), 2);
     const QJsonObject box = boxes(d)[1].toObject();
@@ -118,10 +121,10 @@ TEST(ImageSelection, AClickSelectsThePixelUnderThePointerEvenOnACentredImage) {
 }
 
 TEST(ImageZoom, ZoomChecksItsItemAndPressesMapThroughScrollAndMagnification) {
-    // SB_THUMBPOSITION with position 8: wParam 4 | 8 << 16.
-    const ScenarioRun run = on_full_image(
-        "send image WM_COMMAND 40012 0\nsend image WM_HSCROLL 524292 0\nmouse image down 13 6\ndump\n" +
-        new_project(testdata("tim/sheet_16bit_640_0.tim")) + "dump\n");
+    // The scroll bar's thumb dragged to position 8.
+    const ScenarioRun run =
+        on_full_image("menu image 40012\nscroll image horizontal thumb 8\nmouse image down 13 6\ndump\n" +
+                      new_project(testdata("tim/sheet_16bit_640_0.tim")) + "dump\n");
     const QJsonObject zoomed = run.dumps[0];
     EXPECT_EQ(image(zoomed)["zoom_shift"].toInt(), 2);
     EXPECT_EQ(image(zoomed)["zoomed_width"].toInt(), 1024);
@@ -145,9 +148,11 @@ TEST(ImageZoom, ZoomChecksItsItemAndPressesMapThroughScrollAndMagnification) {
 }
 
 TEST(ImageZoom, ScrollingStopsAtTheFarEndWithTheRoundingOffset) {
-    std::string steps = "send image WM_COMMAND 40013 0\n";
-    for (int i = 0; i < 30; ++i) steps += "send image WM_HSCROLL 3 0\n";
-    const QJsonObject d = on_full_image(steps + "dump\nsend image WM_HSCROLL 6 0\ndump\n").dumps[0];
+    // Two pages with the mouse, then the thumb dragged beyond the end of the bar.
+    const QJsonObject d = on_full_image(
+                              "menu image 40013\nscroll image horizontal pagedown\n"
+                              "scroll image horizontal pagedown\nscroll image horizontal thumb 9999\ndump\n")
+                              .dumps[0];
     const QJsonObject v = image(d);
     const int zc = v["zoomed_client_size"].toArray()[0].toInt(), c = v["client_size"].toArray()[0].toInt();
     EXPECT_EQ(v["scroll_x"].toInt(), 256 - (zc >> 3));
@@ -157,9 +162,11 @@ TEST(ImageZoom, ScrollingStopsAtTheFarEndWithTheRoundingOffset) {
 
 TEST(GridDialog, FieldsNeverGoBelowFourAndOnlyTwoDigitsCount) {
     const ScenarioRun run = on_full_image(
-        "on dialog 104\nset 1000 \"3\"\ndump\nset 1000 \"\"\ndump\nset 1000 \"6\"\nset 1000 \"16\"\n"
-        "set 1001 \"100\"\ncheck 1002 1\nclick 1\nend\nsend image WM_COMMAND 40008 0\ndump\n"
-        "on dialog 104\nset 1000 \"50\"\nclick 2\nend\nsend image WM_COMMAND 40008 0\ndump\n");
+        "on dialog 104\nset 1000 \"3\"\ndump\nset 1000 \"\"\ndump\nset 1000 \"6\"\n"
+        // 16 is typed as a user must: 6 first, then 1 put in front of it.
+        "mouse control 1000 down 1 3\nmouse control 1000 up 1 3\ntype \"1\"\n"
+        "set 1001 \"500\"\ncheck 1002 1\nclick 1\nend\nmenu image ID_GRID_SETTINGS\ndump\n"
+        "on dialog 104\nset 1000 \"50\"\nclick 2\nend\nmenu image ID_GRID_SETTINGS\ndump\n");
     ASSERT_EQ(run.dumps.size(), 4u);
     auto field = [](const QJsonObject& d, int id) {
         for (const auto& c : d["dialog"].toObject()["controls"].toArray())
@@ -171,7 +178,7 @@ TEST(GridDialog, FieldsNeverGoBelowFourAndOnlyTwoDigitsCount) {
     EXPECT_EQ(field(run.dumps[0], 1001), QStringLiteral("4"));
     const QJsonObject ok = image(run.dumps[2]);
     EXPECT_EQ(ok["grid_w"].toInt(), 16);
-    EXPECT_EQ(ok["grid_h"].toInt(), 10);
+    EXPECT_EQ(ok["grid_h"].toInt(), 50);  // only the first two digits of 500 count
     EXPECT_EQ(ok["grid_shown"].toInt(), 1);
     const QJsonObject cancelled = image(run.dumps[3]);
     EXPECT_EQ(cancelled["grid_w"].toInt(), 16);
@@ -184,8 +191,8 @@ TEST(ImageDrawing, TheWindowShowsTheImageMagnifiedWithGridAndSelection) {
     // Selection from image (10, 10) to (20, 15); grid lines every 4 image pixels.
     const ScenarioRun run = on_sheet(
         "tick\nprobe corner window 96 104\nprobe surround window 5 5\nprobe image working 0 0\n"
-        "send image WM_COMMAND 40011 0\non dialog 104\ncheck 1002 1\nclick 1\nend\n"
-        "send image WM_COMMAND 40008 0\nmouse image down 84 100\nmouse image move 104 110\n"
+        "menu image 40011\non dialog 104\ncheck 1002 1\nclick 1\nend\n"
+        "menu image 40008\nmouse image down 84 100\nmouse image move 104 110\n"
         "mouse image up 104 110\ntick\n"
         "probe line window 72 90\nprobe beside window 73 90\nprobe beside_src working 4 5\n"
         "probe outline window 84 105\nprobe outline_src working 10 12\n"
@@ -204,7 +211,7 @@ TEST(ImageDrawing, TheWindowShowsTheImageMagnifiedWithGridAndSelection) {
 
 TEST(ImageWindowFrame, ClosingHidesAndTheViewCommandShowsItUnchanged) {
     const ScenarioRun run = on_full_image(
-        "resize image 100 100\ndump\nsend image WM_COMMAND 40011 0\nsend image WM_COMMAND 2 0\ndump\n"
+        "resize image 100 100\ndump\nmenu image 40011\nclose image\ndump\n"
         "menu ID_VIEW_IMAGE_WINDOW\ndump\n");
     // The window cannot be made smaller than a 256 x 256 client area.
     EXPECT_EQ(image(run.dumps[0])["client_size"].toArray()[0].toInt(), 256);

@@ -153,7 +153,7 @@ TEST(ContextMenu, RightClicksElsewhereOpenNoMenu) {
 }
 
 TEST(Commands, ExitAndTheCloseBoxEndTheProgramWithCodeZero) {
-    for (const char* script : {"menu ID_FILE_EXIT\ndump\n", "send main WM_SYSCOMMAND SC_CLOSE 0\ndump\n"}) {
+    for (const char* script : {"menu ID_FILE_EXIT\ndump\n", "close main\ndump\n"}) {
         const ScenarioRun run = run_scenario(script);
         ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
         EXPECT_TRUE(run.last()["quit"].toBool()) << script;
@@ -175,7 +175,7 @@ TEST(Commands, HelpDoesNothing) {
 TEST(Commands, VersionDialogShowsItsTextAndClosesWithItsOkButton) {
     // Scripts name commands, dialogs and controls as res/resource.h does.
     const ScenarioRun run = run_scenario(
-        "command ID_HELP_VERSION\n"
+        "menu ID_HELP_VERSION\n"
         "on dialog IDD_VERSION\n"
         "  dump\n"
         "  click IDCANCEL\n"
@@ -203,9 +203,8 @@ TEST(Commands, VersionDialogShowsItsTextAndClosesWithItsOkButton) {
 TEST(Commands, ImageWindowIsShownByTheViewCommandAndHiddenByItsCloseBox) {
     // New shows the image window with the image; its close box hides it, the View command
     // shows it again.
-    const ScenarioRun run =
-        run_scenario(new_project() + "send image WM_SYSCOMMAND SC_CLOSE 0\n" +
-                     "menu ID_VIEW_IMAGE_WINDOW\ndump\nsend image WM_SYSCOMMAND SC_CLOSE 0\ndump\n");
+    const ScenarioRun run = run_scenario(new_project() + "close image\n" +
+                                         "menu ID_VIEW_IMAGE_WINDOW\ndump\nclose image\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject shown = run.dumps[0]["windows"].toObject()["image"].toObject();
     EXPECT_TRUE(shown["visible"].toBool());
@@ -295,7 +294,7 @@ TEST(Driver, AnswersLeftOverAreListedNotAnError) {
 TEST(ContextMenu, WithAMaximisedPatternWindowTheEditPopupIsStillChosen) {
     const ScenarioRun run = run_scenario(new_project() +
                                          "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\nend\n"
-                                         "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
+                                         "caption pattern 0 maximize\n"
                                          "rclick tree 30 8\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();

@@ -85,10 +85,10 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
         run_scenario(new_project() + add_pattern("A") + "resize pattern 0 201 200\n" + zoom(0, 40013) +
                      "table base 0 40 1\n"
                      "resize pattern 0 201 200\ndump\n"
-                     "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
-                     "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n"
-                     "send pattern 0 WM_HSCROLL SB_LINELEFT 0\ndump\n"
-                     "send pattern 0 WM_HSCROLL SB_PAGELEFT 0\ndump\n");
+                     "scroll pattern 0 horizontal pagedown\ndump\n"
+                     "scroll pattern 0 horizontal pagedown\ndump\n"
+                     "scroll pattern 0 horizontal lineup\ndump\n"
+                     "scroll pattern 0 horizontal pageup\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 5u);
     const QJsonObject d0 = run.dumps[0];
@@ -107,7 +107,7 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
     EXPECT_EQ(settings(run.dumps[4], 0)["scroll_x"].toInt(), 3);
     const ScenarioRun start = run_scenario(new_project() + add_pattern("A") + zoom(0, 40013) +
                                            "table base 0 40 1\n"
-                                           "send pattern 0 WM_HSCROLL SB_PAGELEFT 0\ndump\n");
+                                           "scroll pattern 0 horizontal lineup\ndump\n");
     ASSERT_EQ(start.exit_code, 0) << start.errors.toStdString();
     EXPECT_EQ(settings(start.last(), 0)["scroll_x"].toInt(), 0);
     EXPECT_EQ(settings(start.last(), 0)["view_offset_x"].toInt(), 0);
@@ -116,7 +116,7 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
 TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
     const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + zoom(0, 40015) +
                                          "table base 0 50 50\n"
-                                         "send pattern 0 WM_HSCROLL SB_PAGERIGHT 0\ndump\n" +
+                                         "scroll pattern 0 horizontal pagedown\ndump\n" +
                                          zoom(0, 40010) + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_TRUE(bar(run.dumps[0], 0, "horizontal")["shown"].toBool());
@@ -160,10 +160,11 @@ TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
 }
 
 TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
-    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") +
-                                         "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
-                                         "mouse pattern 0 down 50 50\n"
-                                         "send pattern 0 WM_MOUSEMOVE 9 0x00400040\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + add_pattern("A") +
+                     "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
+                     "mouse pattern 0 down 50 50\n"
+                     "mouse pattern 0 move 64 64 ctrl\ndump\n");  // the left button and Ctrl held
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray r = run.last()["tables"].toObject()["frames"].toArray()[0].toArray()[0].toArray();
     EXPECT_EQ(r[0].toInt(), 4);
@@ -173,7 +174,7 @@ TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
 TEST(PatternWindowMenus, TwelveOpenWindowsGreyAddPatternUntilOneCloses) {
     std::string s = new_project();
     for (int i = 0; i < 12; ++i) s += add_pattern("p" + std::to_string(i));
-    s += "dump\nsend pattern 4 WM_CLOSE 0 0\ndump\n";
+    s += "dump\ncaption pattern 4 close\ndump\n";
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
@@ -187,8 +188,8 @@ TEST(PatternWindowMenus, TwelveOpenWindowsGreyAddPatternUntilOneCloses) {
 
 TEST(PatternWindowMenus, ClosingTheLastWindowBringsBackTheProjectMenu) {
     const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + add_pattern("B") +
-                                         "send pattern 0 WM_CLOSE 0 0\ndump\n"
-                                         "send pattern 1 WM_CLOSE 0 0\ndump\n"
+                                         "caption pattern 0 close\ndump\n"
+                                         "caption pattern 1 close\ndump\n"
                                          "tree select frame 0 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(menu_resource(run.dumps[0]), 112);
@@ -203,9 +204,9 @@ TEST(PatternWindowMenus, ClosingTheLastWindowBringsBackTheProjectMenu) {
 
 TEST(PatternWindowMenus, MaximisedWindowMakesTheNextOneOpenMaximised) {
     const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + add_pattern("B") +
-                                         "send pattern 1 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
-                                         "send pattern 1 WM_CLOSE 0 0\n"
-                                         "send pattern 0 WM_CLOSE 0 0\ndump\n" +
+                                         "caption pattern 1 maximize\n"
+                                         "caption pattern 1 close\n"
+                                         "caption pattern 0 close\ndump\n" +
                                          add_pattern("C") + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(run.dumps[0]["tables"].toObject()["new_window_style"].toInt(), 0x01000000);
@@ -213,8 +214,8 @@ TEST(PatternWindowMenus, MaximisedWindowMakesTheNextOneOpenMaximised) {
     EXPECT_TRUE(window(d, 2)["maximized"].toBool());
     // Restoring it clears the flag again.
     const ScenarioRun restored = run_scenario(new_project() + add_pattern("A") +
-                                              "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\n"
-                                              "send pattern 0 WM_SYSCOMMAND SC_RESTORE 0\ndump\n");
+                                              "caption pattern 0 maximize\n"
+                                              "caption pattern 0 restore\ndump\n");
     ASSERT_EQ(restored.exit_code, 0) << restored.errors.toStdString();
     EXPECT_EQ(restored.last()["tables"].toObject()["new_window_style"].toInt(), 0);
     EXPECT_FALSE(window(restored.last(), 0)["maximized"].toBool());

@@ -201,9 +201,8 @@ TEST(SoundPlayback, APatternWithoutFramesShowsItsEmptyBaseFrameAndNeverLeavesFra
     QTemporaryDir dir;
     const ScenarioRun run = run_in(dir, open_written_project(dir, {{0}}, {{"A"}}) +
                                             "click IDC_PLAY_BACKWARD\ntick 3\ndump\n"
-                                            // The stepping buttons are disabled; even a
-                                            // click that reached one keeps frame 0.
-                                            "click IDC_PLAY_PAUSE\nsend panel WM_COMMAND IDC_PLAY_NEXT 0\n"
+                                            // The stepping buttons are disabled.
+                                            "click IDC_PLAY_PAUSE\n"
                                             "tick\ndump\n"
                                             "snapshot pattern 0 empty.png\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -283,7 +282,7 @@ TEST(StillRedraw, TheImageWindowShowsANewSelectionAndZoom) {
                      "tick\nprobe before window 100 106\n"
                      "mouse image down 100 106\nmouse image move 110 116\nmouse image up 110 116\n"
                      "tick\nprobe selected window 100 106\n"
-                     "send image WM_COMMAND 40011 0\ntick\nprobe zoomed window 100 106\ndump\n");
+                     "menu image 40011\ntick\nprobe zoomed window 100 106\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject probes = run.last()["probes"].toObject();
     EXPECT_EQ(probes["before"].toArray(), (QJsonArray{255, 0, 0}));
@@ -298,7 +297,7 @@ TEST(SoundPlayback, APlaybackButtonWithoutAPatternTouchesNoPatternsTables) {
     // shows its frames in the still display.
     QTemporaryDir dir;
     const std::string no_pattern = "resize main 900 1000\nanswer box 1\nanswer open \"" +
-                                   testdata("tim/sheet64x48.bmp").toStdString() + "\"\ncommand 40002\n";
+                                   testdata("tim/sheet64x48.bmp").toStdString() + "\"\nmenu 40002\n";
     const ScenarioRun run = run_in(
         dir, no_pattern + "click IDC_PLAY_BACKWARD\ntick\ndump\nclick IDC_PLAY_STOP\n" +
                  add_pattern_with("A", 1) + cell(0, 0, 0, 0) + "tick\nsnapshot pattern 0 after.png\ndump\n");

@@ -178,7 +178,7 @@ TEST(SaveProject, SavingTheSameProjectTwiceWritesTheSameBytes) {
     const QString a = dir.filePath("a.cwp"), b = dir.filePath("b.cwp");
     // Saved, then Save (the file exists: the overwrite question), then saved under another name.
     run_in(dir,
-           made_project() + save_as(a) + "answer box IDYES\ncommand ID_FILE_SAVE\n" + save_as(b) + "dump\n");
+           made_project() + save_as(a) + "answer box IDYES\nmenu ID_FILE_SAVE\n" + save_as(b) + "dump\n");
     EXPECT_EQ(read_bytes(a), read_bytes(b));
     EXPECT_EQ(read_bytes(dir.filePath("a.spa")), read_bytes(dir.filePath("b.spa")));
     // Bytes after each text's NUL are zero: nothing of an earlier buffer reaches the file.
@@ -190,7 +190,7 @@ TEST(SaveProject, AnImageChosenAfterAFailedOneLeavesNoStrayBytesInTheProjectFile
     const QString broken = dir.filePath("broken.bmp");
     ASSERT_TRUE(write_file(broken, QByteArray("BM not a bitmap")));
     run_in(dir, "answer box 1\nanswer open " + quoted(broken) + "\nanswer box 1\nanswer open " +
-                    quoted(pal8()) + "\ncommand ID_FILE_NEW\n" + save_as(dir.filePath("a.cwp")) + "dump\n");
+                    quoted(pal8()) + "\nmenu ID_FILE_NEW\n" + save_as(dir.filePath("a.cwp")) + "dump\n");
     const QByteArray cwp = read_bytes(dir.filePath("a.cwp"));
     ASSERT_EQ(cwp.size(), 8102);
     EXPECT_EQ(cwp.mid(0, 512).split('\0')[0], pal8().toUtf8());
@@ -351,7 +351,7 @@ TEST(OpenProject, ADataFileOnItsOwnIsNamedAfterItselfAndAsksForTheImage) {
     // The data file is chosen first, then the image it asks for.
     const ScenarioRun run =
         run_in(dir, "answer open " + quoted(spa) + "\nanswer box 1\nanswer open " + quoted(pal8()) +
-                        "\ncommand ID_FILE_OPEN\ndump\nanswer box IDYES\ncommand ID_FILE_SAVE\ndump\n");
+                        "\nmenu ID_FILE_OPEN\ndump\nanswer box IDYES\nmenu ID_FILE_SAVE\ndump\n");
     const QJsonObject d = run.dumps[0];
     ASSERT_GE(boxes(d).size(), 1);
     EXPECT_EQ(boxes(d)[0].toObject()["text"].toString(),
@@ -379,7 +379,7 @@ TEST(OpenProject, CancellingTheImageOfADataFileLeavesNoProjectOpen) {
     const QString spa = dir.filePath("walk.spa");
     ASSERT_TRUE(write_file(spa, data_file(0x80, 2, {{2, 8, 8}})));
     const QJsonObject d = run_in(dir, made_project() + "answer box IDNO\nanswer open " + quoted(spa) +
-                                          "\nanswer box 1\nanswer open cancel\ncommand ID_FILE_OPEN\ndump\n")
+                                          "\nanswer box 1\nanswer open cancel\nmenu ID_FILE_OPEN\ndump\n")
                               .last();
     EXPECT_TRUE(no_project_open(d));
     EXPECT_EQ(root(d)["text"].toString(), QString());
@@ -466,7 +466,7 @@ TEST(SavePrompt, LeavingWithAProjectAsksAndACancelledSaveKeepsTheProgramOpen) {
     EXPECT_EQ(last_box(d)["style"].toInt() & 0xF, 3) << "MB_YESNOCANCEL";
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("Celwin.cfg")));
     // The same through the menu's Exit, then No: the program ends without saving.
-    run = run_in(dir, made_project() + "answer box IDYES\nanswer save cancel\ncommand ID_FILE_EXIT\ndump\n" +
+    run = run_in(dir, made_project() + "answer box IDYES\nanswer save cancel\nmenu ID_FILE_EXIT\ndump\n" +
                           "answer box IDNO\nexit\ndump\n");
     EXPECT_FALSE(run.dumps[0]["quit"].toBool());
     d = run.last();
@@ -489,3 +489,26 @@ TEST(SavePrompt, WithoutAProjectNothingIsAskedOnTheWayOut) {
 }
 
 }  // namespace
+
+TEST(FileDialogs, TheRealOpenAndSaveDialogsTakeTheNameTheUserTypes) {
+    QTemporaryDir dir;
+    // No answers queued: the file dialogs come up as a user meets them, and the name is typed
+    // into their name field. The save dialog adds the default extension to a bare name.
+    auto in_dialog = [](const std::string& kind, const QString& name, const std::string& button) {
+        return "on " + kind + "\n  field \"ファイル名\" " + quoted(name) + "\n  button \"" + button +
+               "\"\nend\n";
+    };
+    const ScenarioRun run = run_in(
+        dir, "answer box IDOK\n" + in_dialog("open", pal8(), "開く(O)") + "menu ID_FILE_NEW\n" +
+                 in_dialog("save", dir.filePath("typed"), "保存(S)") + "menu ID_FILE_SAVE_AS\ndump\n" +
+                 in_dialog("open", dir.filePath("typed.cwp"), "開く(O)") + "menu ID_FILE_OPEN\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(read_bytes(dir.filePath("typed.cwp")).size(), 8102);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("typed.spa")));
+    EXPECT_EQ(read_bytes(dir.filePath("typed.cwp")).mid(0, 512).split('\0')[0], pal8().toUtf8());
+    const QJsonArray dialogs = run.last()["file_dialogs"].toArray();
+    ASSERT_EQ(dialogs.size(), 3);
+    EXPECT_EQ(dialogs[1].toObject()["result"].toString(), dir.filePath("typed.cwp"));
+    EXPECT_EQ(dialogs[2].toObject()["result"].toString(), dir.filePath("typed.cwp"));
+    EXPECT_EQ(run.last()["current_path"].toString(), dir.filePath("typed.cwp"));
+}

@@ -160,7 +160,7 @@ TEST(RecentFiles, ReopeningAnEntryMovesItToTheTopWithoutARepeat) {
     QTemporaryDir dir;
     const QString a = write_project(dir, "a"), b = write_project(dir, "b"), c = write_project(dir, "c");
     const QJsonObject d =
-        run_in(dir, open_project(a) + open_project(b) + open_project(c) + "command 60001\ndump\n").last();
+        run_in(dir, open_project(a) + open_project(b) + open_project(c) + "menu 60001\ndump\n").last();
     EXPECT_EQ(d["current_path"].toString(), a);
     EXPECT_EQ(recent_items(d), (QStringList{a + " 60003", c + " 60002", b + " 60001", "- 60000",
                                             QString::fromUtf8("終了 40001")}));
@@ -173,7 +173,7 @@ TEST(RecentFiles, AnEntryThatCannotBeOpenedLeavesTheListAndTheOthersKeepTheirOrd
     run_in(dir, open_project(a) + open_project(b) + open_project(c) + "exit\n");
     ASSERT_TRUE(QFile::remove(b));
     const ScenarioRun run = run_in(dir, open_project(c) +
-                                            "answer box 1\ncommand 60002\ndump\n"
+                                            "answer box 1\nmenu 60002\ndump\n"
                                             "exit\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(last_box(d)["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
@@ -203,7 +203,7 @@ QJsonObject fields(const QJsonObject& d) {
 TEST(DrawingEnvironmentDialog, TheDialogShowsTheWordsOfTheLoadedImage) {
     const ScenarioRun run =
         run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
-                     "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n  dump\n"
+                     "menu ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n  dump\n"
                      "  click IDCANCEL\nend\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.dumps[0];
@@ -237,10 +237,10 @@ TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem)
     QTemporaryDir dir;
     const ScenarioRun run = run_in(
         dir, new_project(testdata("bmpsuite/g/pal8.bmp")) +
-                 "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
+                 "menu ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
                  "  updown IDC_PLACEMENT_X_SPIN 2\n  updown IDC_CLUT_X_SPIN 3\n  updown IDC_CLUT_Y_SPIN 2\n"
                  "  select IDC_SEMI_TRANSPARENCY 2\n  dump\n  click IDOK\nend\ndump\n"
-                 "command ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\n" +
+                 "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\n" +
                  save_as(dir.filePath("env")));
     const QJsonObject f = fields(run.dumps[0]);
     EXPECT_EQ(f["1025"].toObject()["text"].toString(), QStringLiteral("128"));
@@ -260,7 +260,7 @@ TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem)
 TEST(DrawingEnvironmentDialog, CancelLeavesBothWordsAsTheyWere) {
     const ScenarioRun run = run_scenario(
         new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
-        "command ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
+        "menu ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n"
         "  updown IDC_PLACEMENT_X_SPIN 0\n  updown IDC_CLUT_Y_SPIN 0\n  select IDC_SEMI_TRANSPARENCY 3\n"
         "  click IDCANCEL\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();

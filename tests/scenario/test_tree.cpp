@@ -92,12 +92,15 @@ TEST(TreeDrag, PatternEndsRightAfterThePatternItWasDroppedOn) {
 }
 
 TEST(TreeDrag, MovedPatternTakesItsFramesSettingsAndWindowAlong) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B", "C"}) +
-                                         "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
-                                         "table base 2 30 20\n"      // and its own base size
-                                         "tree check frame 2 0 0\n"  // one frame hidden
-                                         "tree drag pattern 2 to pattern 0\n"
-                                         "dump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B", "C"}) +
+                     "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
+                     // and a base size of its own, from a frame set of 30 x 20
+                     "tree select frame 2 0\nmouse image down 96 104\n"
+                     "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
+                     "tree check frame 2 0 0\n"  // one frame hidden
+                     "tree drag pattern 2 to pattern 0\n"
+                     "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     expect_order(d, {"A", "C", "B"});
@@ -176,7 +179,7 @@ TEST(TreeSelection, FrameItemMakesPatternAndFrameCurrentAndShowsTheFrame) {
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
                                          "menu ID_EDIT_ADD_FRAME\n"
                                          "table frame 0 0 3 4 5 6\n"
-                                         "send pattern 0 WM_CLOSE 0 0\n"
+                                         "caption pattern 0 close\n"
                                          "tree select frame 0 0\ndump\n"
                                          "tree select root\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -201,7 +204,7 @@ TEST(TreeSelection, ClickingAnotherPatternsWindowMakesItCurrent) {
     // two windows taking the activation back and forth.
     const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
                                          "tree select frame 0 0\n"
-                                         "mouse pattern 1 down 5 5\nmouse pattern 1 up 5 5\ndump\n"
+                                         "mouse pattern 1 down 190 190\nmouse pattern 1 up 190 190\ndump\n"
                                          "mouse pattern 0 down 5 5\nmouse pattern 0 up 5 5\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(combo_selection(run.dumps[0], "1018"), 1);

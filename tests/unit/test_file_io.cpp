@@ -80,6 +80,7 @@ TEST(ReplacingWrites, AFullDiskLeavesThePreviousFilesByteForByte) {
         Folder dir;
         put(dir / "a.cwp", bytes(8102, 3));
         put(dir / "a.spa", bytes(60, 4));
+        cw::automation::set_active(true);  // the seam stands in for the disk
         cw::automation::set_disk_space(room);
         const std::vector<FileToWrite> files = {{dir / "a.cwp", bytes(8102, 5)},
                                                 {dir / "a.spa", bytes(72, 6)}};
@@ -138,6 +139,7 @@ TEST(FileCalls, AWriteBeyondAFullDiskStoresWhatFitsAndFails) {
     HANDLE f = CreateFileA((dir / "w").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    cw::automation::set_active(true);  // the seam stands in for the disk
     cw::automation::set_disk_space(5);
     const std::vector<uint8_t> b = bytes(8, 1);
     DWORD written = 99;

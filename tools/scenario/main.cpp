@@ -1,6 +1,13 @@
 // celwright-scenario: runs the real program in-process on the offscreen
 // platform, executes a script of user steps against it and prints its state.
 //
+// Every step enters where a user's input does: Qt's mouse and key events handed to the
+// windows on screen (platform/qt/user_input.cpp), which the backend translates into messages
+// as it does for a user. The test seam (platform/automation) stands in front of the backend
+// as a backend of its own: it answers message boxes and dialogs from the queued answers, or
+// lets the script act in Qt's real file and colour dialogs, and hands modal dialogs to the
+// script's "on dialog" blocks.
+//
 //   celwright-scenario [--workdir DIR] [--display] [--args WORDS] SCRIPT   (SCRIPT may be "-")
 //
 // --args gives the program its command line (one argument, as the system hands WinMain its
@@ -67,7 +74,10 @@ using cw::automation::json_object;
 using cw::automation::json_rect;
 using cw::automation::json_string;
 
+// Lines that act inside a dialog when it opens: one of the program's (kind "dialog" and its
+// resource id), or Qt's own file or colour dialog (kind "open", "save" or "color").
 struct DialogBlock {
+    std::string kind;
     int id;
     std::vector<Line> lines;
 };
@@ -407,6 +417,13 @@ void pump() {
 }
 
 void run_lines(const std::vector<Line>& lines);
+void act_when_qt_dialog_is_up(std::vector<Line> lines, std::string name, int tries);
+
+// Ends the run when a user could not take the step, saying why.
+void user_step(const std::string& why, const std::string& what) {
+    if (why.empty()) return;
+    fail(what.empty() ? why : what + ": " + why);
+}
 
 void queue_answer(const Line& l) {
     need(l, 3, "answer box|open|save|color|menu VALUE (color R G B)");
@@ -448,20 +465,29 @@ HWND dialog_control(const Line& l) {
     return h;
 }
 
+// mouse TARGET down|up|move|double|rdown|rup X Y [shift] [ctrl]: the mouse in a window's client
+// area, as the desktop delivers it; "double" is the second press of a double click.
 void mouse_step(const Line& l) {
     size_t i = 1;
     HWND h = target(l, i);
-    if (l.words.size() < i + 3) fail("usage: mouse TARGET down|move|up X Y");
+    if (l.words.size() < i + 3) fail("usage: mouse TARGET down|up|move|double|rdown|rup X Y [shift] [ctrl]");
     const std::string action = l.words[i];
     const int x = static_cast<int>(number(l.words[i + 1])), y = static_cast<int>(number(l.words[i + 2]));
-    if (action == "down")
-        cw::automation::user_mouse(h, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-    else if (action == "move")
-        cw::automation::user_mouse(h, WM_MOUSEMOVE, MK_LBUTTON, x, y);
-    else if (action == "up")
-        cw::automation::user_mouse(h, WM_LBUTTONUP, 0, x, y);
-    else
-        fail("mouse action must be down, move or up");
+    WPARAM keys = 0;
+    for (size_t k = i + 3; k < l.words.size(); ++k) {
+        if (l.words[k] == "shift")
+            keys |= MK_SHIFT;
+        else if (l.words[k] == "ctrl")
+            keys |= MK_CONTROL;
+        else
+            fail("a modifier key must be shift or ctrl");
+    }
+    static const std::map<std::string, UINT> actions = {
+        {"down", WM_LBUTTONDOWN},     {"up", WM_LBUTTONUP},      {"move", WM_MOUSEMOVE},
+        {"double", WM_LBUTTONDBLCLK}, {"rdown", WM_RBUTTONDOWN}, {"rup", WM_RBUTTONUP}};
+    const auto it = actions.find(action);
+    if (it == actions.end()) fail("mouse action must be down, up, move, double, rdown or rup");
+    user_step(cw::automation::user_mouse(h, it->second, keys, x, y));
 }
 
 // tick [N]: N passes of the real main loop that run the idle tick, messages that arrive
@@ -487,7 +513,7 @@ void tick_step(const Line& l) {
 
 // menu [image] ID | "text" "text"...: chooses a menu item as a user does, through the menu
 // bar the window shows (the main window's unless image is named); a greyed or absent item
-// ends the run. "command ID" stays for posting a raw WM_COMMAND.
+// ends the run.
 void menu_step(const Line& l) {
     need(l, 2, "menu [image] ID | \"text\" ...");
     size_t i = 1;
@@ -508,21 +534,68 @@ void menu_step(const Line& l) {
     if (!why.empty()) fail("menu: " + why);
 }
 
+// scroll TARGET horizontal|vertical lineup|linedown|pageup|pagedown|thumb POS
+void scroll_step(const Line& l) {
+    size_t i = 1;
+    HWND h = target(l, i);
+    if (l.words.size() < i + 2)
+        fail("usage: scroll TARGET horizontal|vertical lineup|linedown|pageup|pagedown|thumb POS");
+    const std::string bar = l.words[i], how = l.words[i + 1];
+    if (bar != "horizontal" && bar != "vertical") fail("a scroll bar is horizontal or vertical");
+    using cw::automation::Scroll;
+    static const std::map<std::string, Scroll> ways = {{"lineup", Scroll::LineUp},
+                                                       {"linedown", Scroll::LineDown},
+                                                       {"pageup", Scroll::PageUp},
+                                                       {"pagedown", Scroll::PageDown},
+                                                       {"thumb", Scroll::Thumb}};
+    const auto it = ways.find(how);
+    if (it == ways.end()) fail("scroll takes lineup, linedown, pageup, pagedown or thumb POS");
+    int position = 0;
+    if (it->second == Scroll::Thumb) {
+        if (l.words.size() < i + 3) fail("usage: scroll TARGET horizontal|vertical thumb POS");
+        position = static_cast<int>(number(l.words[i + 2]));
+    }
+    user_step(cw::automation::user_scroll(h, bar == "vertical", it->second, position));
+}
+
+// caption TARGET close|maximize|restore|minimize: a caption button of a pattern window,
+// clicked where it stands.
+void caption_step(const Line& l) {
+    size_t i = 1;
+    HWND h = target(l, i);
+    if (l.words.size() < i + 1) fail("usage: caption TARGET close|maximize|restore|minimize");
+    const std::string button = l.words[i];
+    int hit = 0;
+    if (button == "close")
+        hit = HTCLOSE;
+    else if (button == "maximize" || button == "restore")
+        hit = HTMAXBUTTON;
+    else if (button == "minimize")
+        hit = HTMINBUTTON;
+    else
+        fail("a caption button is close, maximize, restore or minimize");
+    if ((button == "restore") != (IsZoomed(h) != FALSE) && button != "close" && button != "minimize")
+        fail(std::string("the window shows no ") + button + " button");
+    user_step(cw::automation::user_caption_button(h, hit));
+}
+
+// close TARGET: the close box: the desktop's for a top-level window, the caption's for a
+// pattern window.
+void close_step(const Line& l) {
+    size_t i = 1;
+    HWND h = target(l, i);
+    if (GetParent(h) && !(GetWindowLongPtrA(h, GWL_STYLE) & WS_POPUP))
+        user_step(cw::automation::user_caption_button(h, HTCLOSE));
+    else
+        user_step(cw::automation::user_close(h));
+}
+
 void run_line(const Line& l) {
     at_line(l.number);
     if (l.words.empty()) return;
     const std::string verb = l.words[0];
     if (g_quit && verb != "dump" && verb != "answer") fail("the program has ended");
-    if (verb == "command") {
-        need(l, 2, "command ID");
-        PostMessageA(g_app.main_window, WM_COMMAND, static_cast<WPARAM>(number(l.words[1])), 0);
-    } else if (verb == "send") {
-        size_t i = 1;
-        HWND h = target(l, i);
-        if (l.words.size() < i + 3) fail("usage: send TARGET MSG WPARAM LPARAM");
-        SendMessageA(h, static_cast<UINT>(number(l.words[i])), static_cast<WPARAM>(number(l.words[i + 1])),
-                     static_cast<LPARAM>(number(l.words[i + 2])));
-    } else if (verb == "answer") {
+    if (verb == "answer") {
         queue_answer(l);
         return;
     } else if (verb == "mouse") {
@@ -532,19 +605,29 @@ void run_line(const Line& l) {
         HWND h = target(l, i);
         if (l.words.size() < i + 2) fail("usage: rclick TARGET X Y");
         const int x = static_cast<int>(number(l.words[i])), y = static_cast<int>(number(l.words[i + 1]));
-        cw::automation::user_mouse(h, WM_RBUTTONDOWN, MK_RBUTTON, x, y);
-        cw::automation::user_mouse(h, WM_RBUTTONUP, 0, x, y);
+        user_step(cw::automation::user_mouse(h, WM_MOUSEMOVE, 0, x, y));
+        user_step(cw::automation::user_mouse(h, WM_RBUTTONDOWN, MK_RBUTTON, x, y));
+        user_step(cw::automation::user_mouse(h, WM_RBUTTONUP, 0, x, y));
+    } else if (verb == "type") {
+        need(l, 2, "type \"text\"");
+        user_step(cw::automation::user_type(string_value(l.words[1])));
+    } else if (verb == "scroll") {
+        scroll_step(l);
+    } else if (verb == "caption") {
+        caption_step(l);
+    } else if (verb == "close") {
+        close_step(l);
     } else if (verb == "resize") {
         size_t i = 1;
         HWND h = target(l, i);
         if (l.words.size() < i + 2) fail("usage: resize TARGET W H");
-        cw::automation::user_resize(h, static_cast<int>(number(l.words[i])),
-                                    static_cast<int>(number(l.words[i + 1])));
+        user_step(cw::automation::user_resize(h, static_cast<int>(number(l.words[i])),
+                                              static_cast<int>(number(l.words[i + 1]))));
     } else if (verb == "drop") {
         need(l, 2, "drop PATH...");
         std::vector<std::string> paths;
         for (size_t i = 1; i < l.words.size(); ++i) paths.push_back(string_value(l.words[i]));
-        cw::automation::user_drop(g_app.main_window, paths);
+        user_step(cw::automation::user_drop(g_app.main_window, paths));
     } else if (verb == "tick") {
         tick_step(l);
     } else if (verb == "menu") {
@@ -560,28 +643,31 @@ void run_line(const Line& l) {
         if (!cw::automation::snapshot(h, string_value(l.words[i]))) fail("the snapshot could not be written");
     } else if (verb == "set") {
         need(l, 3, "set ID \"text\"");
-        if (!cw::automation::user_set_text(dialog_control(l), string_value(l.words[2])))
-            fail("control " + l.words[1] + " takes no typing (hidden, disabled or read-only)");
+        user_step(cw::automation::user_set_text(dialog_control(l), string_value(l.words[2])),
+                  "control " + l.words[1] + " takes no typing");
     } else if (verb == "click") {
-        if (!cw::automation::user_click(dialog_control(l)))
-            fail("control " + l.words[1] + " cannot be clicked (hidden or disabled)");
+        user_step(cw::automation::user_click(dialog_control(l)),
+                  "control " + l.words[1] + " cannot be clicked");
     } else if (verb == "check") {
         need(l, 3, "check ID 0|1");
         HWND h = dialog_control(l);
-        if (SendMessageA(h, BM_GETCHECK, 0, 0) != number(l.words[2]) && !cw::automation::user_click(h))
-            fail("control " + l.words[1] + " cannot be clicked (hidden or disabled)");
+        if (SendMessageA(h, BM_GETCHECK, 0, 0) != number(l.words[2]))
+            user_step(cw::automation::user_click(h), "control " + l.words[1] + " cannot be clicked");
     } else if (verb == "select") {
         need(l, 3, "select ID INDEX");
-        if (!cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2]))))
-            fail("control " + l.words[1] + " cannot be used (hidden or disabled)");
+        user_step(cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[2]))),
+                  "control " + l.words[1] + " cannot be used");
     } else if (verb == "combo") {
         need(l, 4, "combo ID select N");
-        HWND h = GetDlgItem(current_dialog() ? current_dialog() : g_app.edit_panel,
-                            static_cast<int>(number(l.words[1])));
-        if (!h) fail("no combo box " + l.words[1]);
         if (l.words[2] != "select") fail("usage: combo ID select N");
-        if (!cw::automation::user_select(h, static_cast<int>(number(l.words[3]))))
-            fail("combo box " + l.words[1] + " cannot be used (hidden or disabled)");
+        user_step(cw::automation::user_select(dialog_control(l), static_cast<int>(number(l.words[3]))),
+                  "combo box " + l.words[1] + " cannot be used");
+    } else if (verb == "field") {
+        need(l, 3, "field \"label\" \"text\"");
+        user_step(cw::automation::user_dialog_field(string_value(l.words[1]), string_value(l.words[2])));
+    } else if (verb == "button") {
+        need(l, 2, "button \"text\"");
+        user_step(cw::automation::user_dialog_button(string_value(l.words[1])));
     } else if (verbs().count(verb)) {
         verbs()[verb](l);
     } else {
@@ -606,9 +692,12 @@ std::vector<Line> collect_blocks(const std::vector<Line>& lines) {
             continue;
         }
         at_line(l.number);
-        if (l.words.size() < 3 || l.words[1] != "dialog") fail("usage: on dialog ID ... end");
+        const bool ours = l.words.size() >= 3 && l.words[1] == "dialog";
+        const bool qts =
+            l.words.size() == 2 && (l.words[1] == "open" || l.words[1] == "save" || l.words[1] == "color");
+        if (!ours && !qts) fail("usage: on dialog ID | on open|save|color ... end");
         const size_t slot = g_blocks.size();
-        g_blocks.push_back(DialogBlock{static_cast<int>(number(l.words[2])), {}});
+        g_blocks.push_back(DialogBlock{l.words[1], ours ? static_cast<int>(number(l.words[2])) : 0, {}});
         std::vector<Line> body;
         int depth = 1;
         size_t j = i + 1;
@@ -630,7 +719,7 @@ void run_lines(const std::vector<Line>& lines) {
 
 void serve_dialog(HWND dialog, int id) {
     for (auto it = g_blocks.begin(); it != g_blocks.end(); ++it) {
-        if (it->id != id) continue;
+        if (it->kind != "dialog" || it->id != id) continue;
         const DialogBlock block = *it;
         g_blocks.erase(it);
         g_dialogs.push_back(dialog);
@@ -639,6 +728,36 @@ void serve_dialog(HWND dialog, int id) {
         return;
     }
     fail("dialog " + std::to_string(id) + " opened with no queued on dialog block");
+}
+
+// Qt's own file or colour dialog opened with no queued answer: the next "on open", "on save"
+// or "on color" block acts in it once it is up, from the dialog's own event loop, as a user
+// would; a block that leaves it open ends the run.
+bool serve_qt_dialog(cw::automation::Answer::Kind kind) {
+    const char* name = kind == cw::automation::Answer::Open   ? "open"
+                       : kind == cw::automation::Answer::Save ? "save"
+                                                              : "color";
+    for (auto it = g_blocks.begin(); it != g_blocks.end(); ++it) {
+        if (it->kind != name) continue;
+        const DialogBlock block = *it;
+        g_blocks.erase(it);
+        act_when_qt_dialog_is_up(block.lines, name, 0);
+        return true;
+    }
+    return false;
+}
+
+void act_when_qt_dialog_is_up(std::vector<Line> lines, std::string name, int tries) {
+    cw::automation::after(tries == 0 ? 0 : 10, [lines = std::move(lines), name = std::move(name), tries] {
+        if (!cw::automation::qt_dialog_open()) {
+            if (tries > 200) fail("the " + name + " dialog did not come up");
+            act_when_qt_dialog_is_up(lines, name, tries + 1);
+            return;
+        }
+        run_lines(lines);
+        if (cw::automation::qt_dialog_open())
+            fail("the " + name + " dialog is still open and nothing in the script closes it");
+    });
 }
 
 std::vector<Line> read_script(std::istream& in) {
@@ -711,6 +830,7 @@ int main(int argc, char** argv) {
     if (!display) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     cw::automation::set_active(true);
     cw::automation::set_dialog_hook(serve_dialog);
+    cw::automation::set_real_dialog_hook(serve_qt_dialog);
     // Answers at the head of the script are there before start-up, for what the program asks
     // as it starts (the offer of a recovery copy, a file named on the command line).
     size_t first = 0;

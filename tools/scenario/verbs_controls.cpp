@@ -11,7 +11,6 @@
 
 #include <strings.h>
 
-#include <Qt>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -62,17 +61,19 @@ void listedit(const Line& l) {
     if (!cw::backend::listview_item_rect(cw::win::window_from(list), static_cast<int>(index), &r))
         fail("item " + std::to_string(index) + " of the list view is not shown");
     const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    cw::automation::user_mouse(list, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-    cw::automation::user_mouse(list, WM_LBUTTONUP, 0, x, y);
-    cw::automation::user_mouse(list, WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
-    cw::automation::user_mouse(list, WM_LBUTTONUP, 0, x, y);
+    // A double click: the second press comes soon after the first at the same place.
+    user_step(cw::automation::user_mouse(list, WM_MOUSEMOVE, 0, x, y));
+    user_step(cw::automation::user_mouse(list, WM_LBUTTONDOWN, MK_LBUTTON, x, y));
+    user_step(cw::automation::user_mouse(list, WM_LBUTTONUP, 0, x, y));
+    user_step(cw::automation::user_mouse(list, WM_LBUTTONDBLCLK, MK_LBUTTON, x, y));
+    user_step(cw::automation::user_mouse(list, WM_LBUTTONUP, 0, x, y));
     pump();
     const HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
     if (!edit) fail("double-clicking item " + std::to_string(index) + " started no label edit");
-    if (!cw::automation::user_set_text(edit, string_value(l.words[2])))
-        fail("the label edit takes no typing");
-    if (IsWindow(edit)) cw::qt::user_key(cw::win::window_from(edit), Qt::Key_Return);
-    pump();
+    // The label edit has the focus: its text is selected and typing replaces it.
+    user_step(cw::automation::user_type(string_value(l.words[2])), "the label edit takes no typing");
+    if (IsWindow(edit)) user_step(cw::automation::user_keys("return"));
+    pump();  // the key waits in the queue, as on the system, until the dialog's loop takes it
     if (IsWindow(edit) && reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)) == edit)
         fail("Enter did not end the label edit");
 }
@@ -95,7 +96,7 @@ void updown(const Line& l) {
     for (int steps = 0; position_of(h) != want && steps <= 65536; ++steps) {
         const int before = position_of(h);
         const bool up = (want > before) == (upper >= lower);
-        cw::qt::updown_user_click(cw::win::window_from(h), up);
+        user_step(cw::automation::user_updown(h, up));
         pump();
         if (!IsWindow(h)) fail("up-down " + l.words[1] + " went away");
         if (position_of(h) == before) break;

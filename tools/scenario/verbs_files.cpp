@@ -1,7 +1,8 @@
 // Scenario verbs and dump sections for leaving the program and for the files it
 // writes:
 //
-//   exit              the close box: the program's own shut-down (the save prompt when a
+//   exit              the main window's close box, as the desktop shows it: the program's own shut-down (the
+//   save prompt when a
 //                     project is open, then the main window goes and the configuration is
 //                     written, and the main loop releases everything and returns its exit
 //                     code); the "exit" section says whether the program ended and with
@@ -21,6 +22,7 @@
 #include "app/recent_files.h"
 #include "app/startup.h"
 #include "automation/automation.h"
+#include "automation/inspect.h"
 #include "automation/json.h"
 #include "scenario/driver.h"
 #include "text/cp932.h"
@@ -43,7 +45,7 @@ ExitRecord g_exit;
 void exit_verb(const Line&) {
     if (!IsWindow(g_app.main_window)) fail("the main window is gone already");
     g_exit = ExitRecord{true, false, 0};
-    SendMessageA(g_app.main_window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    scenario::user_step(cw::automation::user_close(g_app.main_window));
     if (IsWindow(g_app.main_window)) return;
     // The quit message is waiting: the main loop takes it, releases everything and
     // returns the exit code, as it does when the program ends.

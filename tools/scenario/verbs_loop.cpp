@@ -6,6 +6,7 @@
 //                    end the loop is woken once to hand control back.
 //   expose TARGET    the desktop shows TARGET's top-level window again (it was covered, or
 //                    minimised and restored): its windows must draw themselves again
+//   desktop deactivate  another program becomes the active one: no window of ours is active
 //   controls TARGET FILE  writes a line per control of TARGET, as another program reads them
 //                    (scenario/controls_listing.h): what the Windows build is compared with
 //
@@ -69,6 +70,12 @@ void expose_verb(const Line& l) {
     cw::automation::desktop_exposes(h);
 }
 
+void desktop_verb(const Line& l) {
+    scenario::need(l, 2, "desktop deactivate");
+    if (l.words[1] != "deactivate") fail("usage: desktop deactivate");
+    cw::automation::desktop_activates_another_program();
+}
+
 void controls_verb(const Line& l) {
     size_t i = 1;
     const HWND h = scenario::target(l, i);
@@ -95,6 +102,7 @@ const bool registered = [] {
     scenario::register_verb("run", run_verb);
     scenario::register_verb("expose", expose_verb);
     scenario::register_verb("controls", controls_verb);
+    scenario::register_verb("desktop", desktop_verb);
     scenario::register_dump_section("last_run", last_run_json);
     scenario::register_dump_section("history", history_json);
     return true;

@@ -14,7 +14,6 @@
 // colour dialog that opened: owner, initial colour, flags, custom colours, result).
 #include <windows.h>
 
-#include <Qt>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@
 #include "automation/automation.h"
 #include "automation/json.h"
 #include "display/playback.h"
-#include "qt/view.h"
+#include "automation/inspect.h"
 #include "scenario/driver.h"
 #include "win/controls.h"
 
@@ -39,16 +38,6 @@ std::string n(long long v) {
     return std::to_string(v);
 }
 
-int qt_key(const std::string& name) {
-    if (name == "left") return Qt::Key_Left;
-    if (name == "right") return Qt::Key_Right;
-    if (name == "home") return Qt::Key_Home;
-    if (name == "end") return Qt::Key_End;
-    if (name == "pageup") return Qt::Key_PageUp;
-    if (name == "pagedown") return Qt::Key_PageDown;
-    fail("slider key must be left, right, home, end, pageup or pagedown");
-}
-
 void slider_verb(const Line& l) {
     scenario::need(l, 4, "slider ID key KEY|drag POS|wheel up|down");
     const Line control{l.number, {"control", l.words[1]}};
@@ -61,14 +50,19 @@ void slider_verb(const Line& l) {
         fail("the trackbar " + l.words[1] + " is disabled");
     const std::string action = l.words[2];
     if (action == "key") {
-        cw::qt::user_key(w, qt_key(l.words[3]));
-        scenario::pump();
-    } else if (action == "drag")
-        cw::qt::trackbar_user_drag(w, static_cast<int>(number(l.words[3])));
-    else if (action == "wheel")
-        cw::qt::trackbar_user_wheel(w, l.words[3] == "up");
-    else
+        const std::string key = l.words[3];
+        if (key != "left" && key != "right" && key != "home" && key != "end" && key != "pageup" &&
+            key != "pagedown")
+            fail("slider key must be left, right, home, end, pageup or pagedown");
+        scenario::user_step(cw::automation::user_slider_key(w->handle, key));
+    } else if (action == "drag") {
+        scenario::user_step(
+            cw::automation::user_slider_drag(w->handle, static_cast<int>(number(l.words[3]))));
+    } else if (action == "wheel") {
+        scenario::user_step(cw::automation::user_slider_wheel(w->handle, l.words[3] == "up"));
+    } else {
         fail("slider action must be key, drag or wheel");
+    }
 }
 
 // The colour at the centre of the background swatch as it is shown.

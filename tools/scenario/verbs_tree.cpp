@@ -8,9 +8,6 @@
 //                                              threshold to the second item's row and release
 //                                              there, or after it on empty tree space, or over
 //                                              the MDI client
-//   table base P W H                           sets pattern P's base frame size, as a base-size
-//                                              change does, and updates its scroll bars
-//   table frame P F CX CY W H                  sets a frame record's correction and image size
 //
 // An ITEM is "root", "pattern N" or "frame N M".
 #include <windows.h>
@@ -24,7 +21,6 @@
 #include "automation/automation.h"
 #include "automation/inspect.h"
 #include "automation/json.h"
-#include "display/pattern_window.h"
 #include "project/tables.h"
 #include "scenario/driver.h"
 #include "text/cp932.h"
@@ -82,13 +78,14 @@ POINT label_point(HTREEITEM item) {
 }
 
 void press(POINT p) {
-    cw::automation::user_mouse(g_app.project_tree, WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    scenario::user_step(cw::automation::user_mouse(g_app.project_tree, WM_MOUSEMOVE, 0, p.x, p.y));
+    scenario::user_step(cw::automation::user_mouse(g_app.project_tree, WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y));
 }
 void move(POINT p) {
-    cw::automation::user_mouse(g_app.project_tree, WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y);
+    scenario::user_step(cw::automation::user_mouse(g_app.project_tree, WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y));
 }
 void release(POINT p) {
-    cw::automation::user_mouse(g_app.project_tree, WM_LBUTTONUP, 0, p.x, p.y);
+    scenario::user_step(cw::automation::user_mouse(g_app.project_tree, WM_LBUTTONUP, 0, p.x, p.y));
 }
 
 bool checked(HTREEITEM item) {
@@ -166,34 +163,12 @@ void tree_verb(const Line& l) {
             release(empty);
         } else {
             // Over the MDI client, where the mouse goes when the user lets go beside the tree.
-            cw::automation::user_mouse(g_app.mdi_client, WM_MOUSEMOVE, MK_LBUTTON, 10, 10);
-            cw::automation::user_mouse(g_app.mdi_client, WM_LBUTTONUP, 0, 10, 10);
+            scenario::user_step(
+                cw::automation::user_mouse(g_app.mdi_client, WM_MOUSEMOVE, MK_LBUTTON, 10, 10));
+            scenario::user_step(cw::automation::user_mouse(g_app.mdi_client, WM_LBUTTONUP, 0, 10, 10));
         }
     } else {
         fail("tree action must be select, doubleclick, check or drag");
-    }
-}
-
-void table_verb(const Line& l) {
-    scenario::need(l, 3, "table base|frame ...");
-    if (l.words[1] == "base") {
-        scenario::need(l, 5, "table base P W H");
-        const long long p = number(l.words[2]);
-        if (p < 0 || p >= kMaxPatterns) fail("no pattern " + std::to_string(p));
-        g_tables.settings[p].base_w = static_cast<uint16_t>(number(l.words[3]));
-        g_tables.settings[p].base_h = static_cast<uint16_t>(number(l.words[4]));
-        update_scroll_bars(g_tables.pattern_window[p], static_cast<int>(p));
-    } else if (l.words[1] == "frame") {
-        scenario::need(l, 8, "table frame P F CX CY W H");
-        const long long p = number(l.words[2]), f = number(l.words[3]);
-        if (p < 0 || p >= kMaxPatterns || f < 0 || f >= kMaxFrames) fail("no frame slot there");
-        FrameRecord& r = g_tables.frames[p][f];
-        r.correction_x = static_cast<uint8_t>(number(l.words[4]));
-        r.correction_y = static_cast<uint8_t>(number(l.words[5]));
-        r.image_w = static_cast<uint16_t>(number(l.words[6]));
-        r.image_h = static_cast<uint16_t>(number(l.words[7]));
-    } else {
-        fail("table needs base or frame");
     }
 }
 
@@ -224,7 +199,6 @@ std::string pattern_windows_json() {
 
 const bool registered = [] {
     scenario::register_verb("tree", tree_verb);
-    scenario::register_verb("table", table_verb);
     scenario::register_dump_section("pattern_windows", pattern_windows_json);
     return true;
 }();

@@ -21,6 +21,9 @@ bool is_string(const std::string& word);
 std::string string_value(const std::string& word);  // the text of a quoted word (UTF-8)
 long long number(const std::string& word);          // decimal, 0x-hex or a known name
 void need(const Line& line, size_t count, const char* usage);
+// Ends the run when a user could not take a step: why is what the seam's input said (empty
+// when it was done), what names the step.
+void user_step(const std::string& why, const std::string& what = "");
 // Resolves the target at words[i] (main, image, panel, tree, mdi, status, pattern N,
 // dialog, control ID) and advances i past it.
 HWND target(const Line& line, size_t& i);
