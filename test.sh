@@ -24,7 +24,7 @@ section_end() {
   [ -n "$section_name" ] || return 0
   local took=$((SECONDS - section_started))
   echo "== $section_name ($(duration "$took"))"
-  section_times+=("$(printf '  %-62s %s' "$section_name" "$(duration "$took")")")
+  section_times+=("$(printf '  %7s  %s' "$(duration "$took")" "$section_name")")
   section_name=""
 }
 section() {
@@ -61,7 +61,7 @@ summary() {
   [ ${#skipped_sections[@]} -eq 0 ] || echo "${#skipped_sections[@]} section(s) of test.sh skipped"
   echo "== time taken"
   printf '%s\n' "${section_times[@]}"
-  printf '  %-62s %s\n' "total" "$(duration $((SECONDS - started)))"
+  printf '  %7s  %s\n' "$(duration $((SECONDS - started)))" "total"
   [ "$status" -eq 0 ] || echo "test.sh FAILED (exit status $status)"
 }
 trap summary EXIT
