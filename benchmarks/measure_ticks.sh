@@ -10,39 +10,25 @@ set -u
 build="${1:?usage: measure_ticks.sh BUILD_DIR [SECONDS]}"
 seconds="${2:-10}"
 tool="$(cd "$build" 2>/dev/null && pwd)/benchmarks/celwright-measure"
-if [ ! -x "$tool" ] || ! command -v Xvfb >/dev/null; then
-  echo "measure_ticks: needs celwright-measure in $build/benchmarks and Xvfb; skipped"
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/display.sh"
+if [ ! -x "$tool" ]; then
+  echo "measure_ticks: no celwright-measure in $build/benchmarks; not measured"
   exit 0
 fi
-
+missing=$(display_missing_tools --wm openbox)
+[ -z "$missing" ] || display_skip "measure_ticks: not installed: $missing (tools/install-deps.sh installs them)"
 work="$(mktemp -d)"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
+  wait "${pids[@]}" 2>/dev/null
   rm -rf "$work"
 }
-trap cleanup EXIT
-
-# A display number nobody uses: the server picks it and writes it down, unless
-# CELWRIGHT_MEASURE_DISPLAY names one (a number) to take.
-if [ -n "${CELWRIGHT_MEASURE_DISPLAY:-}" ]; then
-  Xvfb ":$CELWRIGHT_MEASURE_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  echo "$CELWRIGHT_MEASURE_DISPLAY" >"$work/display"
-  sleep 1
-else
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-fi
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-number="$(head -n 1 "$work/display")"
-[ -n "$number" ] || { echo "measure_ticks: Xvfb did not start; skipped"; exit 0; }
-export DISPLAY=":$number"
-unset QT_QPA_PLATFORM
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  pids+=($!)
-  sleep 1
+display_at_exit cleanup
+# A display of its own, with openbox, as the editor runs on a desktop.
+if ! display_start --wm openbox; then
+  echo "measure_ticks: no X display with openbox could be started; not measured"
+  exit 0
 fi
 
 cpu_ticks() {  # user + system time of a process, in clock ticks
@@ -60,7 +46,8 @@ measure() {
   (cd "$work" && exec "$tool" "$mode") >"$out" 2>"$work/$mode.err" &
   local pid=$!
   pids+=("$pid")
-  for _ in $(seq 100); do grep -q '^ready' "$out" && break; sleep 0.1; done
+  is_ready() { grep -q "^ready" "$out"; }
+  display_wait 60 is_ready
   if ! grep -q '^ready' "$out"; then
     echo "$mode: the editor did not get ready: $(head -c 300 "$work/$mode.err")"
     return

@@ -20,7 +20,7 @@
 #
 # To refresh a committed corpus from a long run kept in DIR: copy the reader's tests/data
 # seeds into an empty folder NEW, keep from the run what adds coverage they lack with
-#   build-fuzz/tests/fuzz/fuzz_READER -merge=1 -use_counters=0 NEW DIR/READER/corpus
+#   build-fuzz/tests/fuzz/programs/fuzz_READER -merge=1 -use_counters=0 NEW DIR/READER/corpus
 # take the tests/data seeds out of NEW again and put what is left in tests/fuzz/corpus/READER.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -106,7 +106,7 @@ for reader in "${readers[@]}"; do
   [ -n "${FUZZ_RUNS:-}" ] && runs=(-runs="$FUZZ_RUNS")
   start=$(date +%s)
   status=0
-  "$build/tests/fuzz/fuzz_$reader" -max_total_time="$seconds" "${runs[@]}" -rss_limit_mb=1024 -timeout=25 \
+  "$build/tests/fuzz/programs/fuzz_$reader" -max_total_time="$seconds" "${runs[@]}" -rss_limit_mb=1024 -timeout=25 \
     -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" >"$log" 2>&1 || status=$?
   elapsed=$(($(date +%s) - start))
   executions="$(stat_of number_of_executed_units "$log")"

@@ -7,10 +7,12 @@ set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$here/build}" && pwd)"
 source "$here/tests/desktop/session.sh"
-command -v openbox >/dev/null && command -v xdotool >/dev/null || { echo "openbox or xdotool missing: not measured"; exit 0; }
+missing=$(display_missing_tools --wm openbox)
+for tool in xdotool xwininfo; do command -v "$tool" >/dev/null || missing+=" $tool"; done
+[ -z "${missing// /}" ] || display_skip "measure-idle: not installed: $missing (tools/install-deps.sh installs them)"
 work="$(mktemp -d)"
-trap 'desktop_stop; rm -rf "$work"' EXIT
-desktop_start openbox || exit 1
+display_at_exit 'editor_stop; rm -rf "$work"'
+display_start --wm openbox || { echo "no X display with openbox could be started"; exit 1; }
 editor_start "$build/celwright" "$work" || { echo "the editor did not start"; exit 1; }
 sleep 1
 read -r editor wm changes <<<"$(measure 5)"

@@ -276,7 +276,3 @@ void pump_messages() {
 }
 
 }  // namespace conformance
-
-int main() {
-    return conformance::run_all(CONFORMANCE_SUITE);
-}

@@ -12,3 +12,11 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   text:null
   paint:null
   timers:null)
+
+# celwright_conformance_main(SUITE OUT): OUT names a source holding the suite's main(), written
+# into the build tree, so that the framework (conformance.cpp) is compiled once for all suites.
+function(celwright_conformance_main suite out)
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/conformance_main_${suite}.cpp)
+  file(CONFIGURE OUTPUT ${file} CONTENT "#include \"tests/conformance/conformance.h\"\n\nint main() {\n    return conformance::run_all(\"${suite}\");\n}\n")
+  set(${out} ${file} PARENT_SCOPE)
+endfunction()

@@ -11,15 +11,17 @@ set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/session.sh"
 wm="$1" program="$2" testdata="$3" shots="${4:-}"
-work="$(mktemp -d)"
 failures=0
 fail() { echo "FAIL ($wm): $*" >&2; failures=$((failures + 1)); }
-finish() { desktop_stop; rm -rf "$work"; }
-trap finish EXIT
 
-command -v "$wm" >/dev/null || { echo "$wm is not installed: skipped"; exit 0; }
-desktop_start "$wm" || { fail "no X server with $wm running could be started"; exit 1; }
+missing=$(display_missing_tools --wm "$wm")
+for tool in xdotool wmctrl xwininfo import; do command -v "$tool" >/dev/null || missing+=" $tool"; done
+[ -z "${missing// /}" ] || display_skip "not installed: $missing (tools/install-deps.sh installs them)"
+work="$(mktemp -d)"
+display_at_exit 'editor_stop; rm -rf "$work"'
+display_start --wm "$wm" || { fail "no X server with $wm running could be started"; exit 1; }
 editor_start "$program" "$work" || { fail "the main window did not appear"; exit 1; }
+display_wait 15 managed "$CW_MAIN" || fail "$wm did not take the main window in"
 
 read -r fx fy fw fh <<<"$(frame_geometry "$CW_MAIN")"
 read -r cx cy cw ch <<<"$(geometry "$CW_MAIN")"
@@ -28,16 +30,15 @@ echo "main window: frame $fx,$fy ${fw}x$fh, inside at $cx,$cy"
 [ "$cy" -gt "$fy" ] || fail "the main window has no title bar above its inside ($fy, $cy)"
 [ "$fx" -le 8 ] && [ "$fy" -le 8 ] || fail "the main window is not at the top-left corner ($fx,$fy)"
 
-before=$(xdotool search --onlyvisible --pid "$CW_EDITOR" 2>/dev/null | wc -l)
-menu_click 20
-after=$(xdotool search --onlyvisible --pid "$CW_EDITOR" 2>/dev/null | wc -l)
-[ "$after" -gt "$before" ] || fail "a click on the menu bar opened no menu ($before windows, then $after)"
+before=$(editor_windows)
+menu_click 20 || fail "a click on the menu bar opened no menu ($before windows, then $(editor_windows))"
 xdotool key Escape
-sleep 0.3
+menu_closed() { [ "$(editor_windows)" -le "$before" ]; }
+display_wait 15 menu_closed || fail "Escape did not close the menu"
 
 new_project "$testdata/tim/sheet64x48.bmp" || fail "New with an image showed no image window"
 if [ -n "${CW_IMAGE:-}" ]; then
-  sleep 1
+  display_wait 15 managed "$CW_IMAGE" || fail "$wm did not take the image window in"
   read -r ix iy iw ih <<<"$(frame_geometry "$CW_IMAGE")"
   menu_bottom=$((cy + 18))
   echo "image window: frame $ix,$iy ${iw}x$ih"
@@ -56,14 +57,17 @@ fi
 
 # A change to the project: a pattern added through the edit menu's keys and its dialog's OK.
 xdotool windowactivate --sync "$CW_MAIN" 2>/dev/null
+before=$(editor_windows)
 xdotool key alt+e
-sleep 0.3
+more_windows() { [ "$(editor_windows)" -gt "$before" ]; }
+display_wait 15 more_windows || fail "alt+e opened no edit menu"
 xdotool key a
 added=$(window_by_name "ﾊﾟﾀｰﾝ追加" 10)
 if [ -n "$added" ]; then
   xdotool windowactivate --sync "$added" 2>/dev/null
   xdotool key Return
-  sleep 0.5
+  dialog_gone() { [ -z "$(xdotool search --onlyvisible --name "^ﾊﾟﾀｰﾝ追加\$" 2>/dev/null)" ]; }
+  display_wait 15 dialog_gone || fail "OK did not close the add-pattern dialog"
 else
   fail "the edit menu's keys opened no add-pattern dialog"
 fi

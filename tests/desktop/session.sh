@@ -1,105 +1,23 @@
 #!/usr/bin/env bash
 # Helpers for driving the real editor on a virtual X server with a real window manager.
-# Sourced by the desktop checks and the idle measurement; every function works on the
-# session that desktop_start made (DISPLAY, the editor's and the window manager's pids).
+# Sourced by the desktop checks and the measurements; every function works on the session that
+# display_start made (DISPLAY, the editor's and the window manager's pids).
 set -u
 
 CW_TITLE="Celwright for Win32 Ver 1.2"
 CW_IMAGE_TITLE="Image Window"
 
-# xvfb_start: Xvfb on a display number the server itself finds free (so sessions that start at
-# the same time never share one); sets DISPLAY once the server answers.
-xvfb_start() {
-  local number_file n=""
-  number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  CW_XVFB=$!
-  for _ in $(seq 150); do
-    [ -s "$number_file" ] && break
-    kill -0 "$CW_XVFB" 2>/dev/null || break
-    sleep 0.1
-  done
-  n=$(head -n 1 "$number_file")
-  rm -f "$number_file"
-  if [ -z "$n" ]; then
-    kill "$CW_XVFB" 2>/dev/null; wait "$CW_XVFB" 2>/dev/null; CW_XVFB=""
-    echo "no X display could be started" >&2
-    return 1
-  fi
-  export DISPLAY=":$n"
-  for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-}
+# The display and the window manager come from tests/display.sh: display_start --wm WM gives a
+# virtual X server with that manager up; display_stop (also run when the script ends) stops both.
+source "$(dirname "${BASH_SOURCE[0]}")/../display.sh"
 
-xvfb_stop() {
-  if [ -n "${CW_XVFB:-}" ]; then
-    kill "$CW_XVFB" 2>/dev/null
-    wait "$CW_XVFB" 2>/dev/null
-  fi
-  CW_XVFB=""
-}
-
-# wm_launch WM: the window manager started the ordinary way, in the background; CW_WM is its pid.
-wm_launch() {
-  case "$1" in
-    openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
-    # xfwm4 reads its settings over a session bus of its own.
-    xfwm4) NO_AT_BRIDGE=1 GTK_A11Y=none dbus-run-session -- xfwm4 --compositor=off --sm-client-disable \
-             >/dev/null 2>&1 & ;;
-    *) echo "unknown window manager $1" >&2; return 1 ;;
-  esac
-  CW_WM=$!
-}
-
-# wm_ready SECONDS: the manager owns the screen and names itself on the root window. A busy
-# machine (the sanitizer build beside it) can take many seconds over that.
-wm_ready() {
-  for _ in $(seq $(($1 * 10))); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    kill -0 "$CW_WM" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
-# desktop_start WM: a virtual X server (xvfb_start) and the window manager WM (openbox, xfwm4)
-# started the ordinary way. A manager that dies or does not come up is started once more;
-# after that the session fails, so that no check runs without the manager it names.
-desktop_start() {
-  local wm="$1" attempt
-  xvfb_start || return 1
-  for attempt in 1 2; do
-    wm_launch "$wm" || return 1
-    wm_ready 30 && break
-    echo "$wm did not come up (attempt $attempt)" >&2
-    kill "$CW_WM" 2>/dev/null; wait "$CW_WM" 2>/dev/null
-    CW_WM=""
-  done
-  if [ -z "$CW_WM" ]; then
-    xvfb_stop
-    return 1
-  fi
-  # The window manager's own process (the one started may be a session bus around it); it
-  # is up, since it named itself on the root window.
-  CW_WM_PROCESS=$(pgrep -P "$CW_WM" -x "$wm" || echo "$CW_WM")
-  sleep 0.5
-}
-
-desktop_stop() {
+# editor_stop: ends the editor editor_start started, if it still runs.
+editor_stop() {
   if [ -n "${CW_EDITOR:-}" ]; then
     kill "$CW_EDITOR" 2>/dev/null
     wait "$CW_EDITOR" 2>/dev/null
   fi
-  # A session bus around the manager closes itself, and what it started, once the manager ends.
-  if [ -n "${CW_WM_PROCESS:-}" ] && [ "$CW_WM_PROCESS" != "${CW_WM:-}" ]; then
-    kill "$CW_WM_PROCESS" 2>/dev/null
-    for _ in $(seq 30); do kill -0 "$CW_WM" 2>/dev/null || break; sleep 0.1; done
-  fi
-  if [ -n "${CW_WM:-}" ]; then
-    kill "$CW_WM" 2>/dev/null
-    wait "$CW_WM" 2>/dev/null
-  fi
-  xvfb_stop
-  CW_EDITOR="" CW_WM="" CW_WM_PROCESS=""
+  CW_EDITOR=""
   return 0
 }
 
@@ -111,15 +29,51 @@ editor_start() {
   [ -n "$CW_MAIN" ]
 }
 
-# window_by_name NAME [SECONDS]: the visible window of that name, waiting up to SECONDS (10).
+# window_by_name NAME [SECONDS]: the visible window of that name, waiting up to SECONDS (30: a
+# deadline, which a busy machine may need, not a wait).
 window_by_name() {
-  local id=""
-  for _ in $(seq $((${2:-10} * 10))); do
+  local id="" deadline=$((SECONDS + ${2:-30}))
+  while :; do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && break
+    [ -n "$id" ] || [ "$SECONDS" -ge "$deadline" ] && break
     sleep 0.1
   done
   echo "$id"
+}
+
+# active_window_is ID: the desktop names ID as its active window.
+active_window_is() {
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]
+}
+
+# managed ID: the window manager has taken the window in and shows it (ICCCM's WM_STATE).
+managed() {
+  xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Normal'
+}
+
+# editor_windows: how many visible windows the editor shows (its menus are windows too).
+editor_windows() {
+  xdotool search --onlyvisible --pid "$CW_EDITOR" 2>/dev/null | wc -l
+}
+
+# top_windows: how many windows show on the screen: a window manager's frames, and the windows
+# nobody manages, such as Wine's menus.
+top_windows() {
+  xdotool search --onlyvisible --maxdepth 1 "" 2>/dev/null | wc -l
+}
+
+# menu_key KEYS...: the keys that open a menu in the active window; true once it shows.
+menu_key() {
+  local before
+  before=$(top_windows)
+  xdotool key "$@"
+  more_top_windows() { [ "$(top_windows)" -gt "$before" ]; }
+  display_wait 15 more_top_windows
+}
+
+# iconic ID: the window is minimised (ICCCM's WM_STATE).
+iconic() {
+  xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'
 }
 
 # geometry ID: "x y width height" of a window on screen.
@@ -185,7 +139,9 @@ measure() {
   spy=$(mktemp)
   xprop -root -spy _NET_ACTIVE_WINDOW >"$spy" 2>/dev/null &
   local spy_pid=$!
-  sleep 0.3
+  # The spy prints the value it found first once it listens.
+  spy_listens() { [ -s "$spy" ]; }
+  display_wait 10 spy_listens
   e0=$(cpu_ticks "$CW_EDITOR"); w0=$(cpu_ticks "$CW_WM_PROCESS")
   sleep "$secs"
   e1=$(cpu_ticks "$CW_EDITOR"); w1=$(cpu_ticks "$CW_WM_PROCESS")
@@ -197,38 +153,38 @@ measure() {
     'BEGIN { printf "%.1f %.1f %d\n", 100 * e / hz / s, 100 * w / hz / s, (c < 0 ? 0 : c) }'
 }
 
-# menu_click X: a click on the main window's menu bar, X pixels from its left end.
+# menu_click X: a click on the main window's menu bar, X pixels from its left end; true once
+# the menu it opens shows.
 menu_click() {
-  local x y w h
+  local x y w h before
   read -r x y w h <<<"$(geometry "$CW_MAIN")"
+  before=$(editor_windows)
   click $((x + $1)) $((y + 10))
+  more_windows() { [ "$(editor_windows)" -gt "$before" ]; }
+  display_wait 15 more_windows
 }
 
-# click X Y: a press and a release at a point of the screen, as a hand gives them.
+# click X Y: a press and a release at a point of the screen, as a hand gives them: the pointer
+# is where it was sent before the button goes down.
 click() {
+  pointer_at() { [ "$(xdotool getmouselocation 2>/dev/null | sed 's/ screen.*//')" = "x:$1 y:$2" ]; }
   xdotool mousemove "$1" "$2"
-  sleep 0.2
+  display_wait 5 pointer_at "$1" "$2"
   xdotool mousedown 1
-  sleep 0.1
   xdotool mouseup 1
-  sleep 0.5
 }
 
 # new_project IMAGE: File > New through the menu bar, OK on the message box, the image's
 # path typed into the file dialog. Returns once the image window is shown.
 new_project() {
-  local image="$1"
-  menu_click 20
+  local image="$1" box dialog
+  menu_click 20 || return 1
   xdotool key Down Return
-  local box=""
-  for _ in $(seq 50); do
-    box=$(xdotool getactivewindow 2>/dev/null)
-    [ -n "$box" ] && [ "$box" != "$CW_MAIN" ] && break
-    sleep 0.1
-  done
-  sleep 0.3
+  box=$(window_by_name "新規作成")
+  [ -n "$box" ] && display_wait 15 active_window_is "$box" || return 1
   xdotool key Return
-  sleep 1
+  dialog=$(window_by_name "ﾌｧｲﾙを開く")
+  [ -n "$dialog" ] && display_wait 15 active_window_is "$dialog" || return 1
   xdotool type --delay 20 "$image"
   xdotool key Return
   CW_IMAGE=$(window_by_name "$CW_IMAGE_TITLE")

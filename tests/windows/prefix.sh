@@ -15,15 +15,15 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/wine.sh"
 prefix="$1"
 export WINEPREFIX="$prefix"
-wine_find || { echo "Wine is not installed" >&2; exit 1; }
+wine_require
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 [ -f "$prefix/.celwright-ready-2" ] && exit 0
 rm -rf "$prefix"
 wine_environment
-xvfb_start || exit 1
-trap 'wine_stop; xvfb_stop' EXIT
+display_at_exit wine_stop
+display_start || exit 1
 echo "making the Wine prefix $prefix"
 "$CW_WINE" wineboot -i >/dev/null 2>&1
 reg() { "$CW_WINE" reg add "$@" /f >/dev/null 2>&1; }

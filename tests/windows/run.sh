@@ -6,14 +6,12 @@ set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/wine.sh"
 : "${WINEPREFIX:?WINEPREFIX names the prefix made by prefix.sh}"
-wine_find || { echo "Wine is not installed" >&2; exit 1; }
+wine_require
 wine_environment
-xvfb_start || exit 1
-trap 'wine_stop; xvfb_stop' EXIT
+display_at_exit wine_stop
+display_start || exit 1
 # There is no window manager on this display: the program's windows are Wine's own to place
 # and activate (unmanaged), which also spares each new window a wait for a manager.
 "$CW_WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$1")\\X11 Driver" /v Managed /t REG_SZ /d N /f \
   >/dev/null 2>&1
 "$CW_WINE" "$@"
-status=$?
-exit $status

@@ -15,16 +15,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/wine.sh"
 program="$(realpath "$1")" probe_exe="$(realpath "$2")" examples="$(realpath "$3")" out="$4"
 : "${WINEPREFIX:?WINEPREFIX names the prefix made by prefix.sh}"
-missing() {
-  echo "SKIPPED: $1"
-  [ "${CI:-}" = "true" ] && exit 1
-  exit 77
-}
-for tool in Xvfb openbox xdotool wmctrl xdpyinfo xwininfo xmessage import compare; do
-  command -v "$tool" >/dev/null || missing "$tool is not installed"
-done
-wine_find || missing "Wine is not installed"
-japanese_locale_present || missing "the ja_JP.UTF-8 locale is missing"
+wine_require --wm openbox xdotool wmctrl xwininfo xmessage import compare
 
 mkdir -p "$out"
 out="$(realpath "$out")"
@@ -37,17 +28,10 @@ fail() {
   [ "$failures" -eq 0 ] && import -window root "$out/screen-failure.png" 2>/dev/null
   failures=$((failures + 1))
 }
-finish() {
-  [ -n "${CW_EDITOR:-}" ] && kill "$CW_EDITOR" 2>/dev/null
-  CW_EDITOR=""
-  wine_stop
-  desktop_stop
-  rm -rf "$work"
-}
-trap finish EXIT
+display_at_exit 'editor_stop; wine_stop; rm -rf "$work"'
 
 wine_environment
-desktop_start openbox || exit 1
+display_start --wm openbox || { fail "no X server with openbox running could be started"; exit 1; }
 cp "$examples"/walk.cwp "$examples"/walk.spa "$examples"/walk.tim "$work"/
 
 probe() { "$CW_WINE" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
@@ -65,6 +49,18 @@ wait_for() {
 walk_rect() { probe rect walk; }
 # settle: the editor has drawn what it was asked to (two looks a little apart agree).
 settle() { sleep 0.6; }
+# shot_until NAME X Y W H TEST...: takes that part of the screen again until TEST holds, for up
+# to 20 s: on a busy machine the editor may take its time to draw what was uncovered.
+shot_until() {
+  local name="$1" x="$2" y="$3" w="$4" h="$5" deadline=$((SECONDS + 20))
+  shift 5
+  while :; do
+    shot "$name" "$x" "$y" "$w" "$h"
+    "$@" && return 0
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
 
 # The editor keeps its tick and wake-up counts in a file: its real main loop is counted.
 stats="$work/loop-stats"
@@ -81,13 +77,12 @@ probe controls "$CW_TITLE" 1011 >"$out/controls-start.txt"
 
 # File > Open through the menu bar's keys, the name typed into Wine's file dialog.
 xdotool windowactivate --sync "$CW_MAIN" 2>/dev/null
-xdotool key alt+f
-sleep 0.5
+menu_key alt+f || fail "alt+f opened no file menu"
 xdotool key c
 dialog=$(window_by_name "ﾌｧｲﾙを開く" 20)
 [ -n "$dialog" ] || { fail "the file menu's open item showed no file dialog"; exit 1; }
 xdotool windowactivate --sync "$dialog" 2>/dev/null
-sleep 0.5
+display_wait 15 active_window_is "$dialog" || fail "the file dialog could not be activated"
 # The whole path: the dialog opens in the folder it was last used in.
 xdotool type --delay 30 "$("$CW_WINE" winepath -w "$work/walk.cwp" 2>/dev/null | tr -d '\r')"
 xdotool key Return
@@ -121,30 +116,29 @@ shot walk "$wx" "$wy" "$ww" "$wh"
 read -r ix iy iw ih <<<"$(probe rect "$CW_IMAGE_TITLE")"
 shot image "$ix" "$iy" "$iw" "$ih"
 
-# cover NAME X Y W H: another program's window over that part of the screen, then gone.
+# cover X Y W H: another program's window over that part of the screen, shown, then gone.
 cover() {
-  xmessage -geometry "$4x$5+$2+$3" -bg red "covering" 2>/dev/null &
+  xmessage -name covering -geometry "$3x$4+$1+$2" -bg red "covering" 2>/dev/null &
   local cover_pid=$!
-  sleep 1
+  [ -n "$(window_by_name covering 20)" ] || echo "the covering window did not show" >&2
   kill "$cover_pid" 2>/dev/null
   wait "$cover_pid" 2>/dev/null
-  settle
-  shot "$1" "$2" "$3" "$4" "$5"
 }
 
-cover walk-uncovered "$wx" "$wy" "$ww" "$wh"
-same walk walk-uncovered || fail "the walk window was not drawn again after it was uncovered (stopped)"
-cover image-uncovered "$ix" "$iy" "$iw" "$ih"
-same image image-uncovered || fail "the image window was not drawn again after it was uncovered"
+cover "$wx" "$wy" "$ww" "$wh"
+shot_until walk-uncovered "$wx" "$wy" "$ww" "$wh" same walk walk-uncovered ||
+  fail "the walk window was not drawn again after it was uncovered (stopped)"
+cover "$ix" "$iy" "$iw" "$ih"
+shot_until image-uncovered "$ix" "$iy" "$iw" "$ih" same image image-uncovered ||
+  fail "the image window was not drawn again after it was uncovered"
 screen uncovered
 
 xdotool windowminimize --sync "$CW_MAIN" 2>/dev/null || xdotool windowminimize "$CW_MAIN"
-sleep 1
+display_wait 15 iconic "$CW_MAIN" || fail "the main window was not minimised"
 xdotool windowactivate "$CW_MAIN" 2>/dev/null || wmctrl -a "$CW_TITLE"
-settle
 read -r wx wy ww wh <<<"$(walk_rect)"
-shot walk-restored "$wx" "$wy" "$ww" "$wh"
-same walk walk-restored || fail "the walk window was not drawn again after the main window was restored"
+shot_until walk-restored "$wx" "$wy" "$ww" "$wh" same walk walk-restored ||
+  fail "the walk window was not drawn again after the main window was restored"
 
 # The play button, clicked where it is.
 read -r bx by bw bh <<<"$(probe control "$CW_TITLE" 1011)"
@@ -172,14 +166,14 @@ in_cycle() {
   done
   return 1
 }
-cover playing-uncovered "$wx" "$wy" "$ww" "$wh"
-in_cycle playing-uncovered || fail "the walk window showed no picture of the cycle after it was uncovered (playing)"
+cover "$wx" "$wy" "$ww" "$wh"
+shot_until playing-uncovered "$wx" "$wy" "$ww" "$wh" in_cycle playing-uncovered ||
+  fail "the walk window showed no picture of the cycle after it was uncovered (playing)"
 xdotool windowminimize "$CW_MAIN" 2>/dev/null
-sleep 1
+display_wait 15 iconic "$CW_MAIN" || fail "the main window was not minimised (playing)"
 xdotool windowactivate "$CW_MAIN" 2>/dev/null || wmctrl -a "$CW_TITLE"
-settle
-shot playing-restored "$wx" "$wy" "$ww" "$wh"
-in_cycle playing-restored || fail "the walk window showed no picture of the cycle after a restore (playing)"
+shot_until playing-restored "$wx" "$wy" "$ww" "$wh" in_cycle playing-restored ||
+  fail "the walk window showed no picture of the cycle after a restore (playing)"
 screen playing
 
 # Stop, then the close box: nothing was changed, so the editor ends without a question.

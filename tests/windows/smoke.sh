@@ -7,32 +7,21 @@
 # image window, and the tree's project item is still checked; the close box, after No to the
 # question whether to save the project, ends it with exit code 0, leaving a configuration file
 # whose fill record has its 100-byte layout.
-# Exit code 77 (skipped) when a tool it needs is missing.
+# Exit code 77 (skipped) when a tool it needs is missing; under CI=true that is a failure.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/wine.sh"
 program="$(realpath "$1")" probe="$(realpath "$2")" testdata="$(realpath "$3")" shots="${4:-}"
 : "${WINEPREFIX:?WINEPREFIX names the prefix made by prefix.sh}"
-for tool in Xvfb openbox xdotool wmctrl xdpyinfo; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
-done
-wine_find || { echo "Wine is not installed: skipped"; exit 77; }
-japanese_locale_present || { echo "the ja_JP.UTF-8 locale is missing: skipped"; exit 77; }
+wine_require --wm openbox xdotool wmctrl import
 
 work="$(mktemp -d)"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-finish() {
-  [ -n "${CW_EDITOR:-}" ] && kill "$CW_EDITOR" 2>/dev/null
-  CW_EDITOR=""
-  wine_stop
-  desktop_stop
-  rm -rf "$work"
-}
-trap finish EXIT
+display_at_exit 'editor_stop; wine_stop; rm -rf "$work"'
 
 wine_environment
-desktop_start openbox || exit 1
+display_start --wm openbox || { fail "no X server with openbox running could be started"; exit 1; }
 
 probe() { "$CW_WINE" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
 
@@ -49,9 +38,8 @@ echo "client area: $client"
 
 # File > New through the menu bar's keys: the hint first, then Wine's file dialog.
 xdotool windowactivate --sync "$CW_MAIN" 2>/dev/null
-sleep 0.5
-xdotool key alt+f
-sleep 0.5
+display_wait 15 active_window_is "$CW_MAIN" || fail "the main window could not be activated"
+menu_key alt+f || fail "alt+f opened no file menu"
 xdotool key n
 hint=$(window_by_name "新規作成" 15)
 [ -n "$hint" ] || fail "New showed no hint before the file dialog"
@@ -63,7 +51,7 @@ if [ -z "$dialog" ]; then
   fail "New opened no file dialog"
 else
   xdotool windowactivate --sync "$dialog" 2>/dev/null
-  sleep 0.5
+  display_wait 15 active_window_is "$dialog" || fail "the file dialog could not be activated"
   bmp=$("$CW_WINE" winepath -w "$testdata/tim/sheet64x48.bmp" 2>/dev/null | tr -d '\r')
   xdotool type --delay 30 "$bmp"
   xdotool key Return

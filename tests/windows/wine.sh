@@ -1,5 +1,5 @@
 # Helpers for running the Windows executables under Wine, sourced by the scripts beside it;
-# the virtual X server comes from the desktop checks' session.sh.
+# the virtual X server comes from tests/display.sh, through the desktop checks' session.sh.
 # Every run uses the prefix in $WINEPREFIX (made once by prefix.sh), a Japanese locale (code
 # page 932, as the program's texts are) and no debug output.
 set -u
@@ -30,6 +30,18 @@ wine_environment() {
 # Whether the Japanese locale exists; without it Wine would run in another code page.
 japanese_locale_present() {
   locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'
+}
+
+# wine_require [TOOLS...]: skips the script loudly (display_skip: exit 77, a failure under
+# CI=true) when Wine, the Japanese locale, the display's programs or one of TOOLS is missing.
+wine_require() {
+  local missing t
+  missing=$(display_missing_tools "$@")
+  [ "${1:-}" = "--wm" ] && shift 2
+  for t in "$@"; do command -v "$t" >/dev/null 2>&1 || missing+=" $t"; done
+  wine_find || missing+=" Wine"
+  [ -z "${missing// /}" ] || display_skip "not installed: $missing (tools/install-deps.sh installs them)"
+  japanese_locale_present || display_skip "the ja_JP.UTF-8 locale is missing (tools/install-deps.sh makes it)"
 }
 
 # Ends every Wine process of the prefix (the desktop process holds the X display open).
