@@ -6,7 +6,7 @@
 # client area; New with a BMP of the test data (the hint, then Wine's own file dialog) shows the
 # image window, and the tree's project item is still checked; the close box, after No to the
 # question whether to save the project, ends it with exit code 0, leaving a configuration file
-# whose fill record has its 100-byte layout.
+# whose fill record has its 100-byte layout. Then a project named on its command line opens.
 # Exit code 77 (skipped) when a tool it needs is missing; under CI=true that is a failure.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -79,5 +79,21 @@ if [ -f "$config" ]; then
 else
   fail "the editor wrote no configuration file"
 fi
+# A project named on the command line, in a folder whose name has a space, opened from another
+# folder: it opens, its image found beside it, and the title names it.
+mkdir -p "$work/my walk"
+cp "$here/../../examples/walk.cwp" "$here/../../examples/walk.spa" "$here/../../examples/walk.tim" "$work/my walk/"
+walk=$("$CW_WINE" winepath -w "$work/my walk/walk.cwp" 2>/dev/null | tr -d '\r')
+(cd "$work" && exec "$CW_WINE" "$program" "$walk") &
+CW_EDITOR=$!
+opened=$(window_by_name "$CW_TITLE - walk.cwp" 60)
+if [ -n "$opened" ]; then
+  echo "the project named on the command line opened"
+else
+  fail "celwright.exe \"$walk\" showed no main window titled \"$CW_TITLE - walk.cwp\""
+fi
+close_answering n 15
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
+
 [ "$failures" -eq 0 ] && echo "the Windows executable passed its smoke test under Wine"
 exit $((failures > 0))
