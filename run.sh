@@ -15,4 +15,5 @@ Run it on a desktop session, or start a virtual display first, for example:
 MSG
   exit 1
 fi
-exec "$here/build/celwright"
+# A file named here (a project, a data file or a sprite sheet) is opened as the editor starts.
+exec "$here/build/celwright" "$@"
