@@ -156,6 +156,16 @@ void select_added_frame(HTREEITEM item) {
     if (item) SendMessageA(g_app.project_tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
+// What an add or a paste put into the tree is scrolled into view, so that the user sees it.
+template <typename Command>
+void showing_what_is_added(Command command) {
+    const HTREEITEM before = last_inserted_tree_item();
+    command();
+    const HTREEITEM added = last_inserted_tree_item();
+    if (added && added != before)
+        SendMessageA(g_app.project_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(added));
+}
+
 BOOL CALLBACK close_child(HWND child, LPARAM) {
     SendMessageA(g_app.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     return TRUE;
@@ -177,13 +187,17 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
         case ID_HELP_VERSION:
             DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_VERSION), hwnd, version_dialog_proc, 0);
             return true;
-        case ID_EDIT_ADD_PATTERN: run_add_pattern_dialog(hwnd); return true;
+        case ID_EDIT_ADD_PATTERN:
+            showing_what_is_added([hwnd] { run_add_pattern_dialog(hwnd); });
+            return true;
         case ID_EDIT_LABEL: run_label_dialog(g_app.project_tree); return false;
-        case ID_EDIT_ADD_FRAME: select_added_frame(add_frame("新規ﾌﾚｰﾑ")); return true;
+        case ID_EDIT_ADD_FRAME:
+            showing_what_is_added([] { select_added_frame(add_frame("新規ﾌﾚｰﾑ")); });
+            return true;
         case ID_EDIT_DELETE: delete_selected(hwnd); return true;
         case ID_EDIT_CUT: cut_selection(); return true;
         case ID_EDIT_COPY: copy_selection(); return true;
-        case ID_EDIT_PASTE: paste_clipboard(); return true;
+        case ID_EDIT_PASTE: showing_what_is_added(paste_clipboard); return true;
         case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
         case ID_EDIT_UNDO: command_undo(); return true;
         case ID_EDIT_REDO: command_redo(); return true;

@@ -7,6 +7,14 @@
 #include "display/pattern_window.h"
 #include "project/tables.h"
 
+namespace {
+HTREEITEM g_last_inserted = nullptr;
+}  // namespace
+
+HTREEITEM last_inserted_tree_item() {
+    return g_last_inserted;
+}
+
 HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, const char* text) {
     TVINSERTSTRUCTA ins{};
     ins.hParent = parent;
@@ -17,6 +25,7 @@ HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, 
     ins.item.pszText = const_cast<char*>(text);
     const auto item =
         reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&ins)));
+    g_last_inserted = item;
     TVITEMA check{};
     check.mask = TVIF_STATE;
     check.hItem = item;

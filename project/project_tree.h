@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 // Inserts a checked, expanded item with the text; returns it.
+// The item the tree took last, so that a command can show what it added.
+HTREEITEM last_inserted_tree_item();
 HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, const char* text);
 void get_tree_item_text(HWND tree, HTREEITEM item, char* buffer, int size);
 void set_tree_item_text(HWND tree, HTREEITEM item, const char* text);

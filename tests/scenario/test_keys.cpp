@@ -154,3 +154,14 @@ TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRun) {
     const QJsonArray main = rect(again.last(), "main", "client");
     EXPECT_EQ(rect(again.last(), "image", "window")[1].toInt(), main[1].toInt());
 }
+
+TEST(Tree, WhatAnAddOrAPastePutsInIsScrolledIntoView) {
+    // A main window of the smallest size leaves the tree room for a few rows only.
+    std::string s = new_project() + add_pattern_with("A", 1);
+    for (const char* name : {"B", "C", "D", "E"}) s += add_pattern_with(name, 1);
+    // The newest pattern can be clicked without scrolling: it is in view.
+    s += "tree select pattern 4\ndump\nkey ctrl+c\nkey ctrl+v\ntree select pattern 5\ndump\n";
+    const ScenarioRun run = run_scenario(s);
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    EXPECT_EQ(pattern_count_of(run.last()), 6);
+}
