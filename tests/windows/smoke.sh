@@ -79,11 +79,12 @@ if [ -f "$config" ]; then
 else
   fail "the editor wrote no configuration file"
 fi
-# A project named on the command line, in a folder whose name has a space, opened from another
+# A project named on the command line, in a folder whose Japanese name has a space (Shift-JIS
+# on the command line the program gets), opened from another
 # folder: it opens, its image found beside it, and the title names it.
-mkdir -p "$work/my walk"
-cp "$here/../../examples/walk.cwp" "$here/../../examples/walk.spa" "$here/../../examples/walk.tim" "$work/my walk/"
-walk=$("$CW_WINE" winepath -w "$work/my walk/walk.cwp" 2>/dev/null | tr -d '\r')
+mkdir -p "$work/歩き walk"
+cp "$here/../../examples/walk.cwp" "$here/../../examples/walk.spa" "$here/../../examples/walk.tim" "$work/歩き walk/"
+walk=$("$CW_WINE" winepath -w "$work/歩き walk/walk.cwp" 2>/dev/null | tr -d '\r')
 (cd "$work" && exec "$CW_WINE" "$program" "$walk") &
 CW_EDITOR=$!
 opened=$(window_by_name "$CW_TITLE - walk.cwp" 60)
