@@ -43,7 +43,10 @@ now() {
 
 measure() {
   local mode="$1" out="$work/$1.out"
-  (cd "$work" && exec "$tool" "$mode") >"$out" 2>"$work/$mode.err" &
+  # Each run in a folder of its own: a run that is stopped leaves its recovery copy behind, which
+  # the next start would offer to restore.
+  mkdir -p "$work/$mode.folder"
+  (cd "$work/$mode.folder" && exec "$tool" "$mode") >"$out" 2>"$work/$mode.err" &
   local pid=$!
   pids+=("$pid")
   is_ready() { grep -q "^ready" "$out"; }
