@@ -10,7 +10,7 @@ packages=(
   # The tests on X displays (tests/display.sh): the server, its utilities, two window managers
   # (xfwm4 reads its settings over a session bus of its own) and what drives and photographs
   # the desktop; chattr, for a folder that refuses new files even to root.
-  xvfb xauth x11-utils openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
+  xvfb xauth x11-utils iproute2 openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
   libgif-dev libpng-dev
   # The checks of the installed tree and of the Debian package (tests/install): the desktop
   # entry's, metainfo's and package's validators, the file-type database and a reader of it,
