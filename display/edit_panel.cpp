@@ -11,6 +11,7 @@
 #include "display/panel_rules.h"
 #include "display/panel_selection.h"
 #include "display/playback.h"
+#include "project/project_tree.h"
 #include "project/tables.h"
 
 namespace {
@@ -160,28 +161,21 @@ void choose_background_colour(HWND hwnd) {
     paint_swatch(hwnd, cc.rgbResult);
 }
 
-void set_check_image(HTREEITEM item, int image) {
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = item;
-    tv.stateMask = TVIS_STATEIMAGEMASK;
-    tv.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(g_app.project_tree, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&tv));
-}
-
 void hide_other_frames() {
     int p = 0, f = 0;
     if (!current_pattern_and_frame(&p, &f)) return;
     for (int j = 0; j < kMaxFrames; ++j)
         if (g_tables.frame_items[p][j])
-            set_check_image(g_tables.frame_items[p][j], j == f ? kCheckedImage : kUncheckedImage);
+            set_tree_check_image(g_app.project_tree, g_tables.frame_items[p][j],
+                                 j == f ? kCheckedImage : kUncheckedImage);
 }
 
 void show_all_frames() {
     const int p = current_pattern();
     if (p < 0 || p >= kMaxPatterns) return;
     for (int j = 0; j < kMaxFrames; ++j)
-        if (g_tables.frame_items[p][j]) set_check_image(g_tables.frame_items[p][j], kCheckedImage);
+        if (g_tables.frame_items[p][j])
+            set_tree_check_image(g_app.project_tree, g_tables.frame_items[p][j], kCheckedImage);
 }
 
 void reset_base_size(HWND hwnd) {

@@ -16,6 +16,7 @@
 #include "display/image_window.h"
 #include "display/panel_selection.h"
 #include "display/redraw_keys.h"
+#include "project/project_tree.h"
 #include "project/tables.h"
 
 PlaybackState g_playback = initial_playback_state();
@@ -31,9 +32,7 @@ int frame_count(int p) {
 
 // A tree item counts as shown unless its check box is the unchecked one.
 bool shown(HTREEITEM item) {
-    const auto state = SendMessageA(g_app.project_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                                    TVIS_STATEIMAGEMASK);
-    return (static_cast<UINT>(state) & TVIS_STATEIMAGEMASK) >> 12 != kUncheckedImage;
+    return tree_check_image(g_app.project_tree, item) != kUncheckedImage;
 }
 
 // Which of pattern p's frames the still display draws (bit j for frame j), with

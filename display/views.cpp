@@ -24,19 +24,7 @@ int frame_count(const ProjectState& s, int p) {
 }
 
 UINT check_of(HTREEITEM item) {
-    if (!item) return kCheckedImage;
-    const auto state = SendMessageA(g_app.project_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                                    TVIS_STATEIMAGEMASK);
-    return (static_cast<UINT>(state) & TVIS_STATEIMAGEMASK) >> 12;
-}
-
-void set_check(HTREEITEM item, UINT image) {
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = item;
-    tv.stateMask = TVIS_STATEIMAGEMASK;
-    tv.state = INDEXTOSTATEIMAGEMASK(image);
-    SendMessageA(g_app.project_tree, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&tv));
+    return item ? tree_check_image(g_app.project_tree, item) : kCheckedImage;
 }
 
 // The check marks the tree shows, kept by pattern (its id) and frame index: which frames the
@@ -139,9 +127,9 @@ void fill_tree(const ProjectState& target, const Checks* checks, int check_count
                                                           TVI_LAST, g_tables.names.frame_labels[q][f]);
         for (int c = 0; c < check_count; ++c) {
             if (checks[c].id != g_tables.pattern_id[q]) continue;
-            set_check(g_tables.pattern_item[q], checks[c].pattern);
+            set_tree_check_image(g_app.project_tree, g_tables.pattern_item[q], checks[c].pattern);
             for (int f = 0; f < frame_count(target, q); ++f)
-                set_check(g_tables.frame_items[q][f], checks[c].frames[f]);
+                set_tree_check_image(g_app.project_tree, g_tables.frame_items[q][f], checks[c].frames[f]);
         }
     }
 }

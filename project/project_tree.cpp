@@ -15,6 +15,21 @@ HTREEITEM last_inserted_tree_item() {
     return g_last_inserted;
 }
 
+UINT tree_check_image(HWND tree, HTREEITEM item) {
+    const auto state =
+        SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+    return (static_cast<UINT>(state) & TVIS_STATEIMAGEMASK) >> 12;
+}
+
+void set_tree_check_image(HWND tree, HTREEITEM item, UINT image) {
+    TVITEMA tv{};
+    tv.mask = TVIF_STATE;
+    tv.hItem = item;
+    tv.stateMask = TVIS_STATEIMAGEMASK;
+    tv.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageA(tree, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
 HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, const char* text) {
     TVINSERTSTRUCTA ins{};
     ins.hParent = parent;
@@ -26,12 +41,7 @@ HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, 
     const auto item =
         reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&ins)));
     g_last_inserted = item;
-    TVITEMA check{};
-    check.mask = TVIF_STATE;
-    check.hItem = item;
-    check.state = INDEXTOSTATEIMAGEMASK(2);
-    check.stateMask = TVIS_STATEIMAGEMASK;
-    SendMessageA(tree, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&check));
+    set_tree_check_image(tree, item, 2);
     return item;
 }
 

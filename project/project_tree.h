@@ -8,6 +8,9 @@
 // The item the tree took last, so that a command can show what it added.
 HTREEITEM last_inserted_tree_item();
 HTREEITEM insert_tree_item(HWND tree, HTREEITEM parent, HTREEITEM insert_after, const char* text);
+// The state image (the check box: 1 unchecked, 2 checked) of an item, and setting it.
+UINT tree_check_image(HWND tree, HTREEITEM item);
+void set_tree_check_image(HWND tree, HTREEITEM item, UINT image);
 void get_tree_item_text(HWND tree, HTREEITEM item, char* buffer, int size);
 void set_tree_item_text(HWND tree, HTREEITEM item, const char* text);
 
