@@ -67,12 +67,22 @@ summary() {
 trap summary EXIT
 
 # configure DIR ARGUMENTS...: Ninja for a new build folder; one made before keeps its generator.
+# Compilers run through ccache: a file compiled before on this machine, in this clone or in
+# another one, is not compiled again. Paths inside the clone are hashed relative to it, and no
+# compile command names the clone's folder (tests/build_paths.h), so a fresh clone finds what an
+# earlier one left. The cache is keyed by the preprocessed source and the flags: a change is
+# always compiled.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=true
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 configure() {
   local dir="$1"
   shift
   local generator=()
   if [ ! -f "$dir/CMakeCache.txt" ] && command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
-  cmake -S . -B "$dir" "${generator[@]}" "$@" >/dev/null
+  cmake -S . -B "$dir" "${generator[@]}" "${launcher[@]}" "$@" >/dev/null
 }
 # run_tests DIR LABEL [CTEST ARGUMENTS...]: the tests of a build, side by side, with a JUnit
 # report for the summary of what did not run.

@@ -73,7 +73,7 @@ void BM_RunningTick(benchmark::State& state) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (!start_demo(CELWRIGHT_SHEET, DemoProject{}, true)) return 1;
+    if (!start_demo(demo_sheet_path(), DemoProject{}, true)) return 1;
     benchmark::RegisterBenchmark("BM_HeaviestStillTick", BM_HeaviestStillTick)
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);

@@ -10,6 +10,7 @@
 #include "project/app_state.h"
 #include "app/startup.h"
 #include "automation/automation.h"
+#include "build_paths.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
@@ -75,6 +76,10 @@ void build_pattern(int p, const DemoProject& demo) {
 }
 
 }  // namespace
+
+std::string demo_sheet_path() {
+    return std::string(build_paths::source_dir) + "/tests/data/tim/sheet64x48.bmp";
+}
 
 bool start_demo(const std::string& sheet_path, const DemoProject& demo, bool stay_automated) {
     cw::automation::set_active(true);

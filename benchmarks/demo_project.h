@@ -14,6 +14,9 @@ struct DemoProject {
     int main_height = 900;
 };
 
+// The test sheet of the repository this build was made from.
+std::string demo_sheet_path();
+
 // Starts the program (start-up as the editor runs it) and builds the project on
 // the sheet at sheet_path: New, the patterns and frames, zooms. The automation seam
 // answers New's questions and stays on afterwards only when `stay_automated`.

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGUSR1, report_ticks);
     std::signal(SIGTERM, end_now);
-    if (!start_demo(CELWRIGHT_SHEET, DemoProject{}, false)) {
+    if (!start_demo(demo_sheet_path(), DemoProject{}, false)) {
         std::fprintf(stderr, "the demo project could not be built\n");
         return 1;
     }

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the editor need, when missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build ccache g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

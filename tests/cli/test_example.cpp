@@ -3,13 +3,14 @@
 #include "files/image_decoding.h"
 #include "text/cp932.h"
 #include "tool_support.h"
+#include "build_paths.h"
 
 using namespace tool_test;
 
 TEST(Example, RegeneratingGivesTheSameBytes) {
     QTemporaryDir dir;
     QProcess generator;
-    generator.start(CELWRIGHT_MAKE_EXAMPLE_EXE, {dir.path()});
+    generator.start(QString::fromUtf8(build_paths::make_example_exe), {dir.path()});
     ASSERT_TRUE(generator.waitForFinished(30000));
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
     for (const char* name : {"walk.bmp", "walk.tim", "walk.cwp", "walk.spa"}) {

@@ -9,6 +9,7 @@
 #include "display/playback_rules.h"
 #include "files/project_data.h"
 #include "tool_support.h"
+#include "build_paths.h"
 
 using namespace tool_test;
 
@@ -16,7 +17,7 @@ namespace {
 
 std::string dump_of(const QString& path) {
     QProcess dump;
-    dump.start(CELWRIGHT_SPA_DUMP_EXE, {path});
+    dump.start(QString::fromUtf8(build_paths::spa_dump_exe), {path});
     EXPECT_TRUE(dump.waitForFinished(30000));
     EXPECT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
     return dump.readAllStandardOutput().toStdString();

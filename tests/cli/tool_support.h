@@ -12,6 +12,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include "build_paths.h"
 
 namespace tool_test {
 
@@ -24,14 +25,14 @@ struct ToolRun {
 inline ToolRun run_tool(const QStringList& args, const QString& workdir = QString()) {
     QProcess tool;
     if (!workdir.isEmpty()) tool.setWorkingDirectory(workdir);
-    tool.start(CELWRIGHT_TOOL_EXE, args);
+    tool.start(QString::fromUtf8(build_paths::tool_exe), args);
     EXPECT_TRUE(tool.waitForFinished(60000));
     return ToolRun{tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
                    tool.readAllStandardOutput().toStdString(), tool.readAllStandardError().toStdString()};
 }
 
 inline QString source_path(const QString& relative) {
-    return QString(CELWRIGHT_SOURCE_DIR) + "/" + relative;
+    return QString::fromUtf8(build_paths::source_dir) + "/" + relative;
 }
 
 inline QByteArray read_bytes(const QString& path) {

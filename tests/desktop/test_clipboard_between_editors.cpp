@@ -15,6 +15,7 @@
 
 #include "clipboard_support.h"
 #include "harness.h"
+#include "build_paths.h"
 
 using file_test::tables;
 using namespace clipboard_test;
@@ -37,7 +38,7 @@ class ServingEditor {
         env.insert(QStringLiteral("DISPLAY"), display);
         editor_.setProcessEnvironment(env);
         editor_.start(
-            QStringLiteral(CELWRIGHT_SCENARIO_EXE),
+            QString::fromUtf8(build_paths::scenario_exe),
             {QStringLiteral("--workdir"), dir_.path(), QStringLiteral("--display"), QStringLiteral("-")});
         editor_.write(script.data(), static_cast<qint64>(script.size()));
         editor_.closeWriteChannel();

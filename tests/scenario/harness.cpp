@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include "build_paths.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ ScenarioRun run_driver(const std::string& script, const QString& workdir, const 
     QTemporaryDir temp;
     const QString dir = workdir.isEmpty() ? temp.path() : workdir;
     QProcess p;
-    p.setProgram(QStringLiteral(CELWRIGHT_SCENARIO_EXE));
+    p.setProgram(QString::fromUtf8(build_paths::scenario_exe));
     QStringList arguments{QStringLiteral("--workdir"), dir};
     if (!display.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -67,7 +68,7 @@ ScenarioRun run_scenario_with_args(const std::string& script, const QString& pro
 }
 
 QString testdata(const QString& relative) {
-    return QStringLiteral(CELWRIGHT_TESTDATA_DIR "/") + relative;
+    return QString::fromUtf8(build_paths::source_dir) + "/tests/data/" + relative;
 }
 
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which) {

@@ -11,6 +11,7 @@
 #include <signal.h>
 
 #include "test_file_support.h"
+#include "build_paths.h"
 
 using namespace file_test;
 
@@ -40,7 +41,7 @@ bool run_until_copy_then_kill(const QTemporaryDir& dir, const std::string& scrip
     const QString script_file = scripts.filePath("script.txt");
     write_file(script_file, QByteArray::fromStdString(script));
     QProcess p;
-    p.setProgram(QStringLiteral(CELWRIGHT_SCENARIO_EXE));
+    p.setProgram(QString::fromUtf8(build_paths::scenario_exe));
     p.setArguments({QStringLiteral("--workdir"), dir.path(), script_file});
     p.start();
     if (!p.waitForStarted(10000)) return false;

@@ -13,6 +13,7 @@
 
 #include "harness.h"
 #include "test_file_support.h"
+#include "build_paths.h"
 
 using namespace file_test;
 
@@ -20,7 +21,7 @@ namespace {
 
 QJsonObject tool_info(const QString& path) {
     QProcess tool;
-    tool.start(CELWRIGHT_TOOL_EXE, {"info", path, "--json"});
+    tool.start(QString::fromUtf8(build_paths::tool_exe), {"info", path, "--json"});
     EXPECT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(tool.readAllStandardOutput()).object();
@@ -68,7 +69,7 @@ void expect_same(const QJsonObject& info, const QJsonObject& tables) {
 
 TEST(ToolAgreesWithEditor, InfoOfTheExampleIsWhatTheEditorOpens) {
     QTemporaryDir dir;
-    const QString examples = QString(CELWRIGHT_SOURCE_DIR) + "/examples/";
+    const QString examples = QString::fromUtf8(build_paths::source_dir) + "/examples/";
     for (const char* name : {"walk.cwp", "walk.spa", "walk.tim"})
         ASSERT_TRUE(QFile::copy(examples + name, dir.filePath(name))) << name;
     // The editor runs in the project's folder, where the relative image path leads.

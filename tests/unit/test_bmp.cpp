@@ -21,6 +21,7 @@
 #include "gdi/bmp_decoder.h"
 #include "gdi/pixels.h"
 #include "text/cp932.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ using cw::gdi::BmpError;
 using cw::gdi::decode_bmp;
 using cw::gdi::DecodedBmp;
 
-const std::string kSuite = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/bmpsuite/";
+const std::string kSuite = std::string(build_paths::source_dir) + "/tests/data/bmpsuite/";
 
 std::vector<uint8_t> read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

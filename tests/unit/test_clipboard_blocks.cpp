@@ -14,10 +14,11 @@
 
 #include "project/clipboard_blocks.h"
 #include "project/tables.h"
+#include "build_paths.h"
 
 namespace {
 
-const std::string kClipboardDir = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/clipboard/";
+const std::string kClipboardDir = std::string(build_paths::source_dir) + "/tests/data/clipboard/";
 
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

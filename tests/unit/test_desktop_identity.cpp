@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "win/backend.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(DesktopIdentity, TheEditorNamesTheDesktopEntryThatIsInstalled) {
     cw::backend::ensure_started();
     const QString name = QGuiApplication::desktopFileName();
     EXPECT_EQ(name.toStdString(), "org.celwright.Celwright");
-    QFile entry(QStringLiteral(CELWRIGHT_SOURCE_DIR "/dist/") + name + ".desktop");
+    QFile entry(QString::fromUtf8(build_paths::source_dir) + "/dist/" + name + ".desktop");
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly)) << entry.fileName().toStdString();
     const QString text = QString::fromUtf8(entry.readAll());
     // An X11 desktop matches the window class, which Qt takes from the application's name.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/fuzz/reader_check.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ constexpr Regression kRegressions[] = {
     {"project_file", "empty-file", true},
 };
 
-const fs::path kFuzzDir = fs::path(CELWRIGHT_SOURCE_DIR) / "tests" / "fuzz";
+const fs::path kFuzzDir = fs::path(build_paths::source_dir) / "tests" / "fuzz";
 
 const Reader& reader_named(const std::string& name) {
     const auto* it = std::find_if(std::begin(kReaders), std::end(kReaders),

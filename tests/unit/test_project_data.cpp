@@ -14,10 +14,11 @@
 
 #include "files/project_data.h"
 #include "project/tables.h"
+#include "build_paths.h"
 
 namespace {
 
-const std::string kProjectDir = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/project/";
+const std::string kProjectDir = std::string(build_paths::source_dir) + "/tests/data/project/";
 
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

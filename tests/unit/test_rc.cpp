@@ -13,6 +13,7 @@
 #include "rc_script.h"
 #include "rc_writer.h"
 #include "win/resource_tables.h"
+#include "build_paths.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string u8(const char8_t* s) {
 }
 
 // The SDK-named headers of the platform layer, which <windows.h> and <commctrl.h> name.
-const std::string kSdkHeaders = CELWRIGHT_SOURCE_DIR "/platform/include";
+const std::string kSdkHeaders = std::string(build_paths::source_dir) + "/platform/include";
 // What a script writes first to use the SDK's constants.
 const std::string kSdk = "#include <windows.h>\n#include <commctrl.h>\n";
 
@@ -576,7 +577,8 @@ TEST(RcConstants, AHeaderGivesOnlyItsDirectives) {
 class CelwrightScript : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        ParseResult r = cw::rc::parse_script_file(CELWRIGHT_SOURCE_DIR "/res/celwright.rc", {kSdkHeaders});
+        ParseResult r = cw::rc::parse_script_file(std::string(build_paths::source_dir) + "/res/celwright.rc",
+                                                  {kSdkHeaders});
         ASSERT_TRUE(r.ok()) << r.error.to_string();
         script_ = new Script(*r.script);
     }

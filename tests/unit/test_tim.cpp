@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "files/tim.h"
+#include "build_paths.h"
 
 namespace {
 
 using tim::TimError;
 
-const std::string kTimDir = std::string(CELWRIGHT_SOURCE_DIR) + "/tests/data/tim/";
+const std::string kTimDir = std::string(build_paths::source_dir) + "/tests/data/tim/";
 
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
