@@ -91,6 +91,13 @@ bool qt_dialog_open();
 std::string user_dialog_field(const std::string& label_utf8, const std::string& text_utf8);
 std::string user_dialog_button(const std::string& text_utf8);
 
+// A popup menu the program shows (TrackPopupMenu), shown for real when a test acts in it.
+// Whether one is open, and an item of it chosen as a user chooses it: a click on each item
+// along the path, by the texts as shown (UTF-8, "&" included) or by command id when texts is
+// empty. A greyed item takes no click.
+bool popup_menu_open();
+std::string user_popup_item(const std::vector<std::string>& texts, UINT id);
+
 // What the desktop does: shows the top-level window that holds hwnd again, after covering
 // it or restoring it, so that everything in it must be drawn again.
 void desktop_exposes(HWND hwnd);

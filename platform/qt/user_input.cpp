@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -617,6 +618,56 @@ std::string user_dialog_button(const std::string& text_utf8) {
         if (label->isVisible() && label->buddy())
             shown += " field \"" + plain(label->text()).toStdString() + "\"";
     return "the dialog shows no button \"" + text_utf8 + "\" (it shows" + shown + ")";
+}
+
+// ---- popup menus ----------------------------------------------------------------------------
+
+namespace {
+
+QMenu* open_popup_menu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+std::string shown_text(QAction* a) {
+    return a->text().toStdString();
+}
+
+}  // namespace
+
+bool popup_menu_open() {
+    return open_popup_menu() != nullptr;
+}
+
+std::string user_popup_item(const std::vector<std::string>& texts, UINT id) {
+    QMenu* menu = open_popup_menu();
+    if (!menu) return "no popup menu is open";
+    std::vector<QAction*> path;
+    if (texts.empty()) {
+        if (!cw::qt::find_command(menu->actions(), id, &path))
+            return "the popup menu shows no item " + std::to_string(id);
+    } else {
+        QList<QAction*> actions = menu->actions();
+        for (const std::string& t : texts) {
+            QAction* a = cw::qt::action_named(actions, QString::fromStdString(t));
+            if (!a) return "the popup menu shows no item \"" + t + "\"";
+            path.push_back(a);
+            actions = a->menu() ? a->menu()->actions() : QList<QAction*>();
+        }
+        if (path.back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
+    }
+    // Each item on the way is clicked in the popup that shows it: a submenu opens from its item.
+    for (QAction* a : path) {
+        QMenu* shown = open_popup_menu();
+        if (!shown) return "the popup menu closed before \"" + shown_text(a) + "\" was reached";
+        const QRect r = shown->actionGeometry(a);
+        if (!r.isValid()) return "the popup menu does not show \"" + shown_text(a) + "\"";
+        if (!a->isEnabled()) return "the popup menu's item \"" + shown_text(a) + "\" is greyed";
+        std::string why = deliver(shown, r.center(), QEvent::MouseMove, Qt::NoButton);
+        if (why.empty()) why = click(shown, r.center());
+        if (!why.empty()) return why;
+        QCoreApplication::processEvents();
+    }
+    return "";
 }
 
 }  // namespace cw::automation
