@@ -35,7 +35,7 @@ for dir in "$work" "$work/a" "$work/b"; do cp "$root"/examples/walk.* "$dir/"; d
   echo "run 2"
   for copy in a b; do
     echo "answer open \"$work/$copy/walk.cwp\""
-    echo "command ID_FILE_OPEN"
+    echo "menu ID_FILE_OPEN"
     echo "tick 2"
   done
   echo "dump"
@@ -43,7 +43,7 @@ for dir in "$work" "$work/a" "$work/b"; do cp "$root"/examples/walk.* "$dir/"; d
   for ((i = 0; i < opens; i++)); do
     copy=$([ $((i % 2)) -eq 0 ] && echo a || echo b)
     echo "answer open \"$work/$copy/walk.cwp\""
-    echo "command ID_FILE_OPEN"
+    echo "menu ID_FILE_OPEN"
     echo "tick 2"
   done
   echo "dump"

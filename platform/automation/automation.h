@@ -1,9 +1,9 @@
 // The test seam. Inert unless a test or the scenario driver switches it on: then it stands
 // between the window manager and the linked backend as a backend of its own (win/backend.h),
-// so that the window manager runs the same code as for a user. Message boxes, file dialogs,
-// colour dialogs and popup menus are answered from queues instead of being shown (or shown
-// for real, when the test means to act in them), modal dialogs hand control to the test when
-// they open, the pointer is where the test's input left it, a full disk can be simulated, and
+// so that the window manager runs the same code as for a user. Message boxes, file dialogs and
+// colour dialogs are answered from queues instead of being shown (or shown for real, when the
+// test means to act in them), popup menus are shown for the test to choose in, modal dialogs hand control to
+// the test when they open, the pointer is where the test's input left it, a full disk can be simulated, and
 // everything shown is recorded.
 #pragma once
 
@@ -71,7 +71,7 @@ struct PopupRecord {
 struct Answer {
     enum Kind { Box, Open, Save, Color, Menu } kind;
     bool cancel = false;
-    int value = 0;     // box result, colour, menu command
+    int value = 0;     // box result, colour
     std::string path;  // UTF-8
 };
 
@@ -92,7 +92,8 @@ void set_dialog_hook(DialogHook hook);
 
 // Asked when a file or colour dialog opens with no queued answer (kind Open, Save or Color):
 // true when the test will act in the real dialog, which is then shown by the backend; false
-// ends the run.
+// ends the run. Asked too when a popup menu opens (kind Menu): true when the test will choose
+// in it; false closes it unchosen.
 using RealDialogHook = std::function<bool(Answer::Kind kind)>;
 void set_real_dialog_hook(RealDialogHook hook);
 

@@ -48,10 +48,12 @@ std::string user_mouse(HWND hwnd, UINT msg, WPARAM keys, int x, int y);
 // The mouse on the frame of a window that has one of its own (an MDI child), in window
 // coordinates: the caption, its buttons and the edges.
 std::string user_frame_mouse(HWND hwnd, UINT msg, int x, int y);
-// Keys pressed and released on the focused window: "ctrl+z", "tab", "delete", "alt+f", "F2",
-// "shift+end" ... (names of keys joined by "+", modifiers first).
+// Keys pressed and released on the window the window manager has given the keyboard focus
+// (GetFocus), at its widget that has Qt's focus; on a popup or one of Qt's own dialogs while
+// one is up: "ctrl+z", "tab", "delete", "alt+f", "F2", "shift+end" ... (names of keys joined by
+// "+", modifiers first, any case).
 std::string user_keys(const std::string& keys);
-// Characters typed on the focused window, one key press each.
+// Characters typed on the same window, one key press each.
 std::string user_type(const std::string& utf8);
 // A click on a button, check box or radio button.
 std::string user_click(HWND control);
@@ -90,6 +92,13 @@ std::string user_slider_wheel(HWND trackbar, bool up);
 bool qt_dialog_open();
 std::string user_dialog_field(const std::string& label_utf8, const std::string& text_utf8);
 std::string user_dialog_button(const std::string& text_utf8);
+
+// A popup menu the program shows (TrackPopupMenu), shown for real when a test acts in it.
+// Whether one is open, and an item of it chosen as a user chooses it: a click on each item
+// along the path, by the texts as shown (UTF-8, "&" included) or by command id when texts is
+// empty. A greyed item takes no click.
+bool popup_menu_open();
+std::string user_popup_item(const std::vector<std::string>& texts, UINT id);
 
 // What the desktop does: shows the top-level window that holds hwnd again, after covering
 // it or restoring it, so that everything in it must be drawn again.

@@ -1,8 +1,9 @@
 // The seam as a backend: a table of win/backend.h that stands in front of the one it
 // replaces (the linked backend's) and forwards everything it does not answer itself.
 //
-// It answers message boxes, file and colour dialogs and popup menus from the queued answers
-// and records each; it hands every modal dialog to the test once the dialog's loop runs; it
+// It answers message boxes, file and colour dialogs from the queued answers (or shows the
+// real ones when the test acts in them), shows popup menus for the test to choose in, and
+// records each; it hands every modal dialog to the test once the dialog's loop runs; it
 // keeps the pointer where the test's input left it; and it simulates a full disk.
 #include "automation/seam_backend.h"
 
@@ -11,7 +12,6 @@
 #include <map>
 
 #include "win/backend.h"
-#include "win/menu.h"
 #include "win/window.h"
 
 namespace cw::automation {
@@ -111,14 +111,11 @@ std::optional<COLORREF> choose_color(const cw::backend::ColorDialogRequest& r) {
     return chosen;
 }
 
+// A popup the test acts in is shown for real, and the test chooses its item there as a user
+// does; one the test has nothing to do with is closed at once, as with Esc.
 UINT track_popup(HMENU menu, Window* owner, int x, int y, UINT flags) {
-    UINT chosen = 0;
-    if (auto a = take_answer(Answer::Menu)) {
-        chosen = a->cancel ? 0 : static_cast<UINT>(a->value);
-        // A user can only choose an item the menu shows enabled.
-        if (chosen && !cw::win::menu_item_choosable(menu, chosen))
-            fail("the popup menu has no enabled item " + std::to_string(chosen));
-    }
+    const UINT chosen =
+        test_acts_in_real_dialog(Answer::Menu) ? inner().track_popup(menu, owner, x, y, flags) : 0;
     popups().push_back(PopupRecord{handle_of(owner), menu, x, y, flags, chosen});
     return chosen;
 }

@@ -246,35 +246,6 @@ bool user_can_reach(HWND hwnd) {
     return true;
 }
 
-namespace {
-
-// The action of a popup or bar with the given text, or nullptr. An item that shows its key
-// after a tab answers to its text alone too, as a user reads it.
-QAction* action_named(const QList<QAction*>& actions, const QString& text) {
-    for (QAction* a : actions)
-        if (!a->isSeparator() && (a->text() == text || a->text().section(QLatin1Char('\t'), 0, 0) == text))
-            return a;
-    return nullptr;
-}
-
-// Depth-first through what the popups show when opened: the path to the item with the id.
-bool find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path) {
-    for (QAction* a : actions) {
-        if (a->isSeparator()) continue;
-        path->push_back(a);
-        if (QMenu* sub = a->menu()) {
-            emit sub->aboutToShow();
-            if (find_command(sub->actions(), id, path)) return true;
-        } else if (a->data().isValid() && a->data().toUInt() == id) {
-            return true;
-        }
-        path->pop_back();
-    }
-    return false;
-}
-
-}  // namespace
-
 std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) {
     Window* w = cw::win::window_from(top);
     cw::qt::View* v = cw::qt::view_of(w);
@@ -282,12 +253,12 @@ std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) 
     if (!user_can_reach(top)) return "the window takes no input";
     std::vector<QAction*> path;
     if (texts.empty()) {
-        if (!find_command(v->menubar->actions(), id, &path))
+        if (!cw::qt::find_command(v->menubar->actions(), id, &path))
             return "no item " + std::to_string(id) + " is shown";
     } else {
         QList<QAction*> actions = v->menubar->actions();
         for (const std::string& t : texts) {
-            QAction* a = action_named(actions, QString::fromStdString(t));
+            QAction* a = cw::qt::action_named(actions, QString::fromStdString(t));
             if (!a) return "no item \"" + t + "\" is shown";
             path.push_back(a);
             if (QMenu* sub = a->menu()) {
@@ -323,4 +294,26 @@ void cw::qt::user_drag_thumb(Window* w, bool vertical, int pos) {
     if (!bar) return;
     bar->setSliderDown(true);
     bar->setSliderPosition(pos);
+}
+
+QAction* cw::qt::action_named(const QList<QAction*>& actions, const QString& text) {
+    for (QAction* a : actions)
+        if (!a->isSeparator() && (a->text() == text || a->text().section(QLatin1Char('\t'), 0, 0) == text))
+            return a;
+    return nullptr;
+}
+
+bool cw::qt::find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        path->push_back(a);
+        if (QMenu* sub = a->menu()) {
+            emit sub->aboutToShow();
+            if (find_command(sub->actions(), id, path)) return true;
+        } else if (a->data().isValid() && a->data().toUInt() == id) {
+            return true;
+        }
+        path->pop_back();
+    }
+    return false;
 }

@@ -92,14 +92,6 @@ class KeyQueue : public QObject {
     }
 };
 
-QString text_of(int key, Qt::KeyboardModifiers m) {
-    if (m & (Qt::ControlModifier | Qt::AltModifier)) return {};
-    if (key == Qt::Key_Return) return QStringLiteral("\r");
-    if (key == Qt::Key_Escape) return QString(QChar(0x1B));
-    if (key == Qt::Key_Delete) return QString(QChar(0x7F));
-    return {};
-}
-
 }  // namespace
 
 UINT virtual_key(int qt_key) {
@@ -109,23 +101,6 @@ UINT virtual_key(int qt_key) {
         return static_cast<UINT>(qt_key);
     if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F12) return VK_F1 + static_cast<UINT>(qt_key - Qt::Key_F1);
     return 0;
-}
-
-void user_key_press(cw::win::Window* w, int qt_key, bool shift, bool ctrl, bool alt) {
-    View* v = view_of(w);
-    if (!v) return;
-    QWidget* focus = QApplication::focusWidget();
-    QWidget* target = focus && window_of(focus) == w ? focus : (v->control ? v->control : v->client);
-    Qt::KeyboardModifiers m;
-    if (shift) m |= Qt::ShiftModifier;
-    if (ctrl) m |= Qt::ControlModifier;
-    if (alt) m |= Qt::AltModifier;
-    const QPointer<QWidget> alive(target);
-    QKeyEvent press(QEvent::KeyPress, qt_key, m, text_of(qt_key, m));
-    QApplication::sendEvent(target, &press);
-    if (!alive) return;
-    QKeyEvent release(QEvent::KeyRelease, qt_key, m, text_of(qt_key, m));
-    QApplication::sendEvent(alive.data(), &release);
 }
 
 void queue_keys() {

@@ -1,7 +1,5 @@
 // Qt widgets of "msctls_trackbar32" windows.
-#include <QApplication>
 #include <QSlider>
-#include <QWheelEvent>
 
 #include "qt/widgets.h"
 #include "win/controls.h"
@@ -62,25 +60,6 @@ void trackbar_sync(Window* w) {
     const QSignalBlocker block(slider);
     slider->setRange(s->min, std::max(s->min, s->max));
     slider->setValue(s->pos);
-}
-
-void trackbar_user_drag(Window* w, int pos) {
-    View* v = view_of(w);
-    auto* slider = v ? qobject_cast<QSlider*>(v->control) : nullptr;
-    if (!slider || !slider->isEnabled()) return;
-    slider->setSliderDown(true);
-    slider->setSliderPosition(pos);
-    slider->setSliderDown(false);
-}
-
-void trackbar_user_wheel(Window* w, bool up) {
-    View* v = view_of(w);
-    auto* slider = v ? qobject_cast<QSlider*>(v->control) : nullptr;
-    if (!slider) return;
-    const QPoint centre(slider->width() / 2, slider->height() / 2);
-    QWheelEvent wheel(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(slider, &wheel);
 }
 
 }  // namespace cw::qt

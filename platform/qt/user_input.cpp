@@ -1,18 +1,22 @@
-// Input for the test seam as a user gives it: Qt mouse and key events handed to the windows
-// on screen through Qt's own entry for a platform's input, the way the desktop delivers them.
-// Qt routes them (the widget under the pointer, the implicit grab of a pressed button, the
-// focused widget, shortcuts, double clicks) and the backend turns them into messages as it
-// does for every user; nothing here calls into the window manager.
+// Input for the test seam as a user gives it: Qt mouse events handed to the windows on screen
+// through Qt's own entry for a platform's input, the way the desktop delivers them, and key
+// events handed to the widget that has the keyboard focus (the window manager's focus, GetFocus,
+// is only read to find it). Qt routes the mouse (the widget under the pointer, the implicit grab
+// of a pressed button, double clicks) and the backend turns both into messages as it does for
+// every user; nothing here calls into the window manager to act.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -46,6 +50,8 @@ using cw::qt::View;
 // soon after a release at the same place makes a double click, others must not.
 Qt::MouseButtons g_buttons;
 int g_time = 0;
+// The widget that had Qt's keyboard focus right after the last button press.
+QPointer<QWidget> g_clicked_focus;
 constexpr int kApart = 2000;  // milliseconds between presses that are not a double click
 
 std::string why_unreachable(HWND hwnd) {
@@ -83,6 +89,7 @@ std::string deliver(QWidget* widget, QPoint at, QEvent::Type type, Qt::MouseButt
         if (type == QEvent::MouseButtonRelease) g_buttons &= ~button;
     }
     qt_handleMouseEvent(window, QPointF(local), QPointF(global), g_buttons, button, type, mods, g_time);
+    if (type == QEvent::MouseButtonPress) g_clicked_focus = QApplication::focusWidget();
     return "";
 }
 
@@ -151,22 +158,66 @@ bool key_of(const std::string& name, Qt::Key* key, QString* text) {
     return false;
 }
 
-// The window that has the keyboard focus, as the desktop knows it.
-QWindow* focus_window() {
-    if (QWindow* w = QGuiApplication::focusWindow()) return w;
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal->windowHandle();
-    if (QWidget* active = QApplication::activeWindow()) return active->windowHandle();
-    return nullptr;
+QWidget* open_qt_dialog();
+
+// The widget a key goes to: while a popup (a menu, a combo box's list) or one of Qt's own
+// dialogs is up, that holds the keys. Otherwise the window the window manager gave the keyboard
+// focus (GetFocus): at the widget inside it that Qt's focus is on, or its control or client
+// area. A window without a control of its own (a dialog, a frame) passes the keys on to the
+// control inside it that the user's last click put Qt's focus on, while Qt's focus stays there:
+// the window manager does not follow such a click.
+QWidget* key_target() {
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+    if (QWidget* dialog = open_qt_dialog()) return dialog->focusWidget() ? dialog->focusWidget() : dialog;
+    Window* w = cw::win::window_from(GetFocus());
+    View* v = cw::qt::view_of(w);
+    if (!v) return nullptr;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && cw::qt::window_of(focus) == w) return focus;
+    if (focus && focus == g_clicked_focus && !v->control && focus->window() == v->client->window())
+        return focus;
+    return v->control ? v->control : v->client;
 }
 
-std::string press_key(Qt::Key key, const QString& text, Qt::KeyboardModifiers mods) {
-    QWindow* window = focus_window();
-    if (!window) return "no window of the program has the keyboard focus";
+// A key pressed and released, typing text, with the modifier keys held, on the widget that has
+// the focus (or on target, a field just clicked into): it meets the backend's key handling and
+// the program's message loop as the user's does.
+std::string send_key(Qt::Key key, const QString& text, Qt::KeyboardModifiers mods, QWidget* target) {
+    if (!target) target = key_target();
+    if (!target) return "no window of the program has the keyboard focus";
+    const QPointer<QWidget> alive(target);
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(target, &press);
+    if (!alive) return "";
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(alive.data(), &release);
+    return "";
+}
+
+std::string press_key(Qt::Key key, const QString& text, Qt::KeyboardModifiers mods,
+                      QWidget* target = nullptr) {
     // A modifier other than Shift makes a key a command, not a character.
     const QString typed = (mods & ~Qt::ShiftModifier)  ? QString()
                           : (mods & Qt::ShiftModifier) ? text.toUpper()
                                                        : text;
-    QTest::sendKeyEvent(QTest::Click, window, key, typed, mods);
+    return send_key(key, typed, mods, target);
+}
+
+// Characters typed, one key press each.
+std::string type_text(const std::string& utf8, QWidget* target) {
+    for (const QChar c : QString::fromStdString(utf8)) {
+        Qt::Key key = Qt::Key_unknown;
+        if (c.isLetter() && c.unicode() < 128)
+            key = static_cast<Qt::Key>(Qt::Key_A + (c.toLower().unicode() - 'a'));
+        else if (c.isDigit() && c.unicode() < 128)
+            key = static_cast<Qt::Key>(Qt::Key_0 + (c.unicode() - '0'));
+        else if (c == QLatin1Char(' '))
+            key = Qt::Key_Space;
+        else if (c.unicode() < 128)
+            key = static_cast<Qt::Key>(c.unicode());
+        const Qt::KeyboardModifiers mods = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        if (std::string why = send_key(key, QString(c), mods, target); !why.empty()) return why;
+    }
     return "";
 }
 
@@ -304,7 +355,10 @@ std::string user_frame_mouse(HWND hwnd, UINT msg, int x, int y) {
 
 // ---- keys -----------------------------------------------------------------------------------
 
-std::string user_keys(const std::string& keys) {
+namespace {
+
+// A chord of keys ("ctrl+shift+z") pressed on target, or on the focused widget when it is null.
+std::string chord_on(const std::string& keys, QWidget* target) {
     Qt::KeyboardModifiers mods;
     std::string rest = keys;
     for (;;) {
@@ -324,26 +378,17 @@ std::string user_keys(const std::string& keys) {
     Qt::Key key = Qt::Key_unknown;
     QString text;
     if (!key_of(rest, &key, &text)) return "no key \"" + rest + "\"";
-    return press_key(key, text, mods);
+    return press_key(key, text, mods, target);
+}
+
+}  // namespace
+
+std::string user_keys(const std::string& keys) {
+    return chord_on(keys, nullptr);
 }
 
 std::string user_type(const std::string& utf8) {
-    for (const QChar c : QString::fromStdString(utf8)) {
-        Qt::Key key = Qt::Key_unknown;
-        if (c.isLetter() && c.unicode() < 128)
-            key = static_cast<Qt::Key>(Qt::Key_A + (c.toLower().unicode() - 'a'));
-        else if (c.isDigit() && c.unicode() < 128)
-            key = static_cast<Qt::Key>(Qt::Key_0 + (c.unicode() - '0'));
-        else if (c == QLatin1Char(' '))
-            key = Qt::Key_Space;
-        else if (c.unicode() < 128)
-            key = static_cast<Qt::Key>(c.unicode());
-        const Qt::KeyboardModifiers mods = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
-        QWindow* window = focus_window();
-        if (!window) return "no window of the program has the keyboard focus";
-        QTest::sendKeyEvent(QTest::Click, window, key, QString(c), mods);
-    }
-    return "";
+    return type_text(utf8, nullptr);
 }
 
 // ---- controls -------------------------------------------------------------------------------
@@ -373,9 +418,10 @@ std::string user_set_text(HWND control, const std::string& utf8) {
     if (line->isReadOnly()) return "the edit is read-only";
     if (std::string why = click(line, line->rect().center()); !why.empty()) return why;
     if (!line->hasFocus()) return "a click does not give the edit the keyboard focus";
-    if (std::string why = press_key(Qt::Key_A, QString(), Qt::ControlModifier); !why.empty()) return why;
-    if (utf8.empty()) return press_key(Qt::Key_Delete, QString(), Qt::NoModifier);
-    return user_type(utf8);
+    if (std::string why = press_key(Qt::Key_A, QString(), Qt::ControlModifier, line); !why.empty())
+        return why;
+    if (utf8.empty()) return press_key(Qt::Key_Delete, QString(), Qt::NoModifier, line);
+    return type_text(utf8, line);
 }
 
 std::string user_select(HWND combo, int index) {
@@ -546,7 +592,7 @@ std::string user_slider_key(HWND trackbar, const std::string& key) {
         why = click(s, part_of(s, QStyle::CC_Slider, QStyle::SC_SliderHandle).center());
         if (!why.empty()) return why;
     }
-    return user_keys(key);
+    return chord_on(key, s);
 }
 
 std::string user_slider_drag(HWND trackbar, int position) {
@@ -591,8 +637,9 @@ std::string user_dialog_field(const std::string& label_utf8, const std::string& 
     if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) field = spin->findChild<QLineEdit*>();
     if (!field || !field->isEnabled()) return "the field labelled \"" + label_utf8 + "\" takes no typing";
     if (std::string why = click(field, field->rect().center()); !why.empty()) return why;
-    if (std::string why = press_key(Qt::Key_A, QString(), Qt::ControlModifier); !why.empty()) return why;
-    return user_type(text_utf8);
+    if (std::string why = press_key(Qt::Key_A, QString(), Qt::ControlModifier, field); !why.empty())
+        return why;
+    return type_text(text_utf8, field);
 }
 
 std::string user_dialog_button(const std::string& text_utf8) {
@@ -617,6 +664,56 @@ std::string user_dialog_button(const std::string& text_utf8) {
         if (label->isVisible() && label->buddy())
             shown += " field \"" + plain(label->text()).toStdString() + "\"";
     return "the dialog shows no button \"" + text_utf8 + "\" (it shows" + shown + ")";
+}
+
+// ---- popup menus ----------------------------------------------------------------------------
+
+namespace {
+
+QMenu* open_popup_menu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+std::string shown_text(QAction* a) {
+    return a->text().toStdString();
+}
+
+}  // namespace
+
+bool popup_menu_open() {
+    return open_popup_menu() != nullptr;
+}
+
+std::string user_popup_item(const std::vector<std::string>& texts, UINT id) {
+    QMenu* menu = open_popup_menu();
+    if (!menu) return "no popup menu is open";
+    std::vector<QAction*> path;
+    if (texts.empty()) {
+        if (!cw::qt::find_command(menu->actions(), id, &path))
+            return "the popup menu shows no item " + std::to_string(id);
+    } else {
+        QList<QAction*> actions = menu->actions();
+        for (const std::string& t : texts) {
+            QAction* a = cw::qt::action_named(actions, QString::fromStdString(t));
+            if (!a) return "the popup menu shows no item \"" + t + "\"";
+            path.push_back(a);
+            actions = a->menu() ? a->menu()->actions() : QList<QAction*>();
+        }
+        if (path.back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
+    }
+    // Each item on the way is clicked in the popup that shows it: a submenu opens from its item.
+    for (QAction* a : path) {
+        QMenu* shown = open_popup_menu();
+        if (!shown) return "the popup menu closed before \"" + shown_text(a) + "\" was reached";
+        const QRect r = shown->actionGeometry(a);
+        if (!r.isValid()) return "the popup menu does not show \"" + shown_text(a) + "\"";
+        if (!a->isEnabled()) return "the popup menu's item \"" + shown_text(a) + "\" is greyed";
+        std::string why = deliver(shown, r.center(), QEvent::MouseMove, Qt::NoButton);
+        if (why.empty()) why = click(shown, r.center());
+        if (!why.empty()) return why;
+        QCoreApplication::processEvents();
+    }
+    return "";
 }
 
 }  // namespace cw::automation

@@ -23,14 +23,8 @@ COLORREF shown_pixel(cw::win::Window* w, int x, int y);
 // Input as a user gives it to the widgets: a key typed into the focused widget of a window
 // (a Qt::Key value), and a click on an up-down's arrow.
 void user_key(cw::win::Window* w, int qt_key);
-// A key pressed and released as on the keyboard, with the shift keys held, into the widget
-// that has the focus inside window w: it meets the same key handling as the user's.
-void user_key_press(cw::win::Window* w, int qt_key, bool shift, bool ctrl, bool alt);
 void updown_user_click(cw::win::Window* w, bool up);
 // The user drags the thumb of a window's scroll bar to pos (held down, not yet released).
 void user_drag_thumb(cw::win::Window* w, bool vertical, int pos);
-// Trackbar: the user drags the thumb to pos and lets go; one notch of the mouse wheel.
-void trackbar_user_drag(cw::win::Window* w, int pos);
-void trackbar_user_wheel(cw::win::Window* w, bool up);
 
 }  // namespace cw::qt

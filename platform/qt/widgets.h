@@ -103,6 +103,11 @@ void sync_menu_bar_widget(cw::win::Window* w);
 // maximised child's buttons on the frame's menu bar show it.
 void paint_caption_button(QPainter& p, const QRect& r, UINT command, bool down, bool enabled);
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
+// The item of a popup or bar with the given text, or nullptr. An item that shows its key
+// after a tab answers to its text alone too, as a user reads it.
+QAction* action_named(const QList<QAction*>& actions, const QString& text);
+// Depth-first through what the popups show when opened: the path to the item with the id.
+bool find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path);
 // The filter list of a file dialog as Qt takes it.
 QStringList file_dialog_filters(const std::vector<std::string>& pairs);
 

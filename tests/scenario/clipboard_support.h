@@ -28,7 +28,7 @@ inline std::string walk() {
     return "resize main 900 1000\n" + new_project() + pattern_of("walk", {"stand", "ｼﾞｬﾝﾌﾟ", "land"}) +
            cell(0, 0, 1, 0) + frame_set(0, 1, 0, 0, 32, 32) + frame_set(0, 2, 0, 0, 48, 16) +
            "tree select frame 0 1\nset IDC_TIMING \"7\"\n" + drag_frame(0, 4, 0) +
-           "answer menu ID_ZOOM_4X4\nrclick pattern 0 5 5\n";
+           "on menu\n  choose ID_ZOOM_4X4\nend\nrclick pattern 0 5 5\n";
 }
 
 }  // namespace clipboard_test

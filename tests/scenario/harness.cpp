@@ -109,6 +109,19 @@ std::string add_pattern(const std::string& name) {
     return "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
 }
 
+std::string frame_set(int p, int f, int x, int y, int w, int h, int left, int top) {
+    const std::string from = std::to_string(left + x) + " " + std::to_string(top + y);
+    const std::string to = std::to_string(left + x + w - 1) + " " + std::to_string(top + y + h - 1);
+    return "tree select frame " + std::to_string(p) + " " + std::to_string(f) + "\nmouse image down " + from +
+           "\nmouse image move " + to + "\nmouse image up " + to + "\nmenu image 40039\n";
+}
+
+std::string drag_frame(int p, int dx, int dy) {
+    const std::string w = "pattern " + std::to_string(p);
+    const std::string to = std::to_string(50 + dx) + " " + std::to_string(50 + dy);
+    return "mouse " + w + " down 50 50\nmouse " + w + " move " + to + "\nmouse " + w + " up " + to + "\n";
+}
+
 QStringList strings(const QJsonArray& values) {
     QStringList out;
     for (const auto& v : values) out << v.toString();

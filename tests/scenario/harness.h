@@ -43,6 +43,14 @@ QString testdata(const QString& relative);
 std::string new_project(const QString& image = testdata("tim/sheet64x48.bmp"), int more_boxes = 0);
 // A script that adds a pattern through dialog 122 with the given name and one frame.
 std::string add_pattern(const std::string& name);
+// Frame (p, f) takes the rectangle (x, y, w, h) of the image: the frame is selected in the
+// tree, the rectangle dragged in the image window and applied with frame set. The image
+// window shows the image centred, its top-left corner at (left, top): (96, 104) for the
+// 64 x 48 sheet, (65, 96) for the 126 x 64 8-bit TIM sample.
+std::string frame_set(int p, int f, int x, int y, int w, int h, int left = 96, int top = 104);
+// Drags the current frame of pattern p by (dx, dy) base pixels at zoom 1, which moves its
+// correction offset as far as the base frame lets it.
+std::string drag_frame(int p, int dx, int dy);
 // A new project in a tall main window (every item of a small project visible in the tree)
 // with these patterns.
 std::string patterns(const std::vector<std::string>& names);

@@ -1,5 +1,6 @@
 // Helpers of the playback and edit panel scenarios: a project on the 64 x 48 test
-// sheet, frames set as a user sets them, and the pixels of a pattern window.
+// sheet, frames set as a user sets them (frame_set and drag_frame of harness.h), and the
+// pixels of a pattern window.
 //
 // The sheet is black with a 12 x 12 coloured square inside every 16 x 16 cell:
 // row 0 red, green, blue, yellow; row 1 green, blue, yellow, red; row 2 purple,
@@ -48,37 +49,25 @@ inline std::string project(int frames) {
 // A user cannot make a pattern without frames (dialog 122 asks for one at least, and the
 // last frame cannot be deleted); a data file can hold one. Writes "e.cwp" and "e.spa" in
 // dir on the test sheet, pattern p with frames[p] frames and base size base[p], and opens
-// them in a tall main window.
-inline std::string open_written_project(const QTemporaryDir& dir,
-                                        const std::vector<file_test::DataPattern>& data,
-                                        const std::vector<std::vector<std::string>>& labels) {
+// them in a tall main window. open_written_files takes the data file's bytes instead, for
+// records a user could only have made in another program.
+inline std::string open_written_files(const QTemporaryDir& dir, const QByteArray& spa,
+                                      const std::vector<std::vector<std::string>>& labels) {
     const QString cwp = dir.filePath("e.cwp");
     EXPECT_TRUE(
         image_test::write_file(cwp, file_test::project_file(testdata("tim/sheet64x48.bmp"), "e", labels)));
-    EXPECT_TRUE(image_test::write_file(dir.filePath("e.spa"), file_test::data_file(0x100, 0, data)));
+    EXPECT_TRUE(image_test::write_file(dir.filePath("e.spa"), spa));
     return "resize main 900 1000\n" + file_test::open_project(cwp);
 }
-
-// Frame (p, f) takes the rectangle (x, y, w, h) of the sheet: the frame is selected in
-// the tree, the rectangle dragged in the image window (which shows the sheet centred,
-// at 96, 104) and applied with frame set.
-inline std::string frame_set(int p, int f, int x, int y, int w, int h) {
-    const std::string from = std::to_string(96 + x) + " " + std::to_string(104 + y);
-    const std::string to = std::to_string(96 + x + w - 1) + " " + std::to_string(104 + y + h - 1);
-    return "tree select frame " + std::to_string(p) + " " + std::to_string(f) + "\nmouse image down " + from +
-           "\nmouse image move " + to + "\nmouse image up " + to + "\nmenu image 40039\n";
+inline std::string open_written_project(const QTemporaryDir& dir,
+                                        const std::vector<file_test::DataPattern>& data,
+                                        const std::vector<std::vector<std::string>>& labels) {
+    return open_written_files(dir, file_test::data_file(0x100, 0, data), labels);
 }
 
 // Frame (p, f) shows cell (column, row) of the sheet.
 inline std::string cell(int p, int f, int column, int row) {
     return frame_set(p, f, 16 * column, 16 * row, 16, 16);
-}
-
-// Drags the current frame of pattern p by (dx, dy) base pixels at zoom 1.
-inline std::string drag_frame(int p, int dx, int dy) {
-    const std::string w = "pattern " + std::to_string(p);
-    const std::string to = std::to_string(50 + dx) + " " + std::to_string(50 + dy);
-    return "mouse " + w + " down 50 50\nmouse " + w + " move " + to + "\nmouse " + w + " up " + to + "\n";
 }
 
 inline QJsonObject playback(const QJsonObject& dump) {

@@ -146,12 +146,17 @@ TEST(Cut, CopiesThenDeletesAfterAskingAndACancelledDeleteKeepsBoth) {
 }
 
 TEST(Cut, DeletesNothingItDidNotCopy) {
-    // The panel's frame combo moved to frame 0 while the tree still selects frame 1: the
-    // selection is not the current frame, so nothing is copied and nothing may be deleted.
+    // Enter on the selected frame 1 opens its pattern's window again, which makes the pattern
+    // current and so moves the panel's frame combo to frame 0, while the tree still selects
+    // frame 1: the selection is not the current frame, so nothing is copied and nothing may
+    // be deleted.
     const ScenarioRun run = run_scenario(project(2) +
-                                         "tree select frame 0 1\nsend control IDC_FRAME CB_SETCURSEL 0 0\n"
+                                         "tree select frame 0 1\nkey return\ndump\n"
                                          "answer box IDOK\nmenu ID_EDIT_CUT\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps[0]["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
+    const QJsonArray frames = root(run.dumps[0])["children"].toArray()[0].toObject()["children"].toArray();
+    ASSERT_TRUE(frames[1].toObject()["selected"].toBool());
     EXPECT_EQ(frame_count_of(run.last(), 0), 2);
     EXPECT_TRUE(boxes_after_new(run.last()).isEmpty()) << "not even the delete question";
     EXPECT_TRUE(clipboard(run.last())["formats"].toArray().isEmpty());

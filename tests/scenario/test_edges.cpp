@@ -91,7 +91,7 @@ TEST(RunningDisplay, ClosingThePlayedPatternsWindowWhileItPlaysStopsNothingElse)
     QTemporaryDir dir;
     const ScenarioRun run =
         run_in(dir, project(3) + cell(0, 0, 0, 0) + cell(0, 1, 1, 0) + cell(0, 2, 2, 0) +
-                        "click IDC_PLAY_FORWARD\ntick 2\ndump\nsend pattern 0 WM_CLOSE 0 0\ntick 3\ndump\n"
+                        "click IDC_PLAY_FORWARD\ntick 2\ndump\ncaption pattern 0 close\ntick 3\ndump\n"
                         "click IDC_PLAY_STOP\ncombo IDC_PATTERN select 0\ntick\nsnapshot pattern 0 back.png\n"
                         "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -114,7 +114,7 @@ TEST(WindowSizes, TheImageWindowsSizeAndAMaximisedPatternWindowCarryOverToTheNex
     QTemporaryDir dir;
     ScenarioRun run = run_in(dir, project(1) +
                                       "resize image 320 300\n"
-                                      "send pattern 0 WM_SYSCOMMAND SC_MAXIMIZE 0\ndump\n"
+                                      "caption pattern 0 maximize\ndump\n"
                                       "answer box IDNO\nexit\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(client_size(run.last(), "image"), (QJsonArray{320, 300}));

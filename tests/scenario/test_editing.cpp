@@ -154,7 +154,7 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
                      // and a base size of its own, from a frame set of 30 x 20
                      "tree select frame 2 0\nmouse image down 96 104\n"
                      "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
-                     "answer menu 40012\nrclick pattern 2 5 5\n"  // C at 4x4
+                     "on menu\n  choose 40012\nend\nrclick pattern 2 5 5\n"  // C at 4x4
                      "tree select pattern 1\n"
                      "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -220,7 +220,7 @@ TEST(DeletePattern, CancelAndTheLastPatternKeepEverything) {
 TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
     std::string s = patterns({"A"}) + "menu ID_EDIT_ADD_FRAME\nmenu ID_EDIT_ADD_FRAME\n";
     s += rename_item("frame 0 1", "one") + rename_item("frame 0 2", "two");
-    s += "table frame 0 0 1 1 10 10\ntable frame 0 1 2 2 11 11\ntable frame 0 2 3 3 12 12\n";
+    s += frame_set(0, 0, 0, 0, 10, 10) + frame_set(0, 1, 1, 1, 11, 11) + frame_set(0, 2, 2, 2, 12, 12);
     s += "tree select frame 0 0\nanswer box IDOK\nmenu ID_EDIT_DELETE\ndump\n";
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -231,7 +231,9 @@ TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
     EXPECT_EQ(frame_labels(d, 0, 3), (QStringList{"one", "two", ""}));
     const QJsonArray records = tables(d)["frames"].toArray()[0].toArray();
     EXPECT_EQ(records[0].toArray()[6].toInt(), 11);
+    EXPECT_EQ(records[0].toArray()[3].toInt(), 1) << "the whole record moved, its image x too";
     EXPECT_EQ(records[1].toArray()[6].toInt(), 12);
+    EXPECT_EQ(records[1].toArray()[4].toInt(), 2);
     for (const auto& v : records[2].toArray()) EXPECT_EQ(v.toInt(), 0);
     EXPECT_EQ(boxes_after_new(d)[0].toObject()["text"].toString(),
               QString::fromUtf8("<frame_00>\nこのフレームを削除してもいいですか？\n"));

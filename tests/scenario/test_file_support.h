@@ -120,16 +120,25 @@ inline std::string save_as(const QString& path) {
     return "answer save " + quoted(path) + "\nmenu ID_FILE_SAVE_AS\n";
 }
 
-// A new project on the 8-bit TIM sample (tpage 0x9A, CLUT attribute 0x7805) with a
-// pattern "walk" of three frames and a pattern "idle" of one, their records filled in.
+// A new project on the 8-bit TIM sample (126 x 64, tpage 0x9A, CLUT attribute 0x7805) with a
+// pattern "walk" of three frames and a pattern "idle" of one, their records filled in as a user
+// fills them: each frame's rectangle chosen in the image window and set, then the frame dragged
+// to its correction offset. A frame first set larger grows its pattern's base frame, which
+// stays when the frame is set smaller again: "walk" has a 90 x 64 base frame, "idle" 64 x 32.
+//   walk 0: image (2, 3) 30 x 40 at correction (1, 2)
+//   walk 1: image (4, 5) 50 x 50 at correction (3, 4)
+//   walk 2: image (8, 9) 70 x 50 at correction (5, 6)
+//   idle 0: image (6, 7) 40 x 20 at correction (7, 8)
 inline std::string made_project() {
+    auto set = [](int p, int f, int x, int y, int w, int h) { return frame_set(p, f, x, y, w, h, 65, 96); };
     return new_project(testdata("tim/pal8_640_256_clut80_480.tim")) +
            "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"walk\"\n"
            "  updown IDC_FRAME_COUNT_SPIN 3\n  click IDC_FRAME_COUNT_APPLY\n  click IDOK\nend\n"
            "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"idle\"\n"
-           "  click IDOK\nend\n"
-           "table frame 0 0 1 2 30 40\ntable frame 0 1 3 4 50 60\ntable frame 0 2 5 6 70 80\n"
-           "table frame 1 0 7 8 90 100\ntable base 0 90 90\ntable base 1 64 32\n";
+           "  click IDOK\nend\n" +
+           set(0, 2, 0, 0, 90, 64) + set(0, 2, 8, 9, 70, 50) + drag_frame(0, 5, 6) + set(0, 0, 2, 3, 30, 40) +
+           drag_frame(0, 1, 2) + set(0, 1, 4, 5, 50, 50) + drag_frame(0, 3, 4) + set(1, 0, 0, 0, 64, 32) +
+           set(1, 0, 6, 7, 40, 20) + drag_frame(1, 7, 8);
 }
 
 inline QJsonObject tables(const QJsonObject& d) {

@@ -139,6 +139,17 @@ TEST(ContextMenu, RightClickInTheTreeOpensTheEditPopup) {
     EXPECT_TRUE(run.last()["tree"].toArray()[0].toObject()["selected"].toBool());
 }
 
+TEST(ContextMenu, AnItemIsChosenInTheShownPopupByItsText) {
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") +
+                                         "on menu\n  choose \"ﾌﾚｰﾑ追加(&F)\"\nend\nrclick tree 30 8\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonArray popups = run.last()["popups"].toArray();
+    ASSERT_EQ(popups.size(), 1);
+    EXPECT_EQ(popups[0].toObject()["chosen"].toInt(), 40031);
+    // The command ran on the current pattern: A has a second frame, now selected.
+    EXPECT_EQ(frame_count_of(run.last(), 0), 2);
+}
+
 TEST(ContextMenu, RightClickOnEmptyTreeSpaceClearsTheSelectionAndStillOpensTheMenu) {
     const ScenarioRun run = run_scenario("rclick tree 30 8\nrclick tree 30 90\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
@@ -261,8 +272,11 @@ TEST(Driver, ActsOnlyWhereAUserCould) {
         {"menu \"ﾌｧｲﾙ(&F)\" \"名前を付けて保存(&A)\"\n", "is greyed"},
         {"menu \"ﾌｧｲﾙ(&F)\" \"印刷\"\n", "no item \"印刷\" is shown"},
         {"menu ID_EDIT_CUT\nmenu ID_HELP_HELP\n", "is greyed"},
-        // A popup answer names what the popup shows enabled.
-        {"answer menu ID_EDIT_CUT\nrclick tree 30 8\n", "the popup menu has no enabled item 40040"},
+        // In the popup menu shown, a greyed item takes no click; a popup left open ends the run.
+        {"on menu\n  choose ID_EDIT_CUT\nend\nrclick tree 30 8\n",
+         "the popup menu's item \"切り取り(&T)\tCtrl+X\" is greyed"},
+        {"on menu\n  choose 99\nend\nrclick tree 30 8\n", "the popup menu shows no item 99"},
+        {"on menu\nend\nrclick tree 30 8\n", "the popup menu is still open"},
         // Read-only fields take no typing; the main loop waits while nothing of ours is active.
         {open + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set IDC_FRAME_COUNT \"5\"\nend\n",
          "takes no typing"},

@@ -14,7 +14,8 @@
 namespace {
 
 std::string zoom(int p, int command) {
-    return "answer menu " + std::to_string(command) + "\nrclick pattern " + std::to_string(p) + " 5 5\n";
+    return "on menu\n  choose " + std::to_string(command) + "\nend\nrclick pattern " + std::to_string(p) +
+           " 5 5\n";
 }
 
 QJsonObject window(const QJsonObject& d, int p) {
@@ -57,8 +58,10 @@ TEST(PatternWindow, NewWindowHasA200By200ClientAndNoScrollBars) {
 }
 
 TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
+    // A 100 x 40 frame on the 126 x 64 image gives the pattern a base frame as large.
     const ScenarioRun run =
-        run_scenario(new_project() + add_pattern("A") + zoom(0, 40012) + "table base 0 100 40\ndump\n");
+        run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) + add_pattern("A") +
+                     frame_set(0, 0, 0, 0, 100, 40, 65, 96) + zoom(0, 40012) + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QJsonObject h = bar(d, 0, "horizontal");
@@ -81,14 +84,13 @@ TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
 }
 
 TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
-    const ScenarioRun run =
-        run_scenario(new_project() + add_pattern("A") + "resize pattern 0 201 200\n" + zoom(0, 40013) +
-                     "table base 0 40 1\n"
-                     "resize pattern 0 201 200\ndump\n"
-                     "scroll pattern 0 horizontal pagedown\ndump\n"
-                     "scroll pattern 0 horizontal pagedown\ndump\n"
-                     "scroll pattern 0 horizontal lineup\ndump\n"
-                     "scroll pattern 0 horizontal pageup\ndump\n");
+    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 40, 1) +
+                                         "resize pattern 0 201 200\n" + zoom(0, 40013) +
+                                         "resize pattern 0 201 200\ndump\n"
+                                         "scroll pattern 0 horizontal pagedown\ndump\n"
+                                         "scroll pattern 0 horizontal pagedown\ndump\n"
+                                         "scroll pattern 0 horizontal lineup\ndump\n"
+                                         "scroll pattern 0 horizontal pageup\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 5u);
     const QJsonObject d0 = run.dumps[0];
@@ -105,19 +107,17 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
     EXPECT_EQ(settings(run.dumps[3], 0)["scroll_x"].toInt(), 13);
     EXPECT_EQ(settings(run.dumps[3], 0)["view_offset_x"].toInt(), 7);
     EXPECT_EQ(settings(run.dumps[4], 0)["scroll_x"].toInt(), 3);
-    const ScenarioRun start = run_scenario(new_project() + add_pattern("A") + zoom(0, 40013) +
-                                           "table base 0 40 1\n"
-                                           "scroll pattern 0 horizontal lineup\ndump\n");
+    const ScenarioRun start = run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 40, 1) +
+                                           zoom(0, 40013) + "scroll pattern 0 horizontal lineup\ndump\n");
     ASSERT_EQ(start.exit_code, 0) << start.errors.toStdString();
     EXPECT_EQ(settings(start.last(), 0)["scroll_x"].toInt(), 0);
     EXPECT_EQ(settings(start.last(), 0)["view_offset_x"].toInt(), 0);
 }
 
 TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
-    const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + zoom(0, 40015) +
-                                         "table base 0 50 50\n"
-                                         "scroll pattern 0 horizontal pagedown\ndump\n" +
-                                         zoom(0, 40010) + "dump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 48, 48) + zoom(0, 40015) +
+                     "scroll pattern 0 horizontal pagedown\ndump\n" + zoom(0, 40010) + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_TRUE(bar(run.dumps[0], 0, "horizontal")["shown"].toBool());
     EXPECT_TRUE(bar(run.dumps[0], 0, "vertical")["shown"].toBool());
@@ -130,9 +130,19 @@ TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
     EXPECT_EQ(window(d, 0)["client"].toArray(), (QJsonArray{200, 200}));
 }
 
+namespace {
+
+// A 16 x 16 frame at correction (4, 4) on a 32 x 32 base frame: set 32 x 32 first, which
+// grows the base frame, then 16 x 16, which leaves it, then dragged by (4, 4).
+std::string small_frame_on_a_larger_base() {
+    return new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 32, 32) + frame_set(0, 0, 0, 0, 16, 16) +
+           drag_frame(0, 4, 4);
+}
+
+}  // namespace
+
 TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
-    const std::string setup =
-        new_project() + add_pattern("A") + "table base 0 32 32\ntable frame 0 0 4 4 16 16\n";
+    const std::string setup = small_frame_on_a_larger_base();
     const ScenarioRun run = run_scenario(setup +
                                          "mouse pattern 0 down 50 50\nmouse pattern 0 move 190 190\ndump\n"
                                          "mouse pattern 0 move 0 0\ndump\n"
@@ -161,8 +171,7 @@ TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
 
 TEST(CorrectionDrag, MovesWithOtherButtonsHeldChangeNothing) {
     const ScenarioRun run =
-        run_scenario(new_project() + add_pattern("A") +
-                     "table base 0 32 32\ntable frame 0 0 4 4 16 16\n"
+        run_scenario(small_frame_on_a_larger_base() +
                      "mouse pattern 0 down 50 50\n"
                      "mouse pattern 0 move 64 64 ctrl\ndump\n");  // the left button and Ctrl held
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();

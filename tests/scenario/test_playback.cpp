@@ -213,13 +213,18 @@ TEST(SoundPlayback, APatternWithoutFramesShowsItsEmptyBaseFrameAndNeverLeavesFra
 }
 
 TEST(SoundPlayback, AFrameReachingPastTheImageAndTheBaseFrameIsDrawnCut) {
-    // Frame 0 shows the white cell (3, 2) at (48, 32) and is then widened to 40 x 40,
-    // far past the 64 x 48 image and the 16 x 16 base frame, at correction (8, 8).
+    // Frame 0 shows the white cell (3, 2) from (48, 32) but is 40 x 40, far past the 64 x 48
+    // image and the 16 x 16 base frame, at correction (8, 8). Frame set keeps a rectangle
+    // inside the image and grows the base frame to it, so such a frame comes from a data
+    // file: written here and opened as a user opens it.
     QTemporaryDir dir;
+    QByteArray spa = file_test::data_file(0x100, 0, {{1, 16, 16}});
+    const char record[12] = {8, 8, 0, 0, 48, 32, 0, 0, 40, 0, 40, 0};  // timing 0, CLUT 0
+    spa.replace(24, 12, QByteArray(record, 12));
     const ScenarioRun run = run_in(
         dir,
-        project(1) + cell(0, 0, 3, 2) +
-            "table frame 0 0 8 8 40 40\ntick\nsnapshot pattern 0 still.png\n"
+        open_written_files(dir, spa, {{"A", "frame_00"}}) +
+            "tree select frame 0 0\ntick\nsnapshot pattern 0 still.png\n"
             "click IDC_PLAY_FORWARD\nclick IDC_PLAY_PAUSE\ntick\nsnapshot pattern 0 running.png\n"
             "check IDC_FLIP_LEFT_RIGHT 1\ncheck IDC_FLIP_TOP_BOTTOM 1\ntick\nsnapshot pattern 0 flipped.png\n"
             "dump\n");
@@ -240,11 +245,11 @@ TEST(SoundPlayback, AFrameReachingPastTheImageAndTheBaseFrameIsDrawnCut) {
 // are changes that touch nothing else the window shows.
 TEST(StillRedraw, ZoomAndWindowSizeChangesAreDrawnAtTheNextTick) {
     QTemporaryDir dir;
-    const ScenarioRun run =
-        run_in(dir, project(1) + cell(0, 0, 0, 0) +
-                        "tick\nsnapshot pattern 0 one.png\n"
-                        "answer menu 40011\nrclick pattern 0 5 5\ntick\nsnapshot pattern 0 two.png\n"
-                        "resize pattern 0 100 100\ntick\nsnapshot pattern 0 small.png\n");
+    const ScenarioRun run = run_in(
+        dir, project(1) + cell(0, 0, 0, 0) +
+                 "tick\nsnapshot pattern 0 one.png\n"
+                 "on menu\n  choose 40011\nend\nrclick pattern 0 5 5\ntick\nsnapshot pattern 0 two.png\n"
+                 "resize pattern 0 100 100\ntick\nsnapshot pattern 0 small.png\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const Shot one = shot(dir, "one.png", 16, 16);
     EXPECT_EQ(one.image.pixelColor(88, 100), kGrey) << "around the base frame at 1x1";

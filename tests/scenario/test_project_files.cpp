@@ -137,12 +137,16 @@ TEST(SaveProject, BothFilesHoldTheTablesWithComputedOffsetsAndTheCurrentClut) {
     EXPECT_EQ(u32(spa, 12), 36u);
     EXPECT_EQ(u32(spa, 16), 3u);
     EXPECT_EQ(u16(spa, 20), 90);
+    EXPECT_EQ(u16(spa, 22), 64) << "the base frame kept what the larger first setting gave it";
     EXPECT_EQ(u32(spa, 24), 72u);
     EXPECT_EQ(u16(spa, 32), 64);
     EXPECT_EQ(u16(spa, 34), 32);
     for (int r = 0; r < 4; ++r) EXPECT_EQ(u16(spa, 36 + 12 * r + 6), 0x7805) << "record " << r;
-    EXPECT_EQ(static_cast<uint8_t>(spa[36 + 12 * 2]), 5);  // frame 2's correction x
-    EXPECT_EQ(u16(spa, 36 + 12 * 3 + 8), 90);              // pattern 1's frame: image width
+    EXPECT_EQ(static_cast<uint8_t>(spa[36 + 12 * 2]), 5);      // frame 2's correction x
+    EXPECT_EQ(static_cast<uint8_t>(spa[36 + 12 * 2 + 1]), 6);  // and y
+    EXPECT_EQ(static_cast<uint8_t>(spa[36 + 12 * 2 + 4]), 8);  // its image x
+    EXPECT_EQ(static_cast<uint8_t>(spa[36 + 12 * 2 + 5]), 9);  // and y
+    EXPECT_EQ(u16(spa, 36 + 12 * 3 + 8), 40);                  // pattern 1's frame: image width
     // The tables hold what the files hold.
     EXPECT_EQ(entry(d, 1)["offset"].toInt(), 72);
     EXPECT_EQ(frame(d, 0, 1)[5].toInt(), 0x7805);

@@ -12,14 +12,14 @@
 
 namespace {
 
-// Pattern 0 "A" with frames f0..f(n-1), each with its own image width 10 + i.
+// Pattern 0 "A" with frames f0..f(n-1), each set to its own image width 10 + i.
 std::string pattern_with_frames(int n) {
     std::string s = patterns({"A"});
     // The dialog gives the pattern its first frame; the rest come from add frame.
     for (int i = 1; i < n; ++i) s += "menu ID_EDIT_ADD_FRAME\n";
     for (int i = 0; i < n; ++i) {
         s += rename_item("frame 0 " + std::to_string(i), "f" + std::to_string(i));
-        s += "table frame 0 " + std::to_string(i) + " 0 0 " + std::to_string(10 + i) + " 1\n";
+        s += frame_set(0, i, 0, 0, 10 + i, 1);
     }
     return s;
 }
@@ -176,12 +176,15 @@ TEST(TreeDrag, ItemsOfTheWrongKindAreNoTargets) {
 }
 
 TEST(TreeSelection, FrameItemMakesPatternAndFrameCurrentAndShowsTheFrame) {
-    const ScenarioRun run = run_scenario(patterns({"A", "B"}) +
-                                         "menu ID_EDIT_ADD_FRAME\n"
-                                         "table frame 0 0 3 4 5 6\n"
-                                         "caption pattern 0 close\n"
-                                         "tree select frame 0 0\ndump\n"
-                                         "tree select root\ndump\n");
+    const ScenarioRun run =
+        run_scenario(patterns({"A", "B"}) + "menu ID_EDIT_ADD_FRAME\n" +
+                     // A's frame: 5 x 6 at (3, 4) on the 8 x 10 base frame that
+                     // its first, larger setting gave it; then B is current again.
+                     frame_set(0, 0, 0, 0, 8, 10) + frame_set(0, 0, 0, 0, 5, 6) + drag_frame(0, 3, 4) +
+                     "tree select pattern 1\n"
+                     "caption pattern 0 close\n"
+                     "tree select frame 0 0\ndump\n"
+                     "tree select root\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(combo_selection(d, "1018"), 0);

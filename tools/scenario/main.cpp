@@ -5,7 +5,8 @@
 // windows on screen (platform/qt/user_input.cpp), which the backend translates into messages
 // as it does for a user. The test seam (platform/automation) stands in front of the backend
 // as a backend of its own: it answers message boxes and dialogs from the queued answers, or
-// lets the script act in Qt's real file and colour dialogs, and hands modal dialogs to the
+// lets the script act in Qt's real file and colour dialogs and in the popup menus the program
+// shows ("on open", "on save", "on color", "on menu" blocks), and hands modal dialogs to the
 // script's "on dialog" blocks.
 //
 //   celwright-scenario [--workdir DIR] [--display] [--args WORDS] SCRIPT   (SCRIPT may be "-")
@@ -426,7 +427,7 @@ void user_step(const std::string& why, const std::string& what) {
 }
 
 void queue_answer(const Line& l) {
-    need(l, 3, "answer box|open|save|color|menu VALUE (color R G B)");
+    need(l, 3, "answer box|open|save|color VALUE (color R G B)");
     cw::automation::Answer a{};
     const std::string kind = l.words[1];
     const std::string value = l.words[2];
@@ -443,9 +444,6 @@ void queue_answer(const Line& l) {
             a.value = static_cast<int>(RGB(number(value), number(l.words[3]), number(l.words[4])));
         else if (!a.cancel)
             a.value = static_cast<int>(number(value));
-    } else if (kind == "menu") {
-        a.kind = cw::automation::Answer::Menu;
-        if (!a.cancel) a.value = static_cast<int>(number(value));
     } else {
         fail("unknown answer kind: " + kind);
     }
@@ -532,6 +530,21 @@ void menu_step(const Line& l) {
     }
     const std::string why = cw::automation::user_menu(top, texts, id);
     if (!why.empty()) fail("menu: " + why);
+}
+
+// choose ID | "text" "text"...: inside an "on menu" block, chooses an item of the popup menu
+// the program shows, with the mouse, by command id or by the texts along the path; a greyed
+// or absent item ends the run.
+void choose_step(const Line& l) {
+    need(l, 2, "choose ID | \"text\" ...");
+    std::vector<std::string> texts;
+    UINT id = 0;
+    if (is_string(l.words[1])) {
+        for (size_t i = 1; i < l.words.size(); ++i) texts.push_back(string_value(l.words[i]));
+    } else {
+        id = static_cast<UINT>(number(l.words[1]));
+    }
+    user_step(cw::automation::user_popup_item(texts, id));
 }
 
 // scroll TARGET horizontal|vertical lineup|linedown|pageup|pagedown|thumb POS
@@ -632,6 +645,8 @@ void run_line(const Line& l) {
         tick_step(l);
     } else if (verb == "menu") {
         menu_step(l);
+    } else if (verb == "choose") {
+        choose_step(l);
     } else if (verb == "dump") {
         std::cout << dump_json() << std::endl;
         return;
@@ -693,9 +708,9 @@ std::vector<Line> collect_blocks(const std::vector<Line>& lines) {
         }
         at_line(l.number);
         const bool ours = l.words.size() >= 3 && l.words[1] == "dialog";
-        const bool qts =
-            l.words.size() == 2 && (l.words[1] == "open" || l.words[1] == "save" || l.words[1] == "color");
-        if (!ours && !qts) fail("usage: on dialog ID | on open|save|color ... end");
+        const bool qts = l.words.size() == 2 && (l.words[1] == "open" || l.words[1] == "save" ||
+                                                 l.words[1] == "color" || l.words[1] == "menu");
+        if (!ours && !qts) fail("usage: on dialog ID | on open|save|color|menu ... end");
         const size_t slot = g_blocks.size();
         g_blocks.push_back(DialogBlock{l.words[1], ours ? static_cast<int>(number(l.words[2])) : 0, {}});
         std::vector<Line> body;
@@ -730,12 +745,14 @@ void serve_dialog(HWND dialog, int id) {
     fail("dialog " + std::to_string(id) + " opened with no queued on dialog block");
 }
 
-// Qt's own file or colour dialog opened with no queued answer: the next "on open", "on save"
-// or "on color" block acts in it once it is up, from the dialog's own event loop, as a user
-// would; a block that leaves it open ends the run.
+// Qt's own file or colour dialog opened with no queued answer, or a popup menu: the next
+// "on open", "on save", "on color" or "on menu" block acts in it once it is up, from its own
+// event loop, as a user would; a block that leaves it open ends the run. A popup menu with no
+// block is closed unchosen.
 bool serve_qt_dialog(cw::automation::Answer::Kind kind) {
     const char* name = kind == cw::automation::Answer::Open   ? "open"
                        : kind == cw::automation::Answer::Save ? "save"
+                       : kind == cw::automation::Answer::Menu ? "menu"
                                                               : "color";
     for (auto it = g_blocks.begin(); it != g_blocks.end(); ++it) {
         if (it->kind != name) continue;
@@ -749,14 +766,18 @@ bool serve_qt_dialog(cw::automation::Answer::Kind kind) {
 
 void act_when_qt_dialog_is_up(std::vector<Line> lines, std::string name, int tries) {
     cw::automation::after(tries == 0 ? 0 : 10, [lines = std::move(lines), name = std::move(name), tries] {
-        if (!cw::automation::qt_dialog_open()) {
-            if (tries > 200) fail("the " + name + " dialog did not come up");
+        const bool menu = name == "menu";
+        const std::string what = menu ? "popup menu" : name + " dialog";
+        auto up = [menu] {
+            return menu ? cw::automation::popup_menu_open() : cw::automation::qt_dialog_open();
+        };
+        if (!up()) {
+            if (tries > 200) fail("the " + what + " did not come up");
             act_when_qt_dialog_is_up(lines, name, tries + 1);
             return;
         }
         run_lines(lines);
-        if (cw::automation::qt_dialog_open())
-            fail("the " + name + " dialog is still open and nothing in the script closes it");
+        if (up()) fail("the " + what + " is still open and nothing in the script closes it");
     });
 }
 

@@ -1,6 +1,6 @@
-// Raw steps no user can take: for the driver's own tests, and for the few scenarios that still
-// set up a frame record, a base size or a combo selection no door of the program reaches
-// directly. Every other step enters where a user's does.
+// Raw steps no user can take, kept for the driver's own tests (the Driver cases of the main
+// window scenarios: unknown targets, windows that do not exist, a main loop with nothing
+// active). No other scenario uses them: every other step enters where a user's does.
 //
 //   command ID                 posts WM_COMMAND ID to the main window
 //   send TARGET MSG WP LP      sends a message to a window
