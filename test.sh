@@ -44,10 +44,14 @@ skip_section() {
 summary() {
   local status=$?
   set +e
-  if [ -n "${windows_tests:-}" ]; then
-    kill "$windows_tests" 2>/dev/null
-    wait "$windows_tests" 2>/dev/null
-  fi
+  local job
+  for job in "${windows_tests:-}" "${soak:-}"; do
+    if [ -n "$job" ] && kill -0 "$job" 2>/dev/null; then
+      kill "$job" 2>/dev/null
+      wait "$job" 2>/dev/null
+    fi
+  done
+  [ -z "${measurements:-}" ] || rm -rf "$measurements"
   section_end
   echo "== tests that did not run"
   [ ${#skipped_sections[@]} -eq 0 ] || printf '%s\n' "${skipped_sections[@]}"
@@ -100,9 +104,6 @@ section "native build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 
-section "native tests"
-run_tests build native
-
 section "the Windows executable, built with the MinGW-w64 cross compiler"
 windows=false
 rm -f build-win/ctest.log
@@ -117,11 +118,11 @@ else
 fi
 
 # The tests under Wine share one prefix and take turns (a resource lock); they mostly wait for
-# the desktop, so they run beside the sanitizer build. Their whole output is kept.
+# the desktop, so they run beside the sanitizer build and the tests. Their whole output is kept.
 windows_tests=""
 if $windows; then
   checks_log="$here/build-win/ctest.log"
-  echo "== the Windows executable's tests under Wine: started beside the sanitizer build"
+  echo "== the Windows executable's tests under Wine: started beside what follows"
   reports+=("Windows=$here/build-win/ctest-junit.xml")
   (
     t0=$SECONDS
@@ -138,6 +139,22 @@ section "sanitizer build, with the fuzz targets (clang)"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCELWRIGHT_SANITIZE=ON -DCELWRIGHT_FUZZ=ON \
   -DCELWRIGHT_FUZZ_SECONDS=25 -DCELWRIGHT_FUZZ_FILE_SECONDS=12
 cmake --build build-asan -j"$jobs"
+
+section "native tests"
+run_tests build native
+
+# The memory soak measures resident size, which the load beside it does not change; it takes a
+# minute and more of waiting, so it runs beside the sanitizer tests. It is reported with the
+# other measurements at the end.
+measurements="$(mktemp -d)"
+benchmarks/soak.sh build 200 60 >"$measurements/soak" 2>&1 &
+soak=$!
+
+section "tests with sanitizers"
+# Leaks fail the run; the suppressions name only what the libraries under Qt keep for the
+# process's life.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan sanitizers -LE fuzz
 
 if [ -n "$windows_tests" ]; then
   section "the Windows executable's tests under Wine (waiting for them)"
@@ -161,12 +178,6 @@ if [ -n "$checks_log" ]; then
   grep -E '^[0-9]+: conformance ' "$checks_log" | sed 's/^[0-9]*: //'
 fi
 
-section "tests with sanitizers"
-# Leaks fail the run; the suppressions name only what the libraries under Qt keep for the
-# process's life.
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
-  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan sanitizers -LE fuzz
-
 section "fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded, side by side)"
 reports+=("fuzz=$here/build-asan/fuzz-junit.xml")
 ctest --test-dir build-asan -L fuzz -j"$jobs" -V --output-junit "$here/build-asan/fuzz-junit.xml" \
@@ -184,7 +195,6 @@ if [ -x build/benchmarks/cw_bench_playback ]; then
 fi
 
 section "measurements of the running editors, side by side, each on a display of its own (reported, not judged)"
-measurements="$(mktemp -d)"
 benchmarks/measure_ticks.sh build 5 >"$measurements/ticks" 2>&1 &
 ticks=$!
 if $windows; then
@@ -195,8 +205,6 @@ fi
 builds=$!
 tools/measure-idle.sh build >"$measurements/idle" 2>&1 &
 idle=$!
-benchmarks/soak.sh build 200 60 >"$measurements/soak" 2>&1 &
-soak=$!
 # measurement PID FILE TITLE: waits for one, prints what it measured; one that could not run for
 # a missing tool is listed with the tests that did not run, and fails the run under CI=true (it
 # said SKIPPED and ended with 1). Otherwise a measurement is reported, not judged.
