@@ -30,21 +30,20 @@ for dir in "$work" "$work/a" "$work/b"; do cp "$root"/examples/walk.* "$dir/"; d
 
 # Each "dump" marks a point of measurement: the driver sits in the "run" after it while the
 # resident size is read, so the figures are those of an idle editor with the project open.
+open_copy() {
+  echo "answer open \"$work/$1/walk.cwp\""
+  echo "menu ID_FILE_OPEN"
+  echo "tick 2"
+}
 {
   echo "dump"
   echo "run 2"
-  for copy in a b; do
-    echo "answer open \"$work/$copy/walk.cwp\""
-    echo "menu ID_FILE_OPEN"
-    echo "tick 2"
-  done
+  open_copy a
+  open_copy b
   echo "dump"
   echo "run 2"
   for ((i = 0; i < opens; i++)); do
-    copy=$([ $((i % 2)) -eq 0 ] && echo a || echo b)
-    echo "answer open \"$work/$copy/walk.cwp\""
-    echo "menu ID_FILE_OPEN"
-    echo "tick 2"
+    open_copy "$([ $((i % 2)) -eq 0 ] && echo a || echo b)"
   done
   echo "dump"
   echo "run 2"
