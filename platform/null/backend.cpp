@@ -34,6 +34,7 @@ namespace {
 using cw::win::Window;
 
 bool g_follows = true;
+HWND g_focused = nullptr;    // the window whose (absent) widget has the keyboard focus
 std::deque<HWND> g_reports;  // desktop activation reports not yet delivered
 POINT g_cursor{0, 0};
 std::mutex g_wake_mutex;
@@ -72,6 +73,10 @@ int tree_item_left(Window* w, int depth) {
 std::vector<HWND>& activation_requests() {
     static std::vector<HWND> r;
     return r;
+}
+
+HWND focused_window() {
+    return cw::win::window_from(g_focused) ? g_focused : nullptr;
 }
 
 void set_desktop_follows(bool on) {
@@ -122,6 +127,10 @@ void invalidate(Window*) {}
 void request_activation(Window* w) {
     activation_requests().push_back(w->handle);
     if (g_follows) g_reports.push_back(w->handle);
+}
+
+void focus_changed(Window* w) {
+    g_focused = w ? w->handle : nullptr;
 }
 
 void control_changed(Window*) {}
@@ -344,6 +353,7 @@ const cw::backend::Functions kTable{
     .sync_zorder = sync_zorder,
     .invalidate = invalidate,
     .request_activation = request_activation,
+    .focus_changed = focus_changed,
     .control_changed = control_changed,
     .tree_item_rect = tree_item_rect,
     .tree_item_at = tree_item_at,

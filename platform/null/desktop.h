@@ -13,6 +13,8 @@ namespace cw::null {
 
 // Every activation the window manager requested, oldest first.
 std::vector<HWND>& activation_requests();
+// The window the window manager last told the backend to give the keyboard focus.
+HWND focused_window();
 // When on (the default), the desktop grants each request: it reports the window active the
 // next time events are processed, as a window manager does after raising it.
 void set_desktop_follows(bool on);

@@ -25,6 +25,7 @@ void sync_scrollbars(Window* w);
 void sync_zorder(Window* w);
 void invalidate(Window* w);
 void request_activation(Window* w);
+void focus_changed(Window* w);
 void control_changed(Window* w);
 bool tree_item_rect(Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
 cw::win::TreeItem* tree_item_at(Window* w, POINT p, UINT* flags);

@@ -23,6 +23,7 @@ const cw::backend::Functions kTable{
     .sync_zorder = sync_zorder,
     .invalidate = invalidate,
     .request_activation = request_activation,
+    .focus_changed = focus_changed,
     .control_changed = control_changed,
     .tree_item_rect = tree_item_rect,
     .tree_item_at = tree_item_at,

@@ -2,6 +2,8 @@
 // (accelerators, dialog navigation, the tree's editing keys) are queued as window messages for
 // the focused window, as the system queues every key; what the program's procedures leave
 // comes back here and goes to the widget's own key handling. Plain typing stays with the widget.
+// The keyboard focus a click gives a widget of ours is reported, for the window manager's focus
+// to follow it.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -67,6 +69,15 @@ bool ours(QWidget* widget) {
     return widget->window()->property("cw_hwnd").isValid();
 }
 
+// The keyboard focus a click or the desktop's activation put on a widget of ours makes its
+// window the focus window; the backend's own moves (the window manager's SetFocus) are not told
+// back, nor Qt's moves past a widget that was hidden.
+void report_focus(QWidget* widget, Qt::FocusReason reason) {
+    if (reason != Qt::MouseFocusReason && reason != Qt::ActiveWindowFocusReason) return;
+    if (!ours(widget)) return;
+    if (cw::win::Window* w = window_of(widget)) cw::win::input_focus_gained(w);
+}
+
 class KeyQueue : public QObject {
   public:
     using QObject::QObject;
@@ -74,6 +85,10 @@ class KeyQueue : public QObject {
   protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         const QEvent::Type t = e->type();
+        if (t == QEvent::FocusIn && o->isWidgetType()) {
+            report_focus(static_cast<QWidget*>(o), static_cast<QFocusEvent*>(e)->reason());
+            return false;
+        }
         if (g_replaying || (t != QEvent::KeyPress && t != QEvent::KeyRelease) || !o->isWidgetType())
             return false;
         auto* k = static_cast<QKeyEvent*>(e);

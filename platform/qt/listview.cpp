@@ -73,7 +73,11 @@ class LabelEditKeys : public QObject {
         if (e->type() == QEvent::FocusOut && IsWindow(edit_) && IsWindowVisible(edit_)) {
             const auto reason = static_cast<QFocusEvent*>(e)->reason();
             // Focus that leaves for a popup or another application comes back; the edit stays.
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            // Focus that goes to a window of ours is the window manager's to move (it is told
+            // of a click there, and moved it itself otherwise).
+            QWidget* next = QApplication::focusWidget();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                !(next && window_of(next))) {
                 cw::win::input_focus_lost(window_from(edit_));
             }
         }

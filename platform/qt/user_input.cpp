@@ -50,8 +50,6 @@ using cw::qt::View;
 // soon after a release at the same place makes a double click, others must not.
 Qt::MouseButtons g_buttons;
 int g_time = 0;
-// The widget that had Qt's keyboard focus right after the last button press.
-QPointer<QWidget> g_clicked_focus;
 constexpr int kApart = 2000;  // milliseconds between presses that are not a double click
 
 std::string why_unreachable(HWND hwnd) {
@@ -89,7 +87,6 @@ std::string deliver(QWidget* widget, QPoint at, QEvent::Type type, Qt::MouseButt
         if (type == QEvent::MouseButtonRelease) g_buttons &= ~button;
     }
     qt_handleMouseEvent(window, QPointF(local), QPointF(global), g_buttons, button, type, mods, g_time);
-    if (type == QEvent::MouseButtonPress) g_clicked_focus = QApplication::focusWidget();
     return "";
 }
 
@@ -162,10 +159,8 @@ QWidget* open_qt_dialog();
 
 // The widget a key goes to: while a popup (a menu, a combo box's list) or one of Qt's own
 // dialogs is up, that holds the keys. Otherwise the window the window manager gave the keyboard
-// focus (GetFocus): at the widget inside it that Qt's focus is on, or its control or client
-// area. A window without a control of its own (a dialog, a frame) passes the keys on to the
-// control inside it that the user's last click put Qt's focus on, while Qt's focus stays there:
-// the window manager does not follow such a click.
+// focus (GetFocus), which a click moves as it moves Qt's focus: the part of its widget that Qt's
+// focus is on (a combo box's field), or its control or client area.
 QWidget* key_target() {
     if (QWidget* popup = QApplication::activePopupWidget()) return popup;
     if (QWidget* dialog = open_qt_dialog()) return dialog->focusWidget() ? dialog->focusWidget() : dialog;
@@ -174,8 +169,6 @@ QWidget* key_target() {
     if (!v) return nullptr;
     QWidget* focus = QApplication::focusWidget();
     if (focus && cw::qt::window_of(focus) == w) return focus;
-    if (focus && focus == g_clicked_focus && !v->control && focus->window() == v->client->window())
-        return focus;
     return v->control ? v->control : v->client;
 }
 

@@ -79,6 +79,10 @@ WPARAM key_state(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
     return k;
 }
 
+// While the desktop's activation of a window is reported: Qt gives the keyboard focus back to
+// the widget that had it in that window once the report is done, and reports that in turn.
+bool g_desktop_activating = false;
+
 // Widgets are deleted later than their windows; events that arrive in between
 // must not reach a window that is gone.
 bool stale(HWND h, QEvent* e) {
@@ -210,10 +214,13 @@ class TopFrame : public QWidget {
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange) {
             // What the desktop did is reported as a fact; the window manager decides.
+            const bool was = g_desktop_activating;
+            g_desktop_activating = true;
             if (isActiveWindow())
                 cw::win::input_activated(w_);
             else if (!QApplication::activeWindow())
                 cw::win::input_activated(nullptr);
+            g_desktop_activating = was;
         }
         QWidget::changeEvent(e);
     }
@@ -764,6 +771,22 @@ void request_activation(Window* w) {
     if (!v || !v->frame->isVisible()) return;
     if (has_display()) v->frame->raise();
     v->frame->activateWindow();
+}
+
+void focus_changed(Window* w) {
+    // The focus the window manager moves while it hears of an activation is where Qt puts it
+    // back right after (the widget last focused in that window), and it follows Qt there.
+    if (g_desktop_activating) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (!w) {
+        if (focus && window_of(focus)) focus->clearFocus();
+        return;
+    }
+    View* v = view_of(w);
+    // A widget inside the window's own (a combo box's field) already has it.
+    if (!v || (focus && window_of(focus) == w)) return;
+    // Qt gives it the focus now when the window is active, else when the window is activated.
+    (v->control ? v->control : v->client)->setFocus(Qt::OtherFocusReason);
 }
 
 void show_cursor(Window* capture, HCURSOR cursor) {

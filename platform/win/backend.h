@@ -89,6 +89,10 @@ struct Functions {
     void (*invalidate)(cw::win::Window* w);
     // The window manager made w the active window: ask the desktop, once, to raise and focus it.
     void (*request_activation)(cw::win::Window* w);
+    // The window manager gave w the keyboard focus (SetFocus; nullptr: no window of ours has it):
+    // the keys the user types go to w's widget from now on. While w's top-level window is not
+    // the desktop's active one, the widget takes the focus when that window is activated.
+    void (*focus_changed)(cw::win::Window* w);
 
     // ---- controls ----------------------------------------------------------------
     // A built-in control's state (items, selection, check, text, range ...) changed.
@@ -214,6 +218,9 @@ inline void invalidate(cw::win::Window* w) {
 }
 inline void request_activation(cw::win::Window* w) {
     current().request_activation(w);
+}
+inline void focus_changed(cw::win::Window* w) {
+    current().focus_changed(w);
 }
 inline void control_changed(cw::win::Window* w) {
     current().control_changed(w);

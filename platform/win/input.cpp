@@ -109,6 +109,14 @@ void input_focus_lost(Window* w) {
     if (w) send(w, WM_KILLFOCUS, 0, 0);
 }
 
+void input_focus_gained(Window* w) {
+    ++g_input_count;
+    // Only a window that takes input, inside the window the window manager holds active, can
+    // take the focus; a report about another top-level window predates an activation.
+    if (!w || !takes_input(w) || top_level_of(w) != active_window() || GetFocus() == w->handle) return;
+    SetFocus(w->handle);
+}
+
 void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame) {
     ++g_input_count;
     if (!top || !is_top_level(top)) return;

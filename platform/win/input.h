@@ -38,6 +38,9 @@ void input_modifiers(KeyModifiers m);
 void input_key(Window* w, UINT msg, UINT vk);
 // The keyboard focus left w's widget for something that is not a window of ours.
 void input_focus_lost(Window* w);
+// The user's click (or the desktop, activating a window) put the keyboard focus on w's widget:
+// w becomes the focus window, with the messages SetFocus sends.
+void input_focus_gained(Window* w);
 // The desktop moved or sized a top-level window: its outer frame and the frame the desktop
 // draws around the window's own parts.
 void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame);

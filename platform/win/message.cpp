@@ -466,11 +466,19 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 HWND SetFocus(HWND hwnd) {
     const HWND old = window_from(g_focus) ? g_focus : nullptr;
     Window* w = window_from(hwnd);
-    if (w ? hwnd == old : !old) return old;
+    if (w ? hwnd == old : !old) {
+        // The focus the user sees may have wandered inside the window (a widget hidden under
+        // it): it goes back where the window manager has it.
+        if (w) cw::backend::focus_changed(w);
+        return old;
+    }
     g_focus = w ? hwnd : nullptr;
     // Losing the focus may end the old window (an in-place edit), so only handles are used here.
     if (old) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
     if (w && window_from(hwnd)) SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    // The keys go where the focus is now, unless WM_SETFOCUS passed it on (and told the backend).
+    if (g_focus == (w ? hwnd : nullptr) && (!w || window_from(hwnd)))
+        cw::backend::focus_changed(window_from(hwnd));
     return old;
 }
 

@@ -1,7 +1,8 @@
 // The window manager against a desktop (the null backend's stand-in): activation the
 // desktop reports is a fact and never asked back for, stale reports are dropped, the frame
-// of MDI children is hit-tested and dragged here, keys of the frame, disabled windows,
-// presentation of unchanged pixels, and placement once the desktop's frame is known.
+// of MDI children is hit-tested and dragged here, keys of the frame, disabled windows, the
+// focus a click gives, presentation of unchanged pixels, and placement once the desktop's
+// frame is known.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -235,6 +236,27 @@ TEST_F(Desktop, DisabledWindowsTakeNoMouseInputAndTheirChildrenNeither) {
     cw::win::input_mouse(cw::win::window_from(t), WM_LBUTTONUP, 0, 200, 100);
     EXPECT_EQ(count_of(button, WM_LBUTTONUP), 1);
     ReleaseCapture();
+}
+
+TEST_F(Desktop, FocusTheUserGivesAControlIsTheWindowManagersAndSetFocusTellsTheBackend) {
+    HWND a = top("a"), b = top("b");
+    deliver_desktop_reports();
+    ASSERT_EQ(GetActiveWindow(), b);
+    auto child = [](HWND parent, DWORD extra = 0) {
+        return CreateWindowExA(0, "DESKTOP_TEST", "", WS_CHILD | WS_VISIBLE | extra, 0, 0, 50, 20, parent,
+                               nullptr, nullptr, nullptr);
+    };
+    HWND first = child(b), second = child(b), greyed = child(b, WS_DISABLED), elsewhere = child(a);
+    SetFocus(first);
+    EXPECT_EQ(cw::null::focused_window(), first) << "SetFocus moves the focus the user sees";
+    cw::win::input_focus_gained(cw::win::window_from(second));  // the user clicks into it
+    EXPECT_EQ(GetFocus(), second);
+    EXPECT_EQ(count_of(first, WM_KILLFOCUS) + count_of(second, WM_SETFOCUS), 2);
+    EXPECT_EQ(cw::null::focused_window(), second);
+    // No focus for a disabled window, nor for one in a window that is not active.
+    for (HWND h : {greyed, elsewhere}) cw::win::input_focus_gained(cw::win::window_from(h));
+    EXPECT_EQ(GetFocus(), second);
+    EXPECT_EQ(count_of(greyed, WM_SETFOCUS) + count_of(elsewhere, WM_SETFOCUS), 0);
 }
 
 TEST_F(Desktop, TheFrameOfAnMdiChildIsHitTestedAndDraggedByTheWindowManager) {
