@@ -45,7 +45,7 @@ summary() {
   local status=$?
   set +e
   local job
-  for job in "${windows_tests:-}" "${soak:-}"; do
+  for job in "${windows_tests:-}" "${soak:-}" "${ticks:-}" "${builds:-}" "${idle:-}"; do
     if [ -n "$job" ] && kill -0 "$job" 2>/dev/null; then
       kill "$job" 2>/dev/null
       wait "$job" 2>/dev/null
@@ -178,12 +178,6 @@ if [ -n "$checks_log" ]; then
   grep -E '^[0-9]+: conformance ' "$checks_log" | sed 's/^[0-9]*: //'
 fi
 
-section "fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded, side by side)"
-reports+=("fuzz=$here/build-asan/fuzz-junit.xml")
-ctest --test-dir build-asan -L fuzz -j"$jobs" -V --output-junit "$here/build-asan/fuzz-junit.xml" \
-  >build-asan/fuzz.log 2>&1 || { grep -vE '^[0-9]+: #[0-9]+' build-asan/fuzz.log | tail -n 60; exit 1; }
-grep -E '^[0-9]+: Done [0-9]+ runs|Test +#[0-9]+: Fuzz\.' build-asan/fuzz.log | sed 's/^[0-9]*: /  /'
-
 section "blitter and playback tick benchmarks (reported, not judged)"
 if [ -x build/benchmarks/cw_bench_blit ]; then
   echo "blitter (rates beside a plain memory copy):"
@@ -194,7 +188,11 @@ if [ -x build/benchmarks/cw_bench_playback ]; then
   build/benchmarks/cw_bench_playback --benchmark_min_time=0.3 2>&1 | tail -n 3
 fi
 
-section "measurements of the running editors, side by side, each on a display of its own (reported, not judged)"
+# The measurements of the running editors count each editor's own CPU time, wake-ups and ticks,
+# which the fuzzers beside them do not change (an editor playing needs a few per cent of a core
+# and gets its share); they wait most of their minute, so they run beside the fuzzing. The
+# benchmarks above, whose figures are rates of the machine itself, ran alone.
+echo "== measurements of the running editors: started beside the fuzzing"
 benchmarks/measure_ticks.sh build 5 >"$measurements/ticks" 2>&1 &
 ticks=$!
 if $windows; then
@@ -205,6 +203,14 @@ fi
 builds=$!
 tools/measure-idle.sh build >"$measurements/idle" 2>&1 &
 idle=$!
+
+section "fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded, side by side)"
+reports+=("fuzz=$here/build-asan/fuzz-junit.xml")
+ctest --test-dir build-asan -L fuzz -j"$jobs" -V --output-junit "$here/build-asan/fuzz-junit.xml" \
+  >build-asan/fuzz.log 2>&1 || { grep -vE '^[0-9]+: #[0-9]+' build-asan/fuzz.log | tail -n 60; exit 1; }
+grep -E '^[0-9]+: Done [0-9]+ runs|Test +#[0-9]+: Fuzz\.' build-asan/fuzz.log | sed 's/^[0-9]*: /  /'
+
+section "measurements of the running editors, side by side, each on a display of its own (reported, not judged)"
 # measurement PID FILE TITLE: waits for one, prints what it measured; one that could not run for
 # a missing tool is listed with the tests that did not run, and fails the run under CI=true (it
 # said SKIPPED and ended with 1). Otherwise a measurement is reported, not judged.
