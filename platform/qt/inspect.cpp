@@ -252,24 +252,10 @@ std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) 
     if (!v || !v->menubar || !w->menu || !v->menubar->isVisible()) return "the window shows no menu bar";
     if (!user_can_reach(top)) return "the window takes no input";
     std::vector<QAction*> path;
-    if (texts.empty()) {
-        if (!cw::qt::find_command(v->menubar->actions(), id, &path))
-            return "no item " + std::to_string(id) + " is shown";
-    } else {
-        QList<QAction*> actions = v->menubar->actions();
-        for (const std::string& t : texts) {
-            QAction* a = cw::qt::action_named(actions, QString::fromStdString(t));
-            if (!a) return "no item \"" + t + "\" is shown";
-            path.push_back(a);
-            if (QMenu* sub = a->menu()) {
-                emit sub->aboutToShow();
-                actions = sub->actions();
-            } else {
-                actions.clear();
-            }
-        }
-        if (path.back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
-    }
+    const std::string why =
+        cw::qt::menu_path(v->menubar->actions(), texts, id, &path,
+                          [](const std::string& what) { return "no item " + what + " is shown"; });
+    if (!why.empty()) return why;
     for (QAction* a : path)
         if (!a->isEnabled()) return "the item \"" + utf8(a->text()) + "\" is greyed";
     path.back()->trigger();
@@ -296,14 +282,18 @@ void cw::qt::user_drag_thumb(Window* w, bool vertical, int pos) {
     bar->setSliderPosition(pos);
 }
 
-QAction* cw::qt::action_named(const QList<QAction*>& actions, const QString& text) {
+namespace {
+
+// The item of a popup or bar with the given text, or nullptr.
+QAction* action_named(const QList<QAction*>& actions, const QString& text) {
     for (QAction* a : actions)
         if (!a->isSeparator() && (a->text() == text || a->text().section(QLatin1Char('\t'), 0, 0) == text))
             return a;
     return nullptr;
 }
 
-bool cw::qt::find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path) {
+// Depth-first through what the popups show when opened: the path to the item with the id.
+bool find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path) {
     for (QAction* a : actions) {
         if (a->isSeparator()) continue;
         path->push_back(a);
@@ -316,4 +306,26 @@ bool cw::qt::find_command(const QList<QAction*>& actions, UINT id, std::vector<Q
         path->pop_back();
     }
     return false;
+}
+
+}  // namespace
+
+std::string cw::qt::menu_path(const QList<QAction*>& actions, const std::vector<std::string>& texts, UINT id,
+                              std::vector<QAction*>* path,
+                              std::string (*not_shown)(const std::string& what)) {
+    if (texts.empty()) return find_command(actions, id, path) ? "" : not_shown(std::to_string(id));
+    QList<QAction*> shown = actions;
+    for (const std::string& t : texts) {
+        QAction* a = action_named(shown, QString::fromStdString(t));
+        if (!a) return not_shown("\"" + t + "\"");
+        path->push_back(a);
+        if (QMenu* sub = a->menu()) {
+            emit sub->aboutToShow();
+            shown = sub->actions();
+        } else {
+            shown.clear();
+        }
+    }
+    if (path->back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
+    return "";
 }

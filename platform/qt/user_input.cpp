@@ -681,19 +681,10 @@ std::string user_popup_item(const std::vector<std::string>& texts, UINT id) {
     QMenu* menu = open_popup_menu();
     if (!menu) return "no popup menu is open";
     std::vector<QAction*> path;
-    if (texts.empty()) {
-        if (!cw::qt::find_command(menu->actions(), id, &path))
-            return "the popup menu shows no item " + std::to_string(id);
-    } else {
-        QList<QAction*> actions = menu->actions();
-        for (const std::string& t : texts) {
-            QAction* a = cw::qt::action_named(actions, QString::fromStdString(t));
-            if (!a) return "the popup menu shows no item \"" + t + "\"";
-            path.push_back(a);
-            actions = a->menu() ? a->menu()->actions() : QList<QAction*>();
-        }
-        if (path.back()->menu()) return "\"" + texts.back() + "\" opens a popup, it is not a command";
-    }
+    const std::string why = cw::qt::menu_path(menu->actions(), texts, id, &path, [](const std::string& what) {
+        return "the popup menu shows no item " + what;
+    });
+    if (!why.empty()) return why;
     // Each item on the way is clicked in the popup that shows it: a submenu opens from its item.
     for (QAction* a : path) {
         QMenu* shown = open_popup_menu();

@@ -103,11 +103,13 @@ void sync_menu_bar_widget(cw::win::Window* w);
 // maximised child's buttons on the frame's menu bar show it.
 void paint_caption_button(QPainter& p, const QRect& r, UINT command, bool down, bool enabled);
 void fill_popup(QMenu* menu, HMENU model_handle, HWND owner, UINT* chosen);
-// The item of a popup or bar with the given text, or nullptr. An item that shows its key
-// after a tab answers to its text alone too, as a user reads it.
-QAction* action_named(const QList<QAction*>& actions, const QString& text);
-// Depth-first through what the popups show when opened: the path to the item with the id.
-bool find_command(const QList<QAction*>& actions, UINT id, std::vector<QAction*>* path);
+// The path through a menu bar's or a popup's actions to a command: by the texts shown along it
+// (UTF-8; an item that shows its key after a tab answers to its text alone too, as a user reads
+// it), or by the command's id when texts is empty. Each submenu on the way is filled as when it
+// opens. Empty when found; otherwise why not, what is missing worded by not_shown ("\"text\"" or
+// the id).
+std::string menu_path(const QList<QAction*>& actions, const std::vector<std::string>& texts, UINT id,
+                      std::vector<QAction*>* path, std::string (*not_shown)(const std::string& what));
 // The filter list of a file dialog as Qt takes it.
 QStringList file_dialog_filters(const std::vector<std::string>& pairs);
 
