@@ -11,21 +11,9 @@ file(WRITE ${WORK}/display/edit_panel.h "#pragma once\n#include \"resource.h\"\n
 file(WRITE ${WORK}/res/resource.h "#pragma once\n")
 file(WRITE ${WORK}/app/startup.cpp "#include \"display/edit_panel.h\"\n#include \"project/tables.h\"\n")
 
-function(run_check expect_failure expected_text)
-  execute_process(COMMAND ${CMAKE_COMMAND} -DCELWRIGHT_ROOT=${WORK} -P ${CHECK}
-                  RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET)
-  if(expect_failure AND result EQUAL 0)
-    message(FATAL_ERROR "a tree with ${expected_text} was accepted")
-  endif()
-  if(NOT expect_failure AND NOT result EQUAL 0)
-    message(FATAL_ERROR "includes that point down were refused: ${errors}")
-  endif()
-  string(REPLACE "\n" " " errors "${errors}")
-  string(REGEX REPLACE " +" " " errors "${errors}")
-  if(expect_failure AND NOT errors MATCHES "${expected_text}")
-    message(FATAL_ERROR "the refusal does not say \"${expected_text}\": ${errors}")
-  endif()
-endfunction()
+set(ACCEPTED_WRONGLY "a tree with an include that points up a floor, or a file on no floor, was accepted")
+set(REFUSED_WRONGLY "includes that point down were refused")
+include(${CMAKE_CURRENT_LIST_DIR}/include_check_run.cmake)
 
 run_check(FALSE "")
 # A view included by an operation, the app included by a view, the app by the model.
