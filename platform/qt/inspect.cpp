@@ -252,9 +252,9 @@ std::string user_menu(HWND top, const std::vector<std::string>& texts, UINT id) 
     if (!v || !v->menubar || !w->menu || !v->menubar->isVisible()) return "the window shows no menu bar";
     if (!user_can_reach(top)) return "the window takes no input";
     std::vector<QAction*> path;
-    const std::string why =
-        cw::qt::menu_path(v->menubar->actions(), texts, id, &path,
-                          [](const std::string& what) { return "no item " + what + " is shown"; });
+    std::string why = cw::qt::menu_path(v->menubar->actions(), texts, id, &path, [](const std::string& what) {
+        return "no item " + what + " is shown";
+    });
     if (!why.empty()) return why;
     for (QAction* a : path)
         if (!a->isEnabled()) return "the item \"" + utf8(a->text()) + "\" is greyed";

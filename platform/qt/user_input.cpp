@@ -681,7 +681,7 @@ std::string user_popup_item(const std::vector<std::string>& texts, UINT id) {
     QMenu* menu = open_popup_menu();
     if (!menu) return "no popup menu is open";
     std::vector<QAction*> path;
-    const std::string why = cw::qt::menu_path(menu->actions(), texts, id, &path, [](const std::string& what) {
+    std::string why = cw::qt::menu_path(menu->actions(), texts, id, &path, [](const std::string& what) {
         return "the popup menu shows no item " + what;
     });
     if (!why.empty()) return why;
