@@ -1022,6 +1022,10 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL GetCursorPos(LPPOINT pt);
 BOOL SetCursorPos(int x, int y);
 int GetSystemMetrics(int index);
+// Only SPI_GETWORKAREA: the primary screen's work area, into the RECT that param points to.
+#define SPI_GETWORKAREA 0x0030
+BOOL SystemParametersInfoA(UINT action, UINT ui_param, LPVOID param, UINT win_ini);
+#define SystemParametersInfo SystemParametersInfoA
 DWORD GetSysColor(int index);
 HGDIOBJ GetStockObject(int index);
 HMODULE GetModuleHandleA(LPCSTR name);

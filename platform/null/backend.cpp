@@ -249,6 +249,15 @@ int display_bits_per_pixel() {
     return n == 8 || n == 16 || n == 24 ? n : 32;
 }
 
+// Without a display, the screen is the size the program's windows were designed on.
+RECT screen_rect() {
+    return RECT{0, 0, 1920, 1080};
+}
+
+RECT work_area() {
+    return screen_rect();
+}
+
 void font_base_units(const std::string&, int point_size, int* base_x, int* base_y) {
     const int cell = std::max(1, point_size * 4 / 3);
     *base_x = std::max(1, cell / 2);
@@ -369,6 +378,8 @@ const cw::backend::Functions kTable{
     .window_pixels = window_pixels,
     .window_pixels_changed = window_pixels_changed,
     .display_bits_per_pixel = display_bits_per_pixel,
+    .screen_rect = screen_rect,
+    .work_area = work_area,
     .font_base_units = font_base_units,
     .menu_bar_height = menu_bar_height,
     .status_bar_height = status_bar_height,

@@ -41,6 +41,8 @@ void set_cursor_position(POINT p);
 ScreenPixels window_pixels(Window* w);
 void window_pixels_changed(Window* w, RECT dirty);
 int display_bits_per_pixel();
+RECT screen_rect();
+RECT work_area();
 void font_base_units(const std::string& face_cp932, int point_size, int* base_x, int* base_y);
 int menu_bar_height();
 int status_bar_height();

@@ -39,6 +39,8 @@ const cw::backend::Functions kTable{
     .window_pixels = window_pixels,
     .window_pixels_changed = window_pixels_changed,
     .display_bits_per_pixel = display_bits_per_pixel,
+    .screen_rect = screen_rect,
+    .work_area = work_area,
     .font_base_units = font_base_units,
     .menu_bar_height = menu_bar_height,
     .status_bar_height = status_bar_height,

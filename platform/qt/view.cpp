@@ -8,6 +8,7 @@
 #include <QTranslator>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -173,6 +174,23 @@ class TopFrame : public QWidget {
 
     bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
+    // Where the desktop put the window and the frame it drew around it, told to the window
+    // manager as a fact.
+    void desktop_moved() {
+        View* v = view_of(w_);
+        if (!v || !isVisible()) return;
+        if (v->applying) {
+            // What the desktop made of our own change is read once that change is done.
+            queue_recheck();
+            return;
+        }
+        // The desktop frame is known once the window is on screen.
+        const QRect fg = frameGeometry(), g = geometry();
+        const cw::win::Insets sf{g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(),
+                                 fg.bottom() - g.bottom()};
+        cw::win::input_desktop_geometry(w_, RECT{fg.left(), fg.top(), fg.right() + 1, fg.bottom() + 1}, sf);
+    }
+
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -255,20 +273,6 @@ class TopFrame : public QWidget {
                 desktop_moved();
             },
             Qt::QueuedConnection);
-    }
-    void desktop_moved() {
-        View* v = view_of(w_);
-        if (!v || !isVisible()) return;
-        if (v->applying) {
-            // What the desktop made of our own change is read once that change is done.
-            queue_recheck();
-            return;
-        }
-        // The desktop frame is known once the window is on screen.
-        const QRect fg = frameGeometry(), g = geometry();
-        const cw::win::Insets sf{g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(),
-                                 fg.bottom() - g.bottom()};
-        cw::win::input_desktop_geometry(w_, RECT{fg.left(), fg.top(), fg.right() + 1, fg.bottom() + 1}, sf);
     }
     Window* w_;
     HWND h_;
@@ -706,6 +710,24 @@ void apply_min_track_size(Window* w) {
                              std::max(0, static_cast<int>(mmi.ptMinTrackSize.y) - sf.top - sf.bottom));
 }
 
+// On the system a window stands where the desktop put it, in its frame, by the time ShowWindow
+// returns: whatever the program places next beside it is placed by that. An X desktop maps and
+// frames a window a moment after it is asked to, so the window manager is told where it went
+// before ShowWindow returns. Input waits meanwhile, as it waits for the system's ShowWindow.
+void wait_until_on_screen(View* v) {
+    constexpr int kDeadlineMs = 1500;
+    QWindow* shown = v->frame->windowHandle();
+    if (!has_display() || !shown) return;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(kDeadlineMs);
+    while (!shown->isExposed() && waited.elapsed() < kDeadlineMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    if (auto* top = dynamic_cast<TopFrame*>(v->frame)) top->desktop_moved();
+}
+
 }  // namespace
 
 void sync_visible(Window* w) {
@@ -715,8 +737,10 @@ void sync_visible(Window* w) {
     if (cw::win::is_top_level(w)) {
         if (show) {
             apply_min_track_size(w);
+            const bool was_shown = v->frame->isVisible();
             v->frame->show();
             sync_geometry(w);
+            if (!was_shown) wait_until_on_screen(v);
         } else {
             v->frame->hide();
         }
@@ -940,6 +964,26 @@ int display_bits_per_pixel() {
         return depth == 8 || depth == 16 ? depth : 32;
     }();
     return bpp;
+}
+
+namespace {
+
+RECT rect_of(const QRect& r) {
+    return RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
+}  // namespace
+
+RECT screen_rect() {
+    ensure_started();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? rect_of(screen->geometry()) : RECT{0, 0, 1920, 1080};
+}
+
+RECT work_area() {
+    ensure_started();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? rect_of(screen->availableGeometry()) : screen_rect();
 }
 
 POINT cursor_position() {

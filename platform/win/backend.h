@@ -126,6 +126,10 @@ struct Functions {
     void (*window_pixels_changed)(cw::win::Window* w, RECT dirty);
     // The depth of the display in bits per pixel (CELWRIGHT_DISPLAY_BPP emulates 8, 16, 24 or 32).
     int (*display_bits_per_pixel)();
+    // The primary screen in screen coordinates, and the part of it the desktop leaves to
+    // windows (the screen less its panels and docks).
+    RECT (*screen_rect)();
+    RECT (*work_area)();
 
     // ---- metrics -----------------------------------------------------------------
     // Dialog base units of a dialog font (face in CP932), for dialog units.
@@ -266,6 +270,12 @@ inline void window_pixels_changed(cw::win::Window* w, RECT dirty) {
 }
 inline int display_bits_per_pixel() {
     return current().display_bits_per_pixel();
+}
+inline RECT screen_rect() {
+    return current().screen_rect();
+}
+inline RECT work_area() {
+    return current().work_area();
 }
 inline void font_base_units(const std::string& face_cp932, int point_size, int* base_x, int* base_y) {
     current().font_base_units(face_cp932, point_size, base_x, base_y);

@@ -149,10 +149,22 @@ int GetSystemMetrics(int index) {
         case SM_CYMENU: return menu_bar_height();
         case SM_CXDRAG:
         case SM_CYDRAG: return 4;
-        case SM_CXSCREEN: return 1920;
-        case SM_CYSCREEN: return 1080;
+        case SM_CXSCREEN: {
+            const RECT r = cw::backend::screen_rect();
+            return r.right - r.left;
+        }
+        case SM_CYSCREEN: {
+            const RECT r = cw::backend::screen_rect();
+            return r.bottom - r.top;
+        }
     }
     return 0;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT, LPVOID param, UINT) {
+    if (action != SPI_GETWORKAREA || !param) return FALSE;
+    *static_cast<RECT*>(param) = cw::backend::work_area();
+    return TRUE;
 }
 
 HMODULE GetModuleHandleA(LPCSTR) {

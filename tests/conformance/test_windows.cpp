@@ -163,3 +163,15 @@ CONFORMANCE_CASE(HidingAndResizingReportTheClientArea) {
     CHECK(!IsWindowVisible(w));
     DestroyWindow(w);
 }
+
+// A window placed beside another is kept on the screen by its work area: a part of the screen,
+// never larger, and not empty.
+CONFORMANCE_CASE(TheWorkAreaLiesWithinTheScreen) {
+    RECT area{};
+    CHECK(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    CHECK(w > 0 && h > 0);
+    CHECK(area.left >= 0 && area.top >= 0);
+    CHECK(area.right <= w && area.bottom <= h);
+    CHECK(area.right > area.left && area.bottom > area.top);
+}

@@ -331,6 +331,8 @@ std::string dump_json() {
     m.push_back({"wakeups", std::to_string(g_app.wakeups)});
     m.push_back({"app_active", std::to_string(g_app.app_active)});
     m.push_back({"active_window", window_name(GetActiveWindow())});
+    m.push_back({"screen", json_array({std::to_string(GetSystemMetrics(SM_CXSCREEN)),
+                                       std::to_string(GetSystemMetrics(SM_CYSCREEN))})});
     const HMENU bar = IsWindow(g_app.main_window) ? GetMenu(g_app.main_window) : nullptr;
     m.push_back({"menu_bar", json_object({{"resource", std::to_string(menu_resource(bar))},
                                           {"items", cw::automation::menu_bar_json(g_app.main_window)}})});
