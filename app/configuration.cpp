@@ -27,15 +27,12 @@ void read_image_window_place() {
     g_app.image_window_placed = true;
 }
 
+// The place noted while the window was shown, this run or an earlier one.
 void write_image_window_place() {
-    if (!g_app.image_window_shown || !g_app.image_window || IsIconic(g_app.image_window) ||
-        IsZoomed(g_app.image_window))
-        return;
-    RECT r;
-    GetWindowRect(g_app.image_window, &r);
+    if (!g_app.image_window_placed) return;
     char line[48];
-    const int n =
-        std::snprintf(line, sizeof line, "%ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top));
+    const int n = std::snprintf(line, sizeof line, "%ld %ld\n", static_cast<long>(g_app.image_window_place.x),
+                                static_cast<long>(g_app.image_window_place.y));
     const FileToWrite file{kImageWindowPlaceFile, std::vector<uint8_t>(line, line + n)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
 }

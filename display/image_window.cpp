@@ -244,20 +244,64 @@ void compose_image(HDC canvas, HDC working, HDC selection) {
 
 }  // namespace
 
-// The first time the window is shown in a run it goes where the user left it last time, as
-// long as its caption can still be reached on the screen, else below the main window's menu
-// bar; after that it stays wherever the user moves it, hidden or shown.
+namespace {
+
+// Where windows may stand: the screen less the desktop's panels.
+RECT work_area() {
+    RECT area{};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || area.right <= area.left)
+        area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return area;
+}
+
+SIZE window_size(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Without a place of its own the window goes beside the main window, on its right with its
+// top level with the main window's client area, so that it hides none of the pattern windows;
+// where the screen has no room for that, it goes to the main window's client origin, below
+// the menu bar, where its template puts it.
+POINT first_place(SIZE outer, const RECT& area) {
+    RECT main;
+    GetWindowRect(g_app.main_window, &main);
+    POINT client{0, 0};
+    ClientToScreen(g_app.main_window, &client);
+    if (main.right + outer.cx <= area.right && client.y + outer.cy <= area.bottom)
+        return POINT{main.right, client.y};
+    return client;
+}
+
+// A place kept from another run, on a screen that may have changed since: the whole window on
+// the work area where it fits, else its top-left corner (and so its caption) there.
+POINT fitted_place(POINT at, SIZE outer, const RECT& area) {
+    at.x = std::max(area.left, std::min(at.x, area.right - outer.cx));
+    at.y = std::max(area.top, std::min(at.y, area.bottom - outer.cy));
+    return at;
+}
+
 void place_image_window() {
-    POINT at{0, 0};
-    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
-    const POINT kept = g_app.image_window_place;
-    if (g_app.image_window_placed && kept.x > -64 && kept.y >= 0 && kept.x < screen_w - 64 &&
-        kept.y < screen_h - 32)
-        at = kept;
-    else
-        ClientToScreen(g_app.main_window, &at);
+    const SIZE outer = window_size(g_app.image_window);
+    const RECT area = work_area();
+    const POINT at = g_app.image_window_placed ? fitted_place(g_app.image_window_place, outer, area)
+                                               : first_place(outer, area);
     SetWindowPos(g_app.image_window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+// Wherever the window stands while it is shown in its normal state is the place the next run
+// gives it back; it is noted as it moves, since the window is gone by the time the settings
+// are written at the end.
+void keep_place(HWND hwnd) {
+    if (!IsWindowVisible(hwnd) || IsIconic(hwnd) || IsZoomed(hwnd)) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    g_app.image_window_place = POINT{r.left, r.top};
+    g_app.image_window_placed = true;
+}
+
+}  // namespace
 
 void show_image_window() {
     static bool placed = false;
@@ -266,7 +310,7 @@ void show_image_window() {
         place_image_window();
     }
     ShowWindow(g_app.image_window, SW_SHOW);
-    g_app.image_window_shown = true;
+    keep_place(g_app.image_window);
 }
 
 void reset_image_window_view(int w, int h) {
@@ -317,6 +361,7 @@ INT_PTR CALLBACK image_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         case WM_SIZE: on_size(hwnd, wp, lp); return TRUE;
+        case WM_MOVE: keep_place(hwnd); return TRUE;
         case WM_COMMAND: on_command(hwnd, LOWORD(wp)); return TRUE;
         case WM_HSCROLL: on_scroll(hwnd, SB_HORZ, wp); return TRUE;
         case WM_VSCROLL: on_scroll(hwnd, SB_VERT, wp); return TRUE;

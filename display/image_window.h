@@ -16,10 +16,9 @@ INT_PTR CALLBACK image_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // lines, then the visible part copied into the window.
 void draw_image_window();
 
-// Shows the image window. The first time in a run its frame goes to the corner of the main
-// window's client area, below the main menu bar (its template would put the image window's
-// own client area there, its caption and menu bar over the main window's); afterwards it
-// comes back where it was.
+// Shows the image window. The first time in a run it goes where the user left it in the last
+// run (fitted to the screen), or without such a place beside the main window; afterwards it
+// stays wherever the user moves it, hidden or shown.
 void show_image_window();
 
 // A new image of w x h: the view state starts over (1x1, no scroll, grid hidden

@@ -32,10 +32,9 @@ struct AppState {
     HWND mdi_client = nullptr;
     HWND image_window = nullptr;
     // Where the user left the image window (its outer frame's corner on the screen), kept from
-    // one run to the next; until it has one, it goes below the main window's menu bar.
+    // one run to the next; until it has one, it goes beside the main window.
     POINT image_window_place{0, 0};
     bool image_window_placed = false;
-    bool image_window_shown = false;  // shown in this run: its place is worth keeping
     HTREEITEM project_item = nullptr;
     int32_t status_bar_height = 0;
     int32_t edit_panel_width = 0;

@@ -134,25 +134,51 @@ TEST(PatternWindows, ADoubleClickOrEnterInTheTreeBringsAClosedWindowBack) {
     EXPECT_TRUE(pattern_window_shown(run.dumps[2], 0));
 }
 
-TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRun) {
-    QTemporaryDir dir;
+void keep_place(const QTemporaryDir& dir, const char* line) {
     QFile kept(dir.filePath("Celwin.pos"));
     ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
-    kept.write("300 200\n");
-    kept.close();
+    kept.write(line);
+}
+
+TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRunFittedToTheScreen) {
+    QTemporaryDir dir;
+    keep_place(dir, "300 200\n");
     const ScenarioRun run = file_test::run_in(dir, new_project() + "dump\nmenu ID_FILE_EXIT\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray r = rect(run.dumps[0], "image", "window");
     EXPECT_EQ(r[0].toInt(), 300);
     EXPECT_EQ(r[1].toInt(), 200);
-    // A file that is not two numbers is not trusted: the window goes below the menu bar.
-    QFile bad(dir.filePath("Celwin.pos"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("garbage");
-    bad.close();
-    const ScenarioRun again = file_test::run_in(dir, new_project() + "dump\n");
-    const QJsonArray main = rect(again.last(), "main", "client");
-    EXPECT_EQ(rect(again.last(), "image", "window")[1].toInt(), main[1].toInt());
+    // Kept on a larger screen than this one: the whole window comes back on it.
+    keep_place(dir, "5000 4000\n");
+    const ScenarioRun smaller = file_test::run_in(dir, new_project() + "dump\nmenu ID_FILE_EXIT\n");
+    ASSERT_EQ(smaller.exit_code, 0) << smaller.errors.toStdString();
+    const QJsonArray screen = smaller.last()["screen"].toArray();
+    const QJsonArray fitted = rect(smaller.dumps[0], "image", "window");
+    EXPECT_GE(fitted[0].toInt(), 0);
+    EXPECT_GE(fitted[1].toInt(), 0);
+    EXPECT_LE(fitted[2].toInt(), screen[0].toInt());
+    EXPECT_LE(fitted[3].toInt(), screen[1].toInt());
+    // And that is where it stands now, for the next run.
+    QFile after(dir.filePath("Celwin.pos"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll().trimmed(),
+              QByteArray::number(fitted[0].toInt()) + " " + QByteArray::number(fitted[1].toInt()));
+}
+
+TEST(ImageWindow, WithoutAKeptPlaceItNeverCoversTheMainWindowsTitleOrMenuBar) {
+    QTemporaryDir dir;
+    // A file that is not two numbers is not trusted: the window goes where it goes the first time.
+    keep_place(dir, "garbage");
+    const ScenarioRun run = file_test::run_in(dir, new_project() + "dump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    const QJsonArray main = rect(run.last(), "main", "client");
+    const QJsonArray image = rect(run.last(), "image", "window");
+    const QJsonArray outer = rect(run.last(), "main", "window");
+    // Level with the main window's client area: beside the main window where the screen has
+    // room, else at its client origin.
+    EXPECT_EQ(image[1].toInt(), main[1].toInt());
+    EXPECT_TRUE(image[0].toInt() == outer[2].toInt() || image[0].toInt() == main[0].toInt())
+        << image[0].toInt();
 }
 
 TEST(Tree, WhatAnAddOrAPastePutsInIsScrolledIntoView) {
