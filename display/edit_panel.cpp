@@ -21,11 +21,15 @@ constexpr int kUncheckedImage = 1;
 
 HWND g_speed_slider = nullptr;
 
-// The background colour shown beside its button; the swatch draws it whenever it is painted.
-COLORREF g_background_colour = RGB(0, 0, 0);
+// The two swatches: the transparent colour (the working image's pixel value 0, black) and the
+// background colour beside its button. Each keeps its colour in its window's user data and
+// draws it itself whenever it is shown: a black rectangle static paints the window frame
+// colour, which is not black in every colour scheme (some systems paint the dark shadow
+// colour instead), and some paint it at once when the control is enabled, without WM_PAINT.
 WNDPROC g_swatch_proc = nullptr;
 
-void draw_swatch(HWND swatch, HDC dc, COLORREF c) {
+void draw_swatch(HWND swatch, HDC dc) {
+    const COLORREF c = static_cast<COLORREF>(GetWindowLongPtrA(swatch, GWLP_USERDATA));
     RECT r;
     GetClientRect(swatch, &r);
     HPEN pen = CreatePen(PS_SOLID, 1, c);
@@ -39,22 +43,42 @@ void draw_swatch(HWND swatch, HDC dc, COLORREF c) {
     DeleteObject(brush);
 }
 
-LRESULT CALLBACK swatch_proc(HWND swatch, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != WM_PAINT) return CallWindowProcA(g_swatch_proc, swatch, msg, wp, lp);
+void paint_swatch_now(HWND swatch) {
+    HDC dc = GetDC(swatch);
+    if (!dc) return;
+    draw_swatch(swatch, dc);
+    ReleaseDC(swatch, dc);
+}
+
+void on_swatch_paint(HWND swatch) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(swatch, &ps);
-    if (dc) draw_swatch(swatch, dc, g_background_colour);
+    if (dc) draw_swatch(swatch, dc);
     EndPaint(swatch, &ps);
-    return 0;
+}
+
+LRESULT CALLBACK swatch_proc(HWND swatch, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT: on_swatch_paint(swatch); return 0;
+        case WM_ERASEBKGND: return 1;
+        // What the static would paint at once for these is the swatch's to paint instead.
+        case WM_ENABLE:
+        case WM_SYSCOLORCHANGE: InvalidateRect(swatch, nullptr, FALSE); return 0;
+    }
+    return CallWindowProcA(g_swatch_proc, swatch, msg, wp, lp);
+}
+
+void make_swatch(HWND hwnd, int id, COLORREF c) {
+    const HWND swatch = GetDlgItem(hwnd, id);
+    SetWindowLongPtrA(swatch, GWLP_USERDATA, static_cast<LONG_PTR>(c));
+    g_swatch_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(swatch_proc)));
 }
 
 void paint_swatch(HWND hwnd, COLORREF c) {
-    g_background_colour = c;
-    HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
-    HDC dc = GetDC(swatch);
-    if (!dc) return;
-    draw_swatch(swatch, dc, c);
-    ReleaseDC(swatch, dc);
+    const HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
+    SetWindowLongPtrA(swatch, GWLP_USERDATA, static_cast<LONG_PTR>(c));
+    paint_swatch_now(swatch);
 }
 
 // A disabled dialog leaves its controls looking as they were, so while no project is open
@@ -87,9 +111,8 @@ void on_init(HWND hwnd) {
     g_speed_slider = GetDlgItem(hwnd, IDC_SPEED);
     SendMessageA(g_speed_slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 9));
     g_panel = hwnd;
-    const HWND swatch = GetDlgItem(hwnd, IDC_BACKGROUND_SWATCH);
-    g_swatch_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(swatch_proc)));
+    make_swatch(hwnd, IDC_TRANSPARENT_SWATCH, RGB(0, 0, 0));
+    make_swatch(hwnd, IDC_BACKGROUND_SWATCH, RGB(0, 0, 0));
     g_control_count = 0;
     EnumChildWindows(hwnd, note_control, 0);
     set_panel_open(IsWindowEnabled(hwnd) != FALSE);

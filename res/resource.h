@@ -106,6 +106,7 @@
 #define IDC_HIDE_OTHER_FRAMES 1042
 #define IDC_SHOW_ALL_FRAMES 1043
 #define IDC_BACKGROUND_SWATCH 1049
+#define IDC_TRANSPARENT_SWATCH 1050
 #define IDC_BASE_RESET 1060
 
 // ---- add pattern (122) -----------------------------------------------------
