@@ -126,7 +126,11 @@ INT_PTR CALLBACK add_pattern_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         case WM_COMMAND:
             switch (LOWORD(wp)) {
                 case IDC_FRAME_COUNT_APPLY: rebuild_list(hwnd); break;
-                case IDOK: on_ok(hwnd, lp); break;
+                // The list's label edit has the id IDOK too, and the list hands its notifications
+                // (focus gained and lost, text changed) on to the dialog: only a press is OK.
+                case IDOK:
+                    if (HIWORD(wp) == BN_CLICKED) on_ok(hwnd, lp);
+                    break;
                 case IDCANCEL: EndDialog(hwnd, 0); break;
             }
             return TRUE;

@@ -21,7 +21,10 @@ void create_edit(Window* w) {
         line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if ((w->style & 3) == ES_CENTER)
         line->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    QObject::connect(line, &QLineEdit::textEdited, line,
+    // Every change the user makes reaches the control: typing, and the widget's own undo, redo,
+    // cut and paste, which change the text without an edit signal. What the window manager
+    // sets is shown with the signals blocked.
+    QObject::connect(line, &QLineEdit::textChanged, line,
                      [w](const QString& text) { edit_user_changed(w, from_qt(text)); });
     v->control = line;
     line->show();
@@ -39,7 +42,11 @@ void edit_sync(Window* w) {
     p.setColor(QPalette::Base, sys_color(read_only ? COLOR_BTNFACE : COLOR_WINDOW));
     line->setPalette(p);
     const QString text = to_qt(w->text);
-    if (line->text() != text) {
+    auto* state = static_cast<EditState*>(w->control.get());
+    const bool drop_history = state && state->history_dropped;
+    if (state) state->history_dropped = false;
+    // Setting the widget's text also clears its undo history.
+    if (line->text() != text || drop_history) {
         const QSignalBlocker block(line);
         const int cursor = line->cursorPosition();
         line->setText(text);

@@ -24,6 +24,11 @@ void button_user_clicked(Window* w);  // the user pressed and released the butto
 // ---- edit ----
 struct EditState : ControlState {
     int limit = 0x7FFFFFFE;
+    // The user's typing can be undone (EM_CANUNDO) until the text is set or the buffer emptied.
+    bool can_undo = false;
+    // The widget's own undo history must go with the control's (the text was set, or the
+    // buffer emptied): the backend clears it when it next shows the control.
+    bool history_dropped = false;
 };
 void edit_user_changed(Window* w, const std::string& cp932);  // the user edited the text
 

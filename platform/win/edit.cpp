@@ -23,6 +23,13 @@ std::string accepted(const Window* w, const std::string& text) {
     return out;
 }
 
+void empty_undo_buffer(Window* w) {
+    if (EditState* s = state(w)) {
+        s->can_undo = false;
+        s->history_dropped = true;
+    }
+}
+
 LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = window_from(hwnd);
     if (!w) return 0;
@@ -32,6 +39,8 @@ LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const std::string text = lp ? reinterpret_cast<const char*>(lp) : "";
             const bool changed = text != w->text;
             w->text = text;
+            // Setting the text ends what the user could undo, as on the system.
+            empty_undo_buffer(w);
             cw::backend::control_changed(w);
             // A single-line edit reports a programmatic change like a typed one.
             if (changed) command_parent(w, EN_CHANGE);
@@ -50,6 +59,14 @@ LRESULT CALLBACK edit_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case EM_GETSEL:
         case EM_SETSEL: return 0;
+        case EM_CANUNDO: return state(w) && state(w)->can_undo ? TRUE : FALSE;
+        case EM_EMPTYUNDOBUFFER:
+            empty_undo_buffer(w);
+            cw::backend::control_changed(w);
+            return 0;
+        // The parent hears when the field gains and loses the keyboard focus.
+        case WM_SETFOCUS: command_parent(w, EN_SETFOCUS); break;
+        case WM_KILLFOCUS: command_parent(w, EN_KILLFOCUS); break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -65,6 +82,7 @@ void edit_user_changed(Window* w, const std::string& cp932) {
         return;
     }
     w->text = text;
+    if (EditState* s = state(w)) s->can_undo = true;
     if (text != cp932) cw::backend::control_changed(w);
     command_parent(w, EN_UPDATE);
     command_parent(w, EN_CHANGE);

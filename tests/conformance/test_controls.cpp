@@ -601,3 +601,29 @@ CONFORMANCE_CASE(TrackbarPositionByTheProgramIsSilentTheUsersIsTold) {
     CHECK_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 9);
     DestroyWindow(bar);
 }
+
+// ---- edit ----------------------------------------------------------------------------------
+
+// The parent hears an edit gain and lose the keyboard focus, the old one first; what the program
+// sets is not the user's to undo, nor is anything once the buffer was emptied.
+CONFORMANCE_CASE(EditFocusIsToldAndWhatTheProgramSetsCannotBeUndone) {
+    HWND edit = control("EDIT", ES_NUMBER, 10, 10, 80, 20, 310, WS_EX_CLIENTEDGE);
+    HWND other = control("EDIT", 0, 10, 40, 80, 20, 311, WS_EX_CLIENTEDGE);
+    SetFocus(other);
+    start({WM_COMMAND});
+    SetFocus(edit);
+    SetFocus(other);
+    EXPECT_SEQUENCE(message_log().entries(), {{other, WM_COMMAND, EN_KILLFOCUS},
+                                              {edit, WM_COMMAND, EN_SETFOCUS},
+                                              {edit, WM_COMMAND, EN_KILLFOCUS},
+                                              {other, WM_COMMAND, EN_SETFOCUS}});
+    SetWindowTextA(edit, "12");
+    CHECK(!SendMessageA(edit, EM_CANUNDO, 0, 0));
+    SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    CHECK(!SendMessageA(edit, EM_CANUNDO, 0, 0));
+    char text[8] = {};
+    GetWindowTextA(edit, text, sizeof text);
+    CHECK_TEXT(std::string(text), "12");
+    DestroyWindow(edit);
+    DestroyWindow(other);
+}
