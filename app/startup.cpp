@@ -142,12 +142,14 @@ LoopStep tick_when_due() {
     return LoopStep::Ticked;
 }
 
-// Ctrl+Z and Ctrl+Y in a text field undo and redo its typing, not the project.
+// Ctrl+Z and Ctrl+Y in a text field undo and redo its typing, not the project, while it holds
+// typing that was not taken yet; once taken (Enter, or the focus left), they are the project's.
 bool text_field_keeps(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != 'Z' && msg.wParam != 'Y')) return false;
     char name[16] = {};
     GetClassNameA(msg.hwnd, name, sizeof name);
-    return lstrcmpiA(name, "Edit") == 0 && !(GetWindowLongPtrA(msg.hwnd, GWL_STYLE) & ES_READONLY);
+    return lstrcmpiA(name, "Edit") == 0 && !(GetWindowLongPtrA(msg.hwnd, GWL_STYLE) & ES_READONLY) &&
+           SendMessageA(msg.hwnd, EM_CANUNDO, 0, 0) != 0;
 }
 
 // The keys the loop takes before any window: the main window's accelerators, the MDI keys,

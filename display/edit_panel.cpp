@@ -93,7 +93,6 @@ PanelControl g_controls[kMaxPanelControls];
 int g_control_count = 0;
 bool g_panel_open = false;
 HWND g_panel = nullptr;
-bool g_typing_open = false;  // a value typed into the timing field that Enter has not taken
 
 BOOL CALLBACK note_control(HWND control, LPARAM) {
     if (g_control_count < kMaxPanelControls)
@@ -144,6 +143,12 @@ void on_timing_change(HWND hwnd) {
     char text[5] = {0};
     GetDlgItemTextA(hwnd, IDC_TIMING, text, sizeof text);
     timing = timing_from_text(text);
+}
+
+// Enter in the field, or the focus leaving it, takes what was typed as it stands: it is the
+// project's step from then on, which Ctrl+Z undoes, and no longer the field's typing.
+void take_typed_value(HWND hwnd) {
+    SendDlgItemMessageA(hwnd, IDC_TIMING, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 void set_flip(HWND hwnd, int id, uint8_t bit) {
@@ -225,15 +230,10 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
             if (code == CBN_SELCHANGE) on_frame_combo_change();
             break;
         case IDC_TIMING:
-            if (code == EN_CHANGE) {
-                on_timing_change(hwnd);
-                g_typing_open = GetFocus() == GetDlgItem(hwnd, IDC_TIMING);
-            }
+            if (code == EN_CHANGE) on_timing_change(hwnd);
+            if (code == EN_KILLFOCUS) take_typed_value(hwnd);
             break;
-        case IDOK:
-            // Enter in a field takes what was typed as it stands.
-            g_typing_open = false;
-            break;
+        case IDOK: take_typed_value(hwnd); break;
         case IDC_FLIP_LEFT_RIGHT: set_flip(hwnd, id, kFlipLeftRight); break;
         case IDC_FLIP_TOP_BOTTOM: set_flip(hwnd, id, kFlipTopBottom); break;
         case IDC_TRANSPARENT: on_transparent(hwnd); break;
@@ -247,7 +247,8 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
 }  // namespace
 
 bool panel_typing_open() {
-    return g_typing_open && GetFocus() == GetDlgItem(g_panel, IDC_TIMING);
+    const HWND timing = GetDlgItem(g_panel, IDC_TIMING);
+    return GetFocus() == timing && SendMessageA(timing, EM_CANUNDO, 0, 0) != 0;
 }
 
 void set_panel_open(bool open) {

@@ -235,3 +235,39 @@ TEST(Undo, NewAndOpenStartAFreshHistoryAndASaveKeepsItAndClearsTheMark) {
     EXPECT_FALSE(undo_enabled(run.dumps[4], ID_EDIT_UNDO)) << "opening starts a new history";
     EXPECT_FALSE(undo_enabled(run.dumps[4], ID_EDIT_REDO));
 }
+
+TEST(Undo, CtrlZIsTheFieldsWhileItsTypingIsOpenAndTheProjectsOnceEnterTookIt) {
+    QTemporaryDir dir;
+    const auto timing = [](const QJsonObject& d) { return frame_record(d, 0, 1)[2].toInt(); };
+    const ScenarioRun run = playback_test::run_in(
+        dir, base_project() + "tree select frame 0 1\n" + save_as(dir.filePath("p.cwp")) + "dump\n" +
+                 // Typed and taken by Enter: one step of the project's, which Ctrl+Z undoes.
+                 "set IDC_TIMING \"12\"\nkey return\ndump\nkey ctrl+z\ndump\nkey ctrl+y\ndump\n" +
+                 // Typed, not taken: Ctrl+Z undoes the typing in the field, and the frame follows it.
+                 "set IDC_TIMING \"345\"\ndump\nkey ctrl+z\ndump\n" +
+                 // The focus leaving the field takes what it holds; Ctrl+Z is the project's again.
+                 "set IDC_TIMING \"678\"\ntree select frame 0 0\ntree select frame 0 1\ndump\n"
+                 "key ctrl+z\ndump\n");
+    ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.dumps.size(), 8u);
+    const QString name = QString::fromUtf8("Celwright for Win32 Ver 1.2 - p.cwp");
+    const int saved = timing(run.dumps[0]);
+    ASSERT_NE(saved, 12);
+    EXPECT_EQ(title(run.dumps[0]), name);
+    EXPECT_EQ(timing(run.dumps[1]), 12);
+    EXPECT_EQ(title(run.dumps[1]), name + " *");
+    EXPECT_EQ(timing(run.dumps[2]), saved) << "Ctrl+Z after Enter undid the project's step";
+    EXPECT_EQ(field(run.dumps[2], IDC_TIMING), QString::number(saved));
+    EXPECT_EQ(title(run.dumps[2]), name) << "back at what was saved: no mark";
+    EXPECT_TRUE(undo_enabled(run.dumps[2], ID_EDIT_REDO));
+    EXPECT_EQ(timing(run.dumps[3]), 12) << "Ctrl+Y redid it";
+    EXPECT_EQ(title(run.dumps[3]), name + " *");
+    EXPECT_EQ(timing(run.dumps[4]), 345);
+    // Whatever the field's undo gave back, the frame holds what the field shows.
+    EXPECT_NE(field(run.dumps[5], IDC_TIMING), QStringLiteral("345"));
+    EXPECT_EQ(QString::number(timing(run.dumps[5])), field(run.dumps[5], IDC_TIMING));
+    EXPECT_EQ(timing(run.dumps[6]), 678);
+    EXPECT_EQ(timing(run.dumps[7]), timing(run.dumps[5]))
+        << "the project's undo took back the value the focus change took";
+    EXPECT_EQ(field(run.dumps[7], IDC_TIMING), field(run.dumps[5], IDC_TIMING));
+}

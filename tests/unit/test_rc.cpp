@@ -679,7 +679,7 @@ TEST_F(CelwrightScript, EditPanelControlsInOrderWithTheirStates) {
 
     std::vector<int> ids;
     for (const ControlResource& c : d->controls) ids.push_back(c.id);
-    EXPECT_EQ(ids, (std::vector<int>{1034, -1,   1035, -1,   1049, 1036, -1,   1018, -1,   1010,
+    EXPECT_EQ(ids, (std::vector<int>{1034, 1050, 1035, -1,   1049, 1036, -1,   1018, -1,   1010,
                                      1011, 1012, 1013, 1014, 1015, 1016, 1017, 1031, 1032, -1,
                                      1019, -1,   1020, -1,   1024, -1,   1025, 1026, -1,   1027,
                                      1028, -1,   1029, 1030, 1042, 1043, -1,   1033, 1037, 1060}));
