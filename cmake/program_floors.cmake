@@ -30,7 +30,9 @@ set(CELWRIGHT_FLOOR_model
 set(CELWRIGHT_FLOOR_operations
   files/file_io.h files/file_io.cpp files/project_reading.h files/project_reading.cpp
   files/image_decoding.h files/image_decoding.cpp display/frame_drawing.h display/frame_drawing.cpp
-  project/history.h project/history.cpp files/recovery.h files/recovery.cpp)
+  project/history.h project/history.cpp files/recovery.h files/recovery.cpp
+  files/frame_buffer_rules.h files/frame_buffer_rules.cpp files/console_sheet.h files/console_sheet.cpp
+  display/console_drawing.h display/console_drawing.cpp)
 set(CELWRIGHT_FLOOR_views
   project/project_tree.h project/project_tree.cpp project/editing.h project/editing.cpp
   project/clipboard.h project/clipboard.cpp project/add_pattern_dialog.cpp project/label_dialog.cpp

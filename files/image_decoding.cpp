@@ -79,7 +79,7 @@ DecodedImage decode_tim_file(const char* path) {
     std::vector<uint8_t> bytes;
     const FileRead read = read_file_bytes(path, bytes, kMaxTimFileBytes);
     if (read == FileRead::CannotOpen) return refused(ImageProblem::CannotOpen);
-    const tim::TimResult decoded =
+    tim::TimResult decoded =
         read == FileRead::Done ? tim::decode_tim(bytes) : tim::TimResult{tim::TimError::Truncated, {}};
     if (decoded.error != tim::TimError::None) {
         DecodedImage d = refused(ImageProblem::TimRefused);
@@ -96,6 +96,10 @@ DecodedImage decode_tim_file(const char* path) {
     d.sets_tpage = true;
     d.tpage = img.tpage;
     d.clut_attribute = img.clut_attribute;
+    d.placed = true;
+    d.frame_buffer = std::move(decoded.image);
+    d.frame_buffer.bits.clear();
+    d.frame_buffer.colour_table.clear();
     return d;
 }
 

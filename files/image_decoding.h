@@ -36,6 +36,12 @@ struct DecodedImage {
     bool sets_tpage = false;
     uint32_t tpage = 0;
     uint16_t clut_attribute = 0;  // 0 for a BMP and for a TIM without a CLUT
+    // A TIM places its picture and CLUT in the console's frame buffer: then placed is true
+    // and frame_buffer holds the places, the CLUT rows and the pixel words as the file
+    // stores them (its DIB fields stay empty: the bitmap above is that view). Other
+    // formats have no place.
+    bool placed = false;
+    tim::TimImage frame_buffer;
 };
 
 // Reads and decodes the file; nothing else changes. path is CP932, at most 511 bytes.

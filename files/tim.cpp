@@ -2,6 +2,7 @@
 // damaged or hostile file is refused instead of being read past its end.
 #include "files/tim.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace tim {
@@ -62,7 +63,61 @@ void convert_rows(const uint8_t* src, size_t row_bytes, TimImage& img) {
     }
 }
 
+// The CLUT rows the block holds in full within its length, as stored; a block shorter
+// than its rows (which the editor has always accepted) keeps the rows it has.
+void keep_clut_rows(const Reader& in, size_t block, size_t block_length, uint16_t rows, TimImage& img) {
+    const size_t row_bytes = static_cast<size_t>(img.clut_entries) * 2;
+    const size_t whole = row_bytes ? (block_length - 12) / row_bytes : 0;
+    img.clut_rows = row_bytes ? static_cast<int>(std::min<size_t>(rows, whole)) : 0;
+    img.clut.resize(static_cast<size_t>(img.clut_entries) * static_cast<size_t>(img.clut_rows));
+    for (size_t i = 0; i < img.clut.size(); ++i) img.clut[i] = in.u16(block + 12 + 2 * i);
+}
+
+void put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    put16(out, static_cast<uint16_t>(v));
+    put16(out, static_cast<uint16_t>(v >> 16));
+}
+
 }  // namespace
+
+uint16_t tim_texel(const TimImage& img, int x, int y) {
+    if (x < 0 || y < 0 || x >= img.width || y >= img.height || img.mode > 2) return 0;
+    const int per_word = img.mode == 0 ? 4 : img.mode == 1 ? 2 : 1;
+    const size_t at = static_cast<size_t>(y) * img.width_words + static_cast<size_t>(x / per_word);
+    if (at >= img.words.size()) return 0;
+    const uint16_t word = img.words[at];
+    switch (img.mode) {
+        case 0: return static_cast<uint16_t>((word >> (4 * (x % 4))) & 0xF);
+        case 1: return static_cast<uint16_t>((word >> (8 * (x % 2))) & 0xFF);
+        default: return word;
+    }
+}
+
+std::vector<uint8_t> encode_tim(const TimImage& img) {
+    std::vector<uint8_t> out;
+    put32(out, 0x10);
+    put32(out, static_cast<uint32_t>(img.mode & 7) | (img.has_clut ? 8u : 0u));
+    if (img.has_clut) {
+        put32(out, static_cast<uint32_t>(12 + 2 * img.clut.size()));
+        put16(out, img.clut_x);
+        put16(out, img.clut_y);
+        put16(out, static_cast<uint16_t>(img.clut_entries));
+        put16(out, static_cast<uint16_t>(img.clut_rows));
+        for (uint16_t c : img.clut) put16(out, c);
+    }
+    put32(out, static_cast<uint32_t>(12 + 2 * img.words.size()));
+    put16(out, img.image_x);
+    put16(out, img.image_y);
+    put16(out, img.width_words);
+    put16(out, static_cast<uint16_t>(img.height));
+    for (uint16_t w : img.words) put16(out, w);
+    return out;
+}
 
 TimResult decode_tim(std::span<const uint8_t> file) {
     Reader in(file);
@@ -95,8 +150,10 @@ TimResult decode_tim(std::span<const uint8_t> file) {
         if (rows > 1) {
             // Only the first row is the colour table; the others are passed over by the block length.
             if (block_length < row_end || !in.has(block_length)) return refuse(TimError::Truncated);
+            keep_clut_rows(in, block, block_length, rows, img);
             in.skip(block_length);
         } else {
+            keep_clut_rows(in, block, row_end, 1, img);
             in.skip(row_end);
         }
     }
@@ -126,6 +183,9 @@ TimResult decode_tim(std::span<const uint8_t> file) {
     img.stride = ((img.width * img.bits_per_pixel + 31) / 32) * 4;
     img.bits.assign(static_cast<size_t>(img.stride) * static_cast<size_t>(img.height), 0);
     convert_rows(in.at(in.position()), row_bytes, img);
+    img.width_words = width_words;
+    img.words.resize(static_cast<size_t>(width_words) * static_cast<size_t>(img.height));
+    for (size_t i = 0; i < img.words.size(); ++i) img.words[i] = in.u16(in.position() + 2 * i);
 
     img.tpage = tim_tpage(img.image_x, img.image_y, img.mode);
     img.clut_attribute = img.has_clut ? tim_clut_attribute(img.clut_x, img.clut_y) : 0;

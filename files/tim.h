@@ -23,6 +23,9 @@ enum class TimError {
 inline constexpr int kMaxClutEntries = 256;
 inline constexpr int kMaxImageSide = 256;
 
+inline constexpr int kFrameBufferWidth = 1024;  // 16-bit words
+inline constexpr int kFrameBufferHeight = 512;  // lines
+
 struct TimImage {
     int mode = 0;                       // 0 4-bit CLUT, 1 8-bit CLUT, 2 15-bit direct, 3 24-bit direct
     int width = 0;                      // pixels
@@ -31,6 +34,15 @@ struct TimImage {
     bool has_clut = false;
     uint16_t clut_x = 0, clut_y = 0;
     int clut_entries = 0;
+    // What the file puts into the frame buffer, word for word: the picture's width there,
+    // every CLUT row with the STP bits (bit 15) and the pixel block as stored. The console
+    // reads these, not the DIB below, so its own view of the picture (transparent and
+    // semi-transparent texels, the indices, the places) is checked and drawn from them.
+    // encode_tim writes a file from these fields and the places above alone.
+    uint16_t width_words = 0;
+    int clut_rows = 0;            // rows of the CLUT block kept (0 without one)
+    std::vector<uint16_t> clut;   // clut_entries x clut_rows entries, first row first
+    std::vector<uint16_t> words;  // width_words x height words, top row first
     // The DIB the pixels become: top-down rows of `stride` bytes (padded to 4),
     // bits_per_pixel 4, 8 or 24, and the colour table as blue, green, red, 0 quads.
     int bits_per_pixel = 0;
@@ -78,11 +90,21 @@ constexpr int tim_pixel_width(int mode, int width_words) {
     return 0;
 }
 
+// Texel x of row y as the frame buffer holds it in the picture's own mode: the CLUT
+// index (modes 0 and 1) or the stored colour word with its STP bit (mode 2). 0 for a
+// texel outside the picture and for mode 3, whose pixels are no sprite texels.
+uint16_t tim_texel(const TimImage& img, int x, int y);
+
 // Decodes a whole TIM file. The fields are read in file order: the file header,
 // the CLUT block when flags bit 3 says there is one (its first row is the colour
 // table; further rows are skipped by the block length), then the pixel block,
 // whose rows follow each other with no padding: width_words * 2 bytes each in
 // every mode. A pixel block shorter than its rows is refused.
 TimResult decode_tim(std::span<const uint8_t> file);
+
+// The TIM file of a picture: its mode, places, width_words, height, CLUT rows and words
+// (the DIB fields are not read). The same picture gives the same bytes every time, and
+// decode_tim gives the picture back.
+std::vector<uint8_t> encode_tim(const TimImage& img);
 
 }  // namespace tim

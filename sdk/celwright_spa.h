@@ -22,13 +22,18 @@
  * do not trust the entries' offset fields (a file whose offsets are wrong but whose
  * records are in order reads correctly in both).
  *
- * Timing: frame f stays (timing + 1) * (speed + 1) ticks; the editor plays one tick
- * per display frame, 60 a second.
+ * Timing: frame f stays (timing + 1) * (speed + 1) ticks; a tick is a display frame,
+ * 1/60 s, or 1/50 s on a 50 Hz display (the tool previews both: render --rate 50).
  *
  * Textures: tpage names the texture page (its frame-buffer position in steps of 64
- * by 256) and the colour mode; clut names the colour table (x in steps of 16). The
- * image rectangle of a frame is in texels from the page's top-left corner, so the
- * sprite sheet is expected at a page's corner, as the example's TIM is.
+ * by 256), the semi-transparency mode and the colour mode; clut names the colour table
+ * (x in steps of 16). The image rectangle of a frame is in texels from the page's
+ * top-left corner, so the sprite sheet is expected at a page's corner, as the example's
+ * TIM is (celwright-tool check says when it is not). Both words are the console's own
+ * attribute words: cw_spa_sprite hands them on for the draw. A texel 0x0000 is not
+ * drawn; one with the STP bit (bit 15) is blended with what lies below when the sprite
+ * is drawn semi-transparent, by the tpage's mode (0 (B + F) / 2, 1 B + F, 2 B - F,
+ * 3 B + F / 4); celwright-tool render --console shows the frames drawn so.
  */
 #ifndef CELWRIGHT_SPA_H
 #define CELWRIGHT_SPA_H
@@ -102,7 +107,8 @@ typedef struct {
 } CwSpaTexturePage;
 
 /* What a sprite draw call needs for one frame of a pattern whose base frame has its
- * top-left corner at (x, y) on the screen. */
+ * top-left corner at (x, y) on the screen. Column i of the sprite shows texel u + i, or
+ * u + w - 1 - i when flip has CW_SPA_FLIP_H (rows likewise with CW_SPA_FLIP_V). */
 typedef struct {
     short x, y;      /* screen position of the sprite's top-left corner */
     cw_spa_u16 w, h; /* size of the sprite */
@@ -114,6 +120,8 @@ typedef struct {
     cw_spa_u16 page_y;
     cw_spa_u8 colour_mode;
     cw_spa_u8 semi_transparency;
+    cw_spa_u16 tpage; /* the attribute words as the draw takes them: the texture page word */
+    cw_spa_u16 clut;  /* (the file's tpage) and the frame record's CLUT word */
 } CwSpaSprite;
 
 CW_SPA_FN cw_spa_u16 cw_spa_read_u16(const cw_spa_u8 *p) {
@@ -238,6 +246,8 @@ CW_SPA_FN CwSpaSprite cw_spa_sprite(const CwSpaHeader *header, const CwSpaPatter
     s.page_y = page.page_y;
     s.colour_mode = page.colour_mode;
     s.semi_transparency = page.semi_transparency;
+    s.tpage = (cw_spa_u16)(header->tpage & 0x1FF);
+    s.clut = frame->clut;
     return s;
 }
 

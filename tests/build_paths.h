@@ -10,6 +10,7 @@ extern const char* const source_dir;        // the repository's root
 extern const char* const scenario_exe;      // celwright-scenario
 extern const char* const tool_exe;          // celwright-tool
 extern const char* const spa_dump_exe;      // cw_spa_dump
+extern const char* const spa_console_exe;   // cw_spa_console
 extern const char* const make_example_exe;  // make_example
 
 }  // namespace build_paths

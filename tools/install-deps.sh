@@ -12,6 +12,8 @@ packages=(
   # the desktop; chattr, for a folder that refuses new files even to root.
   xvfb xauth x11-utils iproute2 openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
   libgif-dev libpng-dev
+  # The tool's palettes for TIM files with more colours than their CLUT (celwright-tool tim --quantise).
+  libimagequant-dev
   # The checks of the installed tree and of the Debian package (tests/install): the desktop
   # entry's, metainfo's and package's validators, the file-type database and a reader of it,
   # the manual page renderer, and the icon drawing script.

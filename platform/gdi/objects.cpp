@@ -238,6 +238,20 @@ int GetObjectA(HANDLE handle, int size, LPVOID out) {
     return wanted;
 }
 
+// The colour table of the DIB section selected into a memory DC, as the system keeps it: all
+// 2^bpp entries, whatever biClrUsed said (the entries the section was not given are black);
+// none for a DC without a DIB section or for a section of more than 8 bits per pixel.
+UINT GetDIBColorTable(HDC dc, UINT start, UINT entries, RGBQUAD* colors) {
+    if (!is_dc(dc) || dc->kind != DcKind::Memory || !dc->bitmap || !colors) return 0;
+    const Bitmap* b = dc->bitmap;
+    if (!b->dib_section || b->format.bpp > 8) return 0;
+    const UINT full = static_cast<UINT>(b->palette.size());
+    if (start >= full) return 0;
+    const UINT n = std::min(entries, full - start);
+    std::copy(b->palette.begin() + start, b->palette.begin() + start + n, colors);
+    return n;
+}
+
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE, DWORD) {
     if (bits) *bits = nullptr;
     if (!info || usage != DIB_RGB_COLORS || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)) return nullptr;

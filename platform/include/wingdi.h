@@ -117,6 +117,7 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
+UINT GetDIBColorTable(HDC dc, UINT start, UINT entries, RGBQUAD* colors);
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 #define LoadImage LoadImageA
 

@@ -28,6 +28,26 @@ void patch_cwp(const QTemporaryDir& dir, void (*change)(QByteArray&)) {
     ASSERT_TRUE(write_bytes(dir.filePath("walk.cwp"), b));
 }
 
+void patch_tim(const QTemporaryDir& dir, void (*change)(QByteArray&)) {
+    QByteArray b = read_bytes(dir.filePath("walk.tim"));
+    change(b);
+    ASSERT_TRUE(write_bytes(dir.filePath("walk.tim"), b));
+}
+
+// Where the example's TIM keeps its places: the CLUT block's at 12 (its 16 entries at 16 on),
+// the pixel block's at 56.
+constexpr int kTimClutPlace = 12, kTimClutEntries = 16, kTimPicturePlace = 56;
+
+void move_picture(QByteArray& b, uint16_t x, uint16_t y) {
+    put16(b, kTimPicturePlace, x);
+    put16(b, kTimPicturePlace + 2, y);
+}
+
+void move_clut(QByteArray& b, uint16_t x, uint16_t y) {
+    put16(b, kTimClutPlace, x);
+    put16(b, kTimClutPlace + 2, y);
+}
+
 // A black 24-bit BMP of w x h pixels.
 QByteArray bmp24(int w, int h) {
     const int stride = (w * 3 + 3) / 4 * 4;
@@ -118,6 +138,61 @@ const std::vector<Planted> kPlanted = {
          ASSERT_TRUE(write_bytes(d.filePath("wide.bmp"), bmp24(300, 2)));
      },
      {"walk.cwp: image 256pixel以上のｻｲｽﾞのｲﾒｰｼﾌｧｲﾙは ｻﾎﾟｰﾄしていません."},
+     1},
+    // The console's frame buffer: what the TIM's places and the data file's words mean there.
+    {"a TIM half a page right of its page's corner",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_picture(b, 672, 0); }); },
+     {"walk.tim: ｲﾒｰｼﾞの配置座標(672, 0)がﾃｸｽﾁｬﾍﾟｰｼﾞの角(640, 0)にありません. 全ﾌﾚｰﾑのﾃｸｾﾙが横に128, "
+      "縦に0ずれます."},
+     1},
+    {"frames past texel 255 of their page",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_picture(b, 640, 200); }); },
+     {"縦に200ずれます.",
+      "walk.spa: frame 0 \"stand\" of pattern 1 \"idle\": ﾌﾚｰﾑのﾃｸｾﾙ(u 10-20, v 234-262)がﾃｸｽﾁｬﾍﾟｰｼﾞの角から"
+      "255を越えます(4bitCLUT).",
+      "walk.spa: frame 1 \"breathe\" of pattern 1 \"idle\": ﾌﾚｰﾑのﾃｸｾﾙ(u 42-52, v 235-262)"},
+     3},
+    {"a TIM leaving the frame buffer",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_picture(b, 640, 480); }); },
+     {"walk.tim: ｲﾒｰｼﾞ(640, 480) 32 x 64がﾌﾚｰﾑﾊﾞｯﾌｧ(1024 x 512)からはみ出します.",
+      "walk.spa: tpageのﾃｸｽﾁｬﾍﾟｰｼﾞ(640, 0)がｲﾒｰｼﾞの配置から求まるﾍﾟｰｼﾞ(640, 256)と違います.",
+      "縦に224ずれます.", "v 258-286", "v 259-286"},
+     5},
+    {"a CLUT leaving the frame buffer",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_clut(b, 1024, 0); }); },
+     {"walk.tim: CLUT(1024, 0) 16 x 1がﾌﾚｰﾑﾊﾞｯﾌｧ(1024 x 512)からはみ出します.",
+      "walk.spa: ﾌﾚｰﾑのCLUT属性が指すCLUT(0, 480)がｲﾒｰｼﾞのCLUT(1024, 0)と違います."},
+     2},
+    {"a CLUT at x 8",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_clut(b, 8, 480); }); },
+     {"walk.tim: CLUT座標X 8が16の倍数ではありません. CLUT属性は(0, 480)を指します."},
+     1},
+    {"a CLUT shorter than the indices the picture uses",
+     [](const QTemporaryDir& d) {
+         patch_tim(d, [](QByteArray& b) {
+             put32(b, 8, 12 + 2 * 8);  // 8 entries instead of 16: the picture uses 0 to 9
+             put16(b, kTimClutEntries, 8);
+             b.remove(20 + 16, 16);
+         });
+     },
+     {"walk.tim: CLUTの色数8に対してｲﾒｰｼﾞはｲﾝﾃﾞｯｸｽ9まで使っています."},
+     1},
+    {"a CLUT inside the picture",
+     [](const QTemporaryDir& d) { patch_tim(d, [](QByteArray& b) { move_clut(b, 656, 10); }); },
+     {"walk.tim: CLUT(656, 10) 16 x 1がｲﾒｰｼﾞ(640, 0) 32 x 64に重なっています.",
+      "walk.spa: ﾌﾚｰﾑのCLUT属性が指すCLUT(0, 480)がｲﾒｰｼﾞのCLUT(656, 10)と違います."},
+     2},
+    {"a 24-bit sheet",
+     [](const QTemporaryDir& d) {
+         patch_cwp(d, [](QByteArray& b) { b.replace(0, 9, QByteArray("true.bmp\0", 9)); });
+         ASSERT_TRUE(write_bytes(d.filePath("true.bmp"), bmp24(128, 64)));
+         patch_spa(d, [](QByteArray& b) { put32(b, 0, 10 | 3 << 7); });
+     },
+     {"true.bmp: 24bitDirectのｲﾒｰｼﾞはｽﾌﾟﾗｲﾄとして描画できません."},
+     1},
+    {"a tpage naming another page than the TIM's",
+     [](const QTemporaryDir& d) { patch_spa(d, [](QByteArray& b) { put32(b, 0, 11); }); },
+     {"walk.spa: tpageのﾃｸｽﾁｬﾍﾟｰｼﾞ(704, 0)がｲﾒｰｼﾞの配置から求まるﾍﾟｰｼﾞ(640, 0)と違います."},
      1},
 };
 

@@ -174,6 +174,10 @@ TEST(ToolInfo, WrongCommandLinesSayWhatIsWrongAndHelpAnswers) {
          2,
          "--flip takes h, v or hv"},
         {{"render", "a.cwp", "--pattern"}, 2, "--pattern needs a value"},
+        {{"render", "a.cwp", "--pattern", "0", "--out", "x.gif", "--background", "red"}, 2, "--background takes"},
+        {{"vram", "a.cwp", "--out", "m.png", "--scale", "5"}, 2, "vram: --scale takes a whole number from 1 to 4"},
+        {{"vram", "--out", "m.png"}, 2, "vram: which projects?"},
+        {{"vram", "a.cwp", "--out", "m.png", "--flip", "h"}, 2, "vram: unknown option --flip"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -197,7 +201,7 @@ TEST(ToolInfo, WrongCommandLinesSayWhatIsWrongAndHelpAnswers) {
     EXPECT_EQ(version.exit_code, 0);
     EXPECT_EQ(version.out, "celwright-tool " CELWRIGHT_VERSION "\n");
     EXPECT_EQ(version.err, "");
-    for (const char* command : {"info", "check", "render"}) {
+    for (const char* command : {"info", "check", "render", "vram", "tim"}) {
         const ToolRun help = run_tool({command, "--help"});
         EXPECT_EQ(help.exit_code, 0);
         EXPECT_EQ(help.out.rfind(std::string("usage: celwright-tool ") + command, 0), 0u) << help.out;

@@ -265,15 +265,98 @@ TEST(ToolRender, TheBmpSheetRendersAsTheTimDoes) {
     EXPECT_EQ(read_bytes(dir.filePath("tim.gif")), read_bytes(dir.filePath("bmp.gif")));
 }
 
-TEST(GifOutput, DelaysKeepTheLoopsLengthInHundredths) {
-    EXPECT_EQ(cli::gif_delays({12, 12, 12}), (std::vector<int>{20, 20, 20}));
+TEST(GifOutput, DelaysKeepTheLoopsLengthInHundredthsAtEitherRate) {
+    EXPECT_EQ(cli::gif_delays({12, 12, 12}, 60), (std::vector<int>{20, 20, 20}));
     // One tick is 1.67 hundredths: 2, 3 and 5 hundredths have passed after 1, 2 and 3 ticks.
-    EXPECT_EQ(cli::gif_delays({1, 1, 1}), (std::vector<int>{2, 1, 2}));
-    EXPECT_EQ(cli::gif_delays({60, 40}), (std::vector<int>{100, 67}));
-    const std::vector<int> d = cli::gif_delays(std::vector<uint32_t>(7, 5));  // 35 ticks: 58.33 hundredths
+    EXPECT_EQ(cli::gif_delays({1, 1, 1}, 60), (std::vector<int>{2, 1, 2}));
+    EXPECT_EQ(cli::gif_delays({60, 40}, 60), (std::vector<int>{100, 67}));
+    const std::vector<int> d =
+        cli::gif_delays(std::vector<uint32_t>(7, 5), 60);  // 35 ticks: 58.33 hundredths
     int total = 0;
     for (int v : d) total += v;
     EXPECT_EQ(total, 58);
+    // At 50 a second a tick is two hundredths exactly.
+    EXPECT_EQ(cli::gif_delays({12, 1, 60, 40}, 50), (std::vector<int>{24, 2, 120, 80}));
+}
+
+TEST(ToolRender, AtFiftyTicksASecondEachFrameStaysLonger) {
+    QTemporaryDir dir;
+    const QString cwp = source_path("examples/walk.cwp");
+    for (const char* rate : {"50", "60"}) {
+        SCOPED_TRACE(rate);
+        const ToolRun run =
+            run_tool({"render", cwp, "--pattern", "idle", "--out", dir.filePath("idle.gif"), "--rate", rate});
+        ASSERT_EQ(run.exit_code, 0) << run.err;
+        const Gif gif = read_gif(dir.filePath("idle.gif"));
+        ASSERT_TRUE(gif.read);
+        // idle: timings 29 and 19 at speed 1 stay 60 and 40 ticks.
+        EXPECT_EQ(gif.delays,
+                  std::string(rate) == "50" ? (std::vector<int>{120, 80}) : (std::vector<int>{100, 67}));
+    }
+    const ToolRun wrong =
+        run_tool({"render", cwp, "--pattern", "0", "--out", dir.filePath("x.gif"), "--rate", "30"});
+    EXPECT_EQ(wrong.exit_code, 2);
+    EXPECT_NE(wrong.err.find("--rate takes 50 or 60"), std::string::npos) << wrong.err;
+}
+
+// The sheet a render wrote, as 0x00RRGGBB (a transparent pixel as the black it stands for).
+std::vector<uint32_t> sheet_pixels(const QString& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint32_t> out;
+    if (!png_image_begin_read_from_file(&image, path.toLocal8Bit().constData())) return out;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) return out;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        out.push_back(rgba[i + 3] ? uint32_t(rgba[i]) << 16 | uint32_t(rgba[i + 1]) << 8 | rgba[i + 2] : 0);
+    return out;
+}
+
+TEST(ToolRender, TheConsoleDrawsTheExampleAsTheRunningDisplayButForItsTransparentTexels) {
+    // The example has no STP bit and its CLUT is where its records point. On black the
+    // console and the running display draw the same pixels; on a colour the console lets it
+    // show through the transparent texels, which the running display, unkeyed, paints black.
+    QTemporaryDir dir;
+    const QString cwp = source_path("examples/walk.cwp");
+    for (const char* background : {"000000", "3060A0"}) {
+        SCOPED_TRACE(background);
+        const QStringList extra = {"--background", background, "--flip", "hv"};
+        const ToolRun editor = run_tool(
+            QStringList{"render", cwp, "--pattern", "0", "--sheet", dir.filePath("editor.png")} + extra);
+        const ToolRun console = run_tool(QStringList{"render", cwp, "--pattern", "0", "--sheet",
+                                                     dir.filePath("console.png"), "--console"} +
+                                         extra);
+        ASSERT_EQ(editor.exit_code, 0) << editor.err;
+        ASSERT_EQ(console.exit_code, 0) << console.err;
+        const std::vector<uint32_t> e = sheet_pixels(dir.filePath("editor.png")),
+                                    c = sheet_pixels(dir.filePath("console.png"));
+        ASSERT_EQ(e.size(), 4u * 32 * 32);
+        ASSERT_EQ(c.size(), e.size());
+        int differ = 0, shown_through = 0;
+        for (size_t i = 0; i < e.size(); ++i) {
+            if (e[i] == c[i]) continue;
+            ++differ;
+            shown_through += e[i] == 0 && c[i] == 0x3060A0;
+        }
+        EXPECT_EQ(differ, shown_through);
+        if (std::string(background) == "3060A0") {
+            EXPECT_GT(shown_through, 100);
+        }
+    }
+    // A sheet with no texels in tpage's mode is refused before anything is written.
+    QTemporaryDir broken;
+    copy_example(broken);
+    QByteArray spa = read_bytes(broken.filePath("walk.spa"));
+    put32(spa, 0, 10 | 3 << 7);
+    ASSERT_TRUE(write_bytes(broken.filePath("walk.spa"), spa));
+    const ToolRun refused =
+        run_tool({"render", broken.filePath("walk.cwp"), "--pattern", "0", "--console", "--image",
+                  broken.filePath("walk.bmp"), "--sheet", broken.filePath("out.png")});
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_NE(refused.err.find("no texels in the colour mode tpage gives (24bitDirect)"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(QFileInfo::exists(broken.filePath("out.png")));
 }
 
 TEST(GifOutput, ManyColoursAreReducedAndBlackStaysTransparent) {

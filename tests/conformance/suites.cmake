@@ -11,6 +11,7 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   ddraw:null
   text:null
   paint:null
+  dib:null
   timers:null)
 
 # celwright_conformance_main(SUITE OUT): OUT names a source holding the suite's main(), written

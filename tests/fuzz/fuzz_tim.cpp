@@ -1,5 +1,7 @@
 // libFuzzer target for the TIM decoder: any bytes are either refused or decoded
-// into a DIB whose size matches its rows, never read or written out of bounds.
+// into a DIB whose size matches its rows and frame-buffer words that match their
+// places, never read or written out of bounds; what is decoded is written again as a
+// file that decodes to the same words.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -19,6 +21,14 @@ Verdict check_tim(std::span<const uint8_t> bytes) {
                             img.colour_table.size() == static_cast<size_t>(img.clut_entries) * 4 &&
                             img.clut_entries <= tim::kMaxClutEntries;
     if (!consistent) return fault(true, "the decoded image does not match its size or its CLUT");
+    const bool words_fit = img.words.size() == static_cast<size_t>(img.width_words) * img.height &&
+                           img.clut.size() == static_cast<size_t>(img.clut_entries) * img.clut_rows;
+    if (!words_fit)
+        return fault(true, "the frame-buffer words do not match the picture's or the CLUT's size");
+    const tim::TimResult again = tim::decode_tim(tim::encode_tim(img));
+    if (again.error != tim::TimError::None || again.image.words != img.words ||
+        again.image.clut != img.clut || again.image.bits != img.bits || again.image.tpage != img.tpage)
+        return fault(true, "the picture written again does not decode to the same words");
     return read();
 }
 

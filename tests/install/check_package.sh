@@ -36,7 +36,7 @@ expect_equal Section "$(field Section)" graphics
 [[ "$(field Description)" == "editor for sprite animation data"* ]] || fail "Description is '$(field Description)'"
 depends=$(field Depends)
 # The libraries come from the programs themselves (dpkg-shlibdeps), with their versions.
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 libpng16-16 libgif7 fonts-ipafont-gothic; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 libpng16-16 libgif7 libimagequant0 fonts-ipafont-gothic; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$depends" =~ libqt6widgets6\ \(\>=\ [0-9] ]] || fail "Depends has no version for libqt6widgets6: $depends"

@@ -317,4 +317,93 @@ TEST(TimRefusals, EveryCutOfARealFileIsRefusedAsTruncated) {
     EXPECT_EQ(tim::decode_tim(enough).error, TimError::None);
 }
 
+TEST(TimFrameBuffer, TheWordsAndEveryClutRowAreKeptAsStoredWithTheirStpBits) {
+    TimFields s;
+    s.flags = 8 | 0;
+    s.clut_rows = {{0x0000, 0x801F, 0x03E0, 0x7C00}, {0x1234, 0x8000, 0x0001, 0x0002}};
+    s.clut_x = 32;
+    s.clut_y = 500;
+    s.x = 704;
+    s.y = 256;
+    s.width_words = 2;
+    s.height = 2;
+    s.pixels = {0x21, 0x03, 0xF0, 0x0E, 0x01, 0x00, 0x00, 0x80};
+    const tim::TimResult r = tim::decode_tim(make_tim(s));
+    ASSERT_EQ(r.error, TimError::None);
+    const tim::TimImage& img = r.image;
+    EXPECT_EQ(img.width_words, 2);
+    EXPECT_EQ(img.clut_rows, 2);
+    EXPECT_EQ(img.clut,
+              (std::vector<uint16_t>{0x0000, 0x801F, 0x03E0, 0x7C00, 0x1234, 0x8000, 0x0001, 0x0002}));
+    EXPECT_EQ(img.words, (std::vector<uint16_t>{0x0321, 0x0EF0, 0x0001, 0x8000}));
+    // Texels of the 4-bit mode, the first in the low nibble, and what the DIB shows agree.
+    const int expected[2][8] = {{1, 2, 3, 0, 0, 15, 14, 0}, {1, 0, 0, 0, 0, 0, 0, 8}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x) {
+            EXPECT_EQ(tim::tim_texel(img, x, y), expected[y][x]) << x << "," << y;
+            const uint8_t byte = img.bits[static_cast<size_t>(y) * img.stride + x / 2];
+            EXPECT_EQ(x % 2 ? byte & 0xF : byte >> 4, expected[y][x]) << x << "," << y;
+        }
+    EXPECT_EQ(tim::tim_texel(img, 8, 0), 0);  // outside the picture
+
+    // A CLUT block shorter than its rows keeps the rows it holds in full.
+    std::vector<uint8_t> bytes = make_tim(s);
+    bytes[8] = 12 + 8 + 4;  // the block length: one row and half of the next
+    std::vector<uint8_t> fixed(bytes.begin(), bytes.begin() + 8 + 24);
+    fixed.insert(fixed.end(), bytes.begin() + 8 + 28, bytes.end());  // the pixel block follows the cut
+    const tim::TimResult cut = tim::decode_tim(fixed);
+    ASSERT_EQ(cut.error, TimError::None);
+    EXPECT_EQ(cut.image.clut_rows, 1);
+    EXPECT_EQ(cut.image.clut.size(), 4u);
+}
+
+TEST(TimFrameBuffer, EightAndFifteenBitTexelsAreTheIndexAndTheStoredWord) {
+    TimFields s;
+    s.flags = 8 | 1;
+    s.clut_rows = {std::vector<uint16_t>(256, 0x7FFF)};
+    s.width_words = 1;
+    s.pixels = {0xC8, 0x07};
+    tim::TimResult r = tim::decode_tim(make_tim(s));
+    ASSERT_EQ(r.error, TimError::None);
+    EXPECT_EQ(tim::tim_texel(r.image, 0, 0), 0xC8);
+    EXPECT_EQ(tim::tim_texel(r.image, 1, 0), 0x07);
+    s.flags = 2;
+    s.pixels = {0x1F, 0x80};
+    r = tim::decode_tim(make_tim(s));
+    ASSERT_EQ(r.error, TimError::None);
+    EXPECT_EQ(tim::tim_texel(r.image, 0, 0), 0x801F);  // the STP bit stays
+}
+
+TEST(TimFrameBuffer, EncodingGivesTheFileBackAndDecodingTheEncodingThePicture) {
+    struct Sample {
+        const char* name;
+        bool same_bytes;  // two samples hold 64 bytes past their rows in the pixel block, which go
+    };
+    const Sample samples[] = {{"pal4_640_0_clut0_480.tim", false},
+                              {"pal8_640_256_clut80_480.tim", false},
+                              {"rgb16_320_0.tim", true},
+                              {"sheet_4bit_768_256_clut16_481.tim", true},
+                              {"sheet_8bit_896_0_clut0_500.tim", true},
+                              {"sheet_16bit_stpblack_64_256.tim", true},
+                              {"sheet_24bit_0_0.tim", true}};
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.name);
+        const std::vector<uint8_t> bytes = read_file(kTimDir + sample.name);
+        const tim::TimResult r = tim::decode_tim(bytes);
+        ASSERT_EQ(r.error, TimError::None);
+        const std::vector<uint8_t> again = tim::encode_tim(r.image);
+        if (sample.same_bytes) {
+            EXPECT_EQ(again, bytes);
+        }
+        const tim::TimResult back = tim::decode_tim(again);
+        ASSERT_EQ(back.error, TimError::None);
+        EXPECT_EQ(back.image.words, r.image.words);
+        EXPECT_EQ(back.image.clut, r.image.clut);
+        EXPECT_EQ(back.image.bits, r.image.bits);
+        EXPECT_EQ(back.image.colour_table, r.image.colour_table);
+        EXPECT_EQ(back.image.tpage, r.image.tpage);
+        EXPECT_EQ(back.image.clut_attribute, r.image.clut_attribute);
+    }
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "files/frame_buffer_rules.h"
 #include "tool.h"
 
 namespace cli {
@@ -94,6 +95,26 @@ void check_colour_mode(const Project& p, const DecodedImage& image, Findings& ou
                                   " bits per pixel)");
 }
 
+// The problems the game meets in the console's frame buffer: where the image and its CLUT
+// stand, what the data file's tpage and CLUT attribute name, how far each frame's texels
+// reach. A problem of the picture's place is the image file's; one of a frame, the tpage
+// or the records is the data file's.
+void check_frame_buffer(const Project& p, const DecodedImage* image, Findings& out) {
+    using frame_buffer::Rule;
+    const frame_buffer::Sheet sheet = image ? frame_buffer::sheet_of(*image) : frame_buffer::Sheet{};
+    const frame_buffer::Data data = frame_buffer::data_of(p.files.data, p.clut_attribute);
+    for (const frame_buffer::Problem& problem : frame_buffer::check_data(data, image ? &sheet : nullptr)) {
+        const bool of_data = !image || problem.pattern != frame_buffer::kNone ||
+                             problem.rule == Rule::TpageNotSheetPage ||
+                             problem.rule == Rule::ClutAttributeNotSheetClut;
+        const std::string frame = problem.pattern != frame_buffer::kNone
+                                      ? frame_name(p, problem.pattern, problem.frame) + ": "
+                                      : "";
+        out.add(of_data ? data_path(p) : image_path(p),
+                frame + one_line(frame_buffer::problem_text(problem)));
+    }
+}
+
 // The image the project names, decoded as the editor loads it; null when there is none
 // or it does not load (which is a finding of its own).
 bool load_image_checked(const Project& p, DecodedImage& image, Findings& out) {
@@ -131,6 +152,7 @@ int run_check(const std::vector<std::string>& args) {
     DecodedImage image;
     const bool have_image = load_image_checked(p, image, out);
     if (have_image) check_colour_mode(p, image, out);
+    check_frame_buffer(p, have_image ? &image : nullptr, out);
     for (int q = 0; q < pattern_count(p); ++q) {
         if (frame_count(p, q) == 0) out.add(data_path(p), pattern_name(p, q) + " has no frames");
         for (int f = 0; f < frame_count(p, q); ++f) check_frame(p, q, f, have_image ? &image : nullptr, out);

@@ -153,12 +153,13 @@ bool write_png_rows(png_structp png, png_infop info, PngSink* sink, png_bytep* r
 
 }  // namespace
 
-std::vector<int> gif_delays(const std::vector<uint32_t>& ticks) {
+std::vector<int> gif_delays(const std::vector<uint32_t>& ticks, int rate) {
     std::vector<int> delays;
+    const uint64_t per_second = rate > 0 ? static_cast<uint64_t>(rate) : 60;
     uint64_t total = 0, shown = 0;
     for (uint32_t t : ticks) {
         total += t;
-        const uint64_t end = (total * 100 + 30) / 60;  // hundredths, rounded
+        const uint64_t end = (total * 100 + per_second / 2) / per_second;  // hundredths, rounded
         delays.push_back(static_cast<int>(end - shown));
         shown = end;
     }
@@ -193,7 +194,7 @@ std::vector<uint8_t> encode_gif(const std::vector<Picture>& frames, const std::v
     return bytes;
 }
 
-std::vector<uint8_t> encode_png(const Picture& picture, std::string* error) {
+std::vector<uint8_t> encode_png(const Picture& picture, std::string* error, bool black_transparent) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
@@ -208,7 +209,7 @@ std::vector<uint8_t> encode_png(const Picture& picture, std::string* error) {
         rgba[4 * i] = red(c);
         rgba[4 * i + 1] = green(c);
         rgba[4 * i + 2] = blue(c);
-        rgba[4 * i + 3] = c == kTransparentColour ? 0 : 255;
+        rgba[4 * i + 3] = black_transparent && c == kTransparentColour ? 0 : 255;
     }
     std::vector<png_bytep> rows(static_cast<size_t>(picture.height));
     for (int y = 0; y < picture.height; ++y)

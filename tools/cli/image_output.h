@@ -19,10 +19,10 @@ struct Picture {
 // default background of the base frame, so transparent in every picture the tool writes.
 inline constexpr uint32_t kTransparentColour = 0x000000;
 
-// GIF delays in hundredths of a second for frames that last the given numbers of
-// 1/60 s ticks. Each delay is rounded so that the running total stays within half a
-// hundredth of the true time, and a loop lasts exactly what the ticks add up to.
-std::vector<int> gif_delays(const std::vector<uint32_t>& ticks);
+// GIF delays in hundredths of a second for frames that last the given numbers of ticks
+// of 1/rate s. Each delay is rounded so that the running total stays within half a
+// hundredth of the true time, and a loop lasts what the ticks add up to.
+std::vector<int> gif_delays(const std::vector<uint32_t>& ticks, int rate);
 
 // An animated GIF of equal-sized pictures that loops for ever. Colour index 0 is the
 // transparent black; every frame covers the whole picture and is cleared before the
@@ -31,8 +31,9 @@ std::vector<int> gif_delays(const std::vector<uint32_t>& ticks);
 std::vector<uint8_t> encode_gif(const std::vector<Picture>& frames, const std::vector<int>& delays,
                                 std::string* error);
 
-// An 8-bit RGBA PNG; black pixels are fully transparent, all others opaque.
-std::vector<uint8_t> encode_png(const Picture& picture, std::string* error);
+// An 8-bit RGBA PNG; black pixels are fully transparent unless black_transparent is
+// false, all others opaque.
+std::vector<uint8_t> encode_png(const Picture& picture, std::string* error, bool black_transparent = true);
 
 // Writes bytes to path (UTF-8) through a temporary file beside it, so that a failure
 // leaves no file and no part of one; an existing file is replaced only when the new

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "display/console_drawing.h"
 #include "display/frame_drawing.h"
+#include "display/panel_rules.h"
 #include "display/playback_rules.h"
+#include "files/console_sheet.h"
 #include "image_output.h"
 #include "text/cp932.h"
 #include "tool.h"
@@ -28,6 +31,9 @@ struct RenderOptions {
     std::string image;  // a sprite sheet to use instead of the project's
     int scale = 1;
     uint8_t flips = 0;
+    bool console = false;     // the console's rules instead of the running display's
+    int rate = 60;            // ticks a second
+    uint32_t background = 0;  // the base frame's colour, 0x00RRGGBB
 };
 
 // The working image, the base frame and the magnified picture, released together.
@@ -55,6 +61,22 @@ bool parse_int(const std::string& text, int* out) {
     return true;
 }
 
+// Six hexadecimal digits RRGGBB.
+bool parse_colour(const std::string& text, uint32_t* out) {
+    if (text.size() != 6) return false;
+    uint32_t v = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0) return false;
+        v = v << 4 | static_cast<uint32_t>(digit);
+    }
+    *out = v;
+    return true;
+}
+
 bool parse_flip(const std::string& text, uint8_t* flips) {
     if (text == "h")
         *flips = kFlipLeftRight;
@@ -72,7 +94,7 @@ bool parse(const std::vector<std::string>& args, RenderOptions& o, std::string* 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool valued = a == "--pattern" || a == "--out" || a == "--sheet" || a == "--scale" ||
-                            a == "--flip" || a == "--image";
+                            a == "--flip" || a == "--image" || a == "--rate" || a == "--background";
         if (valued && i + 1 >= args.size()) {
             *error = a + " needs a value";
             return false;
@@ -95,6 +117,18 @@ bool parse(const std::vector<std::string>& args, RenderOptions& o, std::string* 
                 *error = "--flip takes h, v or hv";
                 return false;
             }
+        } else if (a == "--rate") {
+            if (!parse_int(args[++i], &o.rate) || (o.rate != 50 && o.rate != 60)) {
+                *error = "--rate takes 50 or 60";
+                return false;
+            }
+        } else if (a == "--background") {
+            if (!parse_colour(args[++i], &o.background)) {
+                *error = "--background takes a colour as six hexadecimal digits RRGGBB";
+                return false;
+            }
+        } else if (a == "--console") {
+            o.console = true;
         } else if (!a.empty() && a[0] == '-') {
             *error = "unknown option " + a;
             return false;
@@ -155,12 +189,23 @@ Picture read_pixels(LPDIRECTDRAWSURFACE surface, int w, int h) {
     return picture;
 }
 
-// The image decoded as the editor loads it and taken into a working surface.
-bool take_image(const std::string& path_cp932, Surfaces& s, std::string* error) {
+// The image decoded as the editor loads it, taken into a working surface for the running
+// display's drawing, or kept as the console's words for the console's.
+bool take_image(const Project& p, const std::string& path_cp932, const RenderOptions& o, Surfaces& s,
+                tim::TimImage* console_sheet, std::string* error) {
     DecodedImage image = decode_image_file(path_cp932.c_str());
     if (image.problem != ImageProblem::None) {
         *error = "image " + one_line(image_refusal_text(image, path_cp932.c_str()));
         return false;
+    }
+    if (o.console) {
+        ConsoleSheet sheet = console_sheet_of(image, p.files.data.header.tpage, p.clut_attribute);
+        DeleteObject(image.bitmap);
+        if (!sheet.drawable)
+            *error = "the image has no texels in the colour mode tpage gives (" +
+                     std::string(colour_mode_name(decode_tpage(p.files.data.header.tpage).colour_mode)) + ")";
+        *console_sheet = std::move(sheet.image);
+        return sheet.drawable;
     }
     const HRESULT hr = make_surface(s.ddraw, image.width, image.height, &s.working);
     if (SUCCEEDED(hr)) copy_bitmap_into_surface(s.working, image.bitmap, image.width, image.height);
@@ -173,8 +218,43 @@ bool take_image(const std::string& path_cp932, Surfaces& s, std::string* error) 
 
 struct Rendered {
     std::vector<Picture> frames;
-    std::vector<uint32_t> ticks;  // how long each frame stays, in 1/60 s ticks
+    std::vector<uint32_t> ticks;  // how long each frame stays, in ticks of 1/rate s
 };
+
+// The base frame's fill in the surface's pixel format.
+DDBLTFX background_fill(LPDIRECTDRAWSURFACE base, uint32_t rgb) {
+    DDBLTFX fx{};
+    fx.dwSize = sizeof fx;
+    DDPIXELFORMAT f{};
+    f.dwSize = sizeof f;
+    const COLORREF c = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    fx.dwFillColor = SUCCEEDED(base->GetPixelFormat(&f))
+                         ? colour_to_pixel(c, f.dwRBitMask, f.dwGBitMask, f.dwBBitMask)
+                         : rgb;
+    return fx;
+}
+
+// The 15-bit word of a colour as the console's frame buffer keeps it.
+uint16_t colour15_of(uint32_t rgb) {
+    return static_cast<uint16_t>((rgb >> 19 & 0x1F) | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F) << 10);
+}
+
+// Frame r drawn on the base surface, by the running display's rules or the console's.
+void draw_frame(const Project& p, const PatternEntry& e, const FrameRecord& r, const RenderOptions& o,
+                const tim::TimImage& console_sheet, Surfaces& s, DDBLTFX* background) {
+    if (!o.console) {
+        draw_running_picture(s.base, s.working, background, &r, o.flips, e.base_w, e.base_h);
+        return;
+    }
+    ConsoleFrame f;
+    f.tpage = p.files.data.header.tpage;
+    f.record = r;
+    f.flips = o.flips;
+    f.base_w = e.base_w;
+    f.base_h = e.base_h;
+    f.background = colour15_of(o.background);
+    copy_console_picture_into_surface(s.base, draw_console_frame(console_sheet, f), e.base_w, e.base_h);
+}
 
 // Every frame of pattern q, forwards, as the running display draws it: the base frame
 // filled with black (the background colour the editor starts with), the frame copied
@@ -198,19 +278,19 @@ bool render_frames(const Project& p, int q, const RenderOptions& o, const std::s
         *error = "DirectDraw cannot be started";
         return false;
     }
-    if (!take_image(image_cp932, s, error)) return false;
+    tim::TimImage console_sheet;
+    if (!take_image(p, image_cp932, o, s, &console_sheet, error)) return false;
     if (FAILED(make_surface(s.ddraw, e.base_w, e.base_h, &s.base)) ||
         (o.scale > 1 && FAILED(make_surface(s.ddraw, w, h, &s.scaled)))) {
         *error =
             "no surface for a base frame of " + std::to_string(e.base_w) + " x " + std::to_string(e.base_h);
         return false;
     }
-    DDBLTFX background{};
-    background.dwSize = sizeof background;
+    DDBLTFX background = background_fill(s.base, o.background);
     const uint32_t speed = p.files.data.header.speed;
     for (int f = 0; f < frame_count(p, q); ++f) {
         const FrameRecord& r = p.files.data.frames[q][f];
-        draw_running_picture(s.base, s.working, &background, &r, o.flips, e.base_w, e.base_h);
+        draw_frame(p, e, r, o, console_sheet, s, &background);
         if (s.scaled) {
             RECT from{0, 0, e.base_w, e.base_h}, to{0, 0, w, h};
             s.scaled->Blt(&to, s.base, &from, DDBLT_WAIT, nullptr);
@@ -235,8 +315,9 @@ Picture side_by_side(const std::vector<Picture>& frames) {
 
 // The file is encoded whole before it is written, so a failure writes nothing.
 bool write_file(const RenderOptions& o, const Rendered& r, std::string* error) {
-    const std::vector<uint8_t> bytes = o.gif.empty() ? encode_png(side_by_side(r.frames), error)
-                                                     : encode_gif(r.frames, gif_delays(r.ticks), error);
+    const std::vector<uint8_t> bytes = o.gif.empty()
+                                           ? encode_png(side_by_side(r.frames), error)
+                                           : encode_gif(r.frames, gif_delays(r.ticks, o.rate), error);
     return !bytes.empty() && write_output(o.gif.empty() ? o.sheet : o.gif, bytes, error);
 }
 

@@ -79,11 +79,15 @@ int parse_file_command(const std::vector<std::string>& args, const std::string& 
 int run_info(const std::vector<std::string>& args);
 int run_check(const std::vector<std::string>& args);
 int run_render(const std::vector<std::string>& args);
+int run_tim(const std::vector<std::string>& args);
+int run_vram(const std::vector<std::string>& args);
 
 // Help texts of the tool and of each command.
 extern const char kToolHelp[];
 extern const char kInfoHelp[];
 extern const char kCheckHelp[];
 extern const char kRenderHelp[];
+extern const char kTimHelp[];
+extern const char kVramHelp[];
 
 }  // namespace cli
