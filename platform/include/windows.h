@@ -755,6 +755,10 @@ typedef struct tagPAINTSTRUCT {
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+#define FILE_TYPE_PIPE 0x0003
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
@@ -1071,6 +1075,7 @@ BOOL RemoveDirectoryA(LPCSTR name);
 #define RemoveDirectory RemoveDirectoryA
 BOOL CreateHardLinkA(LPCSTR newName, LPCSTR existing, LPVOID security);
 #define CreateHardLink CreateHardLinkA
+DWORD GetFileType(HANDLE file);
 
 // global memory
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);

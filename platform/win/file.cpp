@@ -1,8 +1,8 @@
 // The kernel's file calls the program makes: CreateFile, ReadFile, WriteFile,
-// FlushFileBuffers, CloseHandle, FindFirstFile/FindClose, GetFileAttributes,
-// DeleteFile, MoveFileEx, CreateHardLink, CreateDirectory and RemoveDirectory. Names arrive as CP932 and are
-// converted to the file system's UTF-8 here; nothing else in the program sees
-// the file system's encoding.
+// FlushFileBuffers, CloseHandle, GetFileType, FindFirstFile/FindClose, GetFileAttributes,
+// DeleteFile, MoveFileEx, CreateHardLink, CreateDirectory and RemoveDirectory. Names arrive as
+// CP932 and are converted to the file system's UTF-8 here; nothing else in the program sees the
+// file system's encoding.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +22,7 @@ namespace {
 
 struct File {
     int fd;
+    mode_t type;  // what it is (S_IFREG, S_IFIFO ...), as fstat told when it was opened
 };
 std::set<File*>& files() {
     static std::set<File*> f;
@@ -104,18 +105,28 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, 
         case OPEN_EXISTING: break;
         default: g_last_error = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
     }
-    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+    // The system opens a pipe or a device at once, whether anything is at its other end or not;
+    // open() would wait for a writer of a FIFO.
+    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
         fail_with_errno();
         return INVALID_HANDLE_VALUE;
     }
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
+        fail_with_errno();
+        close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (S_ISDIR(st.st_mode)) {
         close(fd);
         g_last_error = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
-    auto* f = new File{fd};
+    // Reads and writes of a file on a disk wait for nothing; a pipe or a device keeps the
+    // non-blocking open, so that nothing the program does with its handle can hang.
+    if (S_ISREG(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto* f = new File{fd, static_cast<mode_t>(st.st_mode & S_IFMT)};
     files().insert(f);
     g_last_error = 0;
     return f;
@@ -179,6 +190,26 @@ BOOL CloseHandle(HANDLE h) {
     files().erase(f);
     delete f;
     return result == 0 ? TRUE : fail_with_errno();
+}
+
+DWORD GetFileType(HANDLE h) {
+    const File* f = file_of(h);
+    if (!f) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FILE_TYPE_UNKNOWN;
+    }
+    // The system's answer succeeds with its code cleared, so that FILE_TYPE_UNKNOWN can be told
+    // from a failure.
+    g_last_error = 0;
+    switch (f->type) {
+        case S_IFREG:
+        case S_IFDIR:
+        case S_IFBLK: return FILE_TYPE_DISK;
+        case S_IFCHR: return FILE_TYPE_CHAR;
+        case S_IFIFO:
+        case S_IFSOCK: return FILE_TYPE_PIPE;
+    }
+    return FILE_TYPE_UNKNOWN;
 }
 
 HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {

@@ -1,10 +1,12 @@
 // Whole-file writes that replace their targets only once every file is complete:
 // a full disk, a target that cannot be replaced or a folder in the way leaves the
-// previous files byte for byte. Also the layer's file calls under them.
+// previous files byte for byte. Reads take files on a disk only, and nothing waits on a pipe or
+// a device. Also the layer's file calls under them.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <windows.h>
 
@@ -132,6 +134,77 @@ TEST(WholeFileReads, MissingFilesAndFoldersCannotBeOpenedAndReadsStopAtTheLimit)
     EXPECT_TRUE(file_exists((dir / "f").c_str()));
     EXPECT_TRUE(file_exists((dir / "d").c_str()));
     EXPECT_FALSE(file_exists((dir / "missing").c_str()));
+}
+
+TEST(WholeFileReads, APipeOrADeviceIsAFileThatCannotBeOpenedAndNothingWaitsOnIt) {
+    Folder dir;
+    // A FIFO with no writer: opening it for reading the usual way waits until one comes.
+    ASSERT_EQ(mkfifo((dir / "walk.tim").c_str(), 0600), 0);
+    put(dir / "sheet.bmp", bytes(100, 1));
+    std::vector<uint8_t> got = bytes(3, 1);
+    for (const std::string& path : {dir / "walk.tim", std::string("/dev/null"), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(read_file_bytes(path.c_str(), got, 1u << 20), FileRead::CannotOpen);
+        EXPECT_TRUE(got.empty());
+        EXPECT_FALSE(disk_file_readable(path.c_str()));
+    }
+    EXPECT_TRUE(disk_file_readable((dir / "sheet.bmp").c_str()));
+    EXPECT_FALSE(disk_file_readable((dir / "missing.bmp").c_str()));
+    fs::create_directory(dir / "d.bmp");
+    EXPECT_FALSE(disk_file_readable((dir / "d.bmp").c_str()));
+    // The system's image loader is given such a name too.
+    EXPECT_EQ(LoadImageA(nullptr, (dir / "walk.tim").c_str(), IMAGE_BITMAP, 0, 0,
+                         LR_LOADFROMFILE | LR_CREATEDIBSECTION),
+              nullptr);
+    EXPECT_EQ(LoadImageA(nullptr, "/dev/zero", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION),
+              nullptr);
+}
+
+TEST(ReplacingWrites, APipeUnderTheTemporaryNameIsLeftAloneAndTheTargetKept) {
+    Folder dir;
+    put(dir / "a.cwp", bytes(8102, 3));
+    ASSERT_EQ(mkfifo(temporary_name_for(dir / "a.cwp").c_str(), 0600), 0);
+    const std::vector<FileToWrite> files = {{dir / "a.cwp", bytes(8102, 5)}};
+    EXPECT_EQ(write_files_replacing(files), 0);
+    EXPECT_EQ(contents(dir / "a.cwp"), bytes(8102, 3));
+    struct stat st;
+    ASSERT_EQ(stat(temporary_name_for(dir / "a.cwp").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(FileCalls, FileTypeSaysWhatANameOpenedAndAPipeOpensAtOnce) {
+    Folder dir;
+    put(dir / "f", bytes(10, 1));
+    ASSERT_EQ(mkfifo((dir / "p").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        DWORD type;
+    };
+    for (const Case& c : {Case{dir / "f", FILE_TYPE_DISK}, Case{dir / "p", FILE_TYPE_PIPE},
+                          Case{"/dev/null", FILE_TYPE_CHAR}}) {
+        SCOPED_TRACE(c.path);
+        HANDLE h = CreateFileA(c.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        SetLastError(ERROR_GEN_FAILURE);
+        EXPECT_EQ(GetFileType(h), c.type);
+        EXPECT_EQ(GetLastError(), 0u);
+        EXPECT_TRUE(CloseHandle(h));
+        EXPECT_EQ(GetFileType(h), static_cast<DWORD>(FILE_TYPE_UNKNOWN));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    }
+    // A FIFO nobody reads cannot take a writer; the system says so at once instead of waiting.
+    EXPECT_EQ(CreateFileA((dir / "p").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr),
+              INVALID_HANDLE_VALUE);
+    // What is read from a file on disk waits for nothing, and all of it comes.
+    HANDLE f = CreateFileA((dir / "f").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<uint8_t> got(10);
+    DWORD n = 0;
+    EXPECT_TRUE(ReadFile(f, got.data(), 10, &n, nullptr));
+    EXPECT_EQ(got, bytes(10, 1));
+    CloseHandle(f);
 }
 
 TEST(FileCalls, AWriteBeyondAFullDiskStoresWhatFitsAndFails) {
