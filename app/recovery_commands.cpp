@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/history_commands.h"
+#include "app/settings_folders.h"
 #include "display/file_dialogs.h"
 #include "files/project_file.h"
 #include "files/recovery.h"
@@ -30,6 +31,10 @@ struct Keeping {
 };
 Keeping g_keeping;
 
+const char* recovery_folder() {
+    return settings_folders().recovery.c_str();
+}
+
 std::string project_path() {
     char path[kPathSize] = {};
     current_path(path, sizeof path);
@@ -43,7 +48,7 @@ void stop_timer() {
 
 void remove_copy() {
     stop_timer();
-    remove_recovery_copy(kRecoveryFolder);
+    remove_recovery_copy(recovery_folder());
     g_keeping.written = false;
 }
 
@@ -58,7 +63,7 @@ void CALLBACK write_copy(HWND, UINT, UINT_PTR, DWORD) {
     const std::string path = project_path();
     if (copy_is_current(now, path)) return;
     // A copy that cannot be written is tried again with the next change; the work itself goes on.
-    if (!write_recovery_copy(kRecoveryFolder, path, g_tables)) return;
+    if (!write_recovery_copy(recovery_folder(), path, g_tables)) return;
     g_keeping.written = true;
     g_keeping.state = now;
     g_keeping.path = path;
@@ -68,20 +73,20 @@ void CALLBACK write_copy(HWND, UINT, UINT_PTR, DWORD) {
 
 void offer_recovery() {
     RecoveryCopy copy;
-    const RecoveryFound found = read_recovery_copy(kRecoveryFolder, copy);
+    const RecoveryFound found = read_recovery_copy(recovery_folder(), copy);
     if (found == RecoveryFound::None) {
-        remove_recovery_copy(kRecoveryFolder);  // what a write cut off at its start left, if anything
+        remove_recovery_copy(recovery_folder());  // what a write cut off at its start left, if anything
         return;
     }
     if (found == RecoveryFound::Refused) {
         MessageBoxA(g_app.main_window, kRefused, kCaption, MB_ICONERROR);
-        remove_recovery_copy(kRecoveryFolder);
+        remove_recovery_copy(recovery_folder());
         return;
     }
     char text[sizeof kQuestion + kPathSize];
     wsprintfA(text, kQuestion, copy.original_path.c_str());
     if (MessageBoxA(g_app.main_window, text, kCaption, MB_ICONINFORMATION | MB_YESNO) == IDNO) {
-        remove_recovery_copy(kRecoveryFolder);
+        remove_recovery_copy(recovery_folder());
         return;
     }
     // An image that no longer loads has been reported by the loader; the copy stays for another try.

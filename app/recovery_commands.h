@@ -5,7 +5,7 @@
 // it; so a copy found at start-up was left by a run that did not end cleanly.
 #pragma once
 
-// The copy's folder, beside the settings file in the folder the editor starts in.
+// The copy's folder, beside the settings file (app/settings_folders.h).
 inline constexpr char kRecoveryFolder[] = "Celwin.rcv";
 // How long after a change its copy is written, in milliseconds.
 inline constexpr unsigned kRecoveryDelay = 2000;

@@ -91,7 +91,8 @@ foreach(entry IN LISTS CELWRIGHT_CONFORMANCE_SUITES)
   set_source_files_properties(tests/conformance/test_${suite}.cpp PROPERTIES
                               COMPILE_OPTIONS "${CELWRIGHT_PROGRAM_CHARSET};-O0")
   target_link_options(${target} PRIVATE -static)
-  target_link_libraries(${target} PRIVATE conformance_framework ${CELWRIGHT_SYSTEM_LIBRARIES})
+  # advapi32: the security descriptors of the files suite.
+  target_link_libraries(${target} PRIVATE conformance_framework ${CELWRIGHT_SYSTEM_LIBRARIES} advapi32)
   add_test(NAME Conformance.${suite}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/run.sh $<TARGET_FILE:${target}>)
   set_tests_properties(Conformance.${suite} PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"

@@ -1,6 +1,10 @@
-// What the editor asks the system about a file before it reads it: whether an opened name is a
-// file on a disk, a device or a pipe.
+// What the editor asks the system about files before it trusts them: what an opened name is (a
+// file on a disk, a device, a pipe), whether two names are one folder, a folder made for its
+// owner alone, and an environment variable.
 #include "conformance.h"
+
+// After windows.h, which the SDK's security header needs before it.
+#include <sddl.h>
 
 namespace {
 
@@ -21,6 +25,14 @@ void make_file(const char* name) {
     DWORD written = 0;
     if (f != INVALID_HANDLE_VALUE) WriteFile(f, "bytes", 5, &written, nullptr);
     if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+}
+
+// The volume and index that name what the handle is open on; all zero when they cannot be read.
+unsigned long long identity(HANDLE h, DWORD* volume) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) return 0;
+    *volume = info.dwVolumeSerialNumber;
+    return static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
 }
 
 }  // namespace
@@ -46,4 +58,77 @@ CONFORMANCE_CASE(FileTypeTellsADiskFileFromADeviceAndAClosedHandle) {
     CHECK(ReadFile(device, &byte, 1, &got, nullptr));
     CHECK_EQ(got, 0);
     CHECK(CloseHandle(device));
+}
+
+CONFORMANCE_CASE(AFolderOpensOnlyForBackupAndIsKnownByItsIdentity) {
+    const char folder[] = "conformance_identity";
+    const char other[] = "conformance_identity_other";
+    CreateDirectoryA(folder, nullptr);
+    CreateDirectoryA(other, nullptr);
+    HANDLE refused = open_existing(folder, GENERIC_READ, FILE_ATTRIBUTE_NORMAL);
+    CHECK(refused == INVALID_HANDLE_VALUE);
+    CHECK_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    if (refused != INVALID_HANDLE_VALUE) CloseHandle(refused);
+
+    HANDLE a = open_existing(folder, 0, FILE_FLAG_BACKUP_SEMANTICS);
+    HANDLE b = open_existing("conformance_identity/.", 0, FILE_FLAG_BACKUP_SEMANTICS);
+    HANDLE c = open_existing(other, 0, FILE_FLAG_BACKUP_SEMANTICS);
+    if (CHECK(a != INVALID_HANDLE_VALUE) && CHECK(b != INVALID_HANDLE_VALUE) &&
+        CHECK(c != INVALID_HANDLE_VALUE)) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        CHECK(GetFileInformationByHandle(a, &info));
+        CHECK(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        CHECK_EQ(GetFileType(a), FILE_TYPE_DISK);
+        DWORD va = 0, vb = 1, vc = 2;
+        const unsigned long long ia = identity(a, &va), ib = identity(b, &vb), ic = identity(c, &vc);
+        CHECK(ia != 0);
+        CHECK(ia == ib && va == vb);
+        CHECK(ia != ic);
+        CHECK_EQ(va, vc);
+    }
+    for (HANDLE h : {a, b, c})
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    CHECK(RemoveDirectoryA(folder));
+    CHECK(RemoveDirectoryA(other));
+}
+
+CONFORMANCE_CASE(AFolderIsMadeWithADescriptorForItsOwner) {
+    const char folder[] = "conformance_private";
+    RemoveDirectoryA(folder);
+    PSECURITY_DESCRIPTOR owner_only = nullptr;
+    ULONG size = 0;
+    if (!CHECK(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;OW)", SDDL_REVISION_1,
+                                                                    &owner_only, &size)))
+        return;
+    CHECK(owner_only != nullptr);
+    CHECK(size > 0);
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), owner_only, FALSE};
+    CHECK(CreateDirectoryA(folder, &security));
+    CHECK(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
+    // Its owner may put files in it.
+    make_file("conformance_private/inside.bin");
+    CHECK(DeleteFileA("conformance_private/inside.bin"));
+    CHECK(LocalFree(owner_only) == nullptr);
+    CHECK(RemoveDirectoryA(folder));
+
+    // Text that is no descriptor: an entry cut off, a right that does not exist.
+    for (const char* text : {"D:P(A;;FA;;;", "D:P(A;;XY;;;OW)"}) {
+        PSECURITY_DESCRIPTOR none = nullptr;
+        CHECK(!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &none, nullptr));
+        CHECK_EQ(GetLastError(), ERROR_INVALID_ACL);
+    }
+}
+
+CONFORMANCE_CASE(AnEnvironmentVariableIsCopiedWhenItFits) {
+    SetLastError(0);
+    char small[2] = {'x', 'x'};
+    CHECK_EQ(GetEnvironmentVariableA("CONFORMANCE_SURELY_NOT_SET", small, sizeof small), 0);
+    CHECK_EQ(GetLastError(), ERROR_ENVVAR_NOT_FOUND);
+    // PATH is set for every program; too small a buffer gets the size it needs, NUL counted.
+    const DWORD needed = GetEnvironmentVariableA("PATH", small, sizeof small);
+    if (!CHECK(needed > 2)) return;
+    std::string value(needed, '\0');
+    CHECK_EQ(GetEnvironmentVariableA("PATH", value.data(), needed), needed - 1);
+    CHECK_EQ(value[needed - 1], 0);
+    CHECK_EQ(std::string(value.c_str()).size(), needed - 1);
 }

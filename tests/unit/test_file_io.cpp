@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -176,6 +177,7 @@ TEST(FileCalls, FileTypeSaysWhatANameOpenedAndAPipeOpensAtOnce) {
     Folder dir;
     put(dir / "f", bytes(10, 1));
     ASSERT_EQ(mkfifo((dir / "p").c_str(), 0600), 0);
+    fs::create_directory(dir / "d");
     struct Case {
         std::string path;
         DWORD type;
@@ -205,6 +207,73 @@ TEST(FileCalls, FileTypeSaysWhatANameOpenedAndAPipeOpensAtOnce) {
     EXPECT_TRUE(ReadFile(f, got.data(), 10, &n, nullptr));
     EXPECT_EQ(got, bytes(10, 1));
     CloseHandle(f);
+    // A folder opens only with the backup semantics.
+    EXPECT_EQ(CreateFileA((dir / "d").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    HANDLE d =
+        CreateFileA((dir / "d").c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(d, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileType(d), static_cast<DWORD>(FILE_TYPE_DISK));
+    CloseHandle(d);
+}
+
+TEST(FileCalls, AFolderIdentityFollowsLinksAndAnOwnersDescriptorMakesItPrivate) {
+    Folder dir;
+    fs::create_directory(dir / "real");
+    fs::create_directory(dir / "other");
+    fs::create_directory_symlink(dir / "real", dir / "link");
+    auto identity = [](const std::string& path) {
+        HANDLE h =
+            CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        EXPECT_TRUE(GetFileInformationByHandle(h, &info)) << path;
+        CloseHandle(h);
+        return std::vector<DWORD>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    };
+    EXPECT_EQ(identity(dir / "real"), identity(dir / "link"));
+    EXPECT_EQ(identity(dir / "real"), identity(dir / "link/"));
+    EXPECT_NE(identity(dir / "real"), identity(dir / "other"));
+
+    // The umask may take bits away from a folder made the usual way, never from one whose
+    // descriptor says who may enter it.
+    const mode_t old_mask = umask(0077);
+    PSECURITY_DESCRIPTOR owner_only = nullptr, everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;OW)", SDDL_REVISION_1,
+                                                                     &owner_only, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;OW)(A;;GRGX;;;WD)",
+                                                                     SDDL_REVISION_1, &everyone, nullptr));
+    SECURITY_ATTRIBUTES a{sizeof a, owner_only, FALSE}, b{sizeof b, everyone, FALSE};
+    EXPECT_TRUE(CreateDirectoryA((dir / "private").c_str(), &a));
+    EXPECT_TRUE(CreateDirectoryA((dir / "shared").c_str(), &b));
+    umask(old_mask);
+    struct stat st;
+    ASSERT_EQ(stat((dir / "private").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(stat((dir / "shared").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+    EXPECT_EQ(LocalFree(owner_only), nullptr);
+    EXPECT_EQ(LocalFree(everyone), nullptr);
+    // What has no form in the file system's permissions is refused, not half taken; text that is
+    // no descriptor at all is refused as the system refuses it.
+    struct Refused {
+        const char* text;
+        DWORD error;
+    };
+    for (const Refused& r :
+         {Refused{"D:(A;;FA;;;BU)", ERROR_NOT_SUPPORTED}, Refused{"D:(D;;FA;;;WD)", ERROR_NOT_SUPPORTED},
+          Refused{"O:OWD:(A;;FA;;;OW)", ERROR_NOT_SUPPORTED}, Refused{"D:(A;;FA;;;OW", ERROR_INVALID_ACL},
+          Refused{"D:P(A;;XY;;;OW)", ERROR_INVALID_ACL}, Refused{"D:P(A;;FA;;;OW;)", ERROR_INVALID_ACL},
+          Refused{"Q", ERROR_INVALID_ACL}}) {
+        SCOPED_TRACE(r.text);
+        PSECURITY_DESCRIPTOR refused = nullptr;
+        EXPECT_FALSE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorA(r.text, SDDL_REVISION_1, &refused, nullptr));
+        EXPECT_EQ(GetLastError(), r.error);
+    }
+    PSECURITY_DESCRIPTOR refused = nullptr;
+    EXPECT_FALSE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;OW)", 2, &refused, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_REVISION));
 }
 
 TEST(FileCalls, AWriteBeyondAFullDiskStoresWhatFitsAndFails) {
