@@ -790,6 +790,7 @@ typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 } FILETIME;
+typedef FILETIME* LPFILETIME;
 typedef struct _BY_HANDLE_FILE_INFORMATION {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
@@ -809,6 +810,10 @@ typedef struct _SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 typedef HANDLE HLOCAL;
+
+// processes (whether another run of the program is still running)
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#define STILL_ACTIVE 0x00000103L
 
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
@@ -1104,9 +1109,16 @@ DWORD GetFileType(HANDLE file);
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
 HLOCAL LocalFree(HLOCAL mem);
 
-// environment
+// environment, processes and the system's time
 DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 #define GetEnvironmentVariable GetEnvironmentVariableA
+DWORD GetCurrentProcessId();
+HANDLE GetCurrentProcess();
+HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user);
+void GetSystemTimeAsFileTime(LPFILETIME now);
 
 // global memory
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);

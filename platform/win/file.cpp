@@ -17,6 +17,7 @@
 
 #include "text/cp932.h"
 #include "win/backend.h"
+#include "win/process.h"
 #include "win/security.h"
 
 namespace {
@@ -186,6 +187,7 @@ BOOL FlushFileBuffers(HANDLE h) {
 }
 
 BOOL CloseHandle(HANDLE h) {
+    if (cw::win::close_process_handle(h)) return TRUE;
     File* f = file_of(h);
     if (!f) {
         g_last_error = ERROR_INVALID_HANDLE;

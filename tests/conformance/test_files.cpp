@@ -1,6 +1,7 @@
-// What the editor asks the system about files before it trusts them: what an opened name is (a
-// file on a disk, a device, a pipe), whether two names are one folder, a folder made for its
-// owner alone, and an environment variable.
+// What the editor asks the system about files and processes before it trusts them: what an
+// opened name is (a file on a disk, a device, a pipe), whether two names are one folder, a
+// folder made for its owner alone, an environment variable, and whether a process is still the
+// one that was running under its id.
 #include "conformance.h"
 
 // After windows.h, which the SDK's security header needs before it.
@@ -25,6 +26,10 @@ void make_file(const char* name) {
     DWORD written = 0;
     if (f != INVALID_HANDLE_VALUE) WriteFile(f, "bytes", 5, &written, nullptr);
     if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+}
+
+unsigned long long file_time(const FILETIME& t) {
+    return static_cast<unsigned long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
 }
 
 // The volume and index that name what the handle is open on; all zero when they cannot be read.
@@ -131,4 +136,39 @@ CONFORMANCE_CASE(AnEnvironmentVariableIsCopiedWhenItFits) {
     CHECK_EQ(GetEnvironmentVariableA("PATH", value.data(), needed), needed - 1);
     CHECK_EQ(value[needed - 1], 0);
     CHECK_EQ(std::string(value.c_str()).size(), needed - 1);
+}
+
+CONFORMANCE_CASE(ARunningProcessIsStillActiveAndKeepsItsCreationTime) {
+    const DWORD id = GetCurrentProcessId();
+    CHECK(id != 0);
+    CHECK(GetCurrentProcess() == reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)));
+    HANDLE self = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (!CHECK(self != nullptr)) return;
+    DWORD code = 0;
+    CHECK(GetExitCodeProcess(self, &code));
+    CHECK_EQ(code, STILL_ACTIVE);
+    FILETIME created{}, exited{}, kernel{}, user{}, again{}, now{};
+    CHECK(GetProcessTimes(self, &created, &exited, &kernel, &user));
+    CHECK(GetProcessTimes(GetCurrentProcess(), &again, &exited, &kernel, &user));
+    CHECK(file_time(created) == file_time(again));
+    GetSystemTimeAsFileTime(&now);
+    // This program started a moment ago: before now, and within the last hour.
+    CHECK(file_time(created) <= file_time(now));
+    CHECK(file_time(now) - file_time(created) < 3600ull * 10000000ull);
+    CHECK(CloseHandle(self));
+    CHECK(!CloseHandle(self));
+    CHECK_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    CHECK(GetExitCodeProcess(GetCurrentProcess(), &code));
+    CHECK_EQ(code, STILL_ACTIVE);
+}
+
+CONFORMANCE_CASE(NoProcessOpensUnderAnIdThatNamesNone) {
+    // Ids are multiples of four on the system and far below this one on both.
+    for (DWORD id : {0u, 0xFFFFFFF0u}) {
+        SetLastError(0);
+        HANDLE none = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        CHECK(none == nullptr);
+        CHECK_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        if (none) CloseHandle(none);
+    }
 }
