@@ -199,14 +199,6 @@ TEST(FileCalls, FileTypeSaysWhatANameOpenedAndAPipeOpensAtOnce) {
     EXPECT_EQ(CreateFileA((dir / "p").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr),
               INVALID_HANDLE_VALUE);
-    // What is read from a file on disk waits for nothing, and all of it comes.
-    HANDLE f = CreateFileA((dir / "f").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<uint8_t> got(10);
-    DWORD n = 0;
-    EXPECT_TRUE(ReadFile(f, got.data(), 10, &n, nullptr));
-    EXPECT_EQ(got, bytes(10, 1));
-    CloseHandle(f);
     // A folder opens only with the backup semantics.
     EXPECT_EQ(CreateFileA((dir / "d").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
