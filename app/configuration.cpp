@@ -6,6 +6,7 @@
 
 #include "project/app_state.h"
 #include "app/recent_files.h"
+#include "app/settings_folders.h"
 #include "files/file_io.h"
 #include "files/project_data.h"
 #include "project/tables.h"
@@ -17,7 +18,7 @@ constexpr size_t kMaxConfigurationBytes = 2 * kConfigRecordSize;
 
 void read_image_window_place() {
     std::vector<uint8_t> stored;
-    if (read_file_bytes(kImageWindowPlaceFile, stored, 64) != FileRead::Done) return;
+    if (read_file_bytes(settings_file(kImageWindowPlaceFile).c_str(), stored, 64) != FileRead::Done) return;
     const std::string text(stored.begin(), stored.end());
     int x = 0, y = 0;
     char rest = 0;
@@ -33,7 +34,7 @@ void write_image_window_place() {
     char line[48];
     const int n = std::snprintf(line, sizeof line, "%ld %ld\n", static_cast<long>(g_app.image_window_place.x),
                                 static_cast<long>(g_app.image_window_place.y));
-    const FileToWrite file{kImageWindowPlaceFile, std::vector<uint8_t>(line, line + n)};
+    const FileToWrite file{settings_file(kImageWindowPlaceFile), std::vector<uint8_t>(line, line + n)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
 }
 
@@ -42,7 +43,9 @@ void write_image_window_place() {
 void read_configuration() {
     read_image_window_place();
     std::vector<uint8_t> stored;
-    if (read_file_bytes(kConfigurationFile, stored, kMaxConfigurationBytes) != FileRead::Done) return;
+    if (read_file_bytes(settings_file(kConfigurationFile).c_str(), stored, kMaxConfigurationBytes) !=
+        FileRead::Done)
+        return;
     const Configuration c = decode_configuration(stored);
     g_app.main_client_width = c.main_width;
     g_app.main_client_height = c.main_height;
@@ -73,7 +76,7 @@ void write_configuration() {
         c.recent[k] = g_recent.entries[k];
     c.background_fill =
         encode_fill_record(FillRecord{g_app.background_fill.dwROP, g_app.background_fill.dwFillColor});
-    const FileToWrite file{kConfigurationFile, encode_configuration(c)};
+    const FileToWrite file{settings_file(kConfigurationFile), encode_configuration(c)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
     write_image_window_place();
 }

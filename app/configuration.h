@@ -1,6 +1,6 @@
-// "Celwin.cfg" in the current directory: the window sizes, the pattern windows'
-// maximised state, the recent-files list and the background fill record, carried
-// from one run to the next.
+// "Celwin.cfg" in the current directory (or where app/settings_folders.h says a desktop keeps
+// it): the window sizes, the pattern windows' maximised state, the recent-files list and the
+// background fill record, carried from one run to the next.
 #pragma once
 
 inline constexpr char kConfigurationFile[] = "Celwin.cfg";

@@ -17,11 +17,25 @@ bool write_all(HANDLE file, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// A handle of what is stored on a disk; anything else (a device such as CON or NUL, a pipe)
+// is closed again and refused as a file that cannot be opened.
+HANDLE keep_disk_file(HANDLE file) {
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE open_disk_file(const char* path) {
+    return keep_disk_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 // The whole file at its temporary name, on disk and closed.
 bool write_temporary(const FileToWrite& f) {
     const std::string temp = temporary_name_for(f.path);
-    HANDLE file =
-        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Something that is not a file of ours under that name (a pipe, a device name) is left alone.
+    HANDLE file = keep_disk_file(
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool written = write_all(file, f.bytes) && FlushFileBuffers(file);
     const bool closed = CloseHandle(file) != FALSE;
@@ -68,8 +82,7 @@ std::string backup_name_for(const std::string& target) {
 
 FileRead read_file_bytes(const char* path, std::vector<uint8_t>& bytes, size_t max_bytes) {
     bytes.clear();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = open_disk_file(path);
     if (file == INVALID_HANDLE_VALUE) return FileRead::CannotOpen;
     uint8_t chunk[65536];
     bool ok = true;
@@ -85,6 +98,13 @@ FileRead read_file_bytes(const char* path, std::vector<uint8_t>& bytes, size_t m
     }
     CloseHandle(file);
     return ok ? FileRead::Done : FileRead::Failed;
+}
+
+bool disk_file_readable(const char* path) {
+    HANDLE file = open_disk_file(path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
 }
 
 bool file_exists(const char* path) {

@@ -11,8 +11,13 @@
 
 enum class FileRead { Done, CannotOpen, Failed };
 
-// Reads the file whole, at most max_bytes of it (a folder cannot be opened).
+// Reads the file whole, at most max_bytes of it. Only a file stored on a disk is read: a folder,
+// a device (CON, NUL) or a pipe cannot be opened, so that no reader ever waits on one.
 FileRead read_file_bytes(const char* path, std::vector<uint8_t>& bytes, size_t max_bytes);
+
+// Whether path names a file stored on a disk that can be opened for reading, as read_file_bytes
+// and the system's image loader are given it.
+bool disk_file_readable(const char* path);
 
 // Whether something (a file or a folder) of that name exists.
 bool file_exists(const char* path);

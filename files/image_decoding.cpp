@@ -24,6 +24,9 @@ DecodedImage refused(ImageProblem problem) {
 }
 
 DecodedImage decode_bmp_file(const char* path) {
+    // The system's loader opens whatever the name names and would wait on a device (CON.bmp)
+    // for as long as it gives bytes.
+    if (!disk_file_readable(path)) return refused(ImageProblem::CannotOpen);
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!bitmap) return refused(ImageProblem::CannotOpen);

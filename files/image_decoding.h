@@ -15,7 +15,7 @@
 enum class ImageProblem {
     None,
     UnknownFormat,  // the path names neither ".bmp" nor ".tim"
-    CannotOpen,     // no such file, or a BMP the system loader does not read
+    CannotOpen,     // no such file, not a file on a disk, or a BMP the system loader does not read
     TooFewColours,  // a BMP of fewer than 4 bits per pixel
     TooLarge,       // a BMP wider or higher than 256 pixels
     TimRefused,     // a TIM file the decoder refuses (tim_error says why)

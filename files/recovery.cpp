@@ -14,6 +14,13 @@ constexpr char kMagic[8] = {'C', 'W', 'R', 'E', 'C', 'O', 'V', '1'};
 constexpr size_t kNoteFixed = sizeof kMagic + 4 + 4 * 4;
 constexpr size_t kMaxNoteSize = kNoteFixed + kPathSize;
 constexpr const char* kNames[] = {"recovery.cwp", "recovery.spa", "recovery.inf"};
+constexpr char kLockName[] = "recovery.lck";
+constexpr char kLockMagic[8] = {'C', 'W', 'K', 'E', 'E', 'P', 'E', 'R'};
+constexpr size_t kLockSize = sizeof kLockMagic + 4 + 8;
+// Creation times of one process read at two moments may differ by the clock's setting in
+// between where the system derives them from the time since it started; another process under
+// the same id cannot have started within this of the first.
+constexpr uint64_t kSameStart = 2 * 10000000ull;
 
 std::string in_folder(const char* folder, const char* name) {
     return std::string(folder) + "/" + name;
@@ -27,6 +34,9 @@ std::string data_copy(const char* folder) {
 std::string note_file(const char* folder) {
     return in_folder(folder, kNames[2]);
 }
+std::string lock_file(const char* folder) {
+    return in_folder(folder, kLockName);
+}
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -34,6 +44,15 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
 uint32_t get32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+uint64_t file_time(const FILETIME& t) {
+    return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
+
+bool same_owner(const RecoveryOwner& a, const RecoveryOwner& b) {
+    const uint64_t apart = a.created > b.created ? a.created - b.created : b.created - a.created;
+    return a.process_id == b.process_id && apart <= kSameStart;
 }
 
 // Reads one file of the copy; it must be exactly as long as the note says and sum to its sum.
@@ -149,5 +168,80 @@ void remove_recovery_copy(const char* folder) {
         for (const std::string& p : {path, temporary_name_for(path), backup_name_for(path)})
             DeleteFileA(p.c_str());
     }
+    // The lock last: until the copy is gone, it keeps another editor from taking the folder.
+    const std::string lock = lock_file(folder);
+    for (const std::string& p : {lock, temporary_name_for(lock), backup_name_for(lock)})
+        DeleteFileA(p.c_str());
+    RemoveDirectoryA(folder);
+}
+
+std::vector<uint8_t> encode_recovery_owner(const RecoveryOwner& owner) {
+    std::vector<uint8_t> out(kLockMagic, kLockMagic + sizeof kLockMagic);
+    put32(out, owner.process_id);
+    put32(out, static_cast<uint32_t>(owner.created));
+    put32(out, static_cast<uint32_t>(owner.created >> 32));
+    return out;
+}
+
+bool decode_recovery_owner(std::span<const uint8_t> bytes, RecoveryOwner& owner) {
+    if (bytes.size() != kLockSize || std::memcmp(bytes.data(), kLockMagic, sizeof kLockMagic) != 0)
+        return false;
+    const uint8_t* p = bytes.data() + sizeof kLockMagic;
+    owner.process_id = get32(p);
+    owner.created = static_cast<uint64_t>(get32(p + 8)) << 32 | get32(p + 4);
+    return true;
+}
+
+RecoveryOwner this_recovery_owner() {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    RecoveryOwner owner;
+    owner.process_id = GetCurrentProcessId();
+    owner.created = file_time(created);
+    return owner;
+}
+
+bool recovery_owner_running(const RecoveryOwner& owner) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process_id);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    // An id given to another process after the owner ended (after a restart, say) is not the owner.
+    RecoveryOwner found;
+    found.process_id = owner.process_id;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
+                         GetProcessTimes(process, &created, &exited, &kernel, &user);
+    found.created = file_time(created);
+    CloseHandle(process);
+    return running && same_owner(found, owner);
+}
+
+RecoveryKeeper recovery_keeper(const char* folder) {
+    const std::string lock = lock_file(folder);
+    if (!file_exists(lock.c_str())) return RecoveryKeeper::None;
+    std::vector<uint8_t> bytes;
+    RecoveryOwner owner;
+    // A lock is put in place whole, so one that does not read as a lock was not written by a keeper.
+    if (read_file_bytes(lock.c_str(), bytes, kLockSize + 1) != FileRead::Done ||
+        !decode_recovery_owner(bytes, owner))
+        return RecoveryKeeper::Ended;
+    if (same_owner(owner, this_recovery_owner())) return RecoveryKeeper::ThisRun;
+    return recovery_owner_running(owner) ? RecoveryKeeper::Running : RecoveryKeeper::Ended;
+}
+
+bool claim_recovery_folder(const char* folder) {
+    const RecoveryKeeper keeper = recovery_keeper(folder);
+    if (keeper == RecoveryKeeper::ThisRun) return true;
+    if (keeper == RecoveryKeeper::Running) return false;
+    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    const FileToWrite lock{lock_file(folder), encode_recovery_owner(this_recovery_owner())};
+    if (write_files_replacing(std::span<const FileToWrite>(&lock, 1)) >= 0) return false;
+    // Two editors that took the folder at one moment: it is the one whose lock stands.
+    return recovery_keeper(folder) == RecoveryKeeper::ThisRun;
+}
+
+void release_recovery_folder(const char* folder) {
+    if (recovery_keeper(folder) != RecoveryKeeper::ThisRun) return;
+    DeleteFileA(lock_file(folder).c_str());
     RemoveDirectoryA(folder);
 }

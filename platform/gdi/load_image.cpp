@@ -1,7 +1,10 @@
 // LoadImageA for bitmap files: the file's DIB as a DIB section of its own depth.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "gdi/bmp_decoder.h"
 #include "gdi/objects.h"
@@ -11,16 +14,31 @@ namespace cw::gdi {
 
 namespace {
 
-bool read_file(const std::string& path, std::vector<uint8_t>* out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
+// Reads the whole of a regular file. Anything else is no bitmap file: a FIFO or a device is
+// opened without waiting for a writer and refused at once.
+bool read_contents(int fd, std::vector<uint8_t>* out) {
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     // Nothing the decoder accepts is larger than its pixel cap plus headers and a table.
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxBmpPixelBytes + (1u << 20)) return false;
-    in.seekg(0);
-    out->resize(static_cast<size_t>(size));
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(out->data()), size));
+    if (static_cast<uint64_t>(st.st_size) > kMaxBmpPixelBytes + (1u << 20)) return false;
+    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return false;
+    out->resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < out->size()) {
+        const ssize_t n = read(fd, out->data() + done, out->size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;  // cut short while it was read
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>* out) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool read_whole = read_contents(fd, out);
+    close(fd);
+    return read_whole;
 }
 
 }  // namespace

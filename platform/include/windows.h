@@ -758,6 +758,11 @@ typedef struct tagPAINTSTRUCT {
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+#define FILE_TYPE_PIPE 0x0003
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
@@ -768,6 +773,7 @@ typedef struct tagPAINTSTRUCT {
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_SUPPORTED 50L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_FILE_EXISTS 80L
@@ -775,8 +781,11 @@ typedef struct tagPAINTSTRUCT {
 #define ERROR_DISK_FULL 112L
 #define ERROR_NOT_LOCKED 158L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_DIRECTORY 267L
+#define ERROR_UNKNOWN_REVISION 1305L
+#define ERROR_INVALID_ACL 1336L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_CLIPBOARD_NOT_OPEN 1418L
 
@@ -784,6 +793,31 @@ typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 } FILETIME;
+typedef FILETIME* LPFILETIME;
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+} BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+typedef void* PSECURITY_DESCRIPTOR;
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+typedef HANDLE HLOCAL;
+
+// processes (whether another run of the program is still running)
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#define STILL_ACTIVE 0x00000103L
+
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
@@ -1072,12 +1106,26 @@ BOOL DeleteFileA(LPCSTR name);
 #define DeleteFile DeleteFileA
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 #define MoveFileEx MoveFileExA
-BOOL CreateDirectoryA(LPCSTR name, LPVOID security);
+BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security);
 #define CreateDirectory CreateDirectoryA
 BOOL RemoveDirectoryA(LPCSTR name);
 #define RemoveDirectory RemoveDirectoryA
 BOOL CreateHardLinkA(LPCSTR newName, LPCSTR existing, LPVOID security);
 #define CreateHardLink CreateHardLinkA
+DWORD GetFileType(HANDLE file);
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
+HLOCAL LocalFree(HLOCAL mem);
+
+// environment, processes and the system's time
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+#define GetEnvironmentVariable GetEnvironmentVariableA
+DWORD GetCurrentProcessId();
+HANDLE GetCurrentProcess();
+HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user);
+void GetSystemTimeAsFileTime(LPFILETIME now);
 
 // global memory
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);

@@ -1,8 +1,8 @@
 // The kernel's file calls the program makes: CreateFile, ReadFile, WriteFile,
-// FlushFileBuffers, CloseHandle, FindFirstFile/FindClose, GetFileAttributes,
-// DeleteFile, MoveFileEx, CreateHardLink, CreateDirectory and RemoveDirectory. Names arrive as CP932 and are
-// converted to the file system's UTF-8 here; nothing else in the program sees
-// the file system's encoding.
+// FlushFileBuffers, CloseHandle, GetFileType, GetFileInformationByHandle,
+// FindFirstFile/FindClose, GetFileAttributes, DeleteFile, MoveFileEx, CreateHardLink,
+// CreateDirectory and RemoveDirectory. Names arrive as CP932 and are converted to the file
+// system's UTF-8 here; nothing else in the program sees the file system's encoding.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,11 +17,14 @@
 
 #include "text/cp932.h"
 #include "win/backend.h"
+#include "win/process.h"
+#include "win/security.h"
 
 namespace {
 
 struct File {
     int fd;
+    mode_t type;  // what it is (S_IFREG, S_IFIFO ...), as fstat told when it was opened
 };
 std::set<File*>& files() {
     static std::set<File*> f;
@@ -86,9 +89,15 @@ bool is_directory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Reads and writes of what is stored on a disk wait for nothing; a pipe or a device keeps
+// the non-blocking open, so that nothing the program does with its handle can hang.
+bool stored_on_disk(mode_t type) {
+    return S_ISREG(type) || S_ISDIR(type);
+}
+
 }  // namespace
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD attributes, HANDLE) {
     const std::string path = fs_path(name);
     int flags = 0;
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
@@ -104,18 +113,27 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, 
         case OPEN_EXISTING: break;
         default: g_last_error = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
     }
-    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0644);
+    // The system opens a pipe or a device at once, whether anything is at its other end or not;
+    // open() would wait for a writer of a FIFO.
+    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
         fail_with_errno();
         return INVALID_HANDLE_VALUE;
     }
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
+        fail_with_errno();
+        close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    // A folder opens only for the backup semantics, as on the system.
+    if (S_ISDIR(st.st_mode) && !(attributes & FILE_FLAG_BACKUP_SEMANTICS)) {
         close(fd);
         g_last_error = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
-    auto* f = new File{fd};
+    if (stored_on_disk(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto* f = new File{fd, static_cast<mode_t>(st.st_mode & S_IFMT)};
     files().insert(f);
     g_last_error = 0;
     return f;
@@ -169,6 +187,7 @@ BOOL FlushFileBuffers(HANDLE h) {
 }
 
 BOOL CloseHandle(HANDLE h) {
+    if (cw::win::close_process_handle(h)) return TRUE;
     File* f = file_of(h);
     if (!f) {
         g_last_error = ERROR_INVALID_HANDLE;
@@ -179,6 +198,47 @@ BOOL CloseHandle(HANDLE h) {
     files().erase(f);
     delete f;
     return result == 0 ? TRUE : fail_with_errno();
+}
+
+DWORD GetFileType(HANDLE h) {
+    const File* f = file_of(h);
+    if (!f) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FILE_TYPE_UNKNOWN;
+    }
+    // The system's answer succeeds with its code cleared, so that FILE_TYPE_UNKNOWN can be told
+    // from a failure.
+    g_last_error = 0;
+    switch (f->type) {
+        case S_IFREG:
+        case S_IFDIR:
+        case S_IFBLK: return FILE_TYPE_DISK;
+        case S_IFCHR: return FILE_TYPE_CHAR;
+        case S_IFIFO:
+        case S_IFSOCK: return FILE_TYPE_PIPE;
+    }
+    return FILE_TYPE_UNKNOWN;
+}
+
+BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION info) {
+    const File* f = file_of(h);
+    struct stat st;
+    if (!f || !info) {
+        g_last_error = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    if (fstat(f->fd, &st) != 0) return fail_with_errno();
+    std::memset(info, 0, sizeof *info);
+    info->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    // The volume and the index within it name the file, whatever path it was opened by.
+    const uint64_t device = static_cast<uint64_t>(st.st_dev), index = static_cast<uint64_t>(st.st_ino);
+    info->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));
+    info->nFileIndexHigh = static_cast<DWORD>(index >> 32);
+    info->nFileIndexLow = static_cast<DWORD>(index);
+    info->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+    info->nFileSizeLow = static_cast<DWORD>(st.st_size);
+    info->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+    return TRUE;
 }
 
 HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {
@@ -229,8 +289,15 @@ BOOL DeleteFileA(LPCSTR name) {
     return unlink(path.c_str()) == 0 ? TRUE : fail_with_errno();
 }
 
-BOOL CreateDirectoryA(LPCSTR name, LPVOID) {
-    if (mkdir(fs_path(name).c_str(), 0755) == 0) return TRUE;
+BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
+    const std::string path = fs_path(name);
+    // A descriptor given decides who may enter the folder exactly, whatever the umask says.
+    mode_t mode = 0755;
+    const bool exact = security && cw::win::descriptor_mode(security->lpSecurityDescriptor, &mode);
+    if (mkdir(path.c_str(), mode) == 0) {
+        if (exact) chmod(path.c_str(), mode);
+        return TRUE;
+    }
     // The system names an existing file or folder of that name alike.
     if (errno == EEXIST) {
         g_last_error = ERROR_ALREADY_EXISTS;

@@ -1,8 +1,10 @@
-// Scroll bars of windows, system metrics and string helpers:
+// Scroll bars of windows, system metrics, string helpers and the environment's variables:
 // the small kernel and user services the program calls (files are in file.cpp).
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 #include "win/backend.h"
@@ -201,4 +203,18 @@ int lstrcmpA(LPCSTR a, LPCSTR b) {
 // ASCII letters compared without case, as class names and other plain names are.
 int lstrcmpiA(LPCSTR a, LPCSTR b) {
     return strcasecmp(a ? a : "", b ? b : "");
+}
+
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+    const char* value = name ? std::getenv(cw::text::cp932_to_utf8(name).c_str()) : nullptr;
+    if (!value) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    // The program's code page, as the system hands an ANSI program its environment.
+    const std::string text = cw::text::utf8_to_cp932(value);
+    if (!buffer || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
+    text.copy(buffer, text.size());
+    buffer[text.size()] = '\0';
+    return static_cast<DWORD>(text.size());
 }

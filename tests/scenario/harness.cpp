@@ -9,19 +9,20 @@
 namespace {
 
 ScenarioRun run_driver(const std::string& script, const QString& workdir, const QString& display,
-                       const QString& program_args = QString()) {
+                       const QString& program_args = QString(),
+                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QTemporaryDir temp;
     const QString dir = workdir.isEmpty() ? temp.path() : workdir;
     QProcess p;
     p.setProgram(QString::fromUtf8(build_paths::scenario_exe));
     QStringList arguments{QStringLiteral("--workdir"), dir};
+    QProcessEnvironment env = environment;
     if (!display.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.insert(QStringLiteral("DISPLAY"), display);
-        p.setProcessEnvironment(env);
         arguments << QStringLiteral("--display");
     }
+    p.setProcessEnvironment(env);
     if (!program_args.isEmpty()) arguments << QStringLiteral("--args") << program_args;
     p.setArguments(arguments << QStringLiteral("-"));
     p.start();
@@ -65,6 +66,11 @@ ScenarioRun run_scenario_on_display(const std::string& script, const QString& di
 ScenarioRun run_scenario_with_args(const std::string& script, const QString& program_args,
                                    const QString& workdir) {
     return run_driver(script, workdir, QString(), program_args);
+}
+
+ScenarioRun run_scenario_in_environment(const std::string& script, const QProcessEnvironment& environment,
+                                        const QString& workdir) {
+    return run_driver(script, workdir, QString(), QString(), environment);
 }
 
 QString testdata(const QString& relative) {

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,6 +27,9 @@ ScenarioRun run_scenario_on_display(const std::string& script, const QString& di
 // The same with the program started on the command line program_args (as WinMain gets it).
 ScenarioRun run_scenario_with_args(const std::string& script, const QString& program_args,
                                    const QString& workdir = QString());
+// The same with the program given this environment instead of the test's.
+ScenarioRun run_scenario_in_environment(const std::string& script, const QProcessEnvironment& environment,
+                                        const QString& workdir = QString());
 // The dumps among the lines a driver printed.
 std::vector<QJsonObject> parse_dumps(const QByteArray& output);
 

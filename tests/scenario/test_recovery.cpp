@@ -1,7 +1,8 @@
 // Recovery after a crash: an edited project killed before it was saved comes back at the next
 // start as an unsaved project under its own path, and saving it writes exactly what saving the
 // edits would have written; the user's files are untouched until then. A copy that is declined
-// or damaged is removed, a damaged one with a message and never half loaded.
+// or damaged is removed, a damaged one with a message and never half loaded. The live copy of an
+// editor still running is not another editor's to offer or remove.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QProcess>
 
 #include <signal.h>
+
+#include <map>
 
 #include "test_file_support.h"
 #include "build_paths.h"
@@ -20,11 +23,12 @@ namespace {
 const QString kFolder = QStringLiteral("Celwin.rcv");
 const QString kCaption = QString::fromUtf8("ﾌﾟﾛｼﾞｪｸﾄの復元");
 
-// walk.cwp and walk.spa in dir: one pattern "walk" of two frames on the sprite sheet.
-QString write_walk(const QTemporaryDir& dir) {
-    const QString cwp = dir.filePath("walk.cwp");
+// walk.cwp and walk.spa in dir (or another name): one pattern "walk" of two frames on the
+// sprite sheet.
+QString write_walk(const QTemporaryDir& dir, const QString& name = QStringLiteral("walk")) {
+    const QString cwp = dir.filePath(name + ".cwp");
     write_file(cwp, project_file(testdata("tim/sheet64x48.bmp"), "walk", {{"walk", "a", "b"}}));
-    write_file(dir.filePath("walk.spa"), data_file(0, 3, {{2, 32, 32}}));
+    write_file(dir.filePath(name + ".spa"), data_file(0, 3, {{2, 32, 32}}));
     return cwp;
 }
 
@@ -33,29 +37,58 @@ std::string edits(const QString& cwp) {
     return open_project(cwp) + "menu ID_EDIT_ADD_FRAME\n" + rename_item("pattern 0", "run");
 }
 
+// The program run on a script in dir, in the background, until it is killed (as a crash kills
+// it: SIGKILL) or the script ends.
+class Running {
+  public:
+    Running(const QTemporaryDir& dir, const std::string& script) : dir_(dir) {
+        // The script from a file: with no event loop here, nothing written to the program's input
+        // would reach it while the test waits.
+        const QString script_file = scripts_.filePath("script.txt");
+        write_file(script_file, QByteArray::fromStdString(script));
+        p_.setProgram(QString::fromUtf8(build_paths::scenario_exe));
+        p_.setArguments({QStringLiteral("--workdir"), dir.path(), script_file});
+        p_.start();
+        p_.waitForStarted(10000);
+    }
+    ~Running() { kill(); }
+    // Waits while it runs until its recovery copy is in the folder; false when it stopped first.
+    bool wait_for_copy(const QString& folder = kFolder) {
+        const QString note = dir_.filePath(folder + "/recovery.inf");
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(note) && waited.elapsed() < 60000)
+            if (p_.state() == QProcess::NotRunning || p_.waitForFinished(50)) break;
+        return QFileInfo::exists(note) && p_.state() != QProcess::NotRunning;
+    }
+    // Killed, it has crashed; false when it had ended before.
+    bool kill() {
+        if (p_.state() == QProcess::NotRunning) return false;
+        ::kill(static_cast<pid_t>(p_.processId()), SIGKILL);
+        p_.waitForFinished(10000);
+        EXPECT_EQ(p_.exitStatus(), QProcess::CrashExit) << p_.readAllStandardError().toStdString();
+        return true;
+    }
+
+  private:
+    const QTemporaryDir& dir_;
+    QTemporaryDir scripts_;
+    QProcess p_;
+};
+
 // Runs the script in dir and kills the program with SIGKILL once its recovery copy is on disk.
 bool run_until_copy_then_kill(const QTemporaryDir& dir, const std::string& script) {
-    // The script from a file: with no event loop here, nothing written to the program's input
-    // would reach it while the test waits.
-    QTemporaryDir scripts;
-    const QString script_file = scripts.filePath("script.txt");
-    write_file(script_file, QByteArray::fromStdString(script));
-    QProcess p;
-    p.setProgram(QString::fromUtf8(build_paths::scenario_exe));
-    p.setArguments({QStringLiteral("--workdir"), dir.path(), script_file});
-    p.start();
-    if (!p.waitForStarted(10000)) return false;
-    const QString note = dir.filePath(kFolder + "/recovery.inf");
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFileInfo::exists(note) && waited.elapsed() < 60000)
-        if (p.waitForFinished(50)) break;
-    const bool running = p.state() != QProcess::NotRunning;
-    const bool written = QFileInfo::exists(note) && running;
-    if (running) ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
-    p.waitForFinished(10000);
-    EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << p.readAllStandardError().toStdString();
-    return written;
+    Running program(dir, script);
+    const bool written = program.wait_for_copy();
+    return program.kill() && written;
+}
+
+// The bytes of every file in a folder, by name.
+std::map<QString, QByteArray> folder_contents(const QString& folder) {
+    std::map<QString, QByteArray> out;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        out[name] = read_bytes(folder + "/" + name);
+    return out;
 }
 
 void copy_folder(const QString& from, const QString& to) {
@@ -154,4 +187,49 @@ TEST(Recovery, OnlyARunThatDidNotEndCleanlyLeavesACopy) {
     d = run_in(dir, edits(cwp) + "run 4\nanswer box IDNO\nexit\ndump\n").last();
     EXPECT_TRUE(d["quit"].toBool());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(kFolder)));
+}
+
+TEST(Recovery, ASecondEditorNeitherOffersNorTouchesTheCopyOfOneStillRunning) {
+    QTemporaryDir dir;
+    const QString first_cwp = write_walk(dir), second_cwp = write_walk(dir, QStringLiteral("idle"));
+    // The first editor edits and keeps running, its copy written.
+    Running first(dir, edits(first_cwp) + "run 60\nrun 60\nrun 60\nrun 60\n");
+    ASSERT_TRUE(first.wait_for_copy());
+    const auto first_copy = folder_contents(dir.filePath(kFolder));
+    ASSERT_EQ(first_copy.size(), 4u) << "the copy's three files and the lock naming its editor";
+
+    // A second one started beside it is not offered that copy; its own edits go to a folder of
+    // their own, and it stops without closing.
+    ScenarioRun second = run_in(dir, "dump\n" + edits(second_cwp) + "run 4\n");
+    EXPECT_TRUE(boxes(second.dumps[0]).isEmpty());
+    EXPECT_TRUE(no_project_open(second.dumps[0]));
+    EXPECT_EQ(folder_contents(dir.filePath(kFolder)), first_copy) << "neither removed nor written over";
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath(kFolder + ".2/recovery.inf")));
+
+    // A third start, with the first still running, is offered the second one's copy only; when
+    // it is declined, that copy goes and the first one's stays.
+    QJsonObject d = run_in(dir, "answer box IDNO\ndump\n").last();
+    ASSERT_EQ(boxes(d).size(), 1);
+    EXPECT_TRUE(boxes(d)[0].toObject()["text"].toString().contains(second_cwp));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(kFolder + ".2")));
+    EXPECT_EQ(folder_contents(dir.filePath(kFolder)), first_copy);
+
+    // Once the first editor has crashed, its copy is offered and comes back.
+    ASSERT_TRUE(first.kill());
+    d = run_in(dir, "answer box IDYES\ndump\n").last();
+    ASSERT_EQ(boxes(d).size(), 1);
+    EXPECT_TRUE(boxes(d)[0].toObject()["text"].toString().contains(first_cwp));
+    EXPECT_EQ(d["current_path"].toString(), first_cwp);
+    EXPECT_EQ(pattern_items(d), QStringList{"run"});
+}
+
+TEST(Recovery, ACopyFromBeforeLocksIsOfferedAsOneWhoseEditorEnded) {
+    QTemporaryDir dir;
+    const QString cwp = write_walk(dir);
+    ASSERT_TRUE(run_until_copy_then_kill(dir, edits(cwp) + "run 30\n"));
+    ASSERT_TRUE(QFile::remove(dir.filePath(kFolder + "/recovery.lck")));
+    const QJsonObject d = run_in(dir, "answer box IDYES\ndump\n").last();
+    ASSERT_EQ(boxes(d).size(), 1);
+    EXPECT_EQ(d["current_path"].toString(), cwp);
+    EXPECT_EQ(pattern_items(d), QStringList{"run"});
 }

@@ -1,8 +1,13 @@
 // The recovery copy: what is written is what a save writes, and a copy that does not match its
-// note, or that the readers refuse, is refused whole.
+// note, or that the readers refuse, is refused whole. The lock beside it names the editor that
+// keeps it, and only a keeper that has ended gives the folder up.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <windows.h>
 
 #include <cstring>
 #include <filesystem>
@@ -209,4 +214,125 @@ TEST(RecoveryCopy, RemovalLeavesNothingAndNothingIsNoCopy) {
     EXPECT_EQ(read_recovery_copy(place.folder(), copy), RecoveryFound::None);
     remove_recovery_copy(place.folder());
     EXPECT_FALSE(fs::exists(place.folder()));
+}
+
+namespace {
+
+// The process that started this test, which runs for as long as the test does, as a keeper.
+RecoveryOwner parent_owner() {
+    RecoveryOwner owner;
+    owner.process_id = static_cast<uint32_t>(getppid());
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process_id);
+    FILETIME created{}, exited{}, kernel{}, user{};
+    EXPECT_TRUE(h && GetProcessTimes(h, &created, &exited, &kernel, &user));
+    if (h) CloseHandle(h);
+    owner.created = static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+    return owner;
+}
+
+// A keeper that has ended: a child that ran and was collected.
+RecoveryOwner ended_owner() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    RecoveryOwner owner;
+    owner.process_id = static_cast<uint32_t>(child);
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process_id);
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (h && GetProcessTimes(h, &created, &exited, &kernel, &user))
+        owner.created = static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+    if (h) CloseHandle(h);
+    waitpid(child, nullptr, 0);
+    return owner;
+}
+
+void put_lock(const Place& place, const RecoveryOwner& owner) {
+    fs::create_directories(place.folder());
+    write_bytes(place.file("recovery.lck"), encode_recovery_owner(owner));
+}
+
+}  // namespace
+
+TEST(RecoveryLock, TheOwnerRoundTripsAndOnlyAWholeLockReads) {
+    RecoveryOwner owner;
+    owner.process_id = 0x01020304;
+    owner.created = 0x1122334455667788ull;
+    const std::vector<uint8_t> bytes = encode_recovery_owner(owner);
+    EXPECT_EQ(bytes.size(), 20u);
+    RecoveryOwner back;
+    ASSERT_TRUE(decode_recovery_owner(bytes, back));
+    EXPECT_EQ(back.process_id, owner.process_id);
+    EXPECT_EQ(back.created, owner.created);
+    std::vector<uint8_t> other = bytes;
+    other.pop_back();
+    EXPECT_FALSE(decode_recovery_owner(other, back));
+    other = bytes;
+    other.push_back(0);
+    EXPECT_FALSE(decode_recovery_owner(other, back));
+    other = bytes;
+    other[0] ^= 1;
+    EXPECT_FALSE(decode_recovery_owner(other, back));
+}
+
+TEST(RecoveryLock, ARunningProcessKeepsItsFolderAndOneThatEndedOrWasReplacedDoesNot) {
+    EXPECT_TRUE(recovery_owner_running(this_recovery_owner()));
+    const RecoveryOwner parent = parent_owner();
+    EXPECT_TRUE(recovery_owner_running(parent));
+    // The same id with another start: a process that came after the keeper ended.
+    RecoveryOwner replaced = parent;
+    replaced.created -= 3600ull * 10000000ull;
+    EXPECT_FALSE(recovery_owner_running(replaced));
+    const RecoveryOwner ended = ended_owner();
+    ASSERT_NE(ended.created, 0u);
+    EXPECT_FALSE(recovery_owner_running(ended));
+
+    Place place;
+    const auto t = edited_tables();
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::None);
+    ASSERT_TRUE(write_recovery_copy(place.folder(), "walk.cwp", *t));
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::None) << "a copy without a lock";
+    put_lock(place, parent);
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::Running);
+    put_lock(place, replaced);
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::Ended);
+    put_lock(place, ended);
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::Ended);
+    write_bytes(place.file("recovery.lck"), {1, 2, 3});
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::Ended) << "not a lock";
+    put_lock(place, this_recovery_owner());
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::ThisRun);
+}
+
+TEST(RecoveryLock, AFolderIsClaimedOnlyFromAKeeperThatEndedAndRemovalTakesTheLockToo) {
+    Place place;
+    const auto t = edited_tables();
+    // Missing: made and taken.
+    ASSERT_TRUE(claim_recovery_folder(place.folder()));
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::ThisRun);
+    EXPECT_TRUE(claim_recovery_folder(place.folder())) << "taken again by its keeper";
+    remove_recovery_copy(place.folder());
+    EXPECT_FALSE(fs::exists(place.folder()));
+
+    // A running editor's folder is not taken, and its lock and copy stay as they were.
+    ASSERT_TRUE(write_recovery_copy(place.folder(), "walk.cwp", *t));
+    put_lock(place, parent_owner());
+    const std::vector<uint8_t> lock = read_bytes(place.file("recovery.lck"));
+    const std::vector<uint8_t> note = read_bytes(place.file("recovery.inf"));
+    EXPECT_FALSE(claim_recovery_folder(place.folder()));
+    release_recovery_folder(place.folder());
+    EXPECT_EQ(read_bytes(place.file("recovery.lck")), lock);
+    EXPECT_EQ(read_bytes(place.file("recovery.inf")), note);
+
+    // One that ended gives it up; released again, the copy stays as a run that ended leaves it.
+    put_lock(place, ended_owner());
+    ASSERT_TRUE(claim_recovery_folder(place.folder()));
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::ThisRun);
+    release_recovery_folder(place.folder());
+    EXPECT_EQ(recovery_keeper(place.folder()), RecoveryKeeper::None);
+    EXPECT_EQ(read_bytes(place.file("recovery.inf")), note);
+    RecoveryCopy copy;
+    EXPECT_EQ(read_recovery_copy(place.folder(), copy), RecoveryFound::Copy);
+
+    ASSERT_TRUE(claim_recovery_folder(place.folder()));
+    remove_recovery_copy(place.folder());
+    EXPECT_FALSE(fs::exists(place.folder())) << "nothing left, the lock included";
 }
