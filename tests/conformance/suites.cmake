@@ -11,7 +11,8 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   ddraw:null
   text:null
   paint:null
-  timers:null)
+  timers:null
+  images:null)
 
 # celwright_conformance_main(SUITE OUT): OUT names a source holding the suite's main(), written
 # into the build tree, so that the framework (conformance.cpp) is compiled once for all suites.
