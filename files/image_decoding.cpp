@@ -293,6 +293,7 @@ DecodedImage refusal_of_header(FileRead read, size_t size, const png_file::Heade
     if (header.error != png_file::HeaderError::None) return png_refused(PngRefusal::Broken);
     if (header.header.width > kMaxBmpSide || header.header.height > kMaxBmpSide)
         return refused(ImageProblem::TooLarge);
+    if (!png_file::compressed_data_fits(header.header)) return png_refused(PngRefusal::DataTooLarge);
     return DecodedImage{};
 }
 
@@ -335,6 +336,8 @@ const char* png_refusal(PngRefusal why) {
     switch (why) {
         case PngRefusal::NotPng: return "PNGﾌｧｲﾙではありません.\nﾌｧｲﾙの内容を確認してください.";
         case PngRefusal::FileTooLarge: return "16MBを超えるPNGﾌｧｲﾙは\nｻﾎﾟｰﾄしていません.";
+        case PngRefusal::DataTooLarge:
+            return "PNGﾌｧｲﾙの圧縮ﾃﾞｰﾀが画像の大きさを超えています.\n壊れたﾌｧｲﾙはｻﾎﾟｰﾄしていません.";
         case PngRefusal::NoDecoder: return "PNGﾌｧｲﾙを読み込めません.\nGDI+を開始できません.";
         case PngRefusal::Broken:
         case PngRefusal::None: break;

@@ -38,6 +38,7 @@ enum class PngRefusal {
     NotPng,        // the file does not start as a PNG does
     Broken,        // a header, palette or pixel data the file or the system's decoder cannot give
     FileTooLarge,  // a file beyond 16 MB, which no sheet of 256 x 256 pixels needs
+    DataTooLarge,  // more compressed pixel data than the image can hold (a decompression bomb)
     NoDecoder,     // the system's image decoder (GDI+) did not start
 };
 

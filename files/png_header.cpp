@@ -96,16 +96,39 @@ HeaderResult read_png_header(std::span<const uint8_t> bytes) {
     Chunk c;
     if (!next_chunk(bytes, at, c) || !read_ihdr(c, r.header)) return broken();
     const bool palette_image = r.header.colour_type == kColourTypePalette;
-    while (next_chunk(bytes, at, c)) {
+    bool pixels = false;
+    while (next_chunk(bytes, at, c) && !is(c, "IEND")) {
         if (is(c, "IDAT")) {
             if (palette_image && r.header.palette.empty()) return broken();
-            return r;
+            pixels = true;
+            r.header.compressed_bytes += c.data.size();
         }
-        if (!palette_image) continue;
+        if (pixels || !palette_image) continue;
         if (is(c, "PLTE") && !read_plte(c, r.header)) return broken();
         if (is(c, "tRNS") && !read_trns(c, r.header)) return broken();
     }
-    return broken();  // the file ends before its pixel data
+    return pixels ? r : broken();
+}
+
+uint64_t filtered_bytes(const Header& h) {
+    // Beyond 2^20 pixels a side the count is not needed exactly; it stays clear of overflowing.
+    constexpr uint32_t kCountedSide = 1u << 20;
+    if (h.width > kCountedSide || h.height > kCountedSide) return UINT64_MAX / 2;
+    const int channels = h.colour_type == 2 ? 3 : h.colour_type == 4 ? 2 : h.colour_type == 6 ? 4 : 1;
+    const uint64_t bits = static_cast<uint64_t>(channels) * h.bit_depth;
+    const auto pass = [&](uint64_t x0, uint64_t y0, uint64_t dx, uint64_t dy) -> uint64_t {
+        const uint64_t w = h.width > x0 ? (h.width - x0 + dx - 1) / dx : 0;
+        const uint64_t rows = h.height > y0 ? (h.height - y0 + dy - 1) / dy : 0;
+        return w == 0 ? 0 : rows * (1 + (w * bits + 7) / 8);
+    };
+    if (!h.interlaced) return pass(0, 0, 1, 1);
+    return pass(0, 0, 8, 8) + pass(4, 0, 8, 8) + pass(0, 4, 4, 8) + pass(2, 0, 4, 4) + pass(0, 2, 2, 4) +
+           pass(1, 0, 2, 2) + pass(0, 1, 1, 2);
+}
+
+bool compressed_data_fits(const Header& h) {
+    const uint64_t data = filtered_bytes(h);  // at most UINT64_MAX / 2, so that the sum holds
+    return h.compressed_bytes <= data + data / 4 + 4096;
 }
 
 PaletteLookup::PaletteLookup(const std::vector<uint32_t>& palette) : palette_(palette) {

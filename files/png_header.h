@@ -29,6 +29,8 @@ struct Header {
     // A palette image's palette as 0xAARRGGBB, in the file's order, each entry's alpha from
     // the tRNS chunk (0xFF where it gives none). Empty for the other colour types.
     std::vector<uint32_t> palette;
+    // The compressed pixel data: the bytes of all its IDAT chunks.
+    uint64_t compressed_bytes = 0;
 };
 
 struct HeaderResult {
@@ -36,9 +38,19 @@ struct HeaderResult {
     Header header;
 };
 
-// Walks the chunks from the signature up to the first pixel data chunk (IDAT), which must be
-// there; nothing after it is read and no chunk's CRC is checked (the decoder does).
+// Walks the chunks from the signature to IEND or the end of the bytes; the header and the
+// palette count before the first pixel data chunk (IDAT), which must be there. No chunk's CRC
+// is checked (the decoder does).
 HeaderResult read_png_header(std::span<const uint8_t> bytes);
+
+// The bytes the pixel data inflates to: every row (of every pass, when interlaced) with its
+// filter byte.
+uint64_t filtered_bytes(const Header& h);
+
+// Whether the compressed pixel data is no larger than an encoder can make it: a quarter more
+// than the data it holds, and 4 KB. Inflating more than that only ever produces data past the
+// image, which a decoder spends its time on for nothing (a decompression bomb).
+bool compressed_data_fits(const Header& h);
 
 // The index of the palette entry a decoded ARGB colour stands for: the first entry of exactly
 // that colour and alpha, else the nearest one (smallest squared distance over alpha, red,

@@ -22,20 +22,52 @@ uint32_t big_endian32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-// The system's decoder makes every image with a tRNS chunk before its pixel data 32-bit ARGB,
-// whether the chunk's contents are usable or not, so the chunks are walked here the same way
-// instead of asking libpng, which drops a malformed tRNS.
-bool has_transparency_chunk(std::span<const uint8_t> bytes) {
+// What the chunks say before libpng reads them: whether a tRNS chunk comes before the pixel
+// data (the system's decoder makes every such image 32-bit ARGB, whether the chunk's contents
+// are usable or not, so they are walked here the same way instead of asking libpng, which drops
+// a malformed tRNS), and how many bytes of compressed pixel data the IDAT chunks hold.
+struct Survey {
+    bool transparency = false;
+    uint64_t compressed = 0;
+};
+
+Survey survey_chunks(std::span<const uint8_t> bytes) {
+    Survey s;
+    bool pixels = false;
     size_t at = sizeof kSignature;
-    while (bytes.size() - at >= 8) {
+    while (bytes.size() - at >= 12) {
         const uint32_t length = big_endian32(bytes.data() + at);
         const char* type = reinterpret_cast<const char*>(bytes.data() + at + 4);
-        if (std::memcmp(type, "tRNS", 4) == 0) return true;
-        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return false;
-        if (length > bytes.size() - at - 8 || bytes.size() - at - 8 - length < 4) return false;
+        if (std::memcmp(type, "IEND", 4) == 0 || length > bytes.size() - at - 12) break;
+        if (std::memcmp(type, "IDAT", 4) == 0) {
+            pixels = true;
+            s.compressed += length;
+        }
+        if (!pixels && std::memcmp(type, "tRNS", 4) == 0) s.transparency = true;
         at += size_t{12} + length;
     }
-    return false;
+    return s;
+}
+
+// The bytes the pixel data inflates to: every row of every pass with its filter byte.
+uint64_t filtered_bytes(uint64_t width, uint64_t height, uint64_t bits_per_pixel, bool interlaced) {
+    const auto pass = [&](uint64_t x0, uint64_t y0, uint64_t dx, uint64_t dy) -> uint64_t {
+        const uint64_t w = width > x0 ? (width - x0 + dx - 1) / dx : 0;
+        const uint64_t rows = height > y0 ? (height - y0 + dy - 1) / dy : 0;
+        return w == 0 ? 0 : rows * (1 + (w * bits_per_pixel + 7) / 8);
+    };
+    if (!interlaced) return pass(0, 0, 1, 1);
+    return pass(0, 0, 8, 8) + pass(4, 0, 8, 8) + pass(0, 4, 4, 8) + pass(2, 0, 4, 4) + pass(0, 2, 2, 4) +
+           pass(1, 0, 2, 2) + pass(0, 1, 1, 2);
+}
+
+// libpng inflates whatever follows the last row to its end, however long that takes: more
+// compressed data than an encoder makes of the image (a quarter more, and 4 KB) is refused.
+bool compressed_data_fits(png_structp png, png_infop info, uint64_t compressed) {
+    const uint64_t bits = uint64_t{png_get_channels(png, info)} * png_get_bit_depth(png, info);
+    const uint64_t data = filtered_bytes(png_get_image_width(png, info), png_get_image_height(png, info),
+                                         bits, png_get_interlace_type(png, info) != PNG_INTERLACE_NONE);
+    return compressed <= data + data / 4 + 4096;
 }
 
 PngPixels format_for(int colour_type, int bit_depth, bool transparency) {
@@ -120,7 +152,7 @@ void ask_for_direct_colour(png_structp png, PngPixels pixels) {
 
 // libpng reports a refusal by a long jump back into this function, so nothing here has a
 // destructor: what outlives a jump was made by the caller before it.
-PngError read_png(Reading& r, Source& source, bool transparency, uint64_t max_pixel_bytes, DecodedPng& out,
+PngError read_png(Reading& r, Source& source, const Survey& survey, uint64_t max_pixel_bytes, DecodedPng& out,
                   std::vector<png_bytep>& row_pointers) {
     if (setjmp(png_jmpbuf(r.png))) return PngError::Corrupt;
     png_set_read_fn(r.png, &source, read_source);
@@ -134,9 +166,10 @@ PngError read_png(Reading& r, Source& source, bool transparency, uint64_t max_pi
     int bit_depth = 0, colour_type = 0;
     png_get_IHDR(r.png, r.info, &width, &height, &bit_depth, &colour_type, nullptr, nullptr, nullptr);
     if (width > kMaxPngSide || height > kMaxPngSide) return PngError::TooLarge;
+    if (!compressed_data_fits(r.png, r.info, survey.compressed)) return PngError::Corrupt;
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
-    out.pixels = format_for(colour_type, bit_depth, transparency);
+    out.pixels = format_for(colour_type, bit_depth, survey.transparency);
     if (indexed(out.pixels) || colour_type == PNG_COLOR_TYPE_PALETTE)
         take_palette(r.png, r.info, colour_type, out);
     if (!indexed(out.pixels)) ask_for_direct_colour(r.png, out.pixels);
@@ -184,7 +217,7 @@ std::optional<DecodedPng> decode_png(std::span<const uint8_t> bytes, PngError* e
     Source source{bytes, 0};
     DecodedPng out;
     std::vector<png_bytep> row_pointers;
-    result = read_png(reading, source, has_transparency_chunk(bytes), max_pixel_bytes, out, row_pointers);
+    result = read_png(reading, source, survey_chunks(bytes), max_pixel_bytes, out, row_pointers);
     if (result != PngError::None) return std::nullopt;
     return out;
 }

@@ -7,7 +7,8 @@
 // made transparent), comes out as 32-bit ARGB, except 8-bit RGB without tRNS, which is
 // 24-bit RGB. Sixteen-bit channels keep their high byte; interlaced files decode to the
 // same formats as the others. No gamma or colour profile is applied. Everything else is
-// refused, and no input makes it read outside the given bytes.
+// refused, and no input makes it read outside the given bytes; more compressed pixel data
+// than any encoder makes of the image (a decompression bomb) is refused before inflating.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +41,8 @@ struct DecodedPng {
 enum class PngError {
     None,
     NotPng,    // no PNG signature
-    Corrupt,   // anything libpng refuses: a bad header, a broken or short stream, bad CRCs
+    Corrupt,   // anything libpng refuses (a bad header, a broken or short stream, bad CRCs),
+               // and far more compressed data than the image holds
     TooLarge,  // more pixel bytes than max_pixel_bytes, or a side beyond 16384 pixels
 };
 
