@@ -8,6 +8,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -143,11 +144,14 @@ std::wstring cp932_to_wide(std::string_view cp932) {
     return out;
 }
 
+// The layer's wide characters are UTF-32 code units.
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+
 std::string wide_to_utf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size() * 3);
     for (const wchar_t w : wide) {
-        auto code = static_cast<uint32_t>(w);
+        uint32_t code = std::bit_cast<uint32_t>(w);
         if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
         if (code < 0x80) {
             out.push_back(static_cast<char>(code));

@@ -322,7 +322,7 @@ std::vector<uint32_t> expected_indices(const Image& image) {
 
 // How many values differ (the whole count when the sizes differ), so that a failure says how much.
 long long differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    if (a.size() != b.size()) return static_cast<long long>(a.size() + b.size());
+    if (a.size() != b.size()) return static_cast<long long>(a.size()) + static_cast<long long>(b.size());
     long long n = 0;
     for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
     return n;

@@ -41,7 +41,7 @@ Image palette_sheet(int w, int h, int depth, int colours) {
 }
 
 QString written(const QTemporaryDir& dir, const char* name, const png_files::Bytes& bytes) {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     EXPECT_TRUE(png_files::save(path.toStdString(), bytes));
     return path;
 }
@@ -172,6 +172,8 @@ TEST(PngSheets, ARefusedDroppedSheetKeepsTheOpenProjectAndItsUnsavedChanges) {
          QString::fromUtf8("PNGﾌｧｲﾙが壊れています.\n壊れたﾌｧｲﾙはｻﾎﾟｰﾄしていません.")},
         {written(dir, "notes.png", {'n', 'o', 't', 'e', 's'}),
          QString::fromUtf8("PNGﾌｧｲﾙではありません.\nﾌｧｲﾙの内容を確認してください.")},
+        // A refused BMP is decoded before anything is closed too.
+        {testdata("bmpsuite/g/pal1.bmp"), QString::fromUtf8("16色以下のｲﾒｰｼﾌｧｲﾙは\nｻﾎﾟｰﾄしていません.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());

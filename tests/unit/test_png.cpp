@@ -213,9 +213,9 @@ TEST(PngDecoder, HugeSidesAndPixelsAreRefusedBeforeAnyAllocation) {
 TEST(PngDecoder, CompressedDataFarBeyondTheImageIsNotInflated) {
     // 4 x 4 RGB needs 52 bytes; 6 MB of zeros compress to about 6 KB, which libpng would
     // inflate whole after the last row.
-    const Bytes bomb = png_files::joined(
-        {png_files::signature(), png_files::ihdr(4, 4, 8, png_files::kRgb),
-         png_files::chunk("IDAT", png_files::compressed(Bytes(6u << 20, 0))), png_files::chunk("IEND", {})});
+    const Bytes bomb = png_files::joined({png_files::signature(), png_files::ihdr(4, 4, 8, png_files::kRgb),
+                                          png_files::chunk("IDAT", png_files::compressed(Bytes(6u << 20, 0))),
+                                          png_files::chunk("IEND", {})});
     PngError error = PngError::None;
     EXPECT_FALSE(decode_png(span_of(bomb), &error).has_value());
     EXPECT_EQ(error, PngError::Corrupt);
@@ -362,7 +362,7 @@ Dib dib_of(const DecodedImage& image) {
 Dib decoded_dib(const std::string& path, DecodedImage* out = nullptr) {
     DecodedImage image = decode_image_file(path.c_str());
     EXPECT_EQ(image.problem, ImageProblem::None) << image_refusal_text(image, path.c_str());
-    const Dib d = dib_of(image);
+    Dib d = dib_of(image);
     if (image.bitmap) DeleteObject(image.bitmap);
     image.bitmap = nullptr;
     if (out) *out = image;
