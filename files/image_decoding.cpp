@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "files/file_io.h"
@@ -245,18 +246,19 @@ HBITMAP palette_dib(int w, int h, const std::vector<uint32_t>& palette, const In
         for (int x = 0; x < w; ++x) {
             const uint8_t index = indices[static_cast<size_t>(y) * w + x];
             uint8_t* at = rows + static_cast<size_t>(y) * stride;
+            // The first pixel of a 4-bit byte is its high nibble; the byte is written whole there.
             if (*bpp == 8)
                 at[x] = index;
+            else if (x % 2 == 0)
+                at[x / 2] = static_cast<uint8_t>(index << 4);
             else
-                at[x / 2] |= static_cast<uint8_t>(x % 2 == 0 ? index << 4 : index);
+                at[x / 2] |= index;
         }
     return dib;
 }
 
 // A 16-bit 5-5-5 DIB of the decoded colours.
-HBITMAP direct_colour_dib(Gdiplus::GpBitmap* bitmap, int w, int h) {
-    const LockedPixels pixels(bitmap, w, h, PixelFormat32bppARGB);
-    if (!pixels.locked()) return nullptr;
+HBITMAP direct_colour_dib(const LockedPixels& pixels, int w, int h) {
     void* bits = nullptr;
     HBITMAP dib = top_down_dib(w, h, 16, nullptr, 0, &bits);
     if (!dib) return nullptr;
@@ -315,8 +317,11 @@ DecodedImage decode_png_file(const char* path) {
         h != header.header.height)
         return png_refused(PngRefusal::Broken);
     const int width = static_cast<int>(w), height = static_cast<int>(h);
-    if (header.header.colour_type != png_file::kColourTypePalette)
-        return png_image(direct_colour_dib(bitmap.get(), width, height), width, height, 16);
+    if (header.header.colour_type != png_file::kColourTypePalette) {
+        const LockedPixels pixels(bitmap.get(), width, height, PixelFormat32bppARGB);
+        if (!pixels.locked()) return png_refused(PngRefusal::Broken);
+        return png_image(direct_colour_dib(pixels, width, height), width, height, 16);
+    }
     // The palette is the file's: the decoder may hand the indices out as they are, or only
     // their colours.
     const std::vector<uint32_t>& palette = header.header.palette;
