@@ -204,7 +204,7 @@ builds=$!
 tools/measure-idle.sh build >"$measurements/idle" 2>&1 &
 idle=$!
 
-section "fuzz the BMP, TIM, project file, data file, configuration and clipboard block readers (bounded, side by side)"
+section "fuzz the BMP, TIM, PNG, project file, data file, configuration and clipboard block readers (bounded, side by side)"
 reports+=("fuzz=$here/build-asan/fuzz-junit.xml")
 ctest --test-dir build-asan -L fuzz -j"$jobs" -V --output-junit "$here/build-asan/fuzz-junit.xml" \
   >build-asan/fuzz.log 2>&1 || { grep -vE '^[0-9]+: #[0-9]+' build-asan/fuzz.log | tail -n 60; exit 1; }

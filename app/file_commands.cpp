@@ -81,11 +81,10 @@ void command_open_recent(UINT id) {
 
 void command_open_dropped(const char* path) {
     if (!save_prompt()) return;
-    // A sprite sheet starts a new project over it; anything else is opened as a project.
-    if (classify_path(path) == PathKind::Neither && (path_names_bmp(path) || path_names_tim(path))) {
-        close_project();
-        new_project_from_image(path);
-        start_history();
+    // A sprite sheet starts a new project over it; anything else is opened as a project. A
+    // sheet that is refused leaves the open project, and its history, as they were.
+    if (classify_path(path) == PathKind::Neither && path_names_image(path)) {
+        if (new_project_from_image(path) != SheetOpening::Refused) start_history();
         return;
     }
     if (!open_project(path)) return;

@@ -23,7 +23,7 @@ set(CELWRIGHT_FLOORS model operations views app)
 set(CELWRIGHT_FLOOR_model
   project/app_state.h project/app_state.cpp project/tables.h project/tables.cpp project/record_bytes.h
   project/dbcs_text.h project/dbcs_text.cpp project/clipboard_blocks.h project/clipboard_blocks.cpp
-  files/project_data.h files/project_data.cpp files/tim.h files/tim.cpp
+  files/project_data.h files/project_data.cpp files/tim.h files/tim.cpp files/png_header.h files/png_header.cpp
   display/playback_rules.h display/playback_rules.cpp display/panel_rules.h display/panel_rules.cpp
   display/pattern_geometry.h display/pattern_geometry.cpp display/image_view.h display/image_view.cpp
   res/resource.h)

@@ -12,7 +12,7 @@ celwright_check_program_floors(${CMAKE_SOURCE_DIR})
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wall> $<$<COMPILE_LANGUAGE:CXX>:-Wextra>)
 # The program's texts are CP932, as on a Japanese Windows; the script says it is UTF-8.
 set(CELWRIGHT_PROGRAM_CHARSET -finput-charset=UTF-8 -fexec-charset=CP932)
-set(CELWRIGHT_SYSTEM_LIBRARIES ddraw comctl32 comdlg32 gdi32 user32 shell32)
+set(CELWRIGHT_SYSTEM_LIBRARIES ddraw comctl32 comdlg32 gdi32 gdiplus user32 shell32)
 
 file(GLOB CELWRIGHT_PROGRAM_SOURCES CONFIGURE_DEPENDS
   app/*.cpp project/*.cpp files/*.cpp display/*.cpp)

@@ -8,7 +8,7 @@
 #include "project/app_state.h"
 
 const char kProjectFilter[] = "編集ﾌｧｲﾙ(*.cwp)\0*.cwp\0ｱﾆﾒｰｼｮﾝﾃﾞｰﾀﾌｧｲﾙ(*.spa)\0*.spa\0";
-const char kImageFilter[] = "ｲﾒｰｼﾞﾌｧｲﾙ(*.bmp,*.tim)\0*.bmp;*.tim\0";
+const char kImageFilter[] = "ｲﾒｰｼﾞﾌｧｲﾙ(*.bmp,*.tim,*.png)\0*.bmp;*.tim;*.png\0";
 
 namespace {
 

@@ -1,6 +1,7 @@
-// BMP files come through the system's bitmap loader, TIM files through our own
-// decoder; either way the pixels reach the working surface through its device
-// context, so the display driver converts them to the display's format.
+// BMP files come through the system's bitmap loader, PNG files through its image
+// decoder, TIM files through our own decoder; either way the pixels reach the working
+// surface through its device context, so the display driver converts them to the
+// display's format.
 #include "files/image_loading.h"
 
 #include <cstdio>
@@ -89,13 +90,22 @@ bool take_working_image(const DecodedImage& image) {
 
 bool load_image(const char* path) {
     DecodedImage image = decode_image_file(path);
+    return load_decoded_image(image, path);
+}
+
+void show_image_refusal(const DecodedImage& image, const char* path) {
+    refuse(image_refusal_text(image, path).c_str());
+}
+
+bool load_decoded_image(DecodedImage& image, const char* path) {
     if (image.problem == ImageProblem::CannotOpen) return retry_with_another(path);
     if (image.problem != ImageProblem::None) {
-        refuse(image_refusal_text(image, path).c_str());
+        show_image_refusal(image, path);
         return false;
     }
     const bool taken = take_working_image(image);
     DeleteObject(image.bitmap);
+    image.bitmap = nullptr;
     if (!taken) return false;
     g_tables.client_size[kImageWindowSlot] = WindowSize{kImageClientSize, kImageClientSize};
     SendMessageA(g_app.image_window, WM_INITDIALOG, 0, 0);

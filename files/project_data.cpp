@@ -301,6 +301,14 @@ bool path_names_tim(std::string_view path) {
     return dbcs_find(path, ".tim") != std::string_view::npos;
 }
 
+bool path_names_png(std::string_view path) {
+    return dbcs_find(path, ".png") != std::string_view::npos;
+}
+
+bool path_names_image(std::string_view path) {
+    return path_names_bmp(path) || path_names_tim(path) || path_names_png(path);
+}
+
 std::string data_path_for(std::string_view project_path) {
     const size_t at = dbcs_find(project_path, ".cwp");
     if (at == std::string_view::npos) return std::string(project_path);

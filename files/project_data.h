@@ -109,10 +109,13 @@ enum class PathKind { ProjectFile, DataFile, Neither };
 // makes a project file, else ".spa" a data file.
 PathKind classify_path(std::string_view path);
 
-// Which image loader a path goes to: ".bmp" or ".tim" anywhere in it, searched
+// Which image loader a path goes to: ".bmp", ".tim" or ".png" anywhere in it, searched
 // the same way (case-sensitive, on character boundaries).
 bool path_names_bmp(std::string_view path);
 bool path_names_tim(std::string_view path);
+bool path_names_png(std::string_view path);
+// Whether the path names any of the three.
+bool path_names_image(std::string_view path);
 
 // The data file of a project file: the first ".cwp" becomes ".spa" and everything
 // after it is dropped ("x.cwp/y.cwp" gives "x.spa").

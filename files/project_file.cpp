@@ -15,6 +15,7 @@
 #include "display/pattern_window.h"
 #include "display/playback.h"
 #include "files/file_io.h"
+#include "files/image_decoding.h"
 #include "files/image_loading.h"
 #include "files/project_data.h"
 #include "files/project_reading.h"
@@ -203,13 +204,16 @@ bool save_project(const char* path) {
 
 namespace {
 
-// The project named "新規ｱﾆﾒｰｼｮﾝ" over the image whose path the name table holds.
-bool start_new_project() {
+// The project named "新規ｱﾆﾒｰｼｮﾝ" over the image whose path the name table holds, decoded
+// already when decoded is given.
+bool start_new_project(DecodedImage* decoded = nullptr) {
     set_label(g_tables.names.project_name, kNewProjectName);
     set_tree_item_text(g_app.project_tree, g_app.project_item, g_tables.names.project_name);
     // A project whose image does not load would save a path that does not load
     // either: the loader has said why, and no project is open.
-    if (!load_image(g_tables.names.image_path)) {
+    const bool loaded = decoded ? load_decoded_image(*decoded, g_tables.names.image_path)
+                                : load_image(g_tables.names.image_path);
+    if (!loaded) {
         close_project();
         return false;
     }
@@ -227,8 +231,17 @@ bool new_project() {
     return start_new_project();
 }
 
-bool new_project_from_image(const char* image_path) {
+SheetOpening new_project_from_image(const char* image_path) {
+    // The sheet is decoded before anything is closed, so that one the loader refuses leaves
+    // the open project as it was. One that cannot be opened goes on as in New: the loader
+    // offers another file once the project is closed.
+    DecodedImage image = decode_image_file(image_path);
+    if (image.problem != ImageProblem::None && image.problem != ImageProblem::CannotOpen) {
+        show_image_refusal(image, image_path);
+        return SheetOpening::Refused;
+    }
+    close_project();
     std::memset(g_tables.names.image_path, 0, kPathSize);
     std::strncpy(g_tables.names.image_path, image_path, kPathSize - 1);
-    return start_new_project();
+    return start_new_project(&image) ? SheetOpening::Started : SheetOpening::Failed;
 }

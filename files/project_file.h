@@ -30,6 +30,9 @@ bool save_project(const char* path);
 // "新規ｱﾆﾒｰｼｮﾝ". False when the dialog was cancelled or the image did not load (no project is
 // open then; the open project is the caller's to close first).
 bool new_project();
-// New, over the image at image_path instead of one chosen in the dialog (a BMP or TIM file
-// named on the command line or dropped); the same conditions.
-bool new_project_from_image(const char* image_path);
+// New, over the image at image_path instead of one chosen in the dialog (a BMP, TIM or PNG
+// file named on the command line or dropped). The image is decoded first: Refused when it
+// was refused, with the open project left as it was; otherwise the open project is closed
+// and the new one Started, or Failed as New fails (no project is open then).
+enum class SheetOpening { Started, Refused, Failed };
+SheetOpening new_project_from_image(const char* image_path);

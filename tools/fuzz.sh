@@ -7,7 +7,7 @@
 #
 #   tools/fuzz.sh [SECONDS] [READER...]
 #     SECONDS   how long each target runs, 600 by default
-#     READER    bmp tim project_file data_file configuration clipboard (all of them by default)
+#     READER    bmp tim png project_file data_file configuration clipboard (all of them by default)
 #   FUZZ_RUNS=N        stops a target after N executions if SECONDS have not passed before
 #   FUZZ_WORKDIR=DIR   keeps the scratch corpora, the logs and what was found in DIR; by
 #                      default a temporary folder, removed at the end unless something was found
@@ -40,7 +40,7 @@ case "${FUZZ_RUNS:-0}" in
     exit 2
     ;;
 esac
-all_readers=(bmp tim project_file data_file configuration clipboard)
+all_readers=(bmp tim png project_file data_file configuration clipboard)
 readers=("$@")
 [ ${#readers[@]} -eq 0 ] && readers=("${all_readers[@]}")
 for reader in "${readers[@]}"; do

@@ -11,7 +11,9 @@ packages=(
   # (xfwm4 reads its settings over a session bus of its own) and what drives and photographs
   # the desktop; chattr, for a folder that refuses new files even to root.
   xvfb xauth x11-utils iproute2 openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
-  libgif-dev libpng-dev
+  # giflib and libpng write the tool's pictures; libpng also decodes PNG sheets in the platform
+  # layer, and the tests put broken PNG files together with zlib.
+  libgif-dev libpng-dev zlib1g-dev
   # The tool's palettes for TIM files with more colours than their CLUT (celwright-tool tim --quantise).
   libimagequant-dev
   # The checks of the installed tree and of the Debian package (tests/install): the desktop

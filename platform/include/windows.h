@@ -22,8 +22,15 @@ typedef short SHORT;
 typedef unsigned short USHORT;
 typedef char CHAR;
 typedef unsigned char UCHAR;
+typedef uint32_t UINT32;
+#define VOID void
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+// A UTF-16 code unit on Windows; here the C++ wide character, which holds every character a
+// CP932 text converts to as one unit too.
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef void* HANDLE;
@@ -779,11 +786,13 @@ typedef struct tagPAINTSTRUCT {
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
+#define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_NOT_LOCKED 158L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_DIRECTORY 267L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_UNKNOWN_REVISION 1305L
 #define ERROR_INVALID_ACL 1336L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -842,6 +851,8 @@ typedef struct _WIN32_FIND_DATAA {
 #define CP_ACP 0
 #define CP_OEMCP 1
 #define CP_THREAD_ACP 3
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
 
 // PeekMessage
 #define PM_NOREMOVE 0x0000
@@ -1166,6 +1177,9 @@ LPSTR CharNextA(LPCSTR current);
 LPSTR CharPrevA(LPCSTR start, LPCSTR current);
 #define CharNext CharNextA
 #define CharPrev CharPrevA
+// CP932 text to wide characters (code page 932, CP_ACP or CP_THREAD_ACP only). count -1:
+// up to and with the terminating NUL. wide_size 0: the number of wide characters needed.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int count, LPWSTR wide, int wideSize);
 }
 
 // The program's entry point, called by the layer's main().

@@ -8,6 +8,8 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace cw::text {
@@ -120,6 +122,52 @@ std::string cp932_to_utf8(std::string_view cp932) {
         else
             out += kReplacementUtf8;
         i += len;
+    }
+    return out;
+}
+
+std::wstring cp932_to_wide(std::string_view cp932) {
+    const std::string utf8 = cp932_to_utf8(cp932);
+    std::wstring out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        // cp932_to_utf8 writes well-formed UTF-8 only; a length of 0 cannot occur.
+        const size_t length = std::max<size_t>(utf8_sequence_length(utf8, i), 1);
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out.push_back(static_cast<wchar_t>(code));
+        i += length;
+    }
+    return out;
+}
+
+// The layer's wide characters are UTF-32 code units.
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+
+std::string wide_to_utf8(std::wstring_view wide) {
+    std::string out;
+    out.reserve(wide.size() * 3);
+    for (const wchar_t w : wide) {
+        uint32_t code = std::bit_cast<uint32_t>(w);
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
     }
     return out;
 }

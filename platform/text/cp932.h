@@ -32,6 +32,15 @@ std::string cp932_to_utf8(std::string_view cp932);
 // U+203E onto the tilde) are replaced by '?', never turned into a path separator.
 std::string utf8_to_cp932(std::string_view utf8, bool* lossless = nullptr);
 
+// CP932 -> wide characters, one per character (every CP932 character lies in Unicode's
+// basic plane, so a UTF-16 system counts the same). Bytes that are not valid CP932 become
+// U+FFFD as in cp932_to_utf8.
+std::wstring cp932_to_wide(std::string_view cp932);
+
+// Wide characters -> UTF-8, for file names handed to the system. A value that is no Unicode
+// character (a surrogate, beyond U+10FFFF) becomes U+FFFD.
+std::string wide_to_utf8(std::wstring_view wide);
+
 // True for a CP932 double-byte lead byte.
 constexpr bool is_lead_byte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

@@ -3,6 +3,10 @@
 // after it are one character, unless that byte is the terminating NUL.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "text/cp932.h"
 
 namespace {
@@ -47,4 +51,30 @@ LPSTR CharNextA(LPCSTR current) {
 
 LPSTR CharPrevA(LPCSTR start, LPCSTR current) {
     return CharPrevExA(CP_ACP, start, current, 0);
+}
+
+int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int count, LPWSTR wide, int wide_size) {
+    if (!is_cp932(code_page) || !text || count == 0 || count < -1 || wide_size < 0 ||
+        (wide_size > 0 && !wide) || (flags & ~static_cast<DWORD>(MB_PRECOMPOSED | MB_ERR_INVALID_CHARS))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    // -1 takes the text up to and with its NUL, which the result then holds too.
+    const size_t length = count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(count);
+    std::wstring converted = cw::text::cp932_to_wide(std::string_view(text, length));
+    // CP932 has no form of U+FFFD: where it turns up, a byte was not CP932. The system puts the
+    // code page's default character there, the katakana middle dot.
+    if ((flags & MB_ERR_INVALID_CHARS) && converted.find(L'\xFFFD') != std::wstring::npos) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+    }
+    std::replace(converted.begin(), converted.end(), L'\xFFFD', L'\x30FB');
+    const int needed = static_cast<int>(converted.size());
+    if (wide_size == 0) return needed;
+    if (needed > wide_size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::copy(converted.begin(), converted.end(), wide);
+    return needed;
 }

@@ -12,6 +12,7 @@
 #include "files/project_reading.h"
 #include "files/tim.h"
 #include "image_output.h"
+#include "png_files.h"
 #include "tool_support.h"
 
 using namespace tool_test;
@@ -263,6 +264,70 @@ TEST(ToolRender, TheBmpSheetRendersAsTheTimDoes) {
                   .exit_code,
               0);
     EXPECT_EQ(read_bytes(dir.filePath("tim.gif")), read_bytes(dir.filePath("bmp.gif")));
+}
+
+// The example's TIM sheet as a 4-bit palette PNG with its CLUT in order and index 0 marked
+// transparent, as a drawing program saves it; or, with as_rgb, as 8-bit RGB.
+png_files::Bytes example_sheet_as_png(bool as_rgb) {
+    const QByteArray bytes = read_bytes(source_path("examples/walk.tim"));
+    const tim::TimResult t = tim::decode_tim(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(bytes.size())));
+    EXPECT_EQ(t.error, tim::TimError::None);
+    const auto colour = [&](int i) {
+        const uint8_t* q = &t.image.colour_table[4 * static_cast<size_t>(i)];
+        return uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
+    };
+    const auto index = [&](int x, int y) {
+        const uint8_t byte = t.image.bits[static_cast<size_t>(y) * t.image.stride + x / 2];
+        return x % 2 ? byte & 0xF : byte >> 4;
+    };
+    if (as_rgb)
+        return png_files::write_png(
+            png_files::direct_image(t.image.width, t.image.height, png_files::kRgb, 8, [&](int x, int y) {
+                const uint32_t c = colour(index(x, y));
+                return std::vector<uint16_t>{static_cast<uint16_t>(c >> 16),
+                                             static_cast<uint16_t>(c >> 8 & 0xFF),
+                                             static_cast<uint16_t>(c & 0xFF)};
+            }));
+    std::vector<uint32_t> palette;
+    for (int i = 0; i < t.image.clut_entries; ++i) palette.push_back(colour(i));
+    png_files::Image image = png_files::palette_image(t.image.width, t.image.height, 4, palette, index);
+    image.trns = {0};
+    return png_files::write_png(image);
+}
+
+TEST(ToolRender, APngSheetRendersAsTheTimDoesFromTheProjectOrFromImage) {
+    QTemporaryDir dir;
+    copy_example(dir);
+    ASSERT_TRUE(png_files::save(dir.filePath("walk.png").toStdString(), example_sheet_as_png(false)));
+    ASSERT_EQ(
+        run_tool({"render", dir.filePath("walk.cwp"), "--pattern", "0", "--out", dir.filePath("tim.gif")})
+            .exit_code,
+        0);
+    const ToolRun swapped = run_tool({"render", dir.filePath("walk.cwp"), "--pattern", "0", "--out",
+                                      dir.filePath("swapped.gif"), "--image", dir.filePath("walk.png")});
+    ASSERT_EQ(swapped.exit_code, 0) << swapped.err;
+    EXPECT_EQ(read_bytes(dir.filePath("swapped.gif")), read_bytes(dir.filePath("tim.gif")));
+    // A project whose image path names the PNG: rendered and checked as the editor opens it.
+    QByteArray cwp = read_bytes(dir.filePath("walk.cwp"));
+    cwp.replace(0, 512, QByteArray("walk.png").leftJustified(512, '\0'));
+    ASSERT_TRUE(write_bytes(dir.filePath("png.cwp"), cwp));
+    ASSERT_TRUE(QFile::copy(dir.filePath("walk.spa"), dir.filePath("png.spa")));
+    const ToolRun named =
+        run_tool({"render", dir.filePath("png.cwp"), "--pattern", "0", "--out", dir.filePath("png.gif")});
+    ASSERT_EQ(named.exit_code, 0) << named.err;
+    EXPECT_EQ(read_bytes(dir.filePath("png.gif")), read_bytes(dir.filePath("tim.gif")));
+    const ToolRun checked = run_tool({"check", dir.filePath("png.cwp")});
+    EXPECT_EQ(checked.exit_code, 0) << checked.out;
+    EXPECT_NE(checked.out.find("4 bits per pixel"), std::string::npos) << checked.out;
+    // The same picture in true colour is the 15-bit mode, which the example's tpage is not.
+    ASSERT_TRUE(png_files::save(dir.filePath("walk.png").toStdString(), example_sheet_as_png(true)));
+    const ToolRun direct = run_tool({"check", dir.filePath("png.cwp")});
+    EXPECT_EQ(direct.exit_code, 1) << direct.out;
+    EXPECT_NE(direct.out.find(
+                  "tpage gives colour mode 0 (4bitCLUT) but the image is 15bitDirect (16 bits per pixel)"),
+              std::string::npos)
+        << direct.out;
 }
 
 TEST(GifOutput, DelaysKeepTheLoopsLengthInHundredthsAtEitherRate) {

@@ -13,7 +13,8 @@ set(CELWRIGHT_CONFORMANCE_SUITES
   paint:null
   dib:null
   timers:null
-  files:null)
+  files:null
+  images:null)
 
 # celwright_conformance_main(SUITE OUT): OUT names a source holding the suite's main(), written
 # into the build tree, so that the framework (conformance.cpp) is compiled once for all suites.

@@ -60,3 +60,34 @@ CONFORMANCE_CASE(WindowTextsKeepTheirBytes) {
     CHECK_TEXT(std::string(small, strnlen(small, sizeof small)), "C:\\");
     DestroyWindow(w);
 }
+
+// CP932 text to wide characters, as the program hands its file names to GDI+: -1 takes the NUL
+// along, a count does not; a buffer too small takes nothing.
+CONFORMANCE_CASE(MultiByteToWideCharReadsCodePage932) {
+    const std::string text = std::string("a\xB1") + kHyou;  // aｱ表
+    WCHAR wide[8];
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0), 4);
+    for (WCHAR& w : wide) w = 0x5555;
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 8), 4);
+    CHECK_EQ(wide[0], L'a');
+    CHECK_EQ(wide[1], 0xFF71);  // half-width katakana A
+    CHECK_EQ(wide[2], 0x8868);  // 表, whose trail byte is not taken for a backslash
+    CHECK_EQ(wide[3], 0);
+    for (WCHAR& w : wide) w = 0x5555;
+    CHECK_EQ(MultiByteToWideChar(932, 0, text.c_str(), 2, wide, 8), 2);
+    CHECK_EQ(wide[2], 0x5555);
+    SetLastError(0);
+    CHECK_EQ(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 3), 0);
+    CHECK_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    // A byte pair code page 932 does not assign: refused when asked, else the code page's
+    // default character.
+    const char unassigned[] = "\x85\x40";
+    SetLastError(0);
+    CHECK_EQ(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, unassigned, -1, wide, 8), 0);
+    CHECK_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
+    CHECK_EQ(MultiByteToWideChar(932, 0, unassigned, -1, wide, 8), 2);
+    CHECK_EQ(wide[0], 0x30FB);
+    SetLastError(0);
+    CHECK_EQ(MultiByteToWideChar(932, 0, text.c_str(), 0, wide, 8), 0);
+    CHECK_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}

@@ -25,6 +25,7 @@ using Check = Verdict (*)(std::span<const uint8_t>);
 
 Verdict check_bmp(std::span<const uint8_t> bytes);
 Verdict check_tim(std::span<const uint8_t> bytes);
+Verdict check_png(std::span<const uint8_t> bytes);
 Verdict check_project_file(std::span<const uint8_t> bytes);
 Verdict check_data_file(std::span<const uint8_t> bytes);
 Verdict check_configuration(std::span<const uint8_t> bytes);

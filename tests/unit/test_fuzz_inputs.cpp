@@ -31,6 +31,7 @@ struct Reader {
 constexpr Reader kReaders[] = {
     {"bmp", reader_check::check_bmp},
     {"tim", reader_check::check_tim},
+    {"png", reader_check::check_png},
     {"project_file", reader_check::check_project_file},
     {"data_file", reader_check::check_data_file},
     {"configuration", reader_check::check_configuration},

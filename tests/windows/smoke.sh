@@ -6,7 +6,9 @@
 # client area; New with a BMP of the test data (the hint, then Wine's own file dialog) shows the
 # image window, and the tree's project item is still checked; the close box, after No to the
 # question whether to save the project, ends it with exit code 0, leaving a configuration file
-# whose fill record has its 100-byte layout. Then a project named on its command line opens.
+# whose fill record has its 100-byte layout. Then a project named on its command line opens, and
+# a PNG sheet named there (decoded by the system's GDI+) starts a new project with its image
+# window up, while a broken PNG is refused with the program's message.
 # Exit code 77 (skipped) when a tool it needs is missing; under CI=true that is a failure.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -93,6 +95,40 @@ if [ -n "$opened" ]; then
 else
   fail "celwright.exe \"$walk\" showed no main window titled \"$CW_TITLE - walk.cwp\""
 fi
+close_answering n 15
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
+
+# A PNG sheet of 16 colours with a transparent index 0, which GDI+ hands out as ARGB colours.
+cp "$testdata/png/sheet_pal4_trns.png" "$work/歩き walk/sheet.png"
+sheet=$("$CW_WINE" winepath -w "$work/歩き walk/sheet.png" 2>/dev/null | tr -d '\r')
+(cd "$work" && exec "$CW_WINE" "$program" "$sheet") &
+CW_EDITOR=$!
+if [ -n "$(window_by_name "$CW_TITLE - 新規ｱﾆﾒｰｼｮﾝ.cwp" 60)" ]; then
+  [ -n "$(window_by_name "$CW_IMAGE_TITLE" 20)" ] && [ "$(probe visible "$CW_IMAGE_TITLE")" = "1" ] &&
+    echo "the PNG sheet named on the command line opened in the image window" ||
+    fail "the PNG sheet $sheet opened no image window"
+  sleep 1
+  [ -n "$shots" ] && import -window root "$shots/wine-png-sheet.png" 2>/dev/null &&
+    echo "screenshot: $shots/wine-png-sheet.png"
+else
+  fail "celwright.exe \"$sheet\" started no new project over the sheet"
+fi
+close_answering n 15
+while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
+# The same sheet cut short: the program's message, and no project.
+head -c 120 "$testdata/png/sheet_pal4_trns.png" >"$work/歩き walk/broken.png"
+broken=$("$CW_WINE" winepath -w "$work/歩き walk/broken.png" 2>/dev/null | tr -d '\r')
+(cd "$work" && exec "$CW_WINE" "$program" "$broken") &
+CW_EDITOR=$!
+refusal=$(window_by_name "ｲﾒｰｼﾞﾌｧｲﾙのｵｰﾌﾟﾝ" 60)
+if [ -n "$refusal" ]; then
+  echo "the broken PNG was refused with a message"
+  xdotool windowactivate --sync "$refusal" 2>/dev/null
+  xdotool key Return
+else
+  fail "celwright.exe \"$broken\" showed no refusal"
+fi
+[ -n "$(window_by_name "$CW_TITLE" 30)" ] || fail "the editor did not run on after refusing $broken"
 close_answering n 15
 while IFS= read -r problem; do [ -n "$problem" ] && fail "$problem"; done <<<"$CW_CLOSE_PROBLEMS"
 
