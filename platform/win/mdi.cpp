@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "text/cp932.h"
 #include "win/backend.h"
 #include "win/menu.h"
 #include "win/system_menu.h"
@@ -30,6 +31,10 @@ struct MdiState : ControlState {
     HMENU system_item_bar = nullptr;      // bar that carries the maximised child's system menu
     Window* system_item_child = nullptr;  // the child whose system menu it carries
     int cascade_step = 0;
+    // The frame's own title, as the program last set it; while a child is maximised the frame
+    // shows "title - [child's title]".
+    bool has_frame_title = false;
+    std::string frame_title;  // CP932
 };
 
 MdiState* state_of(Window* client) {
@@ -376,6 +381,8 @@ void mdi_child_destroying(Window* client, Window* child) {
     s->children.erase(std::remove(s->children.begin(), s->children.end(), child), s->children.end());
     if (!maximized_child(s)) remove_system_item(s);
     refresh_window_list(client);
+    // The child's title leaves the frame's with it.
+    if (was_max) mdi_update_frame_text(client, nullptr);
 }
 
 void mdi_child_gone(Window* client, Window* child) {
@@ -408,6 +415,7 @@ void mdi_maximize(Window* client, Window* child) {
     refresh_system_menu(child);
     set_window_rect(child, maximized_rect(client, child), SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
+    mdi_update_frame_text(client, nullptr);
 }
 
 void mdi_restore(Window* client, Window* child) {
@@ -420,6 +428,30 @@ void mdi_restore(Window* client, Window* child) {
     refresh_system_menu(child);
     set_window_rect(child, child->restore_rect, SWP_NOZORDER);
     if (Window* f = frame_of(client)) cw::backend::sync_menu_bar(f);
+    mdi_update_frame_text(client, nullptr);
+}
+
+void mdi_update_frame_text(Window* client, const char* title) {
+    MdiState* s = state_of(client);
+    Window* frame = frame_of(client);
+    if (!s || !frame) return;
+    if (title) {
+        s->frame_title = title;
+        s->has_frame_title = true;
+    } else if (!s->has_frame_title) {
+        s->frame_title = frame->text;
+        s->has_frame_title = true;
+    }
+    std::string shown = s->frame_title;
+    // The system's frame caption holds 160 characters: the child's title is added only where
+    // the brackets fit, and cut to what is left.
+    constexpr size_t kMaxTitle = 160;
+    if (Window* m = maximized_child(s); m && shown.size() + 6 <= kMaxTitle && !m->text.empty()) {
+        const std::string child =
+            m->text.substr(0, cw::text::truncated_length(m->text, kMaxTitle - shown.size() - 5));
+        shown += " - [" + child + "]";
+    }
+    DefWindowProcA(frame->handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown.c_str()));
 }
 
 void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar) {
@@ -476,6 +508,10 @@ LRESULT DefFrameProcA(HWND hwnd, HWND client_h, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_SETFOCUS:
             if (client) SetFocus(client_h);
             return 0;
+        case WM_SETTEXT:
+            if (!client) break;
+            mdi_update_frame_text(client, lp ? reinterpret_cast<const char*>(lp) : "");
+            return TRUE;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -517,6 +553,7 @@ LRESULT DefMDIChildProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
             if (client) refresh_window_list(client);
+            if (client && w->maximized) mdi_update_frame_text(client, nullptr);
             return r;
         }
         case WM_MDIACTIVATE:

@@ -27,6 +27,9 @@ bool mdi_bar_button(HMENU bar, int position);
 HICON mdi_bar_icon(HMENU bar);
 Window* mdi_active_child(Window* client);
 bool is_mdi_client(const Window* w);
+// The frame's caption: its own title (title, or the one it has when null), with " - [child]"
+// while a child is maximised.
+void mdi_update_frame_text(Window* client, const char* title);
 // Called when the frame's menu bar is replaced with SetMenu.
 void mdi_frame_menu_changed(Window* frame, HMENU old_bar, HMENU new_bar);
 

@@ -270,3 +270,28 @@ CONFORMANCE_CASE(TheBarsSystemCommandsReachTheMaximisedChild) {
     EXPECT_SEQUENCE(message_log().entries(), {});
     CHECK(IsWindow(a) && IsWindow(b));
 }
+
+// While a child is maximised the frame's caption names it in brackets after the frame's own
+// title; a title the program sets meanwhile keeps the child's, and restoring the child, or its
+// going, leaves the frame's own title.
+CONFORMANCE_CASE(TheFramesTitleNamesTheMaximisedChild) {
+    Frame f;
+    const auto title = [&] {
+        char text[256] = {};
+        GetWindowTextA(f.frame, text, sizeof text);
+        return std::string(text);
+    };
+    HWND walk = f.child("walk");
+    CHECK_TEXT(title(), "frame");
+    SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(walk), 0);
+    CHECK_TEXT(title(), "frame - [walk]");
+    SetWindowTextA(f.frame, "frame - p.cwp *");
+    CHECK_TEXT(title(), "frame - p.cwp * - [walk]");
+    SetWindowTextA(walk, "run");
+    CHECK_TEXT(title(), "frame - p.cwp * - [run]");
+    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(walk), 0);
+    CHECK_TEXT(title(), "frame - p.cwp *");
+    SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(walk), 0);
+    SendMessageA(g_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(walk), 0);
+    CHECK_TEXT(title(), "frame - p.cwp *");
+}
