@@ -74,6 +74,10 @@ void on_size(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     (void)hwnd;
     const int panel_x = w - g_app.edit_panel_width;
     MoveWindow(g_app.edit_panel, panel_x, 0, g_app.edit_panel_width, g_app.edit_panel_height, TRUE);
+    // The panel was painted where it stood before; what was uncovered by the move is the main
+    // window's grey, and a system that copies the panel's bits along (Wine does) would leave it
+    // there. Its background is drawn again where it stands now.
+    InvalidateRect(g_app.edit_panel, nullptr, TRUE);
     MoveWindow(g_app.project_tree, panel_x, g_app.edit_panel_height, g_app.edit_panel_width,
                h - g_app.edit_panel_height - g_app.status_bar_height, TRUE);
     MoveWindow(g_app.mdi_client, 0, 0, panel_x, h - g_app.status_bar_height, TRUE);

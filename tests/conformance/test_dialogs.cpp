@@ -224,3 +224,22 @@ CONFORMANCE_CASE(TheEditPanelIsAChildDialog) {
     CHECK(IsWindowEnabled(GetDlgItem(panel, IDC_PLAY_FORWARD)));
     DestroyWindow(panel);
 }
+
+// The edit panel stands on the button face, whatever its parent paints around it: a child
+// dialog erases its own background (the main window paints grey).
+CONFORMANCE_CASE(TheEditPanelPaintsItsOwnBackground) {
+    HWND parent = CreateWindowExA(0, conformance::register_class("CONFORMANCE_GREY", DefWindowProcA, GRAY_BRUSH),
+                                  "grey", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 700, 500,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND panel = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDIT_PANEL), parent,
+                                    quiet_dialog_proc, 0);
+    if (!CHECK(panel != nullptr)) return;
+    UpdateWindow(parent);
+    UpdateWindow(panel);
+    HDC dc = GetDC(panel);
+    // Left of the first group box's frame, between two rows of controls: nothing but the dialog.
+    const COLORREF shown = GetPixel(dc, 2, 30);
+    ReleaseDC(panel, dc);
+    CHECK_EQ(shown, GetSysColor(COLOR_BTNFACE));
+    DestroyWindow(parent);
+}

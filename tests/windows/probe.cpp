@@ -9,6 +9,9 @@
 //   celwright-probe visible TITLE     1 when that window exists and is visible, else 0
 //   celwright-probe tree-check TITLE  the state image (1 unchecked, 2 checked) of the first item
 //                                     of the tree view in the window TITLE
+//   celwright-probe layout TITLE      a line per visible window inside TITLE: its class, its id
+//                                     and the place of its client area relative to TITLE's
+//                                     client area, "CLASS ID X Y W H"
 // Exits with 1 when the window does not exist.
 #include <windows.h>
 #include <commctrl.h>
@@ -86,12 +89,26 @@ void print_client_on_screen(HWND hwnd) {
                 static_cast<long>(r.right), static_cast<long>(r.bottom));
 }
 
+BOOL CALLBACK print_placed(HWND hwnd, LPARAM lp) {
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    const POINT origin = *reinterpret_cast<const POINT*>(lp);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    POINT at{0, 0};
+    ClientToScreen(hwnd, &at);
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    std::printf("%s %d %ld %ld %ld %ld\n", name, GetDlgCtrlID(hwnd), static_cast<long>(at.x - origin.x),
+                static_cast<long>(at.y - origin.y), static_cast<long>(r.right), static_cast<long>(r.bottom));
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: celwright-probe client|rect|control|controls|visible|tree-check TITLE [ID]\n");
+                     "usage: celwright-probe client|rect|control|controls|visible|tree-check|layout TITLE [ID]\n");
         return 2;
     }
     const char* command = argv[1];
@@ -108,6 +125,12 @@ int main(int argc, char** argv) {
         const LRESULT state =
             SendMessageA(tree, TVM_GETITEMSTATE, static_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
         std::printf("%u\n", static_cast<unsigned>((state & TVIS_STATEIMAGEMASK) >> 12));
+        return 0;
+    }
+    if (std::strcmp(command, "layout") == 0) {
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        EnumChildWindows(window, print_placed, reinterpret_cast<LPARAM>(&origin));
         return 0;
     }
     if (std::strcmp(command, "rect") == 0) {
