@@ -135,3 +135,18 @@ add_test(NAME Wine.BuildsAgree
                  ${CELWRIGHT_NATIVE_BUILD}/tools/scenario/celwright-scenario ${CMAKE_SOURCE_DIR}/examples
                  ${CMAKE_BINARY_DIR}/session)
 set_tests_properties(Wine.BuildsAgree PROPERTIES FIXTURES_REQUIRED wine_session SKIP_RETURN_CODE 77)
+
+# The newcomer's journey under Wine (tests/journeys), then the same journey on the native build
+# (CELWRIGHT_NATIVE_BUILD) and the two compared at its named points, region by region, with the
+# differences tests/journeys/differences.txt lists and explains.
+add_test(NAME Journeys.Wine
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/journeys/journey.sh wine $<TARGET_FILE:celwright>
+                 ${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/journeys/wine $<TARGET_FILE:celwright-probe>)
+set_tests_properties(Journeys.Wine PROPERTIES ENVIRONMENT "${CELWRIGHT_WINE_ENVIRONMENT}"
+                     FIXTURES_REQUIRED wine_prefix FIXTURES_SETUP wine_journey RESOURCE_LOCK wine_prefix
+                     TIMEOUT 300 SKIP_RETURN_CODE 77)
+add_test(NAME Journeys.BuildsAgree
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/journeys/both_builds.sh ${CELWRIGHT_NATIVE_BUILD}/celwright
+                 ${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/journeys)
+set_tests_properties(Journeys.BuildsAgree PROPERTIES FIXTURES_REQUIRED wine_journey TIMEOUT 300
+                     SKIP_RETURN_CODE 77)
