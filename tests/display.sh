@@ -85,36 +85,17 @@ _display_traps() {
 
 _display_answers() { xdpyinfo >/dev/null 2>&1; }
 
-# _display_ours N: the server that answers on display N is ours. A server that had the number
-# a moment ago and is still shutting down can hold the display's abstract socket, which clients
-# try first: it answers our first query, then goes, and the next client finds no server at all.
-_display_ours() {
-  local owner
-  owner=$(ss -xlpH 2>/dev/null | grep -F "@/tmp/.X11-unix/X$1 " | grep -o 'pid=[0-9]*' | head -n 1 | cut -d= -f2)
-  [ -S "/tmp/.X11-unix/X$1" ] || return 1
-  command -v ss >/dev/null 2>&1 || return 0
-  [ "$owner" = "$CW_XVFB" ]
-}
-
-# xvfb_start [WxHxD]: the server alone; DISPLAY is exported once it answers and is known to be
-# ours (another number is tried when a leaving server still held the one we were given).
+# xvfb_start [WxHxD]: the server alone; DISPLAY is exported once it answers.
+#
+# The server runs with -noreset. By default an X server resets itself whenever its last client
+# disconnects, and closes every connection it holds meanwhile, those not yet set up included:
+# a program that connected just as the last check above let go (xdpyinfo, xprop) lost its
+# connection at once ("could not connect to display"), a few times in a hundred starts.
 xvfb_start() {
-  local attempt
-  for attempt in 1 2 3 4 5; do
-    _xvfb_start_once "$@" || return 1
-    _display_ours "${DISPLAY#:}" && return 0
-    echo "display $DISPLAY was still held by a server that is leaving; starting another" >&2
-    xvfb_stop
-  done
-  echo "no display of our own could be had" >&2
-  return 1
-}
-
-_xvfb_start_once() {
   local size="${1:-1280x1024x24}" number_file n=""
   _display_traps
   number_file=$(mktemp)
-  "${_display_orphan_guard[@]}" Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$number_file" \
+  "${_display_orphan_guard[@]}" Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset 3>"$number_file" \
     >/dev/null 2>&1 &
   CW_XVFB=$!
   _display_numbered() { [ -s "$number_file" ] || ! kill -0 "$CW_XVFB" 2>/dev/null; }

@@ -10,7 +10,7 @@ packages=(
   # The tests on X displays (tests/display.sh): the server, its utilities, two window managers
   # (xfwm4 reads its settings over a session bus of its own) and what drives and photographs
   # the desktop; chattr, for a folder that refuses new files even to root.
-  xvfb xauth x11-utils iproute2 openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
+  xvfb xauth x11-utils openbox xfwm4 dbus-daemon xdotool wmctrl imagemagick util-linux e2fsprogs
   # giflib and libpng write the tool's pictures; libpng also decodes PNG sheets in the platform
   # layer, and the tests put broken PNG files together with zlib.
   libgif-dev libpng-dev zlib1g-dev
