@@ -92,10 +92,10 @@ static cw_spa_u16 fetch(cw_spa_u16 tpage, cw_spa_u16 clut, unsigned u, unsigned 
     switch (mode) {
         case 0:
             word = vram[(page_y + v) % VRAM_H][(page_x + u / 4) % VRAM_W];
-            return vram[clut_y % VRAM_H][(clut_x + ((word >> (4 * (u % 4))) & 0xFu)) % VRAM_W];
+            return vram[clut_y % VRAM_H][(clut_x + (((unsigned)word >> (4 * (u % 4))) & 0xFu)) % VRAM_W];
         case 1:
             word = vram[(page_y + v) % VRAM_H][(page_x + u / 2) % VRAM_W];
-            return vram[clut_y % VRAM_H][(clut_x + ((word >> (8 * (u % 2))) & 0xFFu)) % VRAM_W];
+            return vram[clut_y % VRAM_H][(clut_x + (((unsigned)word >> (8 * (u % 2))) & 0xFFu)) % VRAM_W];
         case 2: return vram[(page_y + v) % VRAM_H][(page_x + u) % VRAM_W];
         default: return 0;
     }
