@@ -7,6 +7,7 @@
 #include "project/app_state.h"
 #include "app/recent_files.h"
 #include "app/settings_folders.h"
+#include "files/editor_settings.h"
 #include "files/file_io.h"
 #include "files/project_data.h"
 #include "project/tables.h"
@@ -16,32 +17,36 @@ namespace {
 // The record with every 0x0A doubled is at most twice its size; anything longer is not ours.
 constexpr size_t kMaxConfigurationBytes = 2 * kConfigRecordSize;
 
-void read_image_window_place() {
+// Celwin.ini, or where there is none yet the place file of earlier runs. Whatever cannot be read
+// leaves its setting at the default.
+void read_editor_settings() {
     std::vector<uint8_t> stored;
-    if (read_file_bytes(settings_file(kImageWindowPlaceFile).c_str(), stored, 64) != FileRead::Done) return;
-    const std::string text(stored.begin(), stored.end());
-    int x = 0, y = 0;
-    char rest = 0;
-    // Anything but two numbers is not ours to trust: the window goes to its default place.
-    if (std::sscanf(text.c_str(), "%d %d%c", &x, &y, &rest) < 2 || (rest && rest != '\n')) return;
-    g_app.image_window_place = POINT{x, y};
-    g_app.image_window_placed = true;
+    EditorSettings s;
+    if (read_file_bytes(settings_file(kEditorSettingsFile).c_str(), stored, 4096) == FileRead::Done)
+        s = decode_editor_settings(stored);
+    else if (read_file_bytes(settings_file(kImageWindowPlaceFile).c_str(), stored, 64) == FileRead::Done)
+        s = decode_image_window_place(stored);
+    g_app.image_window_place = POINT{s.image_window_x, s.image_window_y};
+    g_app.image_window_placed = s.image_window_placed;
+    g_app.console_preview = s.console_preview;
+    g_app.ticks_per_second = s.ticks_per_second;
 }
 
-// The place noted while the window was shown, this run or an earlier one.
-void write_image_window_place() {
-    if (!g_app.image_window_placed) return;
-    char line[48];
-    const int n = std::snprintf(line, sizeof line, "%ld %ld\n", static_cast<long>(g_app.image_window_place.x),
-                                static_cast<long>(g_app.image_window_place.y));
-    const FileToWrite file{settings_file(kImageWindowPlaceFile), std::vector<uint8_t>(line, line + n)};
+void write_editor_settings() {
+    EditorSettings s;
+    s.image_window_placed = g_app.image_window_placed;
+    s.image_window_x = g_app.image_window_place.x;
+    s.image_window_y = g_app.image_window_place.y;
+    s.console_preview = g_app.console_preview;
+    s.ticks_per_second = g_app.ticks_per_second;
+    const FileToWrite file{settings_file(kEditorSettingsFile), encode_editor_settings(s)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
 }
 
 }  // namespace
 
 void read_configuration() {
-    read_image_window_place();
+    read_editor_settings();
     std::vector<uint8_t> stored;
     if (read_file_bytes(settings_file(kConfigurationFile).c_str(), stored, kMaxConfigurationBytes) !=
         FileRead::Done)
@@ -78,5 +83,5 @@ void write_configuration() {
         encode_fill_record(FillRecord{g_app.background_fill.dwROP, g_app.background_fill.dwFillColor});
     const FileToWrite file{settings_file(kConfigurationFile), encode_configuration(c)};
     write_files_replacing(std::span<const FileToWrite>(&file, 1));
-    write_image_window_place();
+    write_editor_settings();
 }

@@ -4,9 +4,7 @@
 #pragma once
 
 inline constexpr char kConfigurationFile[] = "Celwin.cfg";
-// Beside it, a line "X Y" of its own: the image window's place, which the configuration's
-// fixed record has no room for.
-inline constexpr char kImageWindowPlaceFile[] = "Celwin.pos";
+// Beside it, the settings its fixed record has no room for (files/editor_settings.h).
 
 // Start-up, before the main window exists. A missing or unreadable file leaves every
 // value at its initial one, silently.

@@ -35,11 +35,11 @@ uint32_t wait_milliseconds(int64_t units, int64_t frequency) {
     return static_cast<uint32_t>((units * 1000 + frequency - 1) / frequency);
 }
 
-int tick_rate_from_environment() {
+int tick_rate_from_environment(int chosen) {
     const char* v = std::getenv("CELWRIGHT_TICK_HZ");
-    if (!v || !*v) return 60;
+    if (!v || !*v) return chosen;
     char* end = nullptr;
     const long n = std::strtol(v, &end, 10);
-    if (*end || n < 0 || n > 1000) return 60;
+    if (*end || n < 0 || n > 1000) return chosen;
     return static_cast<int>(n);
 }

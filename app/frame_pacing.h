@@ -24,5 +24,6 @@ void pacing_stopped(FramePacer& pacer);
 // Whole milliseconds to wait for counter units `units`, rounded up so that one wait reaches
 // the frame instead of waking just before it.
 uint32_t wait_milliseconds(int64_t units, int64_t frequency);
-// The frames a second CELWRIGHT_TICK_HZ asks for (60 when unset or not a number >= 0).
-int tick_rate_from_environment();
+// The frames a second CELWRIGHT_TICK_HZ asks for, which the measurements set; the rate the
+// user chose (60 NTSC, 50 PAL) when it is unset or not a number >= 0.
+int tick_rate_from_environment(int chosen);

@@ -8,7 +8,10 @@
 #include "project/app_state.h"
 #include "app/configuration.h"
 #include "display/drawing_environment.h"
+#include "app/view_commands.h"
 #include "display/edit_panel.h"
+#include "display/frame_buffer_check.h"
+#include "files/editor_settings.h"
 #include "display/image_window.h"
 #include "app/file_commands.h"
 #include "app/history_commands.h"
@@ -71,6 +74,7 @@ void on_size(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     g_app.main_client_width = w;
     g_app.main_client_height = h;
     SendMessageA(g_app.status_bar, msg, wp, lp);
+    lay_out_status_bar(w);
     (void)hwnd;
     const int panel_x = w - g_app.edit_panel_width;
     MoveWindow(g_app.edit_panel, panel_x, 0, g_app.edit_panel_width, g_app.edit_panel_height, TRUE);
@@ -203,6 +207,10 @@ bool on_command(HWND hwnd, WPARAM wp, LPARAM lp) {
         case ID_EDIT_COPY: copy_selection(); return true;
         case ID_EDIT_PASTE: showing_what_is_added(paste_clipboard); return true;
         case ID_EDIT_DRAWING_ENVIRONMENT: run_drawing_environment_dialog(hwnd); return true;
+        case ID_EDIT_FRAME_BUFFER_CHECK: run_frame_buffer_check(hwnd); return true;
+        case ID_VIEW_CONSOLE_PREVIEW: command_console_preview(); return true;
+        case ID_VIEW_RATE_NTSC: command_tick_rate(kNtscTicksPerSecond); return true;
+        case ID_VIEW_RATE_PAL: command_tick_rate(kPalTicksPerSecond); return true;
         case ID_EDIT_UNDO: command_undo(); return true;
         case ID_EDIT_REDO: command_redo(); return true;
     }

@@ -1,5 +1,5 @@
 // Where the editor keeps what carries over from one run to the next: the settings files
-// (Celwin.cfg, Celwin.pos) and the recovery copies. They are kept in the working folder, the
+// (Celwin.cfg, Celwin.ini) and the recovery copies. They are kept in the working folder, the
 // folder the editor is started in.
 //
 // Built for a desktop (CELWRIGHT_DESKTOP_SETTINGS), an editor started in the user's home folder,

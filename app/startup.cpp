@@ -11,6 +11,7 @@
 #include "app/loop_report.h"
 #include "app/main_window.h"
 #include "app/recovery_commands.h"
+#include "app/view_commands.h"
 #include "display/ddraw_sets.h"
 #include "display/image_window.h"
 #include "display/playback.h"
@@ -82,6 +83,7 @@ bool start_program(HINSTANCE instance, int show_command) {
         return false;
     }
     set_fill_records();
+    show_view_choices();
     start_history();
     offer_recovery();
     return true;
@@ -105,7 +107,7 @@ Pacing& pacing() {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
         made.frequency = f.QuadPart;
-        made.pacer = make_frame_pacer(made.frequency, tick_rate_from_environment());
+        made.pacer = make_frame_pacer(made.frequency, tick_rate_from_environment(g_app.ticks_per_second));
         return made;
     }();
     return p;
@@ -116,6 +118,15 @@ int64_t counter_now() {
     QueryPerformanceCounter(&c);
     return c.QuadPart;
 }
+
+}  // namespace
+
+void set_tick_rate(int ticks_per_second) {
+    Pacing& p = pacing();
+    p.pacer = make_frame_pacer(p.frequency, tick_rate_from_environment(ticks_per_second));
+}
+
+namespace {
 
 // Nothing plays and nothing shown is out of date: wait for input, without waking up.
 LoopStep block_until_input() {
@@ -181,6 +192,7 @@ void after_input() {
     }
     note_project_changes();
     keep_recovery_copy();
+    show_frame_time();
 }
 
 LoopStep main_loop_step(MSG& msg, LoopMode mode) {

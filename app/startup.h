@@ -31,3 +31,6 @@ LoopStep main_loop_step(MSG& msg, LoopMode mode);
 int run_main_loop();
 // One pass of the idle work the main loop runs while a program window is active.
 void idle_tick();
+// The main loop's ticks from now on: ticks_per_second (60 NTSC, 50 PAL), unless
+// CELWRIGHT_TICK_HZ sets the rate for a measurement.
+void set_tick_rate(int ticks_per_second);

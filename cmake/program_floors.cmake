@@ -24,6 +24,7 @@ set(CELWRIGHT_FLOOR_model
   project/app_state.h project/app_state.cpp project/tables.h project/tables.cpp project/record_bytes.h
   project/dbcs_text.h project/dbcs_text.cpp project/clipboard_blocks.h project/clipboard_blocks.cpp
   files/project_data.h files/project_data.cpp files/tim.h files/tim.cpp files/png_header.h files/png_header.cpp
+  files/editor_settings.h files/editor_settings.cpp
   display/playback_rules.h display/playback_rules.cpp display/panel_rules.h display/panel_rules.cpp
   display/pattern_geometry.h display/pattern_geometry.cpp display/image_view.h display/image_view.cpp
   res/resource.h)
@@ -42,7 +43,8 @@ set(CELWRIGHT_FLOOR_views
   display/file_dialogs.h display/file_dialogs.cpp display/grid_dialog.cpp display/image_window.h
   display/image_window.cpp display/panel_selection.h display/panel_selection.cpp display/pattern_window.h
   display/pattern_window.cpp display/playback.h display/playback.cpp display/redraw_keys.h
-  display/redraw_keys.cpp display/views.h display/views.cpp)
+  display/redraw_keys.cpp display/views.h display/views.cpp
+  display/frame_buffer_check.h display/frame_buffer_check.cpp)
 # The app floor is the whole of app/.
 
 # The floor of a program file (relative to the root), or "" for none.

@@ -73,9 +73,14 @@ uint16_t blend_console_colours(uint16_t below, uint16_t texel, int mode) {
 std::vector<uint16_t> draw_console_frame(const tim::TimImage& sheet, const ConsoleFrame& f) {
     std::vector<uint16_t> base(static_cast<size_t>(f.base_w) * f.base_h,
                                static_cast<uint16_t>(f.background & ~kStpBit));
+    draw_console_sprite(sheet, f, base);
+    return base;
+}
+
+void draw_console_sprite(const tim::TimImage& sheet, const ConsoleFrame& f, std::vector<uint16_t>& base) {
     const FrameRecord& r = f.record;
     const int mode = static_cast<int>((f.tpage >> 7) & 3), semi = static_cast<int>((f.tpage >> 5) & 3);
-    if (mode == 3) return base;
+    if (mode == 3 || base.size() < static_cast<size_t>(f.base_w) * f.base_h) return;
     const bool mirror_x = f.flips & kFlipLeftRight, mirror_y = f.flips & kFlipTopBottom;
     const int left = mirror_x ? f.base_w - r.correction_x - r.image_w : r.correction_x;
     const int top = mirror_y ? f.base_h - r.correction_y - r.image_h : r.correction_y;
@@ -94,7 +99,6 @@ std::vector<uint16_t> draw_console_frame(const tim::TimImage& sheet, const Conso
                 colour & kStpBit ? blend_console_colours(below, colour, semi) : static_cast<uint16_t>(colour);
         }
     }
-    return base;
 }
 
 void copy_console_picture_into_surface(LPDIRECTDRAWSURFACE surface, const std::vector<uint16_t>& picture,

@@ -35,6 +35,10 @@ struct ConsoleFrame {
 // it (files/console_sheet.h gives one for a picture without a place). A tpage in the
 // 24-bit mode draws nothing: such pictures are no sprites.
 std::vector<uint16_t> draw_console_frame(const tim::TimImage& sheet, const ConsoleFrame& frame);
+// The same frame drawn over a base frame that holds something already (the frames drawn before
+// it, as the still display lays them over each other): base holds frame.base_w x frame.base_h
+// colours; its background is left as it is.
+void draw_console_sprite(const tim::TimImage& sheet, const ConsoleFrame& frame, std::vector<uint16_t>& base);
 
 // What a texel with the STP bit does to the colour below it in semi-transparency mode
 // 0..3 (the STP bits of both are ignored; the result has none).

@@ -246,6 +246,11 @@ void on_command(HWND hwnd, int id, int code, LPARAM lp) {
 
 }  // namespace
 
+COLORREF background_colour() {
+    return static_cast<COLORREF>(
+        GetWindowLongPtrA(GetDlgItem(g_panel, IDC_BACKGROUND_SWATCH), GWLP_USERDATA));
+}
+
 bool panel_typing_open() {
     const HWND timing = GetDlgItem(g_panel, IDC_TIMING);
     return GetFocus() == timing && SendMessageA(timing, EM_CANUNDO, 0, 0) != 0;

@@ -15,3 +15,6 @@ void enable_panel_control(int id, bool enable);
 // the focus leaves the field): the value is one undo step when the typing ends.
 bool panel_typing_open();
 INT_PTR CALLBACK version_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// The background colour the user chose (black until then), as the swatch shows it.
+COLORREF background_colour();

@@ -12,7 +12,10 @@
 #include "project/app_state.h"
 #include "display/ddraw_sets.h"
 #include "display/edit_panel.h"
+#include "display/console_drawing.h"
 #include "display/frame_drawing.h"
+#include "files/console_sheet.h"
+#include "files/image_loading.h"
 #include "display/image_window.h"
 #include "display/panel_selection.h"
 #include "display/redraw_keys.h"
@@ -99,6 +102,57 @@ void draw_still_frames(int p, uint32_t frames_shown) {
     }
 }
 
+// ---- the console preview: the pattern windows drawn by the console's rules ----
+
+uint16_t console_colour(COLORREF c) {
+    return static_cast<uint16_t>((GetRValue(c) >> 3) | (GetGValue(c) >> 3) << 5 | (GetBValue(c) >> 3) << 10);
+}
+
+// The working image as the console's frame buffer holds it, made again only when the image,
+// tpage or the CLUT attribute changed (a picture without a place of its own is converted to the
+// page and CLUT they name).
+const ConsoleSheet& console_sheet() {
+    static ConsoleSheet sheet;
+    static uint64_t made_for = 0;
+    static uint32_t tpage = 0;
+    static uint16_t clut = 0;
+    const uint64_t generation = surface_generation() + 1;
+    if (made_for != generation || tpage != g_tables.data.header.tpage || clut != g_tables.clut_attribute) {
+        tpage = g_tables.data.header.tpage;
+        clut = g_tables.clut_attribute;
+        made_for = generation;
+        sheet = console_sheet_of(working_sheet(), tpage, clut);
+    }
+    return sheet;
+}
+
+// Frame f of pattern p as a game draws it: through the CLUT the data file will name.
+ConsoleFrame console_frame(int p, int f, uint8_t flips) {
+    ConsoleFrame c;
+    c.tpage = g_tables.data.header.tpage;
+    if (f >= 0) c.record = g_tables.frames[p][f];
+    c.record.clut = g_tables.clut_attribute;
+    c.flips = flips;
+    c.base_w = g_tables.settings[p].base_w;
+    c.base_h = g_tables.settings[p].base_h;
+    c.background = console_colour(background_colour());
+    return c;
+}
+
+// The console's picture of frames (last to first, as the still display lays them) on the base
+// surface. frames: bit j for frame j; none for an empty base frame.
+void draw_console_picture(int p, uint32_t frames, uint8_t flips) {
+    LPDIRECTDRAWSURFACE base = g_tables.pattern_base_surface[p];
+    const PatternSettings& s = g_tables.settings[p];
+    if (!base || s.base_w == 0 || s.base_h == 0) return;
+    const ConsoleFrame empty = console_frame(p, -1, flips);
+    std::vector<uint16_t> picture(static_cast<size_t>(s.base_w) * s.base_h, empty.background);
+    const ConsoleSheet& sheet = console_sheet();
+    for (int j = frame_count(p) - 1; j >= 0 && sheet.drawable; --j)
+        if (frames & (1u << j)) draw_console_sprite(sheet.image, console_frame(p, j, flips), picture);
+    copy_console_picture_into_surface(base, picture, s.base_w, s.base_h);
+}
+
 void magnify(int p, const ViewMapping& m) {
     LPDIRECTDRAWSURFACE canvas = g_tables.pattern_canvas[p], base = g_tables.pattern_base_surface[p];
     if (!canvas || !base) return;
@@ -164,7 +218,10 @@ bool primary_lost(int p) {
 void compose_still(int p, const StillInputs& in) {
     const ViewMapping m = view_mapping(g_tables.settings[p], g_tables.zoomed_client_size[p]);
     clear_surfaces(p, m);
-    draw_still_frames(p, in.frames_shown);
+    if (g_app.console_preview)
+        draw_console_picture(p, in.frames_shown & kPatternShown ? in.frames_shown & ~kPatternShown : 0, 0);
+    else
+        draw_still_frames(p, in.frames_shown);
     magnify(p, m);
     if (in.outlined >= 0) draw_outline(p, in.outlined, m);
     // The window shows its still picture now, not a frame of the running display.
@@ -207,9 +264,12 @@ void compose_running(int p, int f) {
     const ViewMapping m = view_mapping(s, g_tables.zoomed_client_size[p]);
     fill_surround(g_tables.pattern_canvas[p], g_tables.pattern_base_surface[p], m);
     // A pattern without frames shows its empty base frame.
-    draw_running_picture(g_tables.pattern_base_surface[p], g_tables.pattern_image_copy[p],
-                         &g_app.background_fill, has_frame(p, f) ? &g_tables.frames[p][f] : nullptr,
-                         g_playback.flip_flags, s.base_w, s.base_h);
+    if (g_app.console_preview)
+        draw_console_picture(p, has_frame(p, f) ? 1u << f : 0, g_playback.flip_flags);
+    else
+        draw_running_picture(g_tables.pattern_base_surface[p], g_tables.pattern_image_copy[p],
+                             &g_app.background_fill, has_frame(p, f) ? &g_tables.frames[p][f] : nullptr,
+                             g_playback.flip_flags, s.base_w, s.base_h);
     magnify(p, m);
     g_running_shown_frame = f;
     // The played window shows a single frame now; the still display starts afresh.

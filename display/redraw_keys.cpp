@@ -28,6 +28,12 @@ bool remember(Key& stored, bool& valid, const Key& key) {
     return false;
 }
 
+// What the console preview draws by, or nothing when the editor draws by its own rules.
+void console_inputs(uint32_t* tpage, uint32_t* clut) {
+    *tpage = g_app.console_preview ? (g_tables.data.header.tpage | 0x80000000u) : 0;
+    *clut = g_app.console_preview ? g_tables.clut_attribute : 0;
+}
+
 }  // namespace
 
 StillKey still_key(int p, uint32_t shown, int outlined_frame, uint32_t blt_flags) {
@@ -42,6 +48,7 @@ StillKey still_key(int p, uint32_t shown, int outlined_frame, uint32_t blt_flags
     k.background = g_app.background_fill.dwFillColor;
     k.surround = g_app.surround_fill.dwFillColor;
     k.blt_flags = blt_flags;
+    console_inputs(&k.console_tpage, &k.console_clut);
     k.generation = surface_generation();
     k.window = g_tables.pattern_window[p];
     return k;
@@ -85,6 +92,7 @@ RunningKey running_key(int p, int play_frame, uint8_t flip_flags) {
     k.flip_flags = flip_flags;
     k.background = g_app.background_fill.dwFillColor;
     k.surround = g_app.surround_fill.dwFillColor;
+    console_inputs(&k.console_tpage, &k.console_clut);
     k.generation = surface_generation();
     k.window = g_tables.pattern_window[p];
     return k;

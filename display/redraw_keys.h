@@ -25,6 +25,10 @@ struct StillKey {
     uint32_t background;
     uint32_t surround;
     uint32_t blt_flags;
+    // With the console preview on, the tpage (with bit 31 set) and the CLUT attribute the
+    // console draws by; 0 and 0 with it off.
+    uint32_t console_tpage;
+    uint32_t console_clut;
     uint64_t generation;  // the surfaces it was drawn from
     HWND window;
 };
@@ -55,7 +59,9 @@ struct RunningKey {
     uint32_t flip_flags;
     uint32_t background;
     uint32_t surround;
-    uint32_t reserved;  // keeps the key free of padding
+    uint32_t reserved;       // keeps the key free of padding
+    uint32_t console_tpage;  // as in the still display's key
+    uint32_t console_clut;
     uint64_t generation;
     HWND window;
 };

@@ -222,22 +222,47 @@ Conversion convert_sheet(const SheetPixels& px, const SheetConversion& how) {
     return c;
 }
 
-ConsoleSheet console_sheet_of(const DecodedImage& decoded, uint32_t tpage, uint16_t clut_attribute) {
+namespace {
+
+ConsoleSheet converted_sheet(const SheetPixels& pixels, uint32_t tpage, uint16_t clut_attribute) {
     ConsoleSheet s;
-    if (decoded.placed) {
-        s.image = decoded.frame_buffer;
-        s.drawable = true;
-        return s;
-    }
     SheetConversion how;
     how.mode = static_cast<int>((tpage >> 7) & 3);
     how.x = static_cast<uint16_t>((tpage & 0xF) * 64);
     how.y = static_cast<uint16_t>(((tpage >> 4) & 1) * 256);
     how.clut_x = static_cast<uint16_t>((clut_attribute & 0x3F) * 16);
     how.clut_y = static_cast<uint16_t>((clut_attribute >> 6) & 0x1FF);
-    Conversion c = convert_sheet(read_sheet_pixels(decoded.bitmap), how);
+    Conversion c = convert_sheet(pixels, how);
     if (c.problem != ConversionProblem::None) return s;
     s.image = std::move(c.image);
     s.drawable = true;
     return s;
+}
+
+}  // namespace
+
+ConsoleSheet console_sheet_of(const DecodedImage& decoded, uint32_t tpage, uint16_t clut_attribute) {
+    if (decoded.placed) return ConsoleSheet{true, decoded.frame_buffer};
+    return converted_sheet(read_sheet_pixels(decoded.bitmap), tpage, clut_attribute);
+}
+
+SheetSource sheet_source_of(const DecodedImage& decoded) {
+    SheetSource s;
+    s.loaded = true;
+    s.colour_mode =
+        decoded.placed ? decoded.frame_buffer.mode : colour_mode_for_depth(decoded.bits_per_pixel);
+    s.width = decoded.width;
+    s.height = decoded.height;
+    s.placed = decoded.placed;
+    if (decoded.placed)
+        s.frame_buffer = decoded.frame_buffer;
+    else
+        s.pixels = read_sheet_pixels(decoded.bitmap);
+    return s;
+}
+
+ConsoleSheet console_sheet_of(const SheetSource& source, uint32_t tpage, uint16_t clut_attribute) {
+    if (!source.loaded) return ConsoleSheet{};
+    if (source.placed) return ConsoleSheet{true, source.frame_buffer};
+    return converted_sheet(source.pixels, tpage, clut_attribute);
 }

@@ -86,3 +86,17 @@ struct ConsoleSheet {
     tim::TimImage image;
 };
 ConsoleSheet console_sheet_of(const DecodedImage& decoded, uint32_t tpage, uint16_t clut_attribute);
+
+// What of a decoded image the console's view needs once its bitmap is gone: the editor keeps it
+// for as long as the image is its working image, to check the sheet's place and to draw the
+// console preview wherever tpage and the CLUT attribute are set later.
+struct SheetSource {
+    bool loaded = false;
+    int colour_mode = -1;  // as frame_buffer::Sheet has it
+    int width = 0, height = 0;
+    bool placed = false;
+    tim::TimImage frame_buffer;  // a TIM's words, when placed
+    SheetPixels pixels;          // the picture's pixels, when not
+};
+SheetSource sheet_source_of(const DecodedImage& decoded);
+ConsoleSheet console_sheet_of(const SheetSource& source, uint32_t tpage, uint16_t clut_attribute);

@@ -14,9 +14,14 @@
 #include "display/image_window.h"
 #include "display/frame_drawing.h"
 #include "files/image_decoding.h"
+#include "files/console_sheet.h"
+#include "display/frame_buffer_check.h"
 #include "project/tables.h"
 
 namespace {
+
+// What of the working image the console's view needs, from the load that made it.
+SheetSource g_working_sheet;
 
 constexpr char kCaption[] = "ｲﾒｰｼﾞﾌｧｲﾙのｵｰﾌﾟﾝ";
 
@@ -104,6 +109,7 @@ bool load_decoded_image(DecodedImage& image, const char* path) {
         return false;
     }
     const bool taken = take_working_image(image);
+    if (taken) g_working_sheet = sheet_source_of(image);
     DeleteObject(image.bitmap);
     image.bitmap = nullptr;
     if (!taken) return false;
@@ -111,5 +117,10 @@ bool load_decoded_image(DecodedImage& image, const char* path) {
     SendMessageA(g_app.image_window, WM_INITDIALOG, 0, 0);
     SendMessageA(g_app.image_window, WM_SIZE, 0, MAKELPARAM(kImageClientSize, kImageClientSize));
     show_image_window();
+    report_sheet_problems(path);
     return true;
+}
+
+const SheetSource& working_sheet() {
+    return g_working_sheet;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 struct DecodedImage;
+struct SheetSource;
 
 // path: NUL-terminated, at most 511 bytes. Failures have shown their message.
 bool load_image(const char* path);
@@ -15,3 +16,7 @@ bool load_decoded_image(DecodedImage& image, const char* path);
 
 // The message that refuses an image (its problem is neither None nor CannotOpen).
 void show_image_refusal(const DecodedImage& image, const char* path);
+
+// The working image as the console's frame buffer would hold it (files/console_sheet.h), from
+// the last image loaded; not loaded before the first.
+const SheetSource& working_sheet();

@@ -35,6 +35,10 @@ struct AppState {
     // one run to the next; until it has one, it goes beside the main window.
     POINT image_window_place{0, 0};
     bool image_window_placed = false;
+    // How the pattern windows show the animation: by the console's rules instead of the
+    // editor's, and at how many ticks a second (60, NTSC; 50, PAL). Kept from one run to the next.
+    bool console_preview = false;
+    int ticks_per_second = 60;
     HTREEITEM project_item = nullptr;
     int32_t status_bar_height = 0;
     int32_t edit_panel_width = 0;

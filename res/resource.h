@@ -24,6 +24,7 @@
 #define IDI_CELWRIGHT 125            // program icon
 #define IDD_DRAWING_ENVIRONMENT 135  // drawing environment settings
 #define IDR_ACCELERATORS 136         // the main window's keys (file commands, undo, redo)
+#define IDD_FRAME_BUFFER_CHECK 137   // the frame-buffer check's list of problems
 
 // ---- menu commands ---------------------------------------------------------
 #define ID_FILE_EXIT 40001
@@ -55,6 +56,10 @@
 #define ID_EDIT_DRAWING_ENVIRONMENT 40054
 #define ID_EDIT_UNDO 40055
 #define ID_EDIT_REDO 40056
+#define ID_VIEW_CONSOLE_PREVIEW 40057
+#define ID_VIEW_RATE_NTSC 40058
+#define ID_VIEW_RATE_PAL 40059
+#define ID_EDIT_FRAME_BUFFER_CHECK 40060
 // The recent-files items of the File menus: the separator above "終了" and the entries.
 #define ID_FILE_RECENT_SEPARATOR 60000
 #define ID_FILE_RECENT_FIRST 60001
@@ -127,3 +132,6 @@
 #define IDC_CLUT_Y_SPIN 1067
 #define IDC_PLACEMENT_X_SPIN 1068
 #define IDC_PLACEMENT_Y_SPIN 1069
+
+// ---- frame-buffer check (137) ----------------------------------------------
+#define IDC_PROBLEM_LIST 1070

@@ -37,6 +37,7 @@ void InitCommonControls();
 #define SB_GETTEXTA (WM_USER + 2)
 #define SB_GETTEXTLENGTHA (WM_USER + 3)
 #define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
 #define SB_SIMPLE (WM_USER + 9)
 HWND CreateStatusWindowA(LONG style, LPCSTR text, HWND parent, UINT id);
 #define CreateStatusWindow CreateStatusWindowA

@@ -46,6 +46,12 @@ struct TrackbarState : ControlState {
 void trackbar_user_action(Window* w, int code, int pos);
 
 // ---- status bar ----
+struct StatusState : ControlState {
+    // The right edge of each part in client coordinates, -1 for "to the end"; no parts is one
+    // part, the whole bar. Part 0's text is the window's text.
+    std::vector<int> edges;
+    std::vector<std::string> texts;  // parts 1.. (CP932)
+};
 int status_bar_height();
 void status_place_at_bottom(Window* w);
 

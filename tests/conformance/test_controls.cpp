@@ -627,3 +627,34 @@ CONFORMANCE_CASE(EditFocusIsToldAndWhatTheProgramSetsCannotBeUndone) {
     DestroyWindow(edit);
     DestroyWindow(other);
 }
+
+// ---- status bar ----------------------------------------------------------------------------
+
+// The main window's status bar in two parts: the project's path in the first (also its window
+// text), the frame's time in the second; the edges read back as set, the last reaching the end.
+CONFORMANCE_CASE(StatusBarPartsKeepTheirTextsAndEdges) {
+    HWND bar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(320)), GetModuleHandleA(nullptr),
+                               nullptr);
+    CHECK(bar != nullptr);
+    CHECK_EQ(SendMessageA(bar, SB_GETPARTS, 0, 0), 1);
+    int edges[2] = {150, -1};
+    CHECK(SendMessageA(bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges)));
+    SendMessageA(bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("walk.cwp"));
+    SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("17 ms"));
+    int read[4] = {};
+    CHECK_EQ(SendMessageA(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(read)), 2);
+    CHECK_EQ(read[0], 150);
+    CHECK_EQ(read[1], -1);
+    CHECK_EQ(LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, 1, 0)), 5);
+    char text[32] = {};
+    SendMessageA(bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    CHECK_TEXT(std::string(text), "17 ms");
+    GetWindowTextA(bar, text, sizeof text);
+    CHECK_TEXT(std::string(text), "walk.cwp");
+    // Fewer parts: the texts of those that remain stay.
+    CHECK(SendMessageA(bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(edges + 1)));
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    CHECK_TEXT(std::string(text), "walk.cwp");
+    DestroyWindow(bar);
+}

@@ -144,6 +144,20 @@ QJsonObject root(const QJsonObject& dump) {
     return dump["tree"].toArray()[0].toObject();
 }
 
+QString selected_item(const QJsonObject& d) {
+    const QJsonObject r = root(d);
+    if (r["selected"].toBool()) return QStringLiteral("root");
+    const QJsonArray patterns = r["children"].toArray();
+    for (int p = 0; p < patterns.size(); ++p) {
+        const QJsonObject pattern = patterns[p].toObject();
+        if (pattern["selected"].toBool()) return QStringLiteral("pattern %1").arg(p);
+        const QJsonArray frames = pattern["children"].toArray();
+        for (int f = 0; f < frames.size(); ++f)
+            if (frames[f].toObject()["selected"].toBool()) return QStringLiteral("frame %1 %2").arg(p).arg(f);
+    }
+    return QString();
+}
+
 QStringList pattern_items(const QJsonObject& dump) {
     return texts(root(dump)["children"].toArray());
 }

@@ -65,6 +65,8 @@ QStringList strings(const QJsonArray& values);
 QStringList texts(const QJsonArray& items);
 // The project tree of a dump: the root item, its pattern items' texts, pattern p's frame texts.
 QJsonObject root(const QJsonObject& dump);
+// The project tree's selected item: "root", "pattern P" or "frame P F"; empty for none.
+QString selected_item(const QJsonObject& dump);
 QStringList pattern_items(const QJsonObject& dump);
 QStringList frame_items(const QJsonObject& dump, int p);
 // The pattern count and pattern p's frame count of a dump's tables.

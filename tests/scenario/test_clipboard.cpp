@@ -49,21 +49,6 @@ void expect_box(const QJsonValue& box, const char* text, const char* caption, in
 constexpr int kInformation = 0x40;  // MB_ICONINFORMATION
 constexpr int kError = 0x10;        // MB_ICONERROR
 
-// The tree item that is selected: "root", "pattern P" or "frame P F".
-QString selected_item(const QJsonObject& d) {
-    const QJsonObject r = root(d);
-    if (r["selected"].toBool()) return QStringLiteral("root");
-    const QJsonArray patterns = r["children"].toArray();
-    for (int p = 0; p < patterns.size(); ++p) {
-        const QJsonObject pattern = patterns[p].toObject();
-        if (pattern["selected"].toBool()) return QStringLiteral("pattern %1").arg(p);
-        const QJsonArray frames = pattern["children"].toArray();
-        for (int f = 0; f < frames.size(); ++f)
-            if (frames[f].toObject()["selected"].toBool()) return QStringLiteral("frame %1 %2").arg(p).arg(f);
-    }
-    return QString();
-}
-
 // A "CLIP_PATTERN" block as another editor writes one: `frames` frames of 8 x 8 with
 // correction (f, f), the pattern labelled "ext", its base 8 x 8 at 1x, stopped.
 QByteArray pattern_block(int frames) {

@@ -128,6 +128,7 @@ TEST(LoadTim, EveryShippedFileLoadsWithItsSizeAndAttributes) {
             EXPECT_TRUE(no_project_open(d));
             continue;
         }
+        // Every shipped sheet lies where the console can draw it from: no word about its place.
         const QJsonObject d = load(testdata("tim/" + m["file"].toString()));
         EXPECT_EQ(boxes(d).size(), 1);
         EXPECT_EQ(surface(d, "working")["width"].toInt(), m["pixel_width"].toInt());
@@ -145,9 +146,19 @@ TEST(LoadTim, PixelsReachTheWorkingImageInEveryMode) {
     const std::vector<uint16_t> clut = {0x0000, 0x001F, 0x03E0, 0x7C00};
     ASSERT_TRUE(write_file(dir.filePath("four.tim"),
                            tim(8 | 0, clut, 0, 0, 0, 0, 1, 1, QByteArray::fromHex("2103"))));
+    // Its CLUT lies on its own picture: the load says so once, in words with the numbers, and
+    // goes on with the file as it is.
     const QJsonObject four = load(dir.filePath("four.tim"),
                                   "probe a working 0 0\nprobe b working 1 0\n"
-                                  "probe c working 2 0\ndump\n");
+                                  "probe c working 2 0\ndump\n",
+                                  1);
+    ASSERT_EQ(boxes(four).size(), 2);
+    EXPECT_EQ(last_box_text(four),
+              dir.filePath("four.tim") +
+                  QString::fromUtf8("\nはﾌﾚｰﾑﾊﾞｯﾌｧ上の配置に問題があります.\n\n"
+                                    "CLUT(0, 0) 4 x 1がｲﾒｰｼﾞ(0, 0) 1 x 1に重なっています.\n\n"
+                                    "ｲﾒｰｼﾞはこのまま読み込みます."));
+    EXPECT_EQ(boxes(four).last().toObject()["caption"].toString(), kCaption);
     EXPECT_EQ(probe(four, "a"), rgb(248, 0, 0));
     EXPECT_EQ(probe(four, "b"), rgb(0, 248, 0));
     EXPECT_EQ(probe(four, "c"), rgb(0, 0, 248));

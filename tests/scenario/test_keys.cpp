@@ -149,6 +149,7 @@ TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRunFittedToTheScreen) {
     EXPECT_EQ(r[0].toInt(), 300);
     EXPECT_EQ(r[1].toInt(), 200);
     // Kept on a larger screen than this one: the whole window comes back on it.
+    QFile::remove(dir.filePath("Celwin.ini"));
     keep_place(dir, "5000 4000\n");
     const ScenarioRun smaller = file_test::run_in(dir, new_project() + "dump\nmenu ID_FILE_EXIT\n");
     ASSERT_EQ(smaller.exit_code, 0) << smaller.errors.toStdString();
@@ -158,11 +159,12 @@ TEST(ImageWindow, ItComesBackWhereTheUserLeftItInTheLastRunFittedToTheScreen) {
     EXPECT_GE(fitted[1].toInt(), 0);
     EXPECT_LE(fitted[2].toInt(), screen[0].toInt());
     EXPECT_LE(fitted[3].toInt(), screen[1].toInt());
-    // And that is where it stands now, for the next run.
-    QFile after(dir.filePath("Celwin.pos"));
+    // And that is where it stands now, for the next run: the settings file takes over from the
+    // place file of earlier runs.
+    QFile after(dir.filePath("Celwin.ini"));
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll().trimmed(),
-              QByteArray::number(fitted[0].toInt()) + " " + QByteArray::number(fitted[1].toInt()));
+    EXPECT_TRUE(after.readAll().contains("image_window=" + QByteArray::number(fitted[0].toInt()) + " " +
+                                         QByteArray::number(fitted[1].toInt()) + "\n"));
 }
 
 TEST(ImageWindow, WithoutAKeptPlaceItNeverCoversTheMainWindowsTitleOrMenuBar) {

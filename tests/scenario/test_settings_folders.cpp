@@ -85,11 +85,8 @@ TEST(SettingsFolders, StartedInTheHomeFolderTheyGoToTheDesktopsFolders) {
     ASSERT_EQ(boxes(run.dumps[0]).size(), 1) << "the copy was offered";
     EXPECT_EQ(boxes(run.dumps[0])[0].toObject()["caption"].toString(), QString::fromUtf8("ﾌﾟﾛｼﾞｪｸﾄの復元"));
     EXPECT_EQ(names_in(desktop.home()), QStringList());
-    // The image window's place goes beside the settings file, when it is kept.
-    const QStringList settings = names_in(desktop.config());
-    EXPECT_TRUE(settings == QStringList{"Celwin.cfg"} ||
-                settings == (QStringList{"Celwin.cfg", "Celwin.pos"}))
-        << settings.join(' ').toStdString();
+    // The editor's own settings go beside the configuration.
+    EXPECT_EQ(names_in(desktop.config()), (QStringList{"Celwin.cfg", "Celwin.ini"}));
     EXPECT_EQ(names_in(desktop.state()), QStringList()) << "declined and left cleanly: no copy";
     EXPECT_EQ(u32(read_bytes(desktop.config() + "/Celwin.cfg"), 0), 800u);
     EXPECT_EQ(mode_of(desktop.config()), 0700);

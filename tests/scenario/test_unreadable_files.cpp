@@ -125,6 +125,7 @@ TEST(UnreadableFiles, SettingsThatAreNoFilesAreNotReadAndExitReplacesThemWithFil
         QTemporaryDir dir;
         ASSERT_TRUE(u.make(dir.filePath("Celwin.cfg")));
         ASSERT_TRUE(u.make(dir.filePath("Celwin.pos")));
+        ASSERT_TRUE(u.make(dir.filePath("Celwin.ini")));
         const ScenarioRun run = run_in(dir, "dump\nresize main 800 600\nexit\n");
         const QJsonObject d = run.dumps[0];
         EXPECT_TRUE(boxes(d).isEmpty()) << "no message, as for a missing file";

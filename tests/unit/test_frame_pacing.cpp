@@ -86,14 +86,15 @@ TEST(FramePacing, WaitsAreRoundedUpToWholeMilliseconds) {
     EXPECT_EQ(wait_milliseconds(16000, 1000000), 16u);
 }
 
-TEST(FramePacing, TheRateComesFromTheEnvironment) {
+TEST(FramePacing, TheEnvironmentsRateWinsOverTheChosenOne) {
     unsetenv("CELWRIGHT_TICK_HZ");
-    EXPECT_EQ(tick_rate_from_environment(), 60);
+    EXPECT_EQ(tick_rate_from_environment(60), 60);
+    EXPECT_EQ(tick_rate_from_environment(50), 50);
     setenv("CELWRIGHT_TICK_HZ", "0", 1);
-    EXPECT_EQ(tick_rate_from_environment(), 0);
+    EXPECT_EQ(tick_rate_from_environment(50), 0);
     setenv("CELWRIGHT_TICK_HZ", "30", 1);
-    EXPECT_EQ(tick_rate_from_environment(), 30);
+    EXPECT_EQ(tick_rate_from_environment(60), 30);
     setenv("CELWRIGHT_TICK_HZ", "fast", 1);
-    EXPECT_EQ(tick_rate_from_environment(), 60);
+    EXPECT_EQ(tick_rate_from_environment(50), 50);
     unsetenv("CELWRIGHT_TICK_HZ");
 }

@@ -614,8 +614,9 @@ TEST_F(CelwrightScript, MenuBarsGreyWhatNeedsAProject) {
 
         const auto& edit = items[1].children;
         EXPECT_EQ(ids_of(edit), (std::vector<uint32_t>{40055, 40056, 0, 40040, 40041, 40042, 40037, 0, 40029,
-                                                       0, 40024, 40031, 0, 40054}))
+                                                       0, 40024, 40031, 0, 40054, 40060}))
             << id;
+        EXPECT_EQ(edit.back().text, "ﾌﾚｰﾑﾊﾞｯﾌｧの検査(&B)");
         EXPECT_EQ(edit[0].text, "元に戻す(&U)\tCtrl+Z");
         EXPECT_EQ(edit[1].text, "やり直し(&R)\tCtrl+Y");
         for (const MenuEntry& e : edit)
@@ -632,8 +633,16 @@ TEST_F(CelwrightScript, MenuBarsGreyWhatNeedsAProject) {
         EXPECT_TRUE(e.children.empty());
         EXPECT_TRUE(e.id == 40050 || e.id == 40051) << e.id;
     }
-    EXPECT_EQ(ids_of(bar(111)[2].children), std::vector<uint32_t>{40009});
-    EXPECT_EQ(bar(111)[2].children[0].text, "ｲﾒｰｼﾞｳｨﾝﾄﾞｳ(&I)");
+    // The view menu: the image window, the console preview, and the display rate.
+    for (int menu : {111, 112}) {
+        const auto& view = bar(menu)[2].children;
+        EXPECT_EQ(ids_of(view), (std::vector<uint32_t>{40009, 0, 40057, 0, 40058, 40059})) << menu;
+        if (view.size() != 6) continue;
+        EXPECT_EQ(view[0].text, "ｲﾒｰｼﾞｳｨﾝﾄﾞｳ(&I)");
+        EXPECT_EQ(view[2].text, "ｺﾝｿｰﾙ表示(&C)");
+        EXPECT_EQ(view[4].text, "NTSC 60ﾌﾚｰﾑ/秒(&N)");
+        EXPECT_EQ(view[5].text, "PAL 50ﾌﾚｰﾑ/秒(&P)");
+    }
     EXPECT_EQ(ids_of(bar(118)[4].children), std::vector<uint32_t>{40044});
     EXPECT_EQ(ids_of(bar(111)[4].children), std::vector<uint32_t>{40044});
     EXPECT_EQ(ids_of(bar(112)[4].children), (std::vector<uint32_t>{40044, 40045}));

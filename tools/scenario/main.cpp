@@ -35,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "project/app_state.h"
 #include "app/command_line.h"
 #include "app/file_commands.h"
@@ -43,6 +45,7 @@
 #include "automation/inspect.h"
 #include "automation/json.h"
 #include "project/tables.h"
+#include "res/resource.h"
 #include "scenario/driver.h"
 #include "scenario/names.h"
 #include "text/cp932.h"
@@ -320,6 +323,34 @@ std::string answers_json() {
     return json_array(out);
 }
 
+// The status bar's parts, their texts in order.
+std::string status_parts_json() {
+    std::vector<std::string> parts;
+    if (!IsWindow(g_app.status_bar)) return json_array(parts);
+    const LRESULT count = SendMessageA(g_app.status_bar, SB_GETPARTS, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = {};
+        if (LOWORD(SendMessageA(g_app.status_bar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(i), 0)) <
+            sizeof text)
+            SendMessageA(g_app.status_bar, SB_GETTEXTA, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(text));
+        parts.push_back(json_string(cw::text::cp932_to_utf8(text)));
+    }
+    return json_array(parts);
+}
+
+// The view menu's check marks, by command.
+std::string view_checks_json(HMENU bar) {
+    std::vector<std::pair<std::string, std::string>> m;
+    for (const auto& [name, id] : {std::pair<const char*, UINT>{"console_preview", ID_VIEW_CONSOLE_PREVIEW},
+                                   {"ntsc", ID_VIEW_RATE_NTSC},
+                                   {"pal", ID_VIEW_RATE_PAL}}) {
+        const UINT state = bar ? GetMenuState(bar, id, MF_BYCOMMAND) : 0xFFFFFFFFu;
+        m.push_back({name, state != 0xFFFFFFFFu && (state & MF_CHECKED) ? "true" : "false"});
+    }
+    return json_object(m);
+}
+
 std::string dump_json() {
     std::vector<std::pair<std::string, std::string>> m;
     char path[512] = {0};
@@ -336,6 +367,8 @@ std::string dump_json() {
     const HMENU bar = IsWindow(g_app.main_window) ? GetMenu(g_app.main_window) : nullptr;
     m.push_back({"menu_bar", json_object({{"resource", std::to_string(menu_resource(bar))},
                                           {"items", cw::automation::menu_bar_json(g_app.main_window)}})});
+    m.push_back({"view_checks", view_checks_json(bar)});
+    m.push_back({"status_parts", status_parts_json()});
     m.push_back({"panel_enabled",
                  IsWindow(g_app.edit_panel) && IsWindowEnabled(g_app.edit_panel) ? "true" : "false"});
     std::vector<std::string> patterns;

@@ -4,14 +4,17 @@
 //                           view, type the text into the label edit that starts, press Enter
 //   updown ID POS           click the arrows of up-down ID (open dialog, else edit panel)
 //                           until it stands at POS, or at the end of its range on the way
+//   treepick INDEX          inside an open dialog: click the label of top-level item INDEX of
+//                           its tree view
 //
-// The dump gains "list_views" and "up_downs": those of the open dialog, as shown.
+// The dump gains "list_views", "tree_views" and "up_downs": those of the open dialog, as shown.
 #include <commctrl.h>
 #include <windows.h>
 
 #include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,59 @@ void listedit(const Line& l) {
         fail("Enter did not end the label edit");
 }
 
+// The top-level items of a tree view, in order.
+std::vector<HTREEITEM> top_items(HWND tree) {
+    std::vector<HTREEITEM> out;
+    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+         item = reinterpret_cast<HTREEITEM>(
+             SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+        out.push_back(item);
+    return out;
+}
+
+std::string item_text(HWND tree, HTREEITEM item) {
+    char text[512] = {};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return cw::text::cp932_to_utf8(text);
+}
+
+void treepick(const Line& l) {
+    need(l, 2, "treepick INDEX");
+    const std::vector<HWND> trees = children_of_class(current_dialog(), WC_TREEVIEWA);
+    if (trees.empty()) fail("treepick needs an open dialog with a tree view");
+    const HWND tree = trees.front();
+    const std::vector<HTREEITEM> items = top_items(tree);
+    const long long index = number(l.words[1]);
+    if (index < 0 || index >= static_cast<long long>(items.size()))
+        fail("the tree view has no item " + std::to_string(index));
+    RECT r{};
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    std::memcpy(&r, &items[static_cast<size_t>(index)], sizeof(HTREEITEM));
+    if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)))
+        fail("item " + std::to_string(index) + " of the tree view is not shown");
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    user_step(cw::automation::user_mouse(tree, WM_MOUSEMOVE, 0, x, y));
+    user_step(cw::automation::user_mouse(tree, WM_LBUTTONDOWN, MK_LBUTTON, x, y));
+    user_step(cw::automation::user_mouse(tree, WM_LBUTTONUP, 0, x, y));
+    pump();
+}
+
+std::string tree_views_json() {
+    std::vector<std::string> out;
+    for (HWND tree : children_of_class(current_dialog(), WC_TREEVIEWA)) {
+        std::vector<std::string> items;
+        for (HTREEITEM item : top_items(tree)) items.push_back(json_string(item_text(tree, item)));
+        out.push_back(
+            json_object({{"id", std::to_string(GetDlgCtrlID(tree))}, {"items", json_array(items)}}));
+    }
+    return json_array(out);
+}
+
 int position_of(HWND updown) {
     return static_cast<short>(LOWORD(SendMessageA(updown, UDM_GETPOS, 0, 0)));
 }
@@ -138,6 +194,8 @@ struct Registration {
     Registration() {
         register_verb("listedit", listedit);
         register_verb("updown", updown);
+        register_verb("treepick", treepick);
+        register_dump_section("tree_views", tree_views_json);
         register_dump_section("list_views", list_views_json);
         register_dump_section("up_downs", up_downs_json);
     }
