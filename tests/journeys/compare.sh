@@ -15,7 +15,7 @@ skip() {
   [ "${CI:-}" = "true" ] && exit 1
   exit 77
 }
-points=(opened stopped typed undone maximised coloured reopened)
+points=(opened stopped typed undone maximised coloured console reopened)
 for p in "${points[@]}"; do
   for d in "$native" "$wine"; do
     [ -f "$d/$p.png" ] && [ -f "$d/$p.origin" ] || skip "the journey left no point $p in $d"

@@ -9,7 +9,7 @@
 # follows the saved state; Ctrl+S saves; the walk window is maximised (the frame's title names it)
 # and restored by its caption buttons; the background colour is chosen in the real colour dialog
 # and shows in its swatch; the close box with unsaved changes asks, Escape keeps the editor, No
-# ends it; the next start puts the image window back where it was left, and File > Open opens the
+# ends it; the console preview is switched on and off by the view menu's keys; the next start puts the image window back where it was left, and File > Open opens the
 # project again.
 # At each named point OUT receives the screen (POINT.png), the place of the main window's client
 # area on it (POINT.origin: "X Y") and the main window's title (POINT.title); the saved files
@@ -263,6 +263,13 @@ point coloured
 read -r qx qy <<<"$(at swatch_background)"
 swatch=$(convert "$out/coloured.png" -crop "1x1+$qx+$qy" -format '%[pixel:p{0,0}]' info: 2>/dev/null)
 [ "$swatch" = "srgb(255,0,0)" ] || fail "the background swatch shows $swatch, not the red chosen"
+
+# The view menu's console preview by its keys: the walk window drawn by the console's rules (the
+# builds must agree on its pixels), then the editor's drawing again.
+key_in_main alt+v c
+settle
+point console
+key_in_main alt+v c
 
 # A change left unsaved: the close box asks; Escape keeps the editor, No ends it.
 click_at "$tx" "$ty"
