@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every repository path a document names exists in the source tree:
 #   paths_exist.sh SOURCE_DIR DOCUMENT...
-# A path is a word in backticks that contains a '/' or ends in an extension of the repository's
+# A path is a word in backticks (words are split at spaces and at '|') that contains a '/' or ends in an extension of the repository's
 # files (.h, .cpp, .cmake, .sh, .md ...). A word with a folder is looked up from the root (a
 # '*' in it matches as in the shell); a bare file name must be some file of the tree. Words
 # that name no repository file are left alone: options, placeholders in capitals, home and
@@ -17,10 +17,11 @@ extensions='h|c|cpp|cmake|sh|py|md|rc|txt|png|bmp|tim|cwp|spa|gif|json|xml|deskt
 
 # Words of a backticked span that may name repository files, one per line.
 path_words() {
-  local word
-  for word in $1; do
+  local word words
+  IFS=$' \t|' read -ra words <<<"$1"
+  for word in "${words[@]}"; do
     case "$word" in
-      -*|'~'*|'$'*|/*|.[a-z]*|build/*|build-*/*|*'://'*|*'<'*|*'='*) continue ;;
+      -*|'~'*|'$'*|'*'*|/*|.[a-z]*|build/*|build-*/*|*'://'*|*'<'*|*'='*) continue ;;
     esac
     word="${word%[,.;:)]}"
     if [[ "$word" == */* || "$word" =~ \.($extensions)$ ]]; then
