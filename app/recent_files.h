@@ -1,6 +1,6 @@
 // The recent-files list: up to five project paths on the three File menus, newest
-// first, above a separator (60000) that comes with the very first entry and stays.
-// Entry k counting from the oldest has the command id 60001 + k.
+// first, above a separator (ID_FILE_RECENT_SEPARATOR) that comes with the very first entry and stays.
+// Entry k counting from the oldest has the command id ID_FILE_RECENT_FIRST + k.
 #pragma once
 
 #include <windows.h>

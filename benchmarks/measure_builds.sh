@@ -113,6 +113,6 @@ measure_exe() {
                          100 * c / hz / d }'
 }
 measure_exe "windows exe, walk.cwp open, idle"
-read -r bx by bw bh <<<"$(probe control "$CW_TITLE" 1011)"
+read -r bx by bw bh <<<"$(probe control "$CW_TITLE" "$(resource_id IDC_PLAY_FORWARD)")"
 xdotool mousemove $((bx + bw / 2)) $((by + bh / 2)) click 1
 measure_exe "windows exe, walk playing"

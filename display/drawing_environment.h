@@ -1,4 +1,4 @@
-// The drawing environment dialog (135): the texture-page placement, the CLUT
+// The drawing environment dialog (IDD_DRAWING_ENVIRONMENT): the texture-page placement, the CLUT
 // position and the semi-transparency mode that the animation data carries; the
 // colour mode is shown, not changed.
 #pragma once
@@ -22,10 +22,11 @@ DrawingEnvironment split_drawing_environment(uint32_t tpage, uint16_t clut);
 uint32_t environment_tpage(const DrawingEnvironment& e);
 uint16_t environment_clut(const DrawingEnvironment& e);
 
-// The texts of combo box 1062 and of the colour mode field 1009.
+// The texts of the semi-transparency combo (IDC_SEMI_TRANSPARENCY) and of the colour mode
+// field (IDC_COLOR_MODE).
 const char* semi_transparency_text(int semi);
 const char* color_mode_text(int mode);
 
 INT_PTR CALLBACK drawing_environment_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-// Runs dialog 135 modally with the given owner.
+// Runs IDD_DRAWING_ENVIRONMENT modally with the given owner.
 void run_drawing_environment_dialog(HWND owner);

@@ -1,4 +1,5 @@
-// The edit panel (dialog 119) docked in the main window, and the version dialog (124).
+// The edit panel (IDD_EDIT_PANEL) docked in the main window, and the version dialog
+// (IDD_VERSION).
 #pragma once
 
 #include <windows.h>

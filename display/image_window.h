@@ -1,4 +1,4 @@
-// The image window: the modeless dialog 102 that shows the working image
+// The image window: the modeless dialog IDD_IMAGE_WINDOW that shows the working image
 // magnified, with an optional grid, and in which the user marks the rectangle a
 // frame shows. Its picture is composed on the image window's canvas by the
 // drawing pass, which the playback tick runs.
@@ -25,5 +25,5 @@ void show_image_window();
 // at 4 x 4, no selection) and the zoom check marks show 1x1 again.
 void reset_image_window_view(int w, int h);
 
-// The grid settings dialog (resource 104), run modally by the image window.
+// The grid settings dialog (IDD_GRID_SETTINGS), run modally by the image window.
 INT_PTR CALLBACK grid_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,4 +1,4 @@
-// Dialog 122, "ﾊﾟﾀｰﾝ追加": the new pattern's name and the names of the frames to
+// IDD_ADD_PATTERN, "ﾊﾟﾀｰﾝ追加": the new pattern's name and the names of the frames to
 // create with it. The frame names are edited in place in the list view.
 #include <cstdio>
 #include <cstdlib>
@@ -58,7 +58,7 @@ void on_init(HWND hwnd) {
     center_on_cursor(hwnd);
 }
 
-// Makes the list hold exactly the number of frames in edit 1046: names typed so
+// Makes the list hold exactly the number of frames in the frame count field (IDC_FRAME_COUNT): names typed so
 // far stay, new rows get the default names, rows beyond go.
 void rebuild_list(HWND hwnd) {
     char digits[31] = {0};

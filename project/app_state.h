@@ -12,13 +12,13 @@
 
 struct AppState {
     HINSTANCE instance = nullptr;
-    HMENU no_project_menu = nullptr;         // 118
-    HMENU project_menu = nullptr;            // 111
-    HMENU pattern_menu = nullptr;            // 112
-    HMENU project_file_submenu = nullptr;    // submenu 0 of 111
-    HMENU pattern_window_submenu = nullptr;  // submenu 3 of 112
-    HMENU zoom_menu = nullptr;               // 117, shared by the pattern windows
-    HACCEL accelerators = nullptr;           // 136, the main window's keys
+    HMENU no_project_menu = nullptr;         // IDR_NO_PROJECT_MENU
+    HMENU project_menu = nullptr;            // IDR_PROJECT_MENU
+    HMENU pattern_menu = nullptr;            // IDR_PATTERN_MENU
+    HMENU project_file_submenu = nullptr;    // the File popup of IDR_PROJECT_MENU
+    HMENU pattern_window_submenu = nullptr;  // the Window popup of IDR_PATTERN_MENU
+    HMENU zoom_menu = nullptr;               // IDR_ZOOM_MENU, shared by the pattern windows
+    HACCEL accelerators = nullptr;           // IDR_ACCELERATORS, the main window's keys
     int32_t main_client_width = 640;
     int32_t main_client_height = 480;
     uint16_t app_active = 0;

@@ -3,11 +3,11 @@
 // are in project/clipboard_blocks.h.
 #pragma once
 
-// Command 40040: copies the pattern or frame selected in the tree, then deletes it after
+// ID_EDIT_CUT: copies the pattern or frame selected in the tree, then deletes it after
 // asking (delete_selected). The project, the only pattern and the only frame are refused.
 void cut_selection();
-// Command 40041: puts the pattern or frame selected in the tree on the clipboard.
+// ID_EDIT_COPY: puts the pattern or frame selected in the tree on the clipboard.
 void copy_selection();
-// Command 40042: appends the pattern on the clipboard as the last pattern, or else the
+// ID_EDIT_PASTE: appends the pattern on the clipboard as the last pattern, or else the
 // frame on it as the last frame of the current pattern.
 void paste_clipboard();

@@ -17,7 +17,7 @@ void delete_selected(HWND owner);
 void remove_pattern(int p);
 void set_pattern_label(const char* label, int p);
 void set_frame_label(const char* label, int p, int f);
-// Greys "add pattern" (40024) in the pattern-window menu from 12 open pattern windows on.
+// Greys "add pattern" (ID_EDIT_ADD_PATTERN) in the pattern-window menu from 12 open pattern windows on.
 void update_add_pattern_item(int open_windows);
 
 INT_PTR CALLBACK add_pattern_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -27,7 +27,7 @@ INT_PTR CALLBACK label_dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 bool pattern_limit_reached();
 // Shows the refusal (owned by owner) and returns true when 12 patterns exist.
 bool refuse_pattern_over_limit(HWND owner);
-// Dialog 122 (add pattern) and dialog 115 (label edit), modal.
+// IDD_ADD_PATTERN (add pattern) and IDD_LABEL_EDIT (label edit), modal.
 void run_add_pattern_dialog(HWND owner);
 void run_label_dialog(HWND owner);
 // Centres a dialog on the mouse cursor, keeping its size.

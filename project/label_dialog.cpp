@@ -1,4 +1,4 @@
-// Dialog 115, "ラベル編集": renames the project, a pattern or a frame, whichever
+// IDD_LABEL_EDIT, "ラベル編集": renames the project, a pattern or a frame, whichever
 // is selected in the project tree.
 #include <cstring>
 

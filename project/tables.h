@@ -84,7 +84,7 @@ struct PatternSettings {
     int8_t zoom_shift;  // 0..5
     uint8_t reserved;
     uint16_t zoom_factor;  // 1 << zoom_shift, never 0
-    uint32_t play_mode;    // last playback button, 1010..1017
+    uint32_t play_mode;    // last playback button, IDC_PLAY_BACKWARD..IDC_PLAY_LAST
 };
 static_assert(sizeof(PatternSettings) == 24);
 static_assert(offsetof(PatternSettings, scroll_x) == 0);

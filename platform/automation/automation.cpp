@@ -17,6 +17,7 @@ std::vector<PopupRecord> g_popups;
 std::vector<ColorDialogRecord> g_colors;
 DialogHook g_hook;
 RealDialogHook g_real_hook;
+DialogNamer g_namer;
 POINT g_cursor{0, 0};
 int g_cursor_id = 0;
 std::string g_context;
@@ -56,6 +57,7 @@ void reset() {
     g_colors.clear();
     g_hook = nullptr;
     g_real_hook = nullptr;
+    g_namer = nullptr;
     g_cursor = POINT{0, 0};
     g_cursor_id = 0;
     g_context.clear();
@@ -94,6 +96,12 @@ std::vector<ColorDialogRecord>& color_dialogs() {
 
 void set_dialog_hook(DialogHook hook) {
     g_hook = std::move(hook);
+}
+void set_dialog_namer(DialogNamer namer) {
+    g_namer = std::move(namer);
+}
+std::string dialog_name(int resource_id) {
+    return g_namer ? g_namer(resource_id) : std::to_string(resource_id);
 }
 void modal_dialog_opened(HWND dialog, int resource_id) {
     if (g_hook) g_hook(dialog, resource_id);

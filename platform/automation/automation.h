@@ -89,6 +89,11 @@ std::vector<ColorDialogRecord>& color_dialogs();
 // the run, as nothing else would close it.
 using DialogHook = std::function<void(HWND dialog, int resource_id)>;
 void set_dialog_hook(DialogHook hook);
+// How the run's messages name a dialog: the driver knows the names of the program's resources,
+// the seam only their numbers (which it shows when nobody named them).
+using DialogNamer = std::function<std::string(int resource_id)>;
+void set_dialog_namer(DialogNamer namer);
+std::string dialog_name(int resource_id);
 
 // Asked when a file or colour dialog opens with no queued answer (kind Open, Save or Color):
 // true when the test will act in the real dialog, which is then shown by the backend; false

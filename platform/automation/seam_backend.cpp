@@ -134,7 +134,7 @@ void refuse_to_wait() {
     for (const auto& [h, done] : g_served) {
         const Window* w = cw::win::window_from(h);
         if (done && w && w->dialog && !w->dialog->ended)
-            fail("dialog " + std::to_string(w->dialog->resource_id) +
+            fail("dialog " + dialog_name(w->dialog->resource_id) +
                  " is still open and nothing in the script closes it");
     }
 }

@@ -151,7 +151,7 @@ if [ "$kind" = wine ]; then
   layout=$("$CW_WINE" "$probe_exe" layout "$CW_TITLE" 2>/dev/null | tr -d '\r')
   while read -r n class id x y w h; do
     [[ -z "$n" || "$n" == \#* ]] && continue
-    read -r px py pw ph <<<"$(awk -v c="$class" -v i="$id" '$1 == c && $2 == i {print $3, $4, $5, $6; exit}' <<<"$layout")"
+    read -r px py pw ph <<<"$(awk -v c="$class" -v i="$(resource_id "$id")" '$1 == c && $2 == i {print $3, $4, $5, $6; exit}' <<<"$layout")"
     [ "${px:-}" = "$x" ] && [ "${py:-}" = "$y" ] && [ "${pw:-0}" -ge "$w" ] && [ "${ph:-0}" -ge "$h" ] ||
       fail "the system has $n ($class $id) at ${px:-?},${py:-?} ${pw:-?}x${ph:-?}, layout.txt at $x,$y ${w}x$h"
   done <"$here/layout.txt"

@@ -9,7 +9,7 @@
 
 namespace clipboard_test {
 
-// Dialog 122 making a pattern of the given frame labels.
+// IDD_ADD_PATTERN making a pattern of the given frame labels.
 inline std::string pattern_of(const std::string& name, const std::vector<std::string>& frames) {
     std::string s = "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"" + name +
                     "\"\n  updown IDC_FRAME_COUNT_SPIN " + std::to_string(frames.size()) +

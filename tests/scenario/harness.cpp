@@ -112,14 +112,15 @@ QJsonObject menu_item(const QJsonArray& items, const QString& text) {
 }
 
 std::string add_pattern(const std::string& name) {
-    return "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set 1045 \"" + name + "\"\n  click 1\nend\n";
+    return "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"" + name +
+           "\"\n  click IDOK\nend\n";
 }
 
 std::string frame_set(int p, int f, int x, int y, int w, int h, int left, int top) {
     const std::string from = std::to_string(left + x) + " " + std::to_string(top + y);
     const std::string to = std::to_string(left + x + w - 1) + " " + std::to_string(top + y + h - 1);
     return "tree select frame " + std::to_string(p) + " " + std::to_string(f) + "\nmouse image down " + from +
-           "\nmouse image move " + to + "\nmouse image up " + to + "\nmenu image 40039\n";
+           "\nmouse image move " + to + "\nmouse image up " + to + "\nmenu image ID_FRAME_SET\n";
 }
 
 std::string drag_frame(int p, int dx, int dy) {
@@ -179,6 +180,6 @@ std::string patterns(const std::vector<std::string>& names) {
 }
 
 std::string rename_item(const std::string& item, const std::string& text) {
-    return "tree select " + item + "\nmenu ID_EDIT_LABEL\non dialog 115\n  set 1009 \"" + text +
-           "\"\n  click 1\nend\n";
+    return "tree select " + item + "\nmenu ID_EDIT_LABEL\non dialog IDD_LABEL_EDIT\n  set IDC_LABEL_TEXT \"" +
+           text + "\"\n  click IDOK\nend\n";
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 struct ScenarioRun {
     int exit_code = -1;
     std::vector<QJsonObject> dumps;  // one per "dump" line, in order
@@ -33,7 +35,10 @@ ScenarioRun run_scenario_in_environment(const std::string& script, const QProces
 // The dumps among the lines a driver printed.
 std::vector<QJsonObject> parse_dumps(const QByteArray& output);
 
-// Helpers for reading dumps.
+// Helpers for reading dumps. A dump keys controls by their ids (res/resource.h); the key of one:
+inline QString id_key(int id) {
+    return QString::number(id);
+}
 QJsonArray rect(const QJsonObject& dump, const char* window, const char* which);  // "window" or "client"
 int width(const QJsonArray& r);
 int height(const QJsonArray& r);
@@ -45,7 +50,7 @@ QString testdata(const QString& relative);
 // OK on the hint, the image chosen in the open dialog, and OK on more_boxes more boxes
 // (refusals of the image).
 std::string new_project(const QString& image = testdata("tim/sheet64x48.bmp"), int more_boxes = 0);
-// A script that adds a pattern through dialog 122 with the given name and one frame.
+// A script that adds a pattern through IDD_ADD_PATTERN with the given name and one frame.
 std::string add_pattern(const std::string& name);
 // Frame (p, f) takes the rectangle (x, y, w, h) of the image: the frame is selected in the
 // tree, the rectangle dragged in the image window and applied with frame set. The image
@@ -58,7 +63,7 @@ std::string drag_frame(int p, int dx, int dy);
 // A new project in a tall main window (every item of a small project visible in the tree)
 // with these patterns.
 std::string patterns(const std::vector<std::string>& names);
-// A script that selects a tree item ("root", "pattern N", "frame N M") and renames it with dialog 115.
+// A script that selects a tree item ("root", "pattern N", "frame N M") and renames it with IDD_LABEL_EDIT.
 std::string rename_item(const std::string& item, const std::string& text);
 // Texts of a JSON array of strings, or of the "text" members of an array of objects.
 QStringList strings(const QJsonArray& values);

@@ -34,7 +34,7 @@ namespace playback_test {
 inline const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kBlack(0, 0, 0),
     kWhite(255, 255, 255), kGrey(128, 128, 128);
 
-// A pattern through dialog 122 with `frames` frames (0 for none).
+// A pattern through IDD_ADD_PATTERN with `frames` frames (0 for none).
 inline std::string add_pattern_with(const std::string& name, int frames) {
     return "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_PATTERN_NAME \"" + name +
            "\"\n  updown IDC_FRAME_COUNT_SPIN " + std::to_string(frames) +
@@ -46,7 +46,7 @@ inline std::string project(int frames) {
     return "resize main 900 1000\n" + new_project() + add_pattern_with("A", frames);
 }
 
-// A user cannot make a pattern without frames (dialog 122 asks for one at least, and the
+// A user cannot make a pattern without frames (IDD_ADD_PATTERN asks for one at least, and the
 // last frame cannot be deleted); a data file can hold one. Writes "e.cwp" and "e.spa" in
 // dir on the test sheet, pattern p with frames[p] frames and base size base[p], and opens
 // them in a tall main window. open_written_files takes the data file's bytes instead, for

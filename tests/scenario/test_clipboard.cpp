@@ -34,8 +34,8 @@ QString pattern_label(const QJsonObject& d, int p) {
 QJsonObject clipboard(const QJsonObject& d) {
     return d["clipboard"].toObject();
 }
-QJsonObject combo(const QJsonObject& d, const char* id) {
-    return d["combos"].toObject()[id].toObject();
+QJsonObject combo(const QJsonObject& d, int id) {
+    return d["combos"].toObject()[id_key(id)].toObject();
 }
 
 void expect_box(const QJsonValue& box, const char* text, const char* caption, int style) {
@@ -57,8 +57,8 @@ QByteArray pattern_block(int frames) {
     b[16] = 8;  // base_w
     b[18] = 8;  // base_h
     b[30] = 1;  // zoom_factor
-    b[32] = static_cast<char>(1012 & 0xFF);
-    b[33] = static_cast<char>(1012 >> 8);
+    b[32] = static_cast<char>(IDC_PLAY_STOP & 0xFF);
+    b[33] = static_cast<char>(IDC_PLAY_STOP >> 8);
     for (int f = 0; f < frames; ++f) {
         b[36 + 12 * f] = static_cast<char>(f);
         b[36 + 12 * f + 1] = static_cast<char>(f);
@@ -139,7 +139,7 @@ TEST(Cut, DeletesNothingItDidNotCopy) {
                                          "tree select frame 0 1\nkey return\ndump\n"
                                          "answer box IDOK\nmenu ID_EDIT_CUT\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    ASSERT_EQ(run.dumps[0]["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
+    ASSERT_EQ(run.dumps[0]["combos"].toObject()[id_key(IDC_FRAME)].toObject()["selection"].toInt(), 0);
     const QJsonArray frames = root(run.dumps[0])["children"].toArray()[0].toObject()["children"].toArray();
     ASSERT_TRUE(frames[1].toObject()["selected"].toBool());
     EXPECT_EQ(frame_count_of(run.last(), 0), 2);
@@ -173,10 +173,10 @@ TEST(Paste, ACopiedPatternComesBackAsTheLastPatternWithItsFramesViewAndMode) {
     // Tree, combos and window show the new last pattern, current, with its frames.
     EXPECT_EQ(pattern_items(d), (QStringList{"walk", "walk"}));
     EXPECT_EQ(frame_items(d, 1), (QStringList{"stand", "ｼﾞｬﾝﾌﾟ", "land"}));
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 1);
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), 1);
     EXPECT_EQ(d["pattern_windows"].toArray()[1].toObject()["title"].toString(), QStringLiteral("walk"));
     // The panel shows the current frame (the last one) as it was pasted, not empty.
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), 2);
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), 2);
     EXPECT_EQ(field(d, IDC_IMAGE_W), QStringLiteral("48"));
     EXPECT_EQ(field(d, IDC_BASE_H), QStringLiteral("32"));
     // Its window draws the three frames at 4x, the first on top: frame 0's green where frame
@@ -305,7 +305,7 @@ TEST(AddFrame, ARefusedTwentyFirstFrameKeepsTheTreeSelection) {
     const QJsonObject d = run.last();
     EXPECT_EQ(frame_count_of(d, 0), 20);
     EXPECT_EQ(selected_item(d), QStringLiteral("frame 0 5"));
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), 5);
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), 5);
 }
 
 TEST(Clipboard, WhileAnotherWindowHoldsItTheCommandsSaySoAndCutDeletesNothing) {

@@ -16,8 +16,8 @@ namespace {
 const QString kNewPath = QString::fromUtf8("新規ｱﾆﾒｰｼｮﾝ.cwp");
 const QString kSaveQuestion = QString::fromUtf8("編集中のﾌﾟﾛｼﾞｪｸﾄを保存しますか？\n");
 
-QJsonObject combo(const QJsonObject& d, const char* id) {
-    return d["combos"].toObject()[id].toObject();
+QJsonObject combo(const QJsonObject& d, int id) {
+    return d["combos"].toObject()[id_key(id)].toObject();
 }
 QString title(const QJsonObject& d) {
     return d["windows"].toObject()["main"].toObject()["title"].toString();
@@ -42,8 +42,8 @@ TEST(PanelWithoutSelection, TheHandlersChangeNothingWhileAComboIsEmpty) {
     ScenarioRun run = run_in(fresh, "resize main 900 1000\n" + new_project() + kEveryHandler);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     QJsonObject d = run.last();
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), -1);
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), -1);
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), -1);
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), -1);
     for (int p = 0; p < 12; ++p) EXPECT_EQ(frame_record(d, p, 0), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0})) << p;
     EXPECT_EQ(boxes_after_new(d).size(), 0);
     EXPECT_FALSE(title(d).endsWith(" *")) << "nothing changed";
@@ -57,8 +57,8 @@ TEST(PanelWithoutSelection, TheHandlersChangeNothingWhileAComboIsEmpty) {
                           "tick\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     d = run.last();
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 0);
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), -1);
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), 0);
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), -1);
     EXPECT_EQ(frame_record(d, 0, 0), (QJsonArray{0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(frame_record(d, 1, 0)[2].toInt(), 100);
     EXPECT_EQ(frame_record(d, 1, 1)[2].toInt(), 101);

@@ -163,7 +163,7 @@ TEST(BaseReset, TakesTheWidestAndTallestFrameAndReportsAnEmptyBase) {
         // Frame 0 at 40 x 40 first grows the base frame beyond what the frames need at the end.
         run_scenario(project(2) + frame_set(0, 0, 0, 0, 40, 40) + frame_set(0, 0, 0, 0, 16, 8) +
                      frame_set(0, 1, 0, 0, 8, 24) + "dump\nclick IDC_BASE_RESET\ndump\n" +
-                     add_pattern_with("B", 2) + "answer box 1\nclick IDC_BASE_RESET\ntick\ndump\n");
+                     add_pattern_with("B", 2) + "answer box IDOK\nclick IDC_BASE_RESET\ntick\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(settings(run.dumps[0], 0)["base_w"].toInt(), 40);
     EXPECT_EQ(settings(run.dumps[0], 0)["base_h"].toInt(), 40);
@@ -195,13 +195,13 @@ TEST(SoundPanel, ChoosingAPatternShowsItsFirstFrameOrEmptyFields) {
             "combo IDC_FRAME select 1\ncombo IDC_PATTERN select 1\ndump\ncombo IDC_PATTERN select 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject b = run.dumps[0];
-    EXPECT_EQ(b["combos"].toObject()["1018"].toObject()["selection"].toInt(), 1);
+    EXPECT_EQ(b["combos"].toObject()[id_key(IDC_PATTERN)].toObject()["selection"].toInt(), 1);
     for (int id :
          {IDC_TIMING, IDC_CORRECTION_X, IDC_CORRECTION_Y, IDC_IMAGE_X, IDC_IMAGE_Y, IDC_IMAGE_W, IDC_IMAGE_H})
         EXPECT_EQ(field(b, id), QString()) << id;
     EXPECT_EQ(field(b, IDC_BASE_W), QStringLiteral("1"));
     const QJsonObject a = run.dumps[1];
-    EXPECT_EQ(a["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
+    EXPECT_EQ(a["combos"].toObject()[id_key(IDC_FRAME)].toObject()["selection"].toInt(), 0);
     EXPECT_EQ(field(a, IDC_TIMING), QStringLiteral("100"));
     EXPECT_EQ(field(a, IDC_IMAGE_W), QStringLiteral("8"));
     EXPECT_EQ(field(a, IDC_IMAGE_H), QStringLiteral("4"));

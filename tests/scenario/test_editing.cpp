@@ -12,8 +12,8 @@
 
 namespace {
 
-QJsonObject combo(const QJsonObject& d, const char* id) {
-    return d["combos"].toObject()[id].toObject();
+QJsonObject combo(const QJsonObject& d, int id) {
+    return d["combos"].toObject()[id_key(id)].toObject();
 }
 QJsonObject tables(const QJsonObject& d) {
     return d["tables"].toObject();
@@ -37,9 +37,9 @@ QString selected_text(const QJsonArray& items) {
 }  // namespace
 
 TEST(AddPatternDialog, ProposesTheNextPatternNameAndOneFrame) {
-    const ScenarioRun run =
-        run_scenario(patterns({"A", "B", "C"}) +
-                     "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  dump\n  click 1\nend\ndump\n");
+    const ScenarioRun run = run_scenario(
+        patterns({"A", "B", "C"}) +
+        "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  dump\n  click IDOK\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     ASSERT_EQ(pattern_count_of(d), 4);
@@ -47,26 +47,27 @@ TEST(AddPatternDialog, ProposesTheNextPatternNameAndOneFrame) {
     EXPECT_EQ(frame_items(d, 3), QStringList{"frame_00"});
     EXPECT_EQ(frame_count_of(d, 3), 1);
     // The new pattern and its frame are current; its window is open and titled.
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 3);
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), QStringList{"frame_00"});
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), 0);
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), 3);
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()), QStringList{"frame_00"});
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), 0);
     EXPECT_EQ(window(d, 3)["title"].toString(), QStringLiteral("pattern_03"));
     EXPECT_EQ(window(d, 3)["settings"].toObject()["base_w"].toInt(), 1);
 }
 
 TEST(AddPatternDialog, ChangeRebuildKeepsRenamedFramesAndStopsAt20) {
-    const ScenarioRun run = run_scenario(new_project() +
-                                         "menu ID_EDIT_ADD_PATTERN\n"
-                                         "on dialog 122\n"
-                                         "  updown 1052 3\n  click 1053\n"
-                                         "  listedit 1 \"walk\"\n"
-                                         "  updown 1052 2\n  click 1053\n"
-                                         "  click 1\n"
-                                         "end\ndump\n"
-                                         "menu ID_EDIT_ADD_PATTERN\n"
-                                         "on dialog 122\n"
-                                         "  updown 1052 25\n  click 1053\n  click 1\n"
-                                         "end\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() +
+                     "menu ID_EDIT_ADD_PATTERN\n"
+                     "on dialog IDD_ADD_PATTERN\n"
+                     "  updown IDC_FRAME_COUNT_SPIN 3\n  click IDC_FRAME_COUNT_APPLY\n"
+                     "  listedit 1 \"walk\"\n"
+                     "  updown IDC_FRAME_COUNT_SPIN 2\n  click IDC_FRAME_COUNT_APPLY\n"
+                     "  click IDOK\n"
+                     "end\ndump\n"
+                     "menu ID_EDIT_ADD_PATTERN\n"
+                     "on dialog IDD_ADD_PATTERN\n"
+                     "  updown IDC_FRAME_COUNT_SPIN 25\n  click IDC_FRAME_COUNT_APPLY\n  click IDOK\n"
+                     "end\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(frame_items(run.dumps[0], 0), (QStringList{"frame_00", "walk"}));
@@ -77,8 +78,8 @@ TEST(AddPatternDialog, ChangeRebuildKeepsRenamedFramesAndStopsAt20) {
 }
 
 TEST(AddPatternDialog, CancelCreatesNothing) {
-    const ScenarioRun run =
-        run_scenario(new_project() + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 2\nend\ndump\n");
+    const ScenarioRun run = run_scenario(
+        new_project() + "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDCANCEL\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(pattern_count_of(run.last()), 0);
     EXPECT_TRUE(pattern_items(run.last()).isEmpty());
@@ -89,8 +90,8 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     for (int i = 0; i < 12; ++i) names.push_back("p" + std::to_string(i));
     std::string s = patterns(names);
     s += "caption pattern 0 close\n";  // 11 windows: the menu item is enabled again
-    s +=
-        "answer box IDOK\nmenu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\n  dump\n  click 2\nend\ndump\n";
+    s += "answer box IDOK\nmenu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDOK\n  dump\n  "
+         "click IDCANCEL\nend\ndump\n";
     const ScenarioRun run = run_scenario(s);
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
@@ -98,7 +99,7 @@ TEST(PatternLimit, ThirteenthPatternIsRefusedBeforeAnythingIsWritten) {
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_count_of(d), 12);
     EXPECT_EQ(pattern_items(d).size(), 12);
-    EXPECT_EQ(strings(combo(d, "1018")["items"].toArray()).size(), 12);
+    EXPECT_EQ(strings(combo(d, IDC_PATTERN)["items"].toArray()).size(), 12);
     ASSERT_EQ(boxes_after_new(d).size(), 1);
     EXPECT_EQ(boxes_after_new(d)[0].toObject()["caption"].toString(), QString::fromUtf8("ﾊﾟﾀｰﾝ追加"));
     EXPECT_EQ(boxes_after_new(d)[0].toObject()["style"].toInt(), 0x40);  // MB_ICONINFORMATION
@@ -120,10 +121,10 @@ TEST(FrameLimit, TwentyFirstFrameIsRefused) {
 }
 
 TEST(AddFrame, WithoutCurrentPatternOffersTheAddPatternDialog) {
-    const ScenarioRun run =
-        run_scenario(new_project() +
-                     "answer box IDNO\nmenu ID_EDIT_ADD_FRAME\ndump\n"
-                     "answer box IDYES\nmenu ID_EDIT_ADD_FRAME\non dialog 122\n  click 1\nend\ndump\n");
+    const ScenarioRun run = run_scenario(
+        new_project() +
+        "answer box IDNO\nmenu ID_EDIT_ADD_FRAME\ndump\n"
+        "answer box IDYES\nmenu ID_EDIT_ADD_FRAME\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(pattern_count_of(run.dumps[0]), 0);
@@ -142,8 +143,8 @@ TEST(AddFrame, AppendsToTheCurrentPatternAndSelectsIt) {
     const QString added = QString::fromUtf8("新規ﾌﾚｰﾑ");
     EXPECT_EQ(frame_items(d, 0), (QStringList{"frame_00", added}));
     EXPECT_EQ(frame_items(d, 1), QStringList{"frame_00"});
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), (QStringList{"frame_00", added}));
-    EXPECT_EQ(combo(d, "1020")["selection"].toInt(), 1);
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()), (QStringList{"frame_00", added}));
+    EXPECT_EQ(combo(d, IDC_FRAME)["selection"].toInt(), 1);
     EXPECT_EQ(selected_text(d["tree"].toArray()), added);
 }
 
@@ -153,15 +154,15 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
                      "menu ID_EDIT_ADD_FRAME\n"  // C: two frames
                      // and a base size of its own, from a frame set of 30 x 20
                      "tree select frame 2 0\nmouse image down 96 104\n"
-                     "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
-                     "on menu\n  choose 40012\nend\nrclick pattern 2 5 5\n"  // C at 4x4
+                     "mouse image move 125 123\nmouse image up 125 123\nmenu image ID_FRAME_SET\n"
+                     "on menu\n  choose ID_ZOOM_4X4\nend\nrclick pattern 2 5 5\n"  // C at 4x4
                      "tree select pattern 1\n"
                      "answer box IDOK\nmenu ID_EDIT_DELETE\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_count_of(d), 2);
     EXPECT_EQ(pattern_items(d), (QStringList{"A", "C"}));
-    EXPECT_EQ(strings(combo(d, "1018")["items"].toArray()), (QStringList{"A", "C"}));
+    EXPECT_EQ(strings(combo(d, IDC_PATTERN)["items"].toArray()), (QStringList{"A", "C"}));
     EXPECT_EQ(strings(tables(d)["pattern_labels"].toArray()).mid(0, 3), (QStringList{"A", "C", ""}));
     EXPECT_EQ(frame_count_of(d, 1), 2);
     EXPECT_EQ(frame_items(d, 1).size(), 2);
@@ -174,12 +175,12 @@ TEST(DeletePattern, FollowingPatternMovesDownWithEverythingItOwns) {
     EXPECT_FALSE(window(d, 2)["open"].toBool());
     EXPECT_EQ(window(d, 2)["settings"].toObject()["zoom_factor"].toInt(), 1);
     EXPECT_EQ(window(d, 2)["settings"].toObject()["base_w"].toInt(), 1);
-    EXPECT_EQ(tables(d)["settings"].toArray()[2].toObject()["play_mode"].toInt(), 1012);
+    EXPECT_EQ(tables(d)["settings"].toArray()[2].toObject()["play_mode"].toInt(), IDC_PLAY_STOP);
     EXPECT_EQ(frame_count_of(d, 2), 0);
     // The moved pattern's first frame is selected and current.
     EXPECT_EQ(selected_text(d["tree"].toArray()), QStringLiteral("frame_00"));
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 1);
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()).size(), 2);
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), 1);
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()).size(), 2);
     EXPECT_EQ(tables(d)["open_pattern_windows"].toInt(), 2);
     const QJsonObject box = boxes_after_new(d)[0].toObject();
     EXPECT_EQ(box["text"].toString(),
@@ -195,8 +196,8 @@ TEST(DeletePattern, LastIndexLeavesThePreviousPatternCurrentAndConsistent) {
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_items(d), QStringList{"A"});
-    EXPECT_EQ(combo(d, "1018")["selection"].toInt(), 0);
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), QStringList{"frame_00"});
+    EXPECT_EQ(combo(d, IDC_PATTERN)["selection"].toInt(), 0);
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()), QStringList{"frame_00"});
 }
 
 TEST(DeletePattern, CancelAndTheLastPatternKeepEverything) {
@@ -227,7 +228,7 @@ TEST(DeleteFrame, FollowingFramesShiftDownAndTheLastSlotIsZeroed) {
     const QJsonObject d = run.last();
     EXPECT_EQ(frame_count_of(d, 0), 2);
     EXPECT_EQ(frame_items(d, 0), (QStringList{"one", "two"}));
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), (QStringList{"one", "two"}));
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()), (QStringList{"one", "two"}));
     EXPECT_EQ(frame_labels(d, 0, 3), (QStringList{"one", "two", ""}));
     const QJsonArray records = tables(d)["frames"].toArray()[0].toArray();
     EXPECT_EQ(records[0].toArray()[6].toInt(), 11);
@@ -260,11 +261,12 @@ TEST(EditLabel, RenamingUpdatesEveryView) {
     EXPECT_EQ(root(d)["text"].toString(), QString::fromUtf8("ｱﾆﾒ"));
     EXPECT_EQ(tables(d)["project_name"].toString(), QString::fromUtf8("ｱﾆﾒ"));
     EXPECT_EQ(pattern_items(d)[0], QString::fromUtf8("歩く"));
-    EXPECT_EQ(strings(combo(d, "1018")["items"].toArray()), (QStringList{QString::fromUtf8("歩く"), "B"}));
+    EXPECT_EQ(strings(combo(d, IDC_PATTERN)["items"].toArray()),
+              (QStringList{QString::fromUtf8("歩く"), "B"}));
     EXPECT_EQ(window(d, 0)["title"].toString(), QString::fromUtf8("歩く"));
     EXPECT_EQ(tables(d)["pattern_labels"].toArray()[0].toString(), QString::fromUtf8("歩く"));
     EXPECT_EQ(frame_items(d, 0), QStringList{"step"});
-    EXPECT_EQ(strings(combo(d, "1020")["items"].toArray()), QStringList{"step"});
+    EXPECT_EQ(strings(combo(d, IDC_FRAME)["items"].toArray()), QStringList{"step"});
     EXPECT_EQ(frame_labels(d, 0, 1), QStringList{"step"});
     EXPECT_EQ(frame_items(d, 1), QStringList{"frame_00"});
 }
@@ -273,7 +275,7 @@ TEST(EditLabel, LongLabelIsCutToTwentyNineBytesOnACharacterBoundary) {
     // 15 double-byte characters are 30 bytes: only 14 fit in the field.
     const ScenarioRun run =
         run_scenario(patterns({"A"}) + rename_item("pattern 0", "あいうえおかきくけこさしすせそ") +
-                     "menu ID_EDIT_LABEL\non dialog 115\n  click 2\nend\ndump\n");
+                     "menu ID_EDIT_LABEL\non dialog IDD_LABEL_EDIT\n  click IDCANCEL\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QString cut = QString::fromUtf8("あいうえおかきくけこさしすせ");

@@ -159,7 +159,8 @@ inline QJsonArray file_menu(const QJsonObject& d) {
     return d["menu_bar"].toObject()["items"].toArray()[0].toObject()["items"].toArray();
 }
 inline bool no_project_open(const QJsonObject& d) {
-    return d["current_path"].toString().isEmpty() && d["menu_bar"].toObject()["resource"].toInt() == 118 &&
+    return d["current_path"].toString().isEmpty() &&
+           d["menu_bar"].toObject()["resource"].toInt() == IDR_NO_PROJECT_MENU &&
            !d["panel_enabled"].toBool() && tables(d)["pattern_count"].toInt() == 0;
 }
 

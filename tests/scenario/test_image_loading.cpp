@@ -22,7 +22,8 @@ const QString kSizeText = QString::fromUtf8("256pixel以上のｻｲｽﾞのｲ
 constexpr int kIconError = 0x10;
 
 bool no_project_open(const QJsonObject& d) {
-    return d["current_path"].toString().isEmpty() && d["menu_bar"].toObject()["resource"].toInt() == 118 &&
+    return d["current_path"].toString().isEmpty() &&
+           d["menu_bar"].toObject()["resource"].toInt() == IDR_NO_PROJECT_MENU &&
            !d["panel_enabled"].toBool() && d["tables"].toObject()["image_path"].toString().isEmpty();
 }
 
@@ -54,7 +55,7 @@ TEST(LoadBmp, A256By256ImageLoadsAndOpensTheNewProject) {
     EXPECT_EQ(d["tables"].toObject()["project_name"].toString(), QString::fromUtf8("新規ｱﾆﾒｰｼｮﾝ"));
     EXPECT_EQ(d["tree"].toArray()[0].toObject()["text"].toString(), QString::fromUtf8("新規ｱﾆﾒｰｼｮﾝ"));
     EXPECT_EQ(d["current_path"].toString(), QString::fromUtf8("新規ｱﾆﾒｰｼｮﾝ.cwp"));
-    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 111);
+    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), IDR_PROJECT_MENU);
     EXPECT_TRUE(d["panel_enabled"].toBool());
     const QJsonObject w = d["windows"].toObject()["image"].toObject();
     EXPECT_TRUE(w["visible"].toBool());
@@ -233,7 +234,8 @@ TEST(LoadImage, AFileThatCannotBeOpenedOffersAnotherOne) {
     // The file is there, but the system loader reads no bitmap from it.
     const QString missing = dir.filePath("broken.bmp"), other = testdata("tim/sheet_16bit_640_0.tim");
     ASSERT_TRUE(write_file(missing, QByteArray("BM not a bitmap")));
-    const std::string start = "answer box 1\nanswer open \"" + missing.toStdString() + "\"\nanswer box 1\n";
+    const std::string start =
+        "answer box IDOK\nanswer open \"" + missing.toStdString() + "\"\nanswer box IDOK\n";
     // Cancelled: nothing is loaded.
     ScenarioRun run = run_scenario(start + "answer open cancel\nmenu ID_FILE_NEW\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();

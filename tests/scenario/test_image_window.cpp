@@ -36,7 +36,7 @@ ScenarioRun on_sheet(const std::string& steps) {
 }
 
 const std::string kPatternWithFrame =
-    "on dialog 122\nclick 1\nend\nmenu ID_EDIT_ADD_PATTERN\nmenu ID_EDIT_ADD_FRAME\n";
+    "on dialog IDD_ADD_PATTERN\nclick IDOK\nend\nmenu ID_EDIT_ADD_PATTERN\nmenu ID_EDIT_ADD_FRAME\n";
 
 QJsonArray selection(const QJsonObject& d) {
     return image(d)["selection"].toArray();
@@ -46,7 +46,7 @@ QJsonArray frame(const QJsonObject& d, int p, int f) {
 }
 // The frame record of the current frame of pattern 0 (the frame combo's selection).
 QJsonArray current_frame(const QJsonObject& d) {
-    return frame(d, 0, d["combos"].toObject()["1020"].toObject()["selection"].toInt());
+    return frame(d, 0, d["combos"].toObject()[id_key(IDC_FRAME)].toObject()["selection"].toInt());
 }
 QJsonObject settings(const QJsonObject& d, int p) {
     return d["tables"].toObject()["settings"].toArray()[p].toObject();
@@ -65,7 +65,7 @@ TEST(ImageSelection, ADragSelectsBothCornersAndFrameSetStoresIt) {
     const ScenarioRun run =
         on_full_image(kPatternWithFrame +
                       "mouse image down 30 40\nmouse image move 20 30\nmouse image move 10 20\n"
-                      "mouse image up 10 20\ndump\nmenu image 40039\ndump\n");
+                      "mouse image up 10 20\ndump\nmenu image ID_FRAME_SET\ndump\n");
     EXPECT_EQ(selection(run.dumps[0]), (QJsonArray{10, 20, 31, 41}));
     const QJsonObject d = run.last();
     const QJsonArray r = current_frame(d);  // correction x, y, timing, image x, y, clut, w, h
@@ -86,8 +86,8 @@ TEST(ImageSelection, FrameSetGrowsTheBaseFrameOnlyWhereTheSelectionIsLarger) {
         on_full_image(kPatternWithFrame +
                       // A first frame set of 32 x 32 makes the base frame that size.
                       "mouse image down 0 0\nmouse image move 31 31\nmouse image up 31 31\n"
-                      "menu image 40039\nmouse image down 0 0\nmouse image move 39 29\n"
-                      "mouse image up 39 29\nmenu image 40039\ndump\n");
+                      "menu image ID_FRAME_SET\nmouse image down 0 0\nmouse image move 39 29\n"
+                      "mouse image up 39 29\nmenu image ID_FRAME_SET\ndump\n");
     const QJsonObject d = run.last();
     EXPECT_EQ(current_frame(d)[6].toInt(), 40);
     EXPECT_EQ(current_frame(d)[7].toInt(), 30);
@@ -96,8 +96,8 @@ TEST(ImageSelection, FrameSetGrowsTheBaseFrameOnlyWhereTheSelectionIsLarger) {
 }
 
 TEST(ImageSelection, FrameSetWithoutAFrameOnlyAsksForOne) {
-    const ScenarioRun run =
-        on_full_image("mouse image down 3 3\nmouse image up 3 3\nanswer box 1\nmenu image 40039\ndump\n");
+    const ScenarioRun run = on_full_image(
+        "mouse image down 3 3\nmouse image up 3 3\nanswer box IDOK\nmenu image ID_FRAME_SET\ndump\n");
     const QJsonObject d = run.last();
     ASSERT_EQ(boxes(d).size(), 2);
     const QJsonObject box = boxes(d)[1].toObject();
@@ -122,9 +122,9 @@ TEST(ImageSelection, AClickSelectsThePixelUnderThePointerEvenOnACentredImage) {
 
 TEST(ImageZoom, ZoomChecksItsItemAndPressesMapThroughScrollAndMagnification) {
     // The scroll bar's thumb dragged to position 8.
-    const ScenarioRun run =
-        on_full_image("menu image 40012\nscroll image horizontal thumb 8\nmouse image down 13 6\ndump\n" +
-                      new_project(testdata("tim/sheet_16bit_640_0.tim")) + "dump\n");
+    const ScenarioRun run = on_full_image(
+        "menu image ID_ZOOM_4X4\nscroll image horizontal thumb 8\nmouse image down 13 6\ndump\n" +
+        new_project(testdata("tim/sheet_16bit_640_0.tim")) + "dump\n");
     const QJsonObject zoomed = run.dumps[0];
     EXPECT_EQ(image(zoomed)["zoom_shift"].toInt(), 2);
     EXPECT_EQ(image(zoomed)["zoomed_width"].toInt(), 1024);
@@ -150,7 +150,7 @@ TEST(ImageZoom, ZoomChecksItsItemAndPressesMapThroughScrollAndMagnification) {
 TEST(ImageZoom, ScrollingStopsAtTheFarEndWithTheRoundingOffset) {
     // Two pages with the mouse, then the thumb dragged beyond the end of the bar.
     const QJsonObject d = on_full_image(
-                              "menu image 40013\nscroll image horizontal pagedown\n"
+                              "menu image ID_ZOOM_8X8\nscroll image horizontal pagedown\n"
                               "scroll image horizontal pagedown\nscroll image horizontal thumb 9999\ndump\n")
                               .dumps[0];
     const QJsonObject v = image(d);
@@ -162,20 +162,23 @@ TEST(ImageZoom, ScrollingStopsAtTheFarEndWithTheRoundingOffset) {
 
 TEST(GridDialog, FieldsNeverGoBelowFourAndOnlyTwoDigitsCount) {
     const ScenarioRun run = on_full_image(
-        "on dialog 104\nset 1000 \"3\"\ndump\nset 1000 \"\"\ndump\nset 1000 \"6\"\n"
+        "on dialog IDD_GRID_SETTINGS\nset IDC_GRID_WIDTH \"3\"\ndump\nset IDC_GRID_WIDTH \"\"\ndump\nset "
+        "IDC_GRID_WIDTH \"6\"\n"
         // 16 is typed as a user must: 6 first, then 1 put in front of it.
-        "mouse control 1000 down 1 3\nmouse control 1000 up 1 3\ntype \"1\"\n"
-        "set 1001 \"500\"\ncheck 1002 1\nclick 1\nend\nmenu image ID_GRID_SETTINGS\ndump\n"
-        "on dialog 104\nset 1000 \"50\"\nclick 2\nend\nmenu image ID_GRID_SETTINGS\ndump\n");
+        "mouse control IDC_GRID_WIDTH down 1 3\nmouse control IDC_GRID_WIDTH up 1 3\ntype \"1\"\n"
+        "set IDC_GRID_HEIGHT \"500\"\ncheck IDC_GRID_SHOW 1\nclick IDOK\nend\nmenu image "
+        "ID_GRID_SETTINGS\ndump\n"
+        "on dialog IDD_GRID_SETTINGS\nset IDC_GRID_WIDTH \"50\"\nclick IDCANCEL\nend\nmenu image "
+        "ID_GRID_SETTINGS\ndump\n");
     ASSERT_EQ(run.dumps.size(), 4u);
     auto field = [](const QJsonObject& d, int id) {
         for (const auto& c : d["dialog"].toObject()["controls"].toArray())
             if (c.toObject()["id"].toInt() == id) return c.toObject()["text"].toString();
         return QStringLiteral("missing");
     };
-    EXPECT_EQ(field(run.dumps[0], 1000), QStringLiteral("4"));
-    EXPECT_EQ(field(run.dumps[1], 1000), QStringLiteral("4"));
-    EXPECT_EQ(field(run.dumps[0], 1001), QStringLiteral("4"));
+    EXPECT_EQ(field(run.dumps[0], IDC_GRID_WIDTH), QStringLiteral("4"));
+    EXPECT_EQ(field(run.dumps[1], IDC_GRID_WIDTH), QStringLiteral("4"));
+    EXPECT_EQ(field(run.dumps[0], IDC_GRID_HEIGHT), QStringLiteral("4"));
     const QJsonObject ok = image(run.dumps[2]);
     EXPECT_EQ(ok["grid_w"].toInt(), 16);
     EXPECT_EQ(ok["grid_h"].toInt(), 50);  // only the first two digits of 500 count
@@ -191,8 +194,8 @@ TEST(ImageDrawing, TheWindowShowsTheImageMagnifiedWithGridAndSelection) {
     // Selection from image (10, 10) to (20, 15); grid lines every 4 image pixels.
     const ScenarioRun run = on_sheet(
         "tick\nprobe corner window 96 104\nprobe surround window 5 5\nprobe image working 0 0\n"
-        "menu image 40011\non dialog 104\ncheck 1002 1\nclick 1\nend\n"
-        "menu image 40008\nmouse image down 84 100\nmouse image move 104 110\n"
+        "menu image ID_ZOOM_2X2\non dialog IDD_GRID_SETTINGS\ncheck IDC_GRID_SHOW 1\nclick IDOK\nend\n"
+        "menu image ID_GRID_SETTINGS\nmouse image down 84 100\nmouse image move 104 110\n"
         "mouse image up 104 110\ntick\n"
         "probe line window 72 90\nprobe beside window 73 90\nprobe beside_src working 4 5\n"
         "probe outline window 84 105\nprobe outline_src working 10 12\n"
@@ -211,7 +214,7 @@ TEST(ImageDrawing, TheWindowShowsTheImageMagnifiedWithGridAndSelection) {
 
 TEST(ImageWindowFrame, ClosingHidesAndTheViewCommandShowsItUnchanged) {
     const ScenarioRun run = on_full_image(
-        "resize image 100 100\ndump\nmenu image 40011\nclose image\ndump\n"
+        "resize image 100 100\ndump\nmenu image ID_ZOOM_2X2\nclose image\ndump\n"
         "menu ID_VIEW_IMAGE_WINDOW\ndump\n");
     // The window cannot be made smaller than a 256 x 256 client area.
     EXPECT_EQ(image(run.dumps[0])["client_size"].toArray()[0].toInt(), 256);
@@ -251,8 +254,8 @@ TEST(DirectDrawSets, EveryPictureWindowHasItsOwnSetWhileItExists) {
 
 TEST(DirectDrawErrors, ACodeIsShownByItsName) {
     const ScenarioRun run = run_scenario(
-        "ddraw_error 0\nanswer box 1\nddraw_error 0x8876017C\nanswer box 1\nddraw_error 0x88760235\n"
-        "answer box 1\nddraw_error 0x88760001\ndump\n");
+        "ddraw_error 0\nanswer box IDOK\nddraw_error 0x8876017C\nanswer box IDOK\nddraw_error 0x88760235\n"
+        "answer box IDOK\nddraw_error 0x88760001\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray b = boxes(run.last());
     ASSERT_EQ(b.size(), 3);  // code 0 shows nothing

@@ -42,7 +42,7 @@ TEST(StartUp, MainWindowOpensAt640By480WithTheNoProjectMenu) {
     EXPECT_EQ(main["window"].toArray()[1].toInt(), 0);
     EXPECT_EQ(width(rect(d, "main", "client")), 640);
     EXPECT_EQ(height(rect(d, "main", "client")), 480);
-    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 118);
+    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), IDR_NO_PROJECT_MENU);
     EXPECT_EQ(d["current_path"].toString(), QString());
     EXPECT_FALSE(d["panel_enabled"].toBool());
     EXPECT_FALSE(d["windows"].toObject()["image"].toObject()["visible"].toBool());
@@ -128,9 +128,9 @@ TEST(ContextMenu, RightClickInTheTreeOpensTheEditPopup) {
     const QJsonArray items = p["items"].toArray();
     ASSERT_GE(items.size(), 4);
     EXPECT_EQ(items[0].toObject()["text"].toString(), QString::fromUtf8("元に戻す(&U)\tCtrl+Z"));
-    EXPECT_EQ(items[0].toObject()["id"].toInt(), 40055);
+    EXPECT_EQ(items[0].toObject()["id"].toInt(), ID_EDIT_UNDO);
     EXPECT_EQ(items[3].toObject()["text"].toString(), QString::fromUtf8("切り取り(&T)\tCtrl+X"));
-    EXPECT_EQ(items[3].toObject()["id"].toInt(), 40040);
+    EXPECT_EQ(items[3].toObject()["id"].toInt(), ID_EDIT_CUT);
     // The menu opens at the pointer, in screen coordinates.
     const QJsonArray tree = rect(run.last(), "tree", "client");
     EXPECT_EQ(p["x"].toInt(), tree[0].toInt() + 30);
@@ -145,7 +145,7 @@ TEST(ContextMenu, AnItemIsChosenInTheShownPopupByItsText) {
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonArray popups = run.last()["popups"].toArray();
     ASSERT_EQ(popups.size(), 1);
-    EXPECT_EQ(popups[0].toObject()["chosen"].toInt(), 40031);
+    EXPECT_EQ(popups[0].toObject()["chosen"].toInt(), ID_EDIT_ADD_FRAME);
     // The command ran on the current pattern: A has a second frame, now selected.
     EXPECT_EQ(frame_count_of(run.last(), 0), 2);
 }
@@ -226,7 +226,7 @@ TEST(Commands, ImageWindowIsShownByTheViewCommandAndHiddenByItsCloseBox) {
 
 TEST(Commands, OfThreeDroppedFilesOnlyTheFirstIsOpened) {
     // None of them exists: the one attempt says so once, and the program goes on.
-    const ScenarioRun run = run_scenario("answer box 1\ndrop \"a.cwp\" \"b.cwp\" \"c.cwp\"\ndump\n");
+    const ScenarioRun run = run_scenario("answer box IDOK\ndrop \"a.cwp\" \"b.cwp\" \"c.cwp\"\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_FALSE(run.last()["quit"].toBool());
     const QJsonArray boxes = run.last()["message_boxes"].toArray();
@@ -249,11 +249,12 @@ TEST(Driver, FailuresNameTheLineAndTheReason) {
     } cases[] = {
         {"dump\nfrobnicate\n", "line 2: unknown verb: frobnicate"},
         {"# comment\n\nsend nowhere WM_SIZE 0 0\n", "line 3: unknown target: nowhere"},
-        {"menu ID_HELP_VERSION\n", "dialog 124 opened with no queued on dialog block"},
-        {"menu ID_HELP_VERSION\non dialog 124\n  dump\nend\n", "dialog 124 is still open"},
+        {"menu ID_HELP_VERSION\n", "dialog IDD_VERSION opened with no queued on dialog block"},
+        {"menu ID_HELP_VERSION\non dialog IDD_VERSION\n  dump\nend\n", "dialog IDD_VERSION is still open"},
         {"pattern\n", "unknown verb"},
         {"send pattern 0 WM_SIZE 0 0\n", "pattern 0 has no window"},
         {"click 5\n", "the edit panel has no control 5"},
+        {"click IDC_PATTERN_NAME\n", "the edit panel has no control IDC_PATTERN_NAME"},
     };
     for (const Case& c : cases) {
         const ScenarioRun run = run_scenario(c.script);
@@ -278,7 +279,7 @@ TEST(Driver, ActsOnlyWhereAUserCould) {
         {"on menu\n  choose 99\nend\nrclick tree 30 8\n", "the popup menu shows no item 99"},
         {"on menu\nend\nrclick tree 30 8\n", "the popup menu is still open"},
         // Read-only fields take no typing; the main loop waits while nothing of ours is active.
-        {open + "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  set IDC_FRAME_COUNT \"5\"\nend\n",
+        {open + "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  set IDC_FRAME_COUNT \"5\"\nend\n",
          "takes no typing"},
         {"send main WM_ACTIVATE 0 0\ntick\n", "the main loop waits"},
     };
@@ -289,8 +290,8 @@ TEST(Driver, ActsOnlyWhereAUserCould) {
             << c[0] << " -> " << run.errors.toStdString();
     }
     // Opened through the menu bar, the same commands work.
-    const ScenarioRun run =
-        run_scenario(open + "menu \"編集(&E)\" \"ﾊﾟﾀｰﾝの追加(&A)\"\non dialog 122\n  click 1\nend\ndump\n");
+    const ScenarioRun run = run_scenario(
+        open + "menu \"編集(&E)\" \"ﾊﾟﾀｰﾝの追加(&A)\"\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_EQ(run.last()["tables"].toObject()["pattern_count"].toInt(), 1);
 }
@@ -306,13 +307,14 @@ TEST(Driver, AnswersLeftOverAreListedNotAnError) {
 }
 
 TEST(ContextMenu, WithAMaximisedPatternWindowTheEditPopupIsStillChosen) {
-    const ScenarioRun run = run_scenario(new_project() +
-                                         "menu ID_EDIT_ADD_PATTERN\non dialog 122\n  click 1\nend\n"
-                                         "caption pattern 0 maximize\n"
-                                         "rclick tree 30 8\ndump\n");
+    const ScenarioRun run =
+        run_scenario(new_project() +
+                     "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\n"
+                     "caption pattern 0 maximize\n"
+                     "rclick tree 30 8\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
-    ASSERT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 112);
+    ASSERT_EQ(d["menu_bar"].toObject()["resource"].toInt(), IDR_PATTERN_MENU);
     // The maximised child's system menu now stands first on the bar.
     EXPECT_EQ(bar_items(d).size(), 6);
     const QJsonArray popups = d["popups"].toArray();
@@ -320,6 +322,7 @@ TEST(ContextMenu, WithAMaximisedPatternWindowTheEditPopupIsStillChosen) {
     const QJsonArray items = popups[0].toObject()["items"].toArray();
     ASSERT_FALSE(items.isEmpty());
     ASSERT_GE(items.size(), 4);
-    EXPECT_EQ(items[0].toObject()["id"].toInt(), 40055);
-    EXPECT_EQ(items[3].toObject()["id"].toInt(), 40040) << "the Edit popup, not the Window or system menu";
+    EXPECT_EQ(items[0].toObject()["id"].toInt(), ID_EDIT_UNDO);
+    EXPECT_EQ(items[3].toObject()["id"].toInt(), ID_EDIT_CUT)
+        << "the Edit popup, not the Window or system menu";
 }

@@ -13,9 +13,8 @@
 
 namespace {
 
-std::string zoom(int p, int command) {
-    return "on menu\n  choose " + std::to_string(command) + "\nend\nrclick pattern " + std::to_string(p) +
-           " 5 5\n";
+std::string zoom(int p, const std::string& command) {
+    return "on menu\n  choose " + command + "\nend\nrclick pattern " + std::to_string(p) + " 5 5\n";
 }
 
 QJsonObject window(const QJsonObject& d, int p) {
@@ -53,7 +52,7 @@ TEST(PatternWindow, NewWindowHasA200By200ClientAndNoScrollBars) {
     EXPECT_FALSE(bar(d, 0, "vertical")["shown"].toBool());
     EXPECT_EQ(settings(d, 0)["scroll_x"].toInt(), 0);
     EXPECT_EQ(settings(d, 0)["scroll_y"].toInt(), 0);
-    EXPECT_EQ(menu_resource(d), 112);
+    EXPECT_EQ(menu_resource(d), IDR_PATTERN_MENU);
     EXPECT_EQ(d["tables"].toObject()["open_pattern_windows"].toInt(), 1);
 }
 
@@ -61,7 +60,7 @@ TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
     // A 100 x 40 frame on the 126 x 64 image gives the pattern a base frame as large.
     const ScenarioRun run =
         run_scenario(new_project(testdata("tim/pal8_640_256_clut80_480.tim")) + add_pattern("A") +
-                     frame_set(0, 0, 0, 0, 100, 40, 65, 96) + zoom(0, 40012) + "dump\n");
+                     frame_set(0, 0, 0, 0, 100, 40, 65, 96) + zoom(0, "ID_ZOOM_4X4") + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     const QJsonObject h = bar(d, 0, "horizontal");
@@ -80,12 +79,12 @@ TEST(PatternWindow, WideBaseAtFourTimesShowsOnlyTheHorizontalBar) {
     // The zoom popup carries the check mark on the chosen item.
     const QJsonArray popups = d["popups"].toArray();
     ASSERT_FALSE(popups.isEmpty());
-    EXPECT_EQ(popups.last().toObject()["chosen"].toInt(), 40012);
+    EXPECT_EQ(popups.last().toObject()["chosen"].toInt(), ID_ZOOM_4X4);
 }
 
 TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
     const ScenarioRun run = run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 40, 1) +
-                                         "resize pattern 0 201 200\n" + zoom(0, 40013) +
+                                         "resize pattern 0 201 200\n" + zoom(0, "ID_ZOOM_8X8") +
                                          "resize pattern 0 201 200\ndump\n"
                                          "scroll pattern 0 horizontal pagedown\ndump\n"
                                          "scroll pattern 0 horizontal pagedown\ndump\n"
@@ -107,17 +106,18 @@ TEST(PatternWindow, ScrollingClampsAndSetsTheViewOffsetAtTheEnds) {
     EXPECT_EQ(settings(run.dumps[3], 0)["scroll_x"].toInt(), 13);
     EXPECT_EQ(settings(run.dumps[3], 0)["view_offset_x"].toInt(), 7);
     EXPECT_EQ(settings(run.dumps[4], 0)["scroll_x"].toInt(), 3);
-    const ScenarioRun start = run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 40, 1) +
-                                           zoom(0, 40013) + "scroll pattern 0 horizontal lineup\ndump\n");
+    const ScenarioRun start =
+        run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 40, 1) +
+                     zoom(0, "ID_ZOOM_8X8") + "scroll pattern 0 horizontal lineup\ndump\n");
     ASSERT_EQ(start.exit_code, 0) << start.errors.toStdString();
     EXPECT_EQ(settings(start.last(), 0)["scroll_x"].toInt(), 0);
     EXPECT_EQ(settings(start.last(), 0)["view_offset_x"].toInt(), 0);
 }
 
 TEST(PatternWindow, ZoomingBackOutHidesTheBarsAndResetsTheView) {
-    const ScenarioRun run =
-        run_scenario(new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 48, 48) + zoom(0, 40015) +
-                     "scroll pattern 0 horizontal pagedown\ndump\n" + zoom(0, 40010) + "dump\n");
+    const ScenarioRun run = run_scenario(
+        new_project() + add_pattern("A") + frame_set(0, 0, 0, 0, 48, 48) + zoom(0, "ID_ZOOM_32X32") +
+        "scroll pattern 0 horizontal pagedown\ndump\n" + zoom(0, "ID_ZOOM_1X1") + "dump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     EXPECT_TRUE(bar(run.dumps[0], 0, "horizontal")["shown"].toBool());
     EXPECT_TRUE(bar(run.dumps[0], 0, "vertical")["shown"].toBool());
@@ -157,12 +157,12 @@ TEST(CorrectionDrag, FrameStaysOnTheBaseFrameHoweverFarTheMouseGoes) {
     EXPECT_EQ(correction(run.dumps[2]), (QJsonArray{7, 2}));
     // The edit panel follows the drag.
     for (const auto& v : run.last()["panel_controls"].toArray())
-        if (v.toObject()["id"].toInt() == 1025) {
+        if (v.toObject()["id"].toInt() == IDC_CORRECTION_X) {
             EXPECT_EQ(v.toObject()["text"].toString(), QStringLiteral("7"));
         }
 
     // At 4x4 four client pixels make one base-frame pixel.
-    const ScenarioRun zoomed = run_scenario(setup + zoom(0, 40012) +
+    const ScenarioRun zoomed = run_scenario(setup + zoom(0, "ID_ZOOM_4X4") +
                                             "mouse pattern 0 down 40 40\nmouse pattern 0 move 47 52\n"
                                             "mouse pattern 0 up 47 52\ndump\n");
     ASSERT_EQ(zoomed.exit_code, 0) << zoomed.errors.toStdString();
@@ -201,14 +201,14 @@ TEST(PatternWindowMenus, ClosingTheLastWindowBringsBackTheProjectMenu) {
                                          "caption pattern 1 close\ndump\n"
                                          "tree select frame 0 0\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    EXPECT_EQ(menu_resource(run.dumps[0]), 112);
-    EXPECT_EQ(menu_resource(run.dumps[1]), 111);
+    EXPECT_EQ(menu_resource(run.dumps[0]), IDR_PATTERN_MENU);
+    EXPECT_EQ(menu_resource(run.dumps[1]), IDR_PROJECT_MENU);
     EXPECT_EQ(run.dumps[1]["tables"].toObject()["open_pattern_windows"].toInt(), 0);
     // Selecting a frame of a closed pattern opens its window again, and the pattern-window menu with it.
     EXPECT_TRUE(window(run.dumps[2], 0)["open"].toBool());
     EXPECT_FALSE(window(run.dumps[2], 1)["open"].toBool());
     EXPECT_EQ(window(run.dumps[2], 0)["client"].toArray(), (QJsonArray{200, 200}));
-    EXPECT_EQ(menu_resource(run.dumps[2]), 112);
+    EXPECT_EQ(menu_resource(run.dumps[2]), IDR_PATTERN_MENU);
 }
 
 TEST(PatternWindowMenus, MaximisedWindowMakesTheNextOneOpenMaximised) {

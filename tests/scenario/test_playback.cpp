@@ -246,10 +246,11 @@ TEST(SoundPlayback, AFrameReachingPastTheImageAndTheBaseFrameIsDrawnCut) {
 TEST(StillRedraw, ZoomAndWindowSizeChangesAreDrawnAtTheNextTick) {
     QTemporaryDir dir;
     const ScenarioRun run = run_in(
-        dir, project(1) + cell(0, 0, 0, 0) +
-                 "tick\nsnapshot pattern 0 one.png\n"
-                 "on menu\n  choose 40011\nend\nrclick pattern 0 5 5\ntick\nsnapshot pattern 0 two.png\n"
-                 "resize pattern 0 100 100\ntick\nsnapshot pattern 0 small.png\n");
+        dir,
+        project(1) + cell(0, 0, 0, 0) +
+            "tick\nsnapshot pattern 0 one.png\n"
+            "on menu\n  choose ID_ZOOM_2X2\nend\nrclick pattern 0 5 5\ntick\nsnapshot pattern 0 two.png\n"
+            "resize pattern 0 100 100\ntick\nsnapshot pattern 0 small.png\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const Shot one = shot(dir, "one.png", 16, 16);
     EXPECT_EQ(one.image.pixelColor(88, 100), kGrey) << "around the base frame at 1x1";
@@ -287,7 +288,7 @@ TEST(StillRedraw, TheImageWindowShowsANewSelectionAndZoom) {
                      "tick\nprobe before window 100 106\n"
                      "mouse image down 100 106\nmouse image move 110 116\nmouse image up 110 116\n"
                      "tick\nprobe selected window 100 106\n"
-                     "menu image 40011\ntick\nprobe zoomed window 100 106\ndump\n");
+                     "menu image ID_ZOOM_2X2\ntick\nprobe zoomed window 100 106\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject probes = run.last()["probes"].toObject();
     EXPECT_EQ(probes["before"].toArray(), (QJsonArray{255, 0, 0}));
@@ -301,8 +302,8 @@ TEST(SoundPlayback, APlaybackButtonWithoutAPatternTouchesNoPatternsTables) {
     // no played pattern whose mode the button could set. A pattern added afterwards
     // shows its frames in the still display.
     QTemporaryDir dir;
-    const std::string no_pattern = "resize main 900 1000\nanswer box 1\nanswer open \"" +
-                                   testdata("tim/sheet64x48.bmp").toStdString() + "\"\nmenu 40002\n";
+    const std::string no_pattern = "resize main 900 1000\nanswer box IDOK\nanswer open \"" +
+                                   testdata("tim/sheet64x48.bmp").toStdString() + "\"\nmenu ID_FILE_NEW\n";
     const ScenarioRun run = run_in(
         dir, no_pattern + "click IDC_PLAY_BACKWARD\ntick\ndump\nclick IDC_PLAY_STOP\n" +
                  add_pattern_with("A", 1) + cell(0, 0, 0, 0) + "tick\nsnapshot pattern 0 after.png\ndump\n");

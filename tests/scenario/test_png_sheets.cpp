@@ -64,10 +64,10 @@ QJsonArray probe(const QJsonObject& d, const char* name) {
 const std::string kColourMode =
     "menu ID_EDIT_DRAWING_ENVIRONMENT\non dialog IDD_DRAWING_ENVIRONMENT\n  dump\n  click IDCANCEL\nend\n";
 
-// The text of the dialog's colour mode field (1009).
+// The text of the dialog's colour mode field.
 QString colour_mode(const QJsonObject& dialog_dump) {
     for (const auto& c : dialog_dump["dialog"].toObject()["controls"].toArray())
-        if (c.toObject()["id"].toInt() == 1009) return c.toObject()["text"].toString();
+        if (c.toObject()["id"].toInt() == IDC_COLOR_MODE) return c.toObject()["text"].toString();
     return QString();
 }
 

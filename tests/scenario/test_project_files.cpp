@@ -90,7 +90,7 @@ QJsonObject entry(const QJsonObject& d, int p) {
 }
 int slider(const QJsonObject& d) {
     for (const auto& c : d["panel_controls"].toArray())
-        if (c.toObject()["id"].toInt() == 1019) return c.toObject()["position"].toInt();
+        if (c.toObject()["id"].toInt() == IDC_SPEED) return c.toObject()["position"].toInt();
     return -1;
 }
 // What a project shows of what its files carry: the tables the files hold, the base
@@ -112,7 +112,7 @@ QJsonObject shown(const QJsonObject& d) {
     for (int p = 0; p < t["pattern_count"].toInt(); ++p)
         tree.append(QJsonArray::fromStringList(QStringList{pattern_items(d)[p]} + frame_items(d, p)));
     out["tree"] = tree;
-    out["pattern_combo"] = d["combos"].toObject()["1018"].toObject()["items"];
+    out["pattern_combo"] = d["combos"].toObject()[id_key(IDC_PATTERN)].toObject()["items"];
     return out;
 }
 
@@ -222,7 +222,7 @@ TEST(SaveProject, AnImageChosenAfterAFailedOneLeavesNoStrayBytesInTheProjectFile
     QTemporaryDir dir;
     const QString broken = dir.filePath("broken.bmp");
     ASSERT_TRUE(write_file(broken, QByteArray("BM not a bitmap")));
-    run_in(dir, "answer box 1\nanswer open " + quoted(broken) + "\nanswer box 1\nanswer open " +
+    run_in(dir, "answer box IDOK\nanswer open " + quoted(broken) + "\nanswer box IDOK\nanswer open " +
                     quoted(pal8()) + "\nmenu ID_FILE_NEW\n" + save_as(dir.filePath("a.cwp")) + "dump\n");
     const QByteArray cwp = read_bytes(dir.filePath("a.cwp"));
     ASSERT_EQ(cwp.size(), 8102);
@@ -238,7 +238,7 @@ TEST(SaveProject, AFailedSaveLeavesThePreviousFilesByteForByteAndSaysSo) {
     for (const char* room : {"8110", "0"}) {
         SCOPED_TRACE(room);
         const ScenarioRun run =
-            run_in(dir, made_project() + "diskfull " + room + "\nanswer box IDYES\nanswer box 1\n" +
+            run_in(dir, made_project() + "diskfull " + room + "\nanswer box IDYES\nanswer box IDOK\n" +
                             save_as(cwp) + "diskfull off\ndump\n");
         const QJsonObject d = run.last();
         const QString failed = std::string(room) == "0" ? cwp : dir.filePath("keep.spa");
@@ -255,7 +255,7 @@ TEST(SaveProject, AFailedSaveLeavesThePreviousFilesByteForByteAndSaysSo) {
     const QString folder_cwp = dir.filePath("folder.cwp");
     ASSERT_TRUE(write_file(folder_cwp, before_cwp));
     const ScenarioRun run =
-        run_in(dir, made_project() + "answer box IDYES\nanswer box 1\n" + save_as(folder_cwp) + "dump\n");
+        run_in(dir, made_project() + "answer box IDYES\nanswer box IDOK\n" + save_as(folder_cwp) + "dump\n");
     EXPECT_EQ(last_box(run.last())["style"].toInt(), kIconError);
     EXPECT_EQ(read_bytes(folder_cwp), before_cwp);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -277,7 +277,7 @@ TEST(SaveProject, AFolderThatRefusesNewFilesLeavesThePreviousFiles) {
             if (qEnvironmentVariable("CI") == QStringLiteral("true")) FAIL() << why;
             GTEST_SKIP() << why;
         }
-        run = run_scenario(made_project() + "answer box IDYES\nanswer box 1\n" + save_as(cwp) + "dump\n");
+        run = run_scenario(made_project() + "answer box IDYES\nanswer box IDOK\n" + save_as(cwp) + "dump\n");
     }
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     // The project file, written first, is the one the folder refused.
@@ -314,12 +314,12 @@ TEST(OpenProject, PatternsFramesRecordsAndTheSpeedComeBackAsSaved) {
     EXPECT_EQ(tables(d)["settings"].toArray()[1].toObject()["base_h"].toInt(), 9);
     EXPECT_EQ(
         d["surfaces"].toObject()["patterns"].toArray()[0].toObject()["base"].toObject()["width"].toInt(), 40);
-    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), 112);
+    EXPECT_EQ(d["menu_bar"].toObject()["resource"].toInt(), IDR_PATTERN_MENU);
     EXPECT_TRUE(d["panel_enabled"].toBool());
     EXPECT_EQ(recent(d), QStringList{cwp});
     // Frame 0 of pattern 0 is selected, and so current.
-    EXPECT_EQ(d["combos"].toObject()["1018"].toObject()["selection"].toInt(), 0);
-    EXPECT_EQ(d["combos"].toObject()["1020"].toObject()["selection"].toInt(), 0);
+    EXPECT_EQ(d["combos"].toObject()[id_key(IDC_PATTERN)].toObject()["selection"].toInt(), 0);
+    EXPECT_EQ(d["combos"].toObject()[id_key(IDC_FRAME)].toObject()["selection"].toInt(), 0);
     EXPECT_TRUE(boxes(d).isEmpty());
     // Closed by New, the project takes its speed with it: the slider shows the new one's.
     EXPECT_EQ(tables(run.dumps[1])["speed"].toInt(), 0);
@@ -349,13 +349,13 @@ TEST(OpenProject, TheCurrentPathOpenedAgainIsNotReloaded) {
                                             "tree select frame 1 1\ndump\n" + open_project(b) + "dump\n");
     ASSERT_EQ(run.dumps.size(), 2u) << run.errors.toStdString();
     QJsonObject first = run.dumps[0], second = run.dumps[1];
-    const auto selection = [](const QJsonObject& d, const char* combo) {
-        return d["combos"].toObject()[combo].toObject()["selection"].toInt();
+    const auto selection = [](const QJsonObject& d, int combo) {
+        return d["combos"].toObject()[id_key(combo)].toObject()["selection"].toInt();
     };
-    ASSERT_EQ(selection(first, "1018"), 1);
-    ASSERT_EQ(selection(first, "1020"), 1);
-    EXPECT_EQ(selection(second, "1018"), 1) << "the project was opened again";
-    EXPECT_EQ(selection(second, "1020"), 1) << "the project was opened again";
+    ASSERT_EQ(selection(first, IDC_PATTERN), 1);
+    ASSERT_EQ(selection(first, IDC_FRAME), 1);
+    EXPECT_EQ(selection(second, IDC_PATTERN), 1) << "the project was opened again";
+    EXPECT_EQ(selection(second, IDC_FRAME), 1) << "the project was opened again";
     EXPECT_EQ(recent(second), (QStringList{a, b}));
     EXPECT_EQ(boxes(second).size(), boxes(first).size()) << "nothing is asked: nothing has changed";
     for (QJsonObject* d : {&first, &second}) {
@@ -387,8 +387,9 @@ TEST(OpenProject, TheDataFileCountsDecideWhichPatternsAndFramesExist) {
     EXPECT_EQ(pattern_items(d), (QStringList{"A", "B"}));
     EXPECT_EQ(frame_items(d, 0), (QStringList{"a0", "a1", "frame_02"}));
     EXPECT_EQ(frame_items(d, 1), QStringList{"b0"});
-    EXPECT_EQ(strings(d["combos"].toObject()["1018"].toObject()["items"].toArray()), (QStringList{"A", "B"}));
-    EXPECT_EQ(strings(d["combos"].toObject()["1020"].toObject()["items"].toArray()),
+    EXPECT_EQ(strings(d["combos"].toObject()[id_key(IDC_PATTERN)].toObject()["items"].toArray()),
+              (QStringList{"A", "B"}));
+    EXPECT_EQ(strings(d["combos"].toObject()[id_key(IDC_FRAME)].toObject()["items"].toArray()),
               (QStringList{"a0", "a1", "frame_02"}));
     EXPECT_EQ(tables(d)["pattern_count"].toInt(), 2);
     EXPECT_EQ(tables(d)["open_pattern_windows"].toInt(), 2);
@@ -403,7 +404,7 @@ TEST(OpenProject, ADataFileOnItsOwnIsNamedAfterItselfAndAsksForTheImage) {
     ASSERT_TRUE(write_file(spa, data_file(0x80, 2, {{2, 8, 8}, {1, 8, 8}}, 0x40)));
     // The data file is chosen first, then the image it asks for.
     const ScenarioRun run =
-        run_in(dir, "answer open " + quoted(spa) + "\nanswer box 1\nanswer open " + quoted(pal8()) +
+        run_in(dir, "answer open " + quoted(spa) + "\nanswer box IDOK\nanswer open " + quoted(pal8()) +
                         "\nmenu ID_FILE_OPEN\ndump\nanswer box IDYES\nmenu ID_FILE_SAVE\ndump\n");
     const QJsonObject d = run.dumps[0];
     ASSERT_GE(boxes(d).size(), 1);
@@ -432,7 +433,7 @@ TEST(OpenProject, CancellingTheImageOfADataFileLeavesNoProjectOpen) {
     const QString spa = dir.filePath("walk.spa");
     ASSERT_TRUE(write_file(spa, data_file(0x80, 2, {{2, 8, 8}})));
     const QJsonObject d = run_in(dir, made_project() + "answer box IDNO\nanswer open " + quoted(spa) +
-                                          "\nanswer box 1\nanswer open cancel\nmenu ID_FILE_OPEN\ndump\n")
+                                          "\nanswer box IDOK\nanswer open cancel\nmenu ID_FILE_OPEN\ndump\n")
                               .last();
     EXPECT_TRUE(no_project_open(d));
     EXPECT_EQ(root(d)["text"].toString(), QString());
@@ -478,7 +479,7 @@ TEST(OpenProject, FilesThatCannotBeReadOrDoNotFitAreRefusedAndTheOpenProjectStay
             ASSERT_TRUE(write_file(spa_path, c.spa));
         }
         const QJsonObject d =
-            run_in(dir, open_project(good) + "answer box 1\ndrop " + quoted(c.path) + "\ndump\n").last();
+            run_in(dir, open_project(good) + "answer box IDOK\ndrop " + quoted(c.path) + "\ndump\n").last();
         const QString refused = c.path.endsWith(".cwp") && c.cwp != no_nul ? spa_path : c.path;
         EXPECT_EQ(last_box(d)["text"].toString(), c.text.isEmpty() ? kCannotOpen : refused + "\n" + c.text);
         EXPECT_EQ(last_box(d)["caption"].toString(), kOpenCaption);

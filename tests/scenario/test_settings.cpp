@@ -160,7 +160,8 @@ TEST(RecentFiles, ReopeningAnEntryMovesItToTheTopWithoutARepeat) {
     QTemporaryDir dir;
     const QString a = write_project(dir, "a"), b = write_project(dir, "b"), c = write_project(dir, "c");
     const QJsonObject d =
-        run_in(dir, open_project(a) + open_project(b) + open_project(c) + "menu 60001\ndump\n").last();
+        run_in(dir, open_project(a) + open_project(b) + open_project(c) + "menu ID_FILE_RECENT_FIRST\ndump\n")
+            .last();
     EXPECT_EQ(d["current_path"].toString(), a);
     EXPECT_EQ(recent_items(d), (QStringList{a + " 60003", c + " 60002", b + " 60001", "- 60000",
                                             QString::fromUtf8("終了 40001")}));
@@ -172,9 +173,10 @@ TEST(RecentFiles, AnEntryThatCannotBeOpenedLeavesTheListAndTheOthersKeepTheirOrd
     // Opened in one run, the list comes back in the next, where b's file is gone.
     run_in(dir, open_project(a) + open_project(b) + open_project(c) + "exit\n");
     ASSERT_TRUE(QFile::remove(b));
-    const ScenarioRun run = run_in(dir, open_project(c) +
-                                            "answer box 1\nmenu 60002\ndump\n"
-                                            "exit\n");
+    const ScenarioRun run =
+        run_in(dir, open_project(c) + "answer box IDOK\nmenu " + std::to_string(ID_FILE_RECENT_FIRST + 1) +
+                        "\ndump\n"
+                        "exit\n");
     const QJsonObject d = run.dumps[0];
     EXPECT_EQ(last_box(d)["text"].toString(), QString::fromUtf8("指定のﾌｧｲﾙを開けません."));
     EXPECT_EQ(d["current_path"].toString(), c) << "the open project stays";
@@ -210,12 +212,12 @@ TEST(DrawingEnvironmentDialog, TheDialogShowsTheWordsOfTheLoadedImage) {
     EXPECT_EQ(d["dialog"].toObject()["window"].toObject()["title"].toString(),
               QString::fromUtf8("描画環境設定"));
     const QJsonObject f = fields(d);
-    EXPECT_EQ(f["1025"].toObject()["text"].toString(), QStringLiteral("640"));
-    EXPECT_EQ(f["1026"].toObject()["text"].toString(), QStringLiteral("256"));
-    EXPECT_EQ(f["1061"].toObject()["text"].toString(), QStringLiteral("80"));
-    EXPECT_EQ(f["1007"].toObject()["text"].toString(), QStringLiteral("480"));
-    EXPECT_EQ(f["1009"].toObject()["text"].toString(), QStringLiteral("8bitCLUT"));
-    const QJsonObject combo = f["1062"].toObject();
+    EXPECT_EQ(f[id_key(IDC_PLACEMENT_X)].toObject()["text"].toString(), QStringLiteral("640"));
+    EXPECT_EQ(f[id_key(IDC_PLACEMENT_Y)].toObject()["text"].toString(), QStringLiteral("256"));
+    EXPECT_EQ(f[id_key(IDC_CLUT_X)].toObject()["text"].toString(), QStringLiteral("80"));
+    EXPECT_EQ(f[id_key(IDC_CLUT_Y)].toObject()["text"].toString(), QStringLiteral("480"));
+    EXPECT_EQ(f[id_key(IDC_COLOR_MODE)].toObject()["text"].toString(), QStringLiteral("8bitCLUT"));
+    const QJsonObject combo = f[id_key(IDC_SEMI_TRANSPARENCY)].toObject();
     EXPECT_EQ(strings(combo["items"].toArray()),
               (QStringList{QString::fromUtf8("半透明"), QString::fromUtf8("ﾋﾟｸｾﾙ加算"),
                            QString::fromUtf8("ﾋﾟｸｾﾙ減算"), QString::fromUtf8("25%ﾋﾟｸｾﾙ加算")}));
@@ -230,7 +232,10 @@ TEST(DrawingEnvironmentDialog, TheDialogShowsTheWordsOfTheLoadedImage) {
                       .arg(o["pos"].toInt());
     }
     ranges.sort();
-    EXPECT_EQ(ranges, (QStringList{"1064:0..63@5", "1067:0..511@480", "1068:0..15@10", "1069:0..1@1"}));
+    EXPECT_EQ(
+        ranges,
+        (QStringList{id_key(IDC_CLUT_X_SPIN) + ":0..63@5", id_key(IDC_CLUT_Y_SPIN) + ":0..511@480",
+                     id_key(IDC_PLACEMENT_X_SPIN) + ":0..15@10", id_key(IDC_PLACEMENT_Y_SPIN) + ":0..1@1"}));
 }
 
 TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem) {
@@ -243,10 +248,10 @@ TEST(DrawingEnvironmentDialog, OkStoresTheChosenValuesAndTheNextSaveCarriesThem)
                  "menu ID_EDIT_ADD_PATTERN\non dialog IDD_ADD_PATTERN\n  click IDOK\nend\n" +
                  save_as(dir.filePath("env")));
     const QJsonObject f = fields(run.dumps[0]);
-    EXPECT_EQ(f["1025"].toObject()["text"].toString(), QStringLiteral("128"));
-    EXPECT_EQ(f["1026"].toObject()["text"].toString(), QStringLiteral("0"));
-    EXPECT_EQ(f["1061"].toObject()["text"].toString(), QStringLiteral("48"));
-    EXPECT_EQ(f["1007"].toObject()["text"].toString(), QStringLiteral("2"));
+    EXPECT_EQ(f[id_key(IDC_PLACEMENT_X)].toObject()["text"].toString(), QStringLiteral("128"));
+    EXPECT_EQ(f[id_key(IDC_PLACEMENT_Y)].toObject()["text"].toString(), QStringLiteral("0"));
+    EXPECT_EQ(f[id_key(IDC_CLUT_X)].toObject()["text"].toString(), QStringLiteral("48"));
+    EXPECT_EQ(f[id_key(IDC_CLUT_Y)].toObject()["text"].toString(), QStringLiteral("2"));
     EXPECT_EQ(tables(run.dumps[0])["tpage"].toInt(), 0x80) << "nothing changes before OK";
     const QJsonObject d = run.dumps[1];
     EXPECT_EQ(tables(d)["tpage"].toInt(), 0xC2);

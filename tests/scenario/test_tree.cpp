@@ -27,11 +27,11 @@ std::string pattern_with_frames(int n) {
 QJsonObject pattern_node(const QJsonObject& d, int p) {
     return root(d)["children"].toArray()[p].toObject();
 }
-QStringList combo_items(const QJsonObject& d, const char* id) {
-    return strings(d["combos"].toObject()[id].toObject()["items"].toArray());
+QStringList combo_items(const QJsonObject& d, int id) {
+    return strings(d["combos"].toObject()[id_key(id)].toObject()["items"].toArray());
 }
-int combo_selection(const QJsonObject& d, const char* id) {
-    return d["combos"].toObject()[id].toObject()["selection"].toInt();
+int combo_selection(const QJsonObject& d, int id) {
+    return d["combos"].toObject()[id_key(id)].toObject()["selection"].toInt();
 }
 QStringList pattern_labels(const QJsonObject& d, int n) {
     return strings(d["tables"].toObject()["pattern_labels"].toArray()).mid(0, n);
@@ -59,7 +59,7 @@ QString panel_field(const QJsonObject& d, int id) {
 
 void expect_order(const QJsonObject& d, const QStringList& order) {
     EXPECT_EQ(pattern_items(d), order);
-    EXPECT_EQ(combo_items(d, "1018"), order);
+    EXPECT_EQ(combo_items(d, IDC_PATTERN), order);
     EXPECT_EQ(pattern_labels(d, static_cast<int>(order.size())), order);
     EXPECT_EQ(window_titles(d, static_cast<int>(order.size())), order);
 }
@@ -74,9 +74,9 @@ TEST(TreeDrag, PatternEndsRightAfterThePatternItWasDroppedOn) {
         const QJsonObject d = run.last();
         expect_order(d, {"B", "C", "A", "D"});
         // The moved pattern is current and selected.
-        EXPECT_EQ(combo_selection(d, "1018"), 2);
+        EXPECT_EQ(combo_selection(d, IDC_PATTERN), 2);
         EXPECT_EQ(selected_text(d["tree"].toArray()), QStringLiteral("A"));
-        EXPECT_EQ(d["cursor"].toInt(), 106);
+        EXPECT_EQ(d["cursor"].toInt(), IDC_DROP_ALLOWED);
     }
     {
         const ScenarioRun run = run_scenario(abcd + "tree drag pattern 3 to pattern 0\ndump\n");
@@ -97,7 +97,7 @@ TEST(TreeDrag, MovedPatternTakesItsFramesSettingsAndWindowAlong) {
                      "menu ID_EDIT_ADD_FRAME\n"  // C gets a second frame
                      // and a base size of its own, from a frame set of 30 x 20
                      "tree select frame 2 0\nmouse image down 96 104\n"
-                     "mouse image move 125 123\nmouse image up 125 123\nmenu image 40039\n"
+                     "mouse image move 125 123\nmouse image up 125 123\nmenu image ID_FRAME_SET\n"
                      "tree check frame 2 0 0\n"  // one frame hidden
                      "tree drag pattern 2 to pattern 0\n"
                      "dump\n");
@@ -116,7 +116,7 @@ TEST(TreeDrag, MovedPatternTakesItsFramesSettingsAndWindowAlong) {
     for (const auto& f : pattern_node(d, 1)["children"].toArray())
         EXPECT_TRUE(f.toObject()["checked"].toBool());
     // The frame combo lists the moved pattern's frames.
-    EXPECT_EQ(combo_items(d, "1020"), frame_items(d, 1));
+    EXPECT_EQ(combo_items(d, IDC_FRAME), frame_items(d, 1));
 }
 
 TEST(TreeDrag, FrameMovesWithItsRecordAndLabel) {
@@ -125,14 +125,14 @@ TEST(TreeDrag, FrameMovesWithItsRecordAndLabel) {
     const QJsonObject d = run.last();
     const QStringList order{"f1", "f2", "f0", "f3"};
     EXPECT_EQ(frame_items(d, 0), order);
-    EXPECT_EQ(combo_items(d, "1020"), order);
-    EXPECT_EQ(combo_selection(d, "1020"), 2);
+    EXPECT_EQ(combo_items(d, IDC_FRAME), order);
+    EXPECT_EQ(combo_selection(d, IDC_FRAME), 2);
     const QJsonObject t = d["tables"].toObject();
     EXPECT_EQ(strings(t["frame_labels"].toArray()[0].toArray()).mid(0, 4), order);
     const QJsonArray records = t["frames"].toArray()[0].toArray();
     const int widths[] = {11, 12, 10, 13};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(records[i].toArray()[6].toInt(), widths[i]) << i;
-    EXPECT_EQ(panel_field(d, 1029), QStringLiteral("10"));  // the dragged frame is shown
+    EXPECT_EQ(panel_field(d, IDC_IMAGE_W), QStringLiteral("10"));  // the dragged frame is shown
 }
 
 TEST(TreeDrag, ReleaseOnEmptySpaceDropsOnTheLastOutlinedTarget) {
@@ -151,7 +151,7 @@ TEST(TreeDrag, ReleaseOutsideTheTreeEndsTheDragWithoutMoving) {
     ASSERT_EQ(run.dumps.size(), 2u);
     expect_order(run.dumps[0], {"A", "B", "C", "D"});
     expect_order(run.dumps[1], {"A", "B", "C", "D"});
-    EXPECT_EQ(combo_selection(run.dumps[1], "1018"), 3);
+    EXPECT_EQ(combo_selection(run.dumps[1], IDC_PATTERN), 3);
     // The tree still answers ordinary drags.
     const ScenarioRun again = run_scenario(patterns({"A", "B", "C", "D"}) +
                                            "tree drag pattern 0 to pattern 2 release outside\n"
@@ -187,19 +187,19 @@ TEST(TreeSelection, FrameItemMakesPatternAndFrameCurrentAndShowsTheFrame) {
                      "tree select root\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.dumps[0];
-    EXPECT_EQ(combo_selection(d, "1018"), 0);
-    EXPECT_EQ(combo_items(d, "1020"), QStringList{"frame_00"});
-    EXPECT_EQ(combo_selection(d, "1020"), 0);
+    EXPECT_EQ(combo_selection(d, IDC_PATTERN), 0);
+    EXPECT_EQ(combo_items(d, IDC_FRAME), QStringList{"frame_00"});
+    EXPECT_EQ(combo_selection(d, IDC_FRAME), 0);
     EXPECT_EQ(selected_text(d["tree"].toArray()), QStringLiteral("frame_00"));
-    EXPECT_EQ(panel_field(d, 1025), QStringLiteral("3"));
-    EXPECT_EQ(panel_field(d, 1026), QStringLiteral("4"));
-    EXPECT_EQ(panel_field(d, 1029), QStringLiteral("5"));
-    EXPECT_EQ(panel_field(d, 1030), QStringLiteral("6"));
+    EXPECT_EQ(panel_field(d, IDC_CORRECTION_X), QStringLiteral("3"));
+    EXPECT_EQ(panel_field(d, IDC_CORRECTION_Y), QStringLiteral("4"));
+    EXPECT_EQ(panel_field(d, IDC_IMAGE_W), QStringLiteral("5"));
+    EXPECT_EQ(panel_field(d, IDC_IMAGE_H), QStringLiteral("6"));
     // The closed window of the pattern came back.
     EXPECT_TRUE(d["pattern_windows"].toArray()[0].toObject()["open"].toBool());
     // The root changes nothing.
-    EXPECT_EQ(combo_selection(run.dumps[1], "1018"), 0);
-    EXPECT_EQ(combo_selection(run.dumps[1], "1020"), 0);
+    EXPECT_EQ(combo_selection(run.dumps[1], IDC_PATTERN), 0);
+    EXPECT_EQ(combo_selection(run.dumps[1], IDC_FRAME), 0);
 }
 
 TEST(TreeSelection, ClickingAnotherPatternsWindowMakesItCurrent) {
@@ -210,10 +210,10 @@ TEST(TreeSelection, ClickingAnotherPatternsWindowMakesItCurrent) {
                                          "mouse pattern 1 down 190 190\nmouse pattern 1 up 190 190\ndump\n"
                                          "mouse pattern 0 down 5 5\nmouse pattern 0 up 5 5\ndump\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
-    EXPECT_EQ(combo_selection(run.dumps[0], "1018"), 1);
+    EXPECT_EQ(combo_selection(run.dumps[0], IDC_PATTERN), 1);
     EXPECT_EQ(selected_text(run.dumps[0]["tree"].toArray()), QStringLiteral("B"));
-    EXPECT_EQ(run.dumps[0]["menu_bar"].toObject()["resource"].toInt(), 112);
-    EXPECT_EQ(combo_selection(run.dumps[1], "1018"), 0);
+    EXPECT_EQ(run.dumps[0]["menu_bar"].toObject()["resource"].toInt(), IDR_PATTERN_MENU);
+    EXPECT_EQ(combo_selection(run.dumps[1], IDC_PATTERN), 0);
     EXPECT_EQ(selected_text(run.dumps[1]["tree"].toArray()), QStringLiteral("A"));
 }
 
@@ -224,8 +224,8 @@ TEST(TreeSelection, ClickingAFrameOfAnotherPatternKeepsTheFrameSelected) {
     ASSERT_EQ(run.exit_code, 0) << run.errors.toStdString();
     const QJsonObject d = run.last();
     EXPECT_EQ(pattern_node(d, 0)["children"].toArray()[0].toObject()["selected"].toBool(), true);
-    EXPECT_EQ(combo_selection(d, "1018"), 0);
-    EXPECT_EQ(combo_selection(d, "1020"), 0);
+    EXPECT_EQ(combo_selection(d, IDC_PATTERN), 0);
+    EXPECT_EQ(combo_selection(d, IDC_FRAME), 0);
 }
 
 TEST(TreeCheck, CheckBoxClickTogglesOnlyThatItem) {

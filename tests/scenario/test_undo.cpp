@@ -70,7 +70,7 @@ QJsonObject shown(const QJsonObject& d) {
         return r;
     };
     out["tree"] = items(d["tree"].toArray());
-    out["patterns_combo"] = d["combos"].toObject()["1018"].toObject()["items"];
+    out["patterns_combo"] = d["combos"].toObject()[id_key(IDC_PATTERN)].toObject()["items"];
     QJsonArray windows;
     for (const auto& w : d["windows"].toObject()["patterns"].toArray())
         windows.append(w.isNull() ? QJsonValue() : w.toObject()["title"]);

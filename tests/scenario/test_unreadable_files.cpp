@@ -145,7 +145,7 @@ TEST(UnreadableFiles, ARecentEntryThatIsNoFileSaysSoAndLeavesTheList) {
         run_in(dir, open_project(good) + "exit\n");
         ASSERT_TRUE(QFile::remove(good));
         ASSERT_TRUE(u.make(good));
-        const QJsonObject d = run_in(dir, "answer box IDOK\nmenu 60001\ndump\n").last();
+        const QJsonObject d = run_in(dir, "answer box IDOK\nmenu ID_FILE_RECENT_FIRST\ndump\n").last();
         expect_cannot_open_project(d);
         EXPECT_TRUE(recent(d).isEmpty());
     }

@@ -1,4 +1,4 @@
-// The drawing environment's two attribute words split into the fields of dialog 135
+// The drawing environment's two attribute words split into the fields of IDD_DRAWING_ENVIRONMENT
 // and put back together from them.
 #include <gtest/gtest.h>
 

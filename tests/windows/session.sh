@@ -73,7 +73,7 @@ CW_EDITOR=$!
 CW_MAIN=$(window_by_name "$CW_TITLE" 60)
 [ -n "$CW_MAIN" ] || { fail "the main window \"$CW_TITLE\" did not appear"; exit 1; }
 settle
-probe controls "$CW_TITLE" 1011 >"$out/controls-start.txt"
+probe controls "$CW_TITLE" "$(resource_id IDC_PLAY_FORWARD)" >"$out/controls-start.txt"
 
 # File > Open through the menu bar's keys, the name typed into Wine's file dialog.
 xdotool windowactivate --sync "$CW_MAIN" 2>/dev/null
@@ -101,7 +101,7 @@ moved() {
 wait_for moved || fail "the image window could not be moved beside the main window"
 settle
 screen open
-probe controls "$CW_TITLE" 1011 >"$out/controls-open.txt"
+probe controls "$CW_TITLE" "$(resource_id IDC_PLAY_FORWARD)" >"$out/controls-open.txt"
 
 # Left alone with nothing playing, the editor neither ticks nor wakes up.
 sleep 1
@@ -141,10 +141,10 @@ shot_until walk-restored "$wx" "$wy" "$ww" "$wh" same walk walk-restored ||
   fail "the walk window was not drawn again after the main window was restored"
 
 # The play button, clicked where it is.
-read -r bx by bw bh <<<"$(probe control "$CW_TITLE" 1011)"
+read -r bx by bw bh <<<"$(probe control "$CW_TITLE" "$(resource_id IDC_PLAY_FORWARD)")"
 xdotool mousemove $((bx + bw / 2)) $((by + bh / 2)) click 1
 settle
-probe controls "$CW_TITLE" 1011 >"$out/controls-playing.txt"
+probe controls "$CW_TITLE" "$(resource_id IDC_PLAY_FORWARD)" >"$out/controls-playing.txt"
 # Playing, it ticks once a display frame: never faster than 60 a second, by its own clock.
 read -r t0 _ m0 <<<"$(counts)"
 sleep 3
@@ -177,7 +177,7 @@ shot_until playing-restored "$wx" "$wy" "$ww" "$wh" in_cycle playing-restored ||
 screen playing
 
 # Stop, then the close box: nothing was changed, so the editor ends without a question.
-read -r sx sy sw sh <<<"$(probe control "$CW_TITLE" 1012)"
+read -r sx sy sw sh <<<"$(probe control "$CW_TITLE" "$(resource_id IDC_PLAY_STOP)")"
 xdotool mousemove $((sx + sw / 2)) $((sy + sh / 2)) click 1
 settle
 close_answering n 15

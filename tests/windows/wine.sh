@@ -5,6 +5,16 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/session.sh"
 
+# resource_id NAME: the id res/resource.h gives NAME, for a probe that asks the system by id (a
+# number stands for itself).
+resource_id() {
+  case "$1" in
+    *[!0-9]*) awk -v n="$1" '$1 == "#define" && $2 == n { print $3; exit }' \
+                "$(dirname "${BASH_SOURCE[0]}")/../../res/resource.h" ;;
+    *) echo "$1" ;;
+  esac
+}
+
 # The wine loader and server of this machine: Debian's wine64 puts them outside PATH.
 wine_find() {
   local c

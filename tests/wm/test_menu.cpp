@@ -275,7 +275,7 @@ TEST_F(MenuTest, DestroyedAndForeignHandlesFailQuietly) {
     bar = nullptr;
 }
 
-// REAL RESOURCE: needs the compiled resource tables (menu 118, the no-project menu bar).
+// REAL RESOURCE: needs the compiled resource tables (IDR_NO_PROJECT_MENU, the no-project menu bar).
 TEST(MenuResource, LoadMenu118FromCompiledResources) {
     HMENU menu = LoadMenuA(nullptr, MAKEINTRESOURCEA(118));
     ASSERT_NE(menu, nullptr);

@@ -201,7 +201,7 @@ HWND target(const Line& l, size_t& i) {
         const long long id = number(l.words[i++]);
         HWND parent = current_dialog() ? current_dialog() : g_app.edit_panel;
         h = GetDlgItem(parent, static_cast<int>(id));
-        if (!h) fail("no control " + std::to_string(id));
+        if (!h) fail("no control " + l.words[i - 1]);
     } else {
         fail("unknown target: " + t);
     }
@@ -419,9 +419,10 @@ std::string dump_json() {
     m.push_back(
         {"tree", IsWindow(g_app.project_tree) ? cw::automation::tree_json(g_app.project_tree) : "[]"});
     m.push_back(
-        {"combos",
-         json_object({{"1018", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_PATTERN))},
-                      {"1020", cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_FRAME))}})});
+        {"combos", json_object({{std::to_string(IDC_PATTERN),
+                                 cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_PATTERN))},
+                                {std::to_string(IDC_FRAME),
+                                 cw::automation::combo_json(GetDlgItem(g_app.edit_panel, IDC_FRAME))}})});
     m.push_back({"panel_controls",
                  IsWindow(g_app.edit_panel) ? cw::automation::controls_json(g_app.edit_panel) : "[]"});
     m.push_back({"tables", tables_json()});
@@ -493,8 +494,7 @@ HWND dialog_control(const Line& l) {
     if (panel) d = g_app.edit_panel;
     const long long id = number(l.words[1]);
     HWND h = GetDlgItem(d, static_cast<int>(id));
-    if (!h)
-        fail(std::string(panel ? "the edit panel" : "the dialog") + " has no control " + std::to_string(id));
+    if (!h) fail(std::string(panel ? "the edit panel" : "the dialog") + " has no control " + l.words[1]);
     return h;
 }
 
@@ -777,7 +777,7 @@ void serve_dialog(HWND dialog, int id) {
         g_dialogs.pop_back();
         return;
     }
-    fail("dialog " + std::to_string(id) + " opened with no queued on dialog block");
+    fail("dialog " + dialog_name(id) + " opened with no queued on dialog block");
 }
 
 // Qt's own file or colour dialog opened with no queued answer, or a popup menu: the next
@@ -886,6 +886,7 @@ int main(int argc, char** argv) {
     if (!display) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     cw::automation::set_active(true);
     cw::automation::set_dialog_hook(serve_dialog);
+    cw::automation::set_dialog_namer(dialog_name);
     cw::automation::set_real_dialog_hook(serve_qt_dialog);
     // Answers at the head of the script are there before start-up, for what the program asks
     // as it starts (the offer of a recovery copy, a file named on the command line).

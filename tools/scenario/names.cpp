@@ -8,7 +8,9 @@
 
 namespace scenario {
 
-bool symbol_value(const std::string& name, long long* value) {
+namespace {
+
+const std::map<std::string, long long>& symbols() {
 #define N(x) \
     { #x, static_cast < long long>(x) }
     static const std::map<std::string, long long> names = {
@@ -110,10 +112,22 @@ bool symbol_value(const std::string& name, long long* value) {
 #include "resource_names.inc"
     };
 #undef N
-    auto it = names.find(name);
-    if (it == names.end()) return false;
+    return names;
+}
+
+}  // namespace
+
+bool symbol_value(const std::string& name, long long* value) {
+    const auto it = symbols().find(name);
+    if (it == symbols().end()) return false;
     *value = it->second;
     return true;
+}
+
+std::string dialog_name(int resource_id) {
+    for (const auto& [name, value] : symbols())
+        if (value == resource_id && name.rfind("IDD_", 0) == 0) return name;
+    return std::to_string(resource_id);
 }
 
 }  // namespace scenario

@@ -120,7 +120,7 @@ std::string image_json() {
     const ImageViewState& v = g_image_view;
     std::vector<std::string> checks;
     HMENU menu = IsWindow(g_app.image_window) ? GetMenu(g_app.image_window) : nullptr;
-    for (UINT id = 40010; id <= 40015; ++id)
+    for (UINT id = ID_ZOOM_1X1; id <= ID_ZOOM_32X32; ++id)
         checks.push_back(menu && (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) ? "true" : "false");
     const WindowSize c = g_tables.client_size[kImageWindowSlot],
                      z = g_tables.zoomed_client_size[kImageWindowSlot];
