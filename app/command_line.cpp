@@ -22,7 +22,13 @@ const char kCommandLineHelp[] =
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "\n"
-    "The settings file Celwin.cfg is kept in the folder the editor is started from.\n"
+    "The settings files Celwin.cfg and Celwin.ini are kept in the folder the editor is\n"
+    "started from"
+#ifdef CELWRIGHT_DESKTOP_SETTINGS
+    "; started in the home folder, which holds no Celwin.cfg, in\n"
+    "$XDG_CONFIG_HOME/celwright (~/.config/celwright)"
+#endif
+    ".\n"
     "Exit status: 0 when the editor ends, 2 when the command line is wrong.\n";
 
 std::vector<std::string> command_line_words(const char* cmdline) {
