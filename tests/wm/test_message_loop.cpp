@@ -1,0 +1,82 @@
+// What a program's main loop asks of the window manager between messages: a timed wait for
+// input lasts its whole time, WM_PAINT is found for the windows that need it (and only those),
+// and the time of the last input tells a loop whether the user did anything since it looked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "automation/automation.h"
+
+namespace {
+
+std::vector<HWND> g_painted;
+
+LRESULT CALLBACK painting_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_PAINT) g_painted.push_back(h);
+    return DefWindowProcA(h, m, wp, lp);
+}
+
+const char* painting_class() {
+    static const bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = painting_proc;
+        wc.lpszClassName = "TEST_LOOP_PAINTING";
+        return RegisterClassA(&wc) != 0;
+    }();
+    return registered ? "TEST_LOOP_PAINTING" : nullptr;
+}
+
+class MessageLoop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cw::automation::set_active(true);
+        ASSERT_NE(painting_class(), nullptr);
+        drain();
+        g_painted.clear();
+    }
+    void TearDown() override {
+        for (HWND h : created_)
+            if (IsWindow(h)) DestroyWindow(h);
+        drain();
+    }
+    HWND window(HWND parent = nullptr, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE) {
+        HWND h = CreateWindowExA(0, painting_class(), "loop", style, 10, 10, 120, 80, parent, nullptr,
+                                 nullptr, nullptr);
+        created_.push_back(h);
+        return h;
+    }
+    // Dispatches whatever waits, WM_PAINT included, until the queue is empty.
+    static void drain() {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+    std::vector<HWND> created_;
+};
+
+TEST_F(MessageLoop, ATimedWaitWithNothingComingLastsItsWholeTime) {
+    // A loop that waits for its next frame asks for the milliseconds left, rounded up; a wait
+    // that ended the fraction of a millisecond early would have it come round and wait again,
+    // over and over, until the frame is due.
+    int timeouts = 0;
+    for (const DWORD ms : {1u, 2u, 3u}) {
+        for (int i = 0; i < 5; ++i) {
+            drain();
+            LARGE_INTEGER frequency, start, end;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&start);
+            const DWORD r = MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+            QueryPerformanceCounter(&end);
+            if (r != WAIT_TIMEOUT) continue;  // something came after all
+            ++timeouts;
+            EXPECT_GE((end.QuadPart - start.QuadPart) * 1000, static_cast<LONGLONG>(ms) * frequency.QuadPart)
+                << "a wait of " << ms << " ms";
+        }
+    }
+    EXPECT_GT(timeouts, 0);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "a wait of no time says at once that nothing came";
+}
+
+}  // namespace
