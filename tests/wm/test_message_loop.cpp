@@ -79,4 +79,35 @@ TEST_F(MessageLoop, ATimedWaitWithNothingComingLastsItsWholeTime) {
         << "a wait of no time says at once that nothing came";
 }
 
+TEST_F(MessageLoop, PaintGoesToTheWindowsThatNeedItOldestFirstAndOnlyWhileTheyCanBeSeen) {
+    HWND a = window(), b = window(), hidden = window(nullptr, WS_OVERLAPPEDWINDOW), gone = window();
+    HWND validated = window(), child = window(a, WS_CHILD | WS_VISIBLE);
+    drain();
+    g_painted.clear();
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << "everything was painted";
+
+    for (HWND h : {child, hidden, validated, gone, b, a}) InvalidateRect(h, nullptr, FALSE);
+    DestroyWindow(gone);
+    ValidateRect(validated, nullptr);
+    // Looked for within a window: its own and its children's, none of another's.
+    ASSERT_TRUE(PeekMessageA(&m, b, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    EXPECT_EQ(m.hwnd, b);
+    ASSERT_TRUE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    EXPECT_EQ(m.hwnd, a);
+    drain();
+    EXPECT_EQ(g_painted, (std::vector<HWND>{a, b, child})) << "in the order the windows were made";
+
+    // A hidden window waits for its showing; painted once, a window asks no more.
+    g_painted.clear();
+    ShowWindow(hidden, SW_SHOW);
+    drain();
+    EXPECT_EQ(g_painted, std::vector<HWND>{hidden});
+    InvalidateRect(b, nullptr, FALSE);
+    drain();
+    drain();
+    EXPECT_EQ(g_painted, (std::vector<HWND>{hidden, b}));
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
 }  // namespace
