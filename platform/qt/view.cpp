@@ -112,13 +112,19 @@ class ClientArea : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QColor bg;
+        bool filled = true;
         if (brush_color(w_->cls ? w_->cls->background : nullptr, &bg))
             p.fillRect(rect(), bg);
         else if (w_->dialog)
             p.fillRect(rect(), sys_color(COLOR_BTNFACE));
         else if (cw::win::is_mdi_client(w_))
             p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
+        else
+            filled = false;
         if (View* v = view_of(w_); v && !v->shown.isNull()) p.drawImage(0, 0, v->shown);
+        // A client area that covers itself needs nothing behind it painted first: a window
+        // drawn at every frame would otherwise have its frame and caption drawn again each time.
+        setAttribute(Qt::WA_OpaquePaintEvent, filled);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
@@ -289,7 +295,7 @@ class ChildFrame : public QWidget {
     bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
         const int f = cw::win::frame_width(w_->style, w_->ex_style);
         if (f <= 0) return;
@@ -304,7 +310,10 @@ class ChildFrame : public QWidget {
                 p.drawRect(v->client->geometry().adjusted(-1, -1, 0, 0));
             }
         }
-        if (mdi && (w_->style & WS_CAPTION) == WS_CAPTION && !w_->maximized) paint_caption(p);
+        // Laying out the caption's text is the dear part; a paint that misses it skips it.
+        if (mdi && (w_->style & WS_CAPTION) == WS_CAPTION && !w_->maximized &&
+            e->region().intersects(qrect(cw::win::caption_rect(w_))))
+            paint_caption(p);
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton) report(e, WM_LBUTTONDOWN);
