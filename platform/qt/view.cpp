@@ -539,6 +539,37 @@ void load_japanese_translations(QCoreApplication* app) {
     }
 }
 
+// The time of the user's last input (GetLastInputInfo) is taken from every input event the
+// application receives, whichever widget it goes to: a control's own widget takes its clicks
+// and keys without the window manager hearing of them.
+class InputTime : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::InputMethod:
+            case QEvent::Drop:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletMove:
+            case QEvent::TabletRelease: cw::win::note_user_input(); break;
+            default: break;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 }  // namespace cw::qt
@@ -569,6 +600,8 @@ void ensure_started() {
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     queue_keys();
+    // Installed last, so that it sees every event before the key queue takes some away.
+    QApplication::instance()->installEventFilter(new InputTime(QApplication::instance()));
     // The installed desktop entry's name: a Wayland desktop matches the windows to their menu
     // entry and icon by it (an X11 desktop by the window class, "celwright", the name above).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.celwright.Celwright"));

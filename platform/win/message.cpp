@@ -370,6 +370,12 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     return TRUE;
 }
 
+DWORD GetTickCount() {
+    // The steady clock counts from the system's start, as the system's tick count does.
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+    return static_cast<DWORD>(ms.count());
+}
+
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     for (;;) {
         cw::backend::process_events(false, 0);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "automation/automation.h"
+#include "win/input.h"
+#include "win/window.h"
 
 namespace {
 
@@ -108,6 +110,52 @@ TEST_F(MessageLoop, PaintGoesToTheWindowsThatNeedItOldestFirstAndOnlyWhileTheyCa
     drain();
     EXPECT_EQ(g_painted, (std::vector<HWND>{hidden, b}));
     EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(MessageLoop, TheLastInputTimeMovesWithTheUsersInputAndWithNothingElse) {
+    HWND h = window();
+    drain();
+    LASTINPUTINFO info{};
+    info.cbSize = sizeof info - 1;  // a structure of another size is refused, as the system does
+    SetLastError(0);
+    EXPECT_FALSE(GetLastInputInfo(&info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(GetLastInputInfo(nullptr));
+
+    info.cbSize = sizeof info;
+    // Input arrives after a tick of the clock, so that its time differs from any before it.
+    auto after_a_tick = [] {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() == start) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, 0);
+        return GetTickCount();
+    };
+    const DWORD before_click = after_a_tick();
+    cw::win::input_mouse(cw::win::window_from(h), WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    ASSERT_TRUE(GetLastInputInfo(&info));
+    EXPECT_GE(info.dwTime, before_click);
+    EXPECT_LE(info.dwTime, GetTickCount());
+    const DWORD clicked = info.dwTime;
+
+    // What the program does itself, painting and messages sent or posted, is no input.
+    after_a_tick();
+    InvalidateRect(h, nullptr, TRUE);
+    SendMessageA(h, WM_USER, 0, 0);
+    PostMessageA(h, WM_USER, 0, 0);
+    drain();
+    ASSERT_TRUE(GetLastInputInfo(&info));
+    EXPECT_EQ(info.dwTime, clicked);
+
+    // A key, and a click the backend took straight to a widget of its own, are.
+    const DWORD before_key = after_a_tick();
+    cw::win::input_key(cw::win::window_from(h), WM_KEYDOWN, 'A');
+    ASSERT_TRUE(GetLastInputInfo(&info));
+    EXPECT_NE(info.dwTime, clicked);
+    EXPECT_GE(info.dwTime, before_key);
+    const DWORD keyed = info.dwTime;
+    after_a_tick();
+    cw::win::note_user_input();
+    ASSERT_TRUE(GetLastInputInfo(&info));
+    EXPECT_GT(info.dwTime, keyed);
 }
 
 }  // namespace
