@@ -8,6 +8,7 @@
 #include "app/configuration.h"
 #include "app/frame_pacing.h"
 #include "app/history_commands.h"
+#include "app/input_watch.h"
 #include "app/loop_report.h"
 #include "app/main_window.h"
 #include "app/recovery_commands.h"
@@ -199,8 +200,9 @@ LoopStep main_loop_step(MSG& msg, LoopMode mode) {
     const BOOL taken = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     if (taken && msg.message == WM_QUIT) return LoopStep::Quit;
     if (taken) dispatch_message(msg);
-    // Input is handled by now, whether it came queued or was sent while the queue was looked at.
-    after_input();
+    // Input is handled by now, whether it came queued or was sent while the queue was looked at
+    // or waited on; after a pass that only ticked or waited there is nothing to look for.
+    if (after_input_due(taken != FALSE)) after_input();
     if (taken) return LoopStep::Dispatched;
     if (mode == LoopMode::Step) {
         if (!g_app.app_active) return LoopStep::Idle;

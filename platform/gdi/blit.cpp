@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <vector>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace cw::gdi {
 
@@ -46,23 +51,65 @@ struct Pixel24 {
     uint8_t b[3];
 };
 
-// 16-byte vectors (SSE2 or NEON) of each pixel size, for the keyed and run loops.
+// 16-byte vectors (SSE2 or NEON) of each pixel size, for the keyed and run loops, and
+// 32-byte ones for the keyed copy where the processor has them.
 typedef uint8_t Vec8 __attribute__((vector_size(16)));
 typedef uint16_t Vec16 __attribute__((vector_size(16)));
 typedef uint32_t Vec32 __attribute__((vector_size(16)));
+typedef uint8_t Wide8 __attribute__((vector_size(32)));
+typedef uint16_t Wide16 __attribute__((vector_size(32)));
+typedef uint32_t Wide32 __attribute__((vector_size(32)));
 template <class T>
 struct VecOf;
 template <>
 struct VecOf<uint8_t> {
     using type = Vec8;
+    using wide = Wide8;
 };
 template <>
 struct VecOf<uint16_t> {
     using type = Vec16;
+    using wide = Wide16;
 };
 template <>
 struct VecOf<uint32_t> {
     using type = Vec32;
+    using wide = Wide32;
+};
+
+// The 32- and 64-byte loops are compiled for AVX2 and AVX-512 beside the rest and chosen
+// when the processor has them.
+#if defined(__x86_64__)
+#define CW_BLIT_WIDE 1
+#define CW_WIDE_TARGET __attribute__((target("avx2")))
+#define CW_WIDEST_TARGET __attribute__((target("avx2,avx512f,avx512bw")))
+#else
+#define CW_BLIT_WIDE 0
+#define CW_WIDE_TARGET
+#define CW_WIDEST_TARGET
+#endif
+
+int g_vector_limit = 0;  // the widest vectors the loops may use, in bytes; 0 for no limit
+
+// The widest vectors both the processor and the limit allow: 16, 32 or 64 bytes.
+int vector_bytes() {
+    int widest = 16;
+#if CW_BLIT_WIDE
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    widest = avx512 ? 64 : avx2 ? 32 : 16;
+#endif
+    return g_vector_limit ? std::min(widest, g_vector_limit) : widest;
+}
+
+// Rows of a keyed copy at 1:1.
+struct KeyedRows {
+    uint8_t* dst;
+    ptrdiff_t dst_pitch;
+    const uint8_t* src;
+    ptrdiff_t src_pitch;
+    int n;  // pixels a row
+    int rows;
 };
 
 // The pixel loops for one pixel size, on raw values (no conversion).
@@ -72,22 +119,113 @@ struct Rows {
     static constexpr int kLanes = 16 / sizeof(T);
 
     static void copy_identity(uint8_t* d, const uint8_t* s, int n) { std::memcpy(d, s, n * sizeof(T)); }
-    static void key_identity(uint8_t* d, const uint8_t* s, int n, T key) {
-        const V k = V{} + key;
-        int i = 0;
-        for (; i + kLanes <= n; i += kLanes) {
-            V a, b;
-            std::memcpy(&a, s + i * sizeof(T), 16);
-            std::memcpy(&b, d + i * sizeof(T), 16);
-            const V keep = (V)(a != k);
-            const V r = (a & keep) | (b & ~keep);
-            std::memcpy(d + i * sizeof(T), &r, 16);
+    // One vector of a keyed copy: where the source holds the key the destination stays,
+    // chosen without a branch (a ^ ((a ^ b) & equal) is b where equal, a elsewhere).
+    template <class W>
+    __attribute__((always_inline)) static inline void key_vector(uint8_t* d, const uint8_t* s, const W& k) {
+        W a, b;
+        std::memcpy(&a, s, sizeof(W));
+        std::memcpy(&b, d, sizeof(W));
+        const W r = a ^ ((a ^ b) & (W)(a == k));
+        std::memcpy(d, &r, sizeof(W));
+    }
+    // A keyed row of at least one vector. Source and destination never overlap (a blit within
+    // one buffer reads from a copy), and keying a pixel twice gives what keying it once gave:
+    // a row that is not a whole number of vectors ends with one vector overlapping the last.
+    template <class W>
+    __attribute__((always_inline)) static inline void key_vectors(uint8_t* d, const uint8_t* s, size_t bytes,
+                                                                  T key) {
+        constexpr size_t kBytes = sizeof(W);
+        const W k = W{} + key;
+        size_t i = 0;
+        for (; i + 4 * kBytes <= bytes; i += 4 * kBytes) {
+            key_vector(d + i, s + i, k);
+            key_vector(d + i + kBytes, s + i + kBytes, k);
+            key_vector(d + i + 2 * kBytes, s + i + 2 * kBytes, k);
+            key_vector(d + i + 3 * kBytes, s + i + 3 * kBytes, k);
         }
-        for (; i < n; ++i) {
+        for (; i + kBytes <= bytes; i += kBytes) key_vector(d + i, s + i, k);
+        if (i < bytes) key_vector(d + bytes - kBytes, s + bytes - kBytes, k);
+    }
+    static void key_pixels(uint8_t* d, const uint8_t* s, int n, T key) {
+        for (int i = 0; i < n; ++i) {
             T v;
             std::memcpy(&v, s + i * sizeof(T), sizeof(T));
             if (v != key) std::memcpy(d + i * sizeof(T), &v, sizeof(T));
         }
+    }
+    // The keyed copies of `rows` rows of n pixels, pitches apart, at 1:1: the loop over the rows
+    // inside, so that the vectors' set-up is done once.
+    static void key_narrow(const KeyedRows& r, T key) {
+        for (int y = 0; y < r.rows; ++y) {
+            uint8_t* d = r.dst + y * r.dst_pitch;
+            const uint8_t* s = r.src + y * r.src_pitch;
+            if (r.n < kLanes)
+                key_pixels(d, s, r.n, key);
+            else
+                key_vectors<V>(d, s, static_cast<size_t>(r.n) * sizeof(T), key);
+        }
+    }
+    CW_WIDE_TARGET static void key_wide(const KeyedRows& r, T key) {
+        using W = typename VecOf<T>::wide;
+        const size_t bytes = static_cast<size_t>(r.n) * sizeof(T);
+        if (bytes < sizeof(W)) return key_narrow(r, key);
+        for (int y = 0; y < r.rows; ++y)
+            key_vectors<W>(r.dst + y * r.dst_pitch, r.src + y * r.src_pitch, bytes, key);
+    }
+    // With AVX-512 a compare gives a mask of lanes and the store writes only those: the
+    // destination is not read, and the row's end is a shorter mask rather than an overlap.
+    CW_WIDEST_TARGET static void key_widest(const KeyedRows& r, T key) {
+#if CW_BLIT_WIDE
+        const int n = r.n;
+        constexpr int kWideLanes = 64 / sizeof(T);
+        for (int y = 0; y < r.rows; ++y) {
+            uint8_t* d = r.dst + y * r.dst_pitch;
+            const uint8_t* s = r.src + y * r.src_pitch;
+            int i = 0;
+            if constexpr (sizeof(T) == 1) {
+                const __m512i k = _mm512_set1_epi8(static_cast<char>(key));
+                for (; i + kWideLanes <= n; i += kWideLanes) {
+                    const __m512i a = _mm512_loadu_si512(s + i);
+                    _mm512_mask_storeu_epi8(d + i, _mm512_cmpneq_epi8_mask(a, k), a);
+                }
+                if (i < n) {
+                    const __mmask64 rest = (__mmask64{1} << (n - i)) - 1;
+                    const __m512i a = _mm512_maskz_loadu_epi8(rest, s + i);
+                    _mm512_mask_storeu_epi8(d + i, _mm512_mask_cmpneq_epi8_mask(rest, a, k), a);
+                }
+            } else if constexpr (sizeof(T) == 2) {
+                const __m512i k = _mm512_set1_epi16(static_cast<short>(key));
+                for (; i + kWideLanes <= n; i += kWideLanes) {
+                    const __m512i a = _mm512_loadu_si512(s + 2 * i);
+                    _mm512_mask_storeu_epi16(d + 2 * i, _mm512_cmpneq_epi16_mask(a, k), a);
+                }
+                if (i < n) {
+                    const __mmask32 rest = static_cast<__mmask32>((uint64_t{1} << (n - i)) - 1);
+                    const __m512i a = _mm512_maskz_loadu_epi16(rest, s + 2 * i);
+                    _mm512_mask_storeu_epi16(d + 2 * i, _mm512_mask_cmpneq_epi16_mask(rest, a, k), a);
+                }
+            } else {
+                const __m512i k = _mm512_set1_epi32(static_cast<int>(key));
+                for (; i + kWideLanes <= n; i += kWideLanes) {
+                    const __m512i a = _mm512_loadu_si512(s + 4 * i);
+                    _mm512_mask_storeu_epi32(d + 4 * i, _mm512_cmpneq_epi32_mask(a, k), a);
+                }
+                if (i < n) {
+                    const __mmask16 rest = static_cast<__mmask16>((1u << (n - i)) - 1);
+                    const __m512i a = _mm512_maskz_loadu_epi32(rest, s + 4 * i);
+                    _mm512_mask_storeu_epi32(d + 4 * i, _mm512_mask_cmpneq_epi32_mask(rest, a, k), a);
+                }
+            }
+        }
+#else
+        key_narrow(r, key);
+#endif
+    }
+    // The keyed copy at 1:1, chosen once a blit.
+    static auto key_rows() {
+        const int bytes = vector_bytes();
+        return bytes >= 64 ? &key_widest : bytes >= 32 ? &key_wide : &key_narrow;
     }
     static void xor_identity(uint8_t* d, const uint8_t* s, int n, bool keyed, T key) {
         for (int i = 0; i < n; ++i) {
@@ -178,10 +316,15 @@ struct Rows<Pixel24> {
         d[3 * x + 1] = static_cast<uint8_t>(v >> 8);
         d[3 * x + 2] = static_cast<uint8_t>(v >> 16);
     }
-    static void key_identity(uint8_t* d, const uint8_t* s, int n, uint32_t key) {
-        for (int i = 0; i < n; ++i)
-            if (const uint32_t v = at(s, i); v != key) put(d, i, v);
+    static void key_identity(const KeyedRows& r, uint32_t key) {
+        for (int y = 0; y < r.rows; ++y) {
+            uint8_t* d = r.dst + y * r.dst_pitch;
+            const uint8_t* s = r.src + y * r.src_pitch;
+            for (int i = 0; i < r.n; ++i)
+                if (const uint32_t v = at(s, i); v != key) put(d, i, v);
+        }
     }
+    static auto key_rows() { return &key_identity; }
     static void xor_identity(uint8_t* d, const uint8_t* s, int n, bool keyed, uint32_t key) {
         for (int i = 0; i < n; ++i)
             if (const uint32_t v = at(s, i); !keyed || v != key) put(d, i, v ^ at(d, i));
@@ -243,6 +386,27 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
             return;
         }
     }
+    const auto key_rows = Rows<T>::key_rows();
+    // Rows at 1:1 too (a frame keyed onto its base): row after row, no stepping.
+    if (p.identity_x && sh == dh && !b.mirror_y) {
+        const int64_t offset = int64_t{b.src_rect.top} - b.dst_rect.top;  // source row of y is y + offset
+        const int top = static_cast<int>(std::max<int64_t>(p.c.top, -offset));
+        const int bottom = static_cast<int>(std::min<int64_t>(p.c.bottom, s.height - offset));
+        if (top >= bottom) return;
+        const KeyedRows r{d.row(top) + p.c.left * px,
+                          d.pitch,
+                          s.row(static_cast<int>(top + offset)) + p.cols.front() * px,
+                          s.pitch,
+                          n,
+                          bottom - top};
+        if (b.keyed) key_rows(r, key);
+        for (int y = 0; y < r.rows && (!b.keyed || b.set_bits); ++y) {
+            uint8_t* dr = r.dst + y * r.dst_pitch;
+            if (!b.keyed) Rows<T>::copy_identity(dr, r.src + y * r.src_pitch, n);
+            if (b.set_bits) set_row_bits(dr, n, px, b.set_bits);
+        }
+        return;
+    }
     const bool contiguous = d.pitch == static_cast<ptrdiff_t>(n * px);
     int previous_sy = -1;
     uint8_t* previous_row = nullptr;
@@ -277,7 +441,7 @@ void raw_rows(const Blit& b, const Plan& p, const PixelBuffer& s, Key key) {
             Rows<T>::xor_identity(dr, sr + p.cols.front() * px, n, b.keyed, key);
         } else if (p.identity_x) {
             if (b.keyed)
-                Rows<T>::key_identity(dr, sr + p.cols.front() * px, n, key);
+                key_rows(KeyedRows{dr, 0, sr + p.cols.front() * px, 0, n, 1}, key);
             else
                 Rows<T>::copy_identity(dr, sr + p.cols.front() * px, n);
         } else {
@@ -336,6 +500,10 @@ void span_of(const PixelBuffer& b, const uint8_t** lo, const uint8_t** hi) {
 
 }  // namespace
 
+void limit_vector_bytes(int bytes) {
+    g_vector_limit = bytes;
+}
+
 void blit(const Blit& b) {
     const PixelBuffer& d = *b.dst;
     const int dw = b.dst_rect.right - b.dst_rect.left, dh = b.dst_rect.bottom - b.dst_rect.top;
@@ -350,18 +518,31 @@ void blit(const Blit& b) {
     Plan p{{}, cols, runs};
     p.c = intersect(intersect(b.clip, bounds_of(d)), b.dst_rect);
     if (is_empty(p.c)) return;
-    SourceSteps columns(p.c.left - b.dst_rect.left, dw, sw, b.mirror_x);
-    for (int x = p.c.left; x < p.c.right; ++x, columns.next())
-        p.cols.push_back(static_cast<int>(b.src_rect.left + columns.index()));
-    // Columns are monotonic, so the ones inside the source form one run in the middle.
-    auto outside = [&](int sx) { return sx < 0 || sx >= b.src->width; };
-    const auto first = std::find_if_not(p.cols.begin(), p.cols.end(), outside);
-    const auto last = std::find_if_not(p.cols.rbegin(), std::make_reverse_iterator(first), outside).base();
-    p.c.left += static_cast<LONG>(first - p.cols.begin());
-    p.c.right -= static_cast<LONG>(p.cols.end() - last);
-    const size_t skip = static_cast<size_t>(first - p.cols.begin());
-    p.cols.erase(last, p.cols.end());
-    p.cols.erase(p.cols.begin(), p.cols.begin() + static_cast<ptrdiff_t>(skip));
+    if (sw == dw && !b.mirror_x) {
+        // At 1:1 each column shows the one at the same distance from the rectangles' left; the
+        // ones inside the source follow from its width.
+        const int64_t offset =
+            int64_t{b.src_rect.left} - b.dst_rect.left;  // source column of x is x + offset
+        p.c.left = static_cast<LONG>(std::max<int64_t>(p.c.left, -offset));
+        p.c.right = static_cast<LONG>(std::min<int64_t>(p.c.right, b.src->width - offset));
+        if (p.c.left >= p.c.right) return;
+        p.cols.resize(static_cast<size_t>(p.c.right - p.c.left));
+        std::iota(p.cols.begin(), p.cols.end(), static_cast<int>(p.c.left + offset));
+    } else {
+        SourceSteps columns(p.c.left - b.dst_rect.left, dw, sw, b.mirror_x);
+        for (int x = p.c.left; x < p.c.right; ++x, columns.next())
+            p.cols.push_back(static_cast<int>(b.src_rect.left + columns.index()));
+        // Columns are monotonic, so the ones inside the source form one run in the middle.
+        auto outside = [&](int sx) { return sx < 0 || sx >= b.src->width; };
+        const auto first = std::find_if_not(p.cols.begin(), p.cols.end(), outside);
+        const auto last =
+            std::find_if_not(p.cols.rbegin(), std::make_reverse_iterator(first), outside).base();
+        p.c.left += static_cast<LONG>(first - p.cols.begin());
+        p.c.right -= static_cast<LONG>(p.cols.end() - last);
+        const size_t skip = static_cast<size_t>(first - p.cols.begin());
+        p.cols.erase(last, p.cols.end());
+        p.cols.erase(p.cols.begin(), p.cols.begin() + static_cast<ptrdiff_t>(skip));
+    }
     if (p.cols.empty()) return;
     // The identity path copies whole rows; an inverting blit goes through the runs even at 1:1.
     p.identity_x = sw == dw && !b.mirror_x && b.op == BlitOp::Copy;

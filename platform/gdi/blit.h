@@ -27,6 +27,11 @@ struct Blit {
 
 void blit(const Blit& b);
 
+// The widest vectors blit may use, in bytes (16, 32 or 64; 0, the default, for the widest
+// the processor has): 16 keeps it on the loops every processor runs, so that tests can
+// compare each kind with a plain per-pixel blit on a machine that has them all.
+void limit_vector_bytes(int bytes);
+
 // Orders a GDI extent: (x, cx) with a negative cx covers [x + cx, x) and mirrors.
 inline void order_extent(int x, int cx, LONG* lo, LONG* hi, bool* mirrored) {
     *mirrored = cx < 0;

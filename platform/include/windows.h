@@ -931,6 +931,12 @@ BOOL SetForegroundWindow(HWND hwnd);
 HWND SetCapture(HWND hwnd);
 BOOL ReleaseCapture();
 SHORT GetKeyState(int vk);
+// When the user's last input arrived, by GetTickCount's clock.
+typedef struct tagLASTINPUTINFO {
+    UINT cbSize;
+    DWORD dwTime;
+} LASTINPUTINFO, *PLASTINPUTINFO;
+BOOL GetLastInputInfo(PLASTINPUTINFO info);
 HWND GetCapture();
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
@@ -953,6 +959,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_al
                                 DWORD wake_mask);
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+// Milliseconds since the system started, wrapping round after 49.7 days.
+DWORD GetTickCount();
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 #define DispatchMessage DispatchMessageA

@@ -112,13 +112,19 @@ class ClientArea : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QColor bg;
+        bool filled = true;
         if (brush_color(w_->cls ? w_->cls->background : nullptr, &bg))
             p.fillRect(rect(), bg);
         else if (w_->dialog)
             p.fillRect(rect(), sys_color(COLOR_BTNFACE));
         else if (cw::win::is_mdi_client(w_))
             p.fillRect(rect(), sys_color(COLOR_APPWORKSPACE));
+        else
+            filled = false;
         if (View* v = view_of(w_); v && !v->shown.isNull()) p.drawImage(0, 0, v->shown);
+        // A client area that covers itself needs nothing behind it painted first: a window
+        // drawn at every frame would otherwise have its frame and caption drawn again each time.
+        setAttribute(Qt::WA_OpaquePaintEvent, filled);
     }
     void mousePressEvent(QMouseEvent* e) override { mouse(e, true); }
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(e, false); }
@@ -289,7 +295,7 @@ class ChildFrame : public QWidget {
     bool event(QEvent* e) override { return stale(h_, e) || QWidget::event(e); }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
         const int f = cw::win::frame_width(w_->style, w_->ex_style);
         if (f <= 0) return;
@@ -304,7 +310,10 @@ class ChildFrame : public QWidget {
                 p.drawRect(v->client->geometry().adjusted(-1, -1, 0, 0));
             }
         }
-        if (mdi && (w_->style & WS_CAPTION) == WS_CAPTION && !w_->maximized) paint_caption(p);
+        // Laying out the caption's text is the dear part; a paint that misses it skips it.
+        if (mdi && (w_->style & WS_CAPTION) == WS_CAPTION && !w_->maximized &&
+            e->region().intersects(qrect(cw::win::caption_rect(w_))))
+            paint_caption(p);
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton) report(e, WM_LBUTTONDOWN);
@@ -530,6 +539,37 @@ void load_japanese_translations(QCoreApplication* app) {
     }
 }
 
+// The time of the user's last input (GetLastInputInfo) is taken from every input event the
+// application receives, whichever widget it goes to: a control's own widget takes its clicks
+// and keys without the window manager hearing of them.
+class InputTime : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::InputMethod:
+            case QEvent::Drop:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletMove:
+            case QEvent::TabletRelease: cw::win::note_user_input(); break;
+            default: break;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 }  // namespace cw::qt
@@ -560,6 +600,8 @@ void ensure_started() {
     new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     queue_keys();
+    // Installed last, so that it sees every event before the key queue takes some away.
+    QApplication::instance()->installEventFilter(new InputTime(QApplication::instance()));
     // The installed desktop entry's name: a Wayland desktop matches the windows to their menu
     // entry and icon by it (an X11 desktop by the window class, "celwright", the name above).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.celwright.Celwright"));

@@ -16,8 +16,9 @@ namespace cw::win {
 namespace {
 
 unsigned g_input_count = 0;
-WPARAM g_mouse_keys = 0;  // MK_* of the last mouse or key input: buttons, Shift, Ctrl
-bool g_alt_down = false;  // Alt as the last key input left it
+DWORD g_last_input_tick = 0;  // GetTickCount when the user's last input arrived
+WPARAM g_mouse_keys = 0;      // MK_* of the last mouse or key input: buttons, Shift, Ctrl
+bool g_alt_down = false;      // Alt as the last key input left it
 
 // A window takes mouse input only while it and every window around it are enabled,
 // as the system never delivers a click to a disabled window.
@@ -37,8 +38,22 @@ unsigned input_count() {
     return g_input_count;
 }
 
-void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
+void note_user_input() {
+    g_last_input_tick = GetTickCount();
+}
+
+namespace {
+
+// Input from the desktop: counted for the waits, and the user's last input for GetLastInputInfo.
+void count_input() {
     ++g_input_count;
+    note_user_input();
+}
+
+}  // namespace
+
+void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
+    count_input();
     g_mouse_keys = keys;
     if (!w) return;
     Window* capture = window_from(GetCapture());
@@ -63,6 +78,15 @@ void input_mouse(Window* w, UINT msg, WPARAM keys, int x, int y) {
 
 }  // namespace cw::win
 
+BOOL GetLastInputInfo(PLASTINPUTINFO info) {
+    if (!info || info->cbSize != sizeof(LASTINPUTINFO)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    info->dwTime = cw::win::g_last_input_tick;
+    return TRUE;
+}
+
 // The buttons and shift keys as the last input gave them, as the system keeps the state of the
 // input it has delivered.
 SHORT GetKeyState(int vk) {
@@ -86,7 +110,7 @@ void input_modifiers(KeyModifiers m) {
 }
 
 bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m, unsigned tag) {
-    ++g_input_count;
+    count_input();
     input_modifiers(m);
     if (!w || !takes_input(w)) return false;
     // Keys are queued for the focused window, so that the program's loop sees them first
@@ -100,17 +124,17 @@ bool input_key_event(Window* w, bool press, UINT vk, KeyModifiers m, unsigned ta
 }
 
 void input_key(Window* w, UINT msg, UINT vk) {
-    ++g_input_count;
+    count_input();
     if (w && takes_input(w)) send(w, msg, vk, 0);
 }
 
 void input_focus_lost(Window* w) {
-    ++g_input_count;
+    count_input();
     if (w) send(w, WM_KILLFOCUS, 0, 0);
 }
 
 void input_focus_gained(Window* w) {
-    ++g_input_count;
+    count_input();
     // Only a window that takes input, inside the window the window manager holds active, can
     // take the focus; a report about another top-level window predates an activation.
     if (!w || !takes_input(w) || top_level_of(w) != active_window() || GetFocus() == w->handle) return;
@@ -118,7 +142,7 @@ void input_focus_gained(Window* w) {
 }
 
 void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame) {
-    ++g_input_count;
+    count_input();
     if (!top || !is_top_level(top)) return;
     const Insets known = system_frame(top->style);
     const bool unframed =
@@ -139,12 +163,12 @@ void input_desktop_geometry(Window* top, RECT outer, Insets desktop_frame) {
 }
 
 void input_activated(Window* top) {
-    ++g_input_count;
+    count_input();
     desktop_activated(top);
 }
 
 void input_close(Window* top) {
-    ++g_input_count;
+    count_input();
     if (top && takes_input(top)) SendMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
@@ -159,25 +183,25 @@ void input_display_changed() {
 }
 
 void input_files_dropped(Window* w, const std::vector<std::string>& paths, POINT at) {
-    ++g_input_count;
+    count_input();
     if (w && !paths.empty() && (w->ex_style & WS_EX_ACCEPTFILES) && takes_input(w)) post_drop(w, paths, at);
 }
 
 void input_scroll(Window* w, bool vertical, int code, int pos) {
-    ++g_input_count;
+    count_input();
     if (w && takes_input(w))
         SendMessageA(w->handle, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), 0);
 }
 
 void input_menu_opening(Window* owner, HMENU popup) {
-    ++g_input_count;
+    count_input();
     // A system menu shows what applies to its window as it opens.
     if (Window* w = system_menu_owner(popup)) refresh_system_menu(w);
     if (owner) SendMessageA(owner->handle, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
 }
 
 void input_menu_chosen(Window* owner, UINT id) {
-    ++g_input_count;
+    count_input();
     if (owner) PostMessageA(owner->handle, WM_COMMAND, id, 0);
 }
 

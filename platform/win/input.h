@@ -63,5 +63,9 @@ void input_menu_chosen(Window* owner, UINT id);
 
 // Counts input as it arrives, so that a wait in the message loop knows it produced something.
 unsigned input_count();
+// The user's input arrived now, for GetLastInputInfo: every input_* call above but an exposure
+// and a display change notes it itself; a backend notes what goes to its widgets directly (a
+// click on a check box, a key typed into a field).
+void note_user_input();
 
 }  // namespace cw::win

@@ -345,7 +345,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD millisec
     for (;;) {
         int timeout = -1;
         if (milliseconds != INFINITE) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            // Rounded up: the wait ends once its whole time has passed, never the part of a
+            // millisecond before, which a caller waiting for its next frame would spin through.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0) return WAIT_TIMEOUT;
             timeout = static_cast<int>(left.count());
         }
@@ -366,6 +368,12 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     count->QuadPart =
         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
     return TRUE;
+}
+
+DWORD GetTickCount() {
+    // The steady clock counts from the system's start, as the system's tick count does.
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+    return static_cast<DWORD>(ms.count());
 }
 
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {

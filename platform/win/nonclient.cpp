@@ -120,6 +120,7 @@ HCURSOR nonclient_cursor(Window* w, POINT in_window) {
 }
 
 void input_nonclient_mouse(Window* w, UINT msg, POINT in_window, POINT on_screen) {
+    note_user_input();
     if (!w || !(w->ex_style & WS_EX_MDICHILD)) return;
     const HWND h = w->handle;
     switch (msg) {

@@ -4,6 +4,7 @@
 // when nothing else is waiting, as the system does, until the window validates its update
 // region, usually through BeginPaint.
 #include <algorithm>
+#include <set>
 
 #include "win/backend.h"
 #include "win/paint.h"
@@ -49,6 +50,15 @@ bool paint_due(const Window* w) {
     return !empty(w->update) && w->created && can_be_painted(w);
 }
 
+// Every window whose update region was made non-empty and may still be, in handle order as the
+// window table is: the loop looks for WM_PAINT on every pass, and most passes find none, which a
+// walk of every window would take far longer to tell. Windows painted or gone are dropped when
+// the search meets them.
+std::set<HWND>& invalidated() {
+    static std::set<HWND> handles;
+    return handles;
+}
+
 }  // namespace
 
 void invalidate_window(Window* w, const RECT* part, bool erase) {
@@ -57,6 +67,7 @@ void invalidate_window(Window* w, const RECT* part, bool erase) {
     const RECT r = part ? intersected(*part, client) : client;
     if (empty(r)) return;
     w->update = united(w->update, r);
+    invalidated().insert(w->handle);
     if (erase) w->erase_pending = true;
     cw::backend::wake();
 }
@@ -88,10 +99,17 @@ void size_changed(Window* w, const RECT& old_client) {
 }
 
 HWND window_to_paint(HWND filter) {
-    for (Window* w : all_windows()) {
+    auto& handles = invalidated();
+    for (auto it = handles.begin(); it != handles.end();) {
+        const Window* w = window_from(*it);
+        if (!w || empty(w->update)) {
+            it = handles.erase(it);
+            continue;
+        }
+        const HWND h = *it++;
         if (!paint_due(w)) continue;
-        if (filter && w->handle != filter && !IsChild(filter, w->handle)) continue;
-        return w->handle;
+        if (filter && h != filter && !IsChild(filter, h)) continue;
+        return h;
     }
     return nullptr;
 }

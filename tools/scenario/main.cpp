@@ -40,6 +40,7 @@
 #include "project/app_state.h"
 #include "app/command_line.h"
 #include "app/file_commands.h"
+#include "app/input_watch.h"
 #include "app/startup.h"
 #include "automation/automation.h"
 #include "automation/inspect.h"
@@ -438,7 +439,9 @@ std::string dump_json() {
 
 void pump() {
     MSG msg;
+    bool taken = false;
     while (!g_quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        taken = true;
         if (msg.message == WM_QUIT) {
             g_quit = true;
             g_exit_code = static_cast<int>(msg.wParam);
@@ -449,8 +452,9 @@ void pump() {
         if (modal && IsDialogMessageA(modal, &msg)) continue;
         dispatch_message(msg);
     }
-    // What the main loop does after handling input (the undo history takes its steps).
-    if (!g_quit && g_app.main_window) after_input();
+    // What the main loop does after handling input (the undo history takes its steps), when
+    // the main loop would: so every user's step of a scenario shows that the loop notices it.
+    if (!g_quit && g_app.main_window && after_input_due(taken)) after_input();
 }
 
 void run_lines(const std::vector<Line>& lines);
