@@ -28,11 +28,7 @@ LRESULT CALLBACK status_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return SendMessageA(hwnd, WM_SETTEXT, 0, lp);
         case SB_GETTEXTA: return SendMessageA(hwnd, WM_GETTEXT, 512, lp);
         case SB_GETTEXTLENGTHA: return static_cast<LRESULT>(w->text.size());
-        case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-            cw::backend::control_changed(w);
-            return r;
-        }
+        case WM_SETTEXT: return control_set_text(w, wp, lp);
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
