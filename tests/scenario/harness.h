@@ -67,6 +67,8 @@ QStringList texts(const QJsonArray& items);
 QJsonObject root(const QJsonObject& dump);
 QStringList pattern_items(const QJsonObject& dump);
 QStringList frame_items(const QJsonObject& dump, int p);
+// The text of the selected item of a tree (a dump's "tree"), or a null string when none is.
+QString selected_text(const QJsonArray& items);
 // The pattern count and pattern p's frame count of a dump's tables.
 int pattern_count_of(const QJsonObject& dump);
 int frame_count_of(const QJsonObject& dump, int p);
