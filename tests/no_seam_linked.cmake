@@ -1,7 +1,8 @@
 # Fails when the binary BINARY holds any of the test seam's code (namespace cw::automation):
 # the seam answers dialogs from queued answers and simulates a full disk, which no shipped
-# program may do. NM is the build's nm.
-#   cmake -DNM=<nm> -DBINARY=<program> -P no_seam_linked.cmake
+# program may do. NM is the build's nm. With EXPECT_SEAM set, the other way round: fails
+# unless the seam is found (a test program, to show that the check sees it).
+#   cmake -DNM=<nm> -DBINARY=<program> [-DEXPECT_SEAM=ON] -P no_seam_linked.cmake
 execute_process(COMMAND ${NM} -C --defined-only ${BINARY} RESULT_VARIABLE result OUTPUT_VARIABLE symbols
                 ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
@@ -13,6 +14,13 @@ if(NOT own)
                       "the check needs an unstripped build")
 endif()
 string(REGEX MATCHALL "[^\n]*cw::automation::[^\n]*" seam "${symbols}")
+if(EXPECT_SEAM)
+  if(NOT seam)
+    message(FATAL_ERROR "${BINARY} holds no symbol of the test seam, which it links; the check does not see it")
+  endif()
+  message(STATUS "${BINARY} holds the test seam, as a test program does")
+  return()
+endif()
 if(seam)
   list(LENGTH seam count)
   list(GET seam 0 first)
