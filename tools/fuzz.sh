@@ -15,7 +15,7 @@
 # Prints per target the executions, executions a second, seconds, corpus entries and what
 # was found, and exits with status 1 when a target crashed, leaked, hung (25 s on one input)
 # or ran out of memory (1 GB), printing the path of each input that did it. Keep such an
-# input in tests/fuzz/regressions/READER, listed in tests/unit/test_fuzz_inputs.cpp, once
+# input in tests/fuzz/regressions/READER, listed in tests/model/test_fuzz_inputs.cpp, once
 # the reader is fixed.
 #
 # To refresh a committed corpus from a long run kept in DIR: copy the reader's tests/data

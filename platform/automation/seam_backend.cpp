@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "win/backend.h"
 #include "win/window.h"
@@ -21,7 +22,9 @@ namespace {
 using cw::win::Window;
 
 const cw::backend::Functions* g_inner = nullptr;  // what the seam stands in front of
-cw::backend::Functions g_table{};
+// Every entry of a table is set when it is made, so the seam's is made from the one it
+// stands in front of when it is installed.
+std::optional<cw::backend::Functions> g_table;
 // Modal dialogs handed to the test: whether the test's turn in each is over.
 std::map<HWND, bool> g_served;
 
@@ -185,23 +188,24 @@ long long write_bytes(int fd, const void* bytes, size_t count) {
 void install_seam() {
     if (g_inner) return;
     g_inner = &cw::backend::current();
-    g_table = *g_inner;
-    g_table.message_box = message_box;
-    g_table.file_dialog = file_dialog;
-    g_table.choose_color = choose_color;
-    g_table.track_popup = track_popup;
-    g_table.process_events = process_events;
-    g_table.show_cursor = show_cursor;
-    g_table.cursor_position = seam_cursor_position;
-    g_table.set_cursor_position = seam_set_cursor_position;
-    g_table.write_bytes = write_bytes;
-    cw::backend::install(&g_table);
+    g_table.emplace(*g_inner);
+    g_table->message_box = message_box;
+    g_table->file_dialog = file_dialog;
+    g_table->choose_color = choose_color;
+    g_table->track_popup = track_popup;
+    g_table->process_events = process_events;
+    g_table->show_cursor = show_cursor;
+    g_table->cursor_position = seam_cursor_position;
+    g_table->set_cursor_position = seam_set_cursor_position;
+    g_table->write_bytes = write_bytes;
+    cw::backend::install(&*g_table);
 }
 
 void remove_seam() {
     if (!g_inner) return;
     cw::backend::install(g_inner == &cw::backend::linked() ? nullptr : g_inner);
     g_inner = nullptr;
+    g_table.reset();
     g_served.clear();
 }
 

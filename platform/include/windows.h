@@ -345,6 +345,7 @@ typedef struct tagPAINTSTRUCT {
 #define VK_CONTROL 0x11
 #define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
 #define VK_END 0x23

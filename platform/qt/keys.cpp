@@ -46,7 +46,7 @@ constexpr KeyName kKeys[] = {
     {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN},
     {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},   {Qt::Key_Backspace, VK_BACK},
     {Qt::Key_Up, VK_UP},         {Qt::Key_Down, VK_DOWN},     {Qt::Key_Left, VK_LEFT},
-    {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Space, ' '},        {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Right, VK_RIGHT},   {Qt::Key_Space, VK_SPACE},   {Qt::Key_Delete, VK_DELETE},
     {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Home, VK_HOME},     {Qt::Key_End, VK_END},
     {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
 };

@@ -25,29 +25,6 @@ QListWidget* list_of(Window* w) {
     return v ? qobject_cast<QListWidget*>(v->control) : nullptr;
 }
 
-class ListInput : public QObject {
-  public:
-    ListInput(Window* w, QObject* parent) : QObject(parent), w_(w) {}
-
-  protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (route_mouse(w_, e)) return true;
-        switch (e->type()) {
-            case QEvent::KeyPress: {
-                const int key = static_cast<QKeyEvent*>(e)->key();
-                if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
-                    return false;
-                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
-                return true;
-            }
-            default: return false;
-        }
-    }
-
-  private:
-    Window* w_;
-};
-
 // On the label edit's line edit: Enter and Esc end the edit (and never reach the
 // dialog, whose default button would take them); losing the focus ends it too.
 class LabelEditKeys : public QObject {
@@ -102,8 +79,7 @@ void create_list(Window* w) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setFont(font_for(w));
-    list->viewport()->installEventFilter(new ListInput(w, list));
-    list->installEventFilter(new ListInput(w, list));
+    route_input_to_procedure(w, list, {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right});
     v->control = list;
     list->show();
 }

@@ -44,30 +44,6 @@ std::map<Window*, TreeView>& trees() {
     return t;
 }
 
-class InputFilter : public QObject {
-  public:
-    explicit InputFilter(Window* w, QObject* parent) : QObject(parent), w_(w) {}
-
-  protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (route_mouse(w_, e)) return true;
-        switch (e->type()) {
-            case QEvent::KeyPress: {
-                const int key = static_cast<QKeyEvent*>(e)->key();
-                if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right &&
-                    key != Qt::Key_Space)
-                    return false;
-                cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
-                return true;
-            }
-            default: return false;
-        }
-    }
-
-  private:
-    Window* w_;
-};
-
 }  // namespace
 
 void create_tree(Window* w) {
@@ -82,8 +58,7 @@ void create_tree(Window* w) {
     tree->setUniformRowHeights(true);
     tree->setFont(font_for(w));
     tree->setAllColumnsShowFocus((w->style & TVS_FULLROWSELECT) != 0);
-    tree->viewport()->installEventFilter(new InputFilter(w, tree));
-    tree->installEventFilter(new InputFilter(w, tree));
+    route_input_to_procedure(w, tree, {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Space});
     tree->viewport()->setMouseTracking(true);
     v->control = tree;
     tree->show();

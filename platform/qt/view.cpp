@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include <QWindow>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -503,6 +505,35 @@ bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos) {
     *keys = key_state(m->buttons(), m->modifiers());
     *pos = m->position().toPoint();
     return true;
+}
+
+namespace {
+
+class ProcedureInput : public QObject {
+  public:
+    ProcedureInput(Window* w, std::initializer_list<int> qt_keys, QObject* parent)
+        : QObject(parent), w_(w), keys_(qt_keys) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (route_mouse(w_, e)) return true;
+        if (e->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (std::find(keys_.begin(), keys_.end(), key) == keys_.end()) return false;
+        cw::win::input_key(w_, WM_KEYDOWN, virtual_key(key));
+        return true;
+    }
+
+  private:
+    Window* w_;
+    std::vector<int> keys_;
+};
+
+}  // namespace
+
+void route_input_to_procedure(Window* w, QAbstractScrollArea* widget, std::initializer_list<int> qt_keys) {
+    widget->viewport()->installEventFilter(new ProcedureInput(w, qt_keys, widget));
+    widget->installEventFilter(new ProcedureInput(w, qt_keys, widget));
 }
 
 bool route_mouse(Window* w, QEvent* e) {

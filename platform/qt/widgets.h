@@ -1,6 +1,7 @@
 // Qt widgets behind windows. Only platform/qt includes this.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QColor>
 #include <QCursor>
 #include <QIcon>
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,11 @@ bool mouse_message(QEvent* e, UINT* msg, WPARAM* keys, QPoint* pos);
 // For controls that route their mouse input through the window procedure: hands a
 // mouse event to it as a message. True for every mouse event (other buttons are dropped).
 bool route_mouse(cw::win::Window* w, QEvent* e);
+// For the controls whose procedure moves their selection (the tree and the list view): every
+// mouse event of the widget and its viewport, and the given keys (Qt::Key_*) pressed in it, go
+// to the window procedure as messages; the widget's own handling never sees them.
+void route_input_to_procedure(cw::win::Window* w, QAbstractScrollArea* widget,
+                              std::initializer_list<int> qt_keys);
 
 // The VK_ code of a Qt key, 0 for keys the window manager has no use for.
 UINT virtual_key(int qt_key);

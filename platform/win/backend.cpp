@@ -8,6 +8,10 @@ namespace {
 const Functions* g_installed = nullptr;
 }  // namespace
 
+const Functions& linked() {
+    return kLinkedTable;
+}
+
 const Functions& current() {
     return g_installed ? *g_installed : linked();
 }

@@ -3,9 +3,10 @@
 // The window manager (win/, gdi/, ddraw/) owns every window's state: rectangles, styles,
 // texts, menus, the active window, focus and capture. It tells the backend what changed
 // through the functions below and never includes a toolkit header. A backend implements
-// all of them and hands them over as one table (Functions): platform/qt shows the windows
-// with Qt widgets; platform/null keeps nothing on screen, for tests and command-line tools.
-// Exactly one backend is linked into a program.
+// all of them and hands them over as one table (Functions, defined by the backend as
+// kLinkedTable), which the compiler refuses when an entry is missing: platform/qt shows the
+// windows with Qt widgets; platform/null keeps nothing on screen, for tests and command-line
+// tools. Exactly one backend is linked into a program.
 //
 // The window manager calls the backend only through the table installed now. Something that
 // stands between the window manager and the linked backend (the test seam, platform/automation,
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/window.h"
@@ -70,111 +72,150 @@ struct ColorDialogRequest {
     DWORD flags = 0;  // CC_*
 };
 
+// Stands for a call no backend may leave out. The window manager calls every entry of the
+// table without looking, so an entry left out or set to null would be a call through a null
+// pointer, the first time some window needed it, on the user's machine. An entry therefore
+// has no default and takes only a function known when the table is compiled: a backend's
+// table with a hole in it does not build ("use of deleted function ...Entry()"), nor does one
+// with a null in it. Filling a hole from the null backend's entry when the table is installed,
+// as a system fills a driver's table with defaults, would be wrong here: the null backend
+// dismisses every dialog and shows nothing, so an editor whose table lacked, say, its message
+// box would answer every question as if the user had pressed Esc, and say nothing about it.
+template <typename F>
+class Entry;
+
+template <typename R, typename... Args>
+class Entry<R (*)(Args...)> {
+  public:
+    using Function = R (*)(Args...);
+
+    Entry() = delete;
+    Entry(std::nullptr_t) = delete;
+    // Implicit, so that a table reads as a designated initialiser of plain functions.
+    consteval Entry(Function f) : function_(f) {
+        if (!f) a_backend_entry_is_null();
+    }
+
+    R operator()(Args... args) const { return function_(std::forward<Args>(args)...); }
+
+  private:
+    // Not constexpr: reached while a table is compiled, it makes the compiler refuse the table.
+    static void a_backend_entry_is_null() {}
+
+    Function function_;
+};
+
 struct Functions {
     // Starts the backend if it is not running yet; every window function may call it.
-    void (*ensure_started)();
+    Entry<void (*)()> ensure_started;
     // Whether windows are shown on a real display (false offscreen and on the null backend).
-    bool (*has_display)();
+    Entry<bool (*)()> has_display;
 
     // ---- views: what shows a window ----------------------------------------------
-    void (*create_view)(cw::win::Window* w);
-    void (*destroy_view)(cw::win::Window* w);
-    void (*sync_geometry)(cw::win::Window* w);  // rectangle and non-client parts
-    void (*sync_visible)(cw::win::Window* w);
-    void (*sync_enabled)(cw::win::Window* w);
-    void (*sync_text)(cw::win::Window* w);  // window text and font
-    void (*sync_menu_bar)(cw::win::Window* w);
-    void (*sync_scrollbars)(cw::win::Window* w);
-    void (*sync_zorder)(cw::win::Window* w);
-    void (*invalidate)(cw::win::Window* w);
+    Entry<void (*)(cw::win::Window* w)> create_view;
+    Entry<void (*)(cw::win::Window* w)> destroy_view;
+    Entry<void (*)(cw::win::Window* w)> sync_geometry;  // rectangle and non-client parts
+    Entry<void (*)(cw::win::Window* w)> sync_visible;
+    Entry<void (*)(cw::win::Window* w)> sync_enabled;
+    Entry<void (*)(cw::win::Window* w)> sync_text;  // window text and font
+    Entry<void (*)(cw::win::Window* w)> sync_menu_bar;
+    Entry<void (*)(cw::win::Window* w)> sync_scrollbars;
+    Entry<void (*)(cw::win::Window* w)> sync_zorder;
+    Entry<void (*)(cw::win::Window* w)> invalidate;
     // The window manager made w the active window: ask the desktop, once, to raise and focus it.
-    void (*request_activation)(cw::win::Window* w);
+    Entry<void (*)(cw::win::Window* w)> request_activation;
     // The window manager gave w the keyboard focus (SetFocus; nullptr: no window of ours has it):
     // the keys the user types go to w's widget from now on. While w's top-level window is not
     // the desktop's active one, the widget takes the focus when that window is activated.
-    void (*focus_changed)(cw::win::Window* w);
+    Entry<void (*)(cw::win::Window* w)> focus_changed;
 
     // ---- controls ----------------------------------------------------------------
     // A built-in control's state (items, selection, check, text, range ...) changed.
-    void (*control_changed)(cw::win::Window* w);
+    Entry<void (*)(cw::win::Window* w)> control_changed;
     // Where the tree and the list view show an item (client coordinates) and what is at a point.
-    bool (*tree_item_rect)(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out);
-    cw::win::TreeItem* (*tree_item_at)(cw::win::Window* w, POINT p, UINT* flags);
+    Entry<bool (*)(cw::win::Window* w, cw::win::TreeItem* item, bool text_only, RECT* out)> tree_item_rect;
+    Entry<cw::win::TreeItem* (*)(cw::win::Window* w, POINT p, UINT* flags)> tree_item_at;
     // Scrolls the tree so that the item's row is in view.
-    void (*tree_scroll_to)(cw::win::Window* w, cw::win::TreeItem* item);
-    bool (*listview_item_rect)(cw::win::Window* w, int index, RECT* out);
-    int (*listview_item_at)(cw::win::Window* w, POINT p);
+    Entry<void (*)(cw::win::Window* w, cw::win::TreeItem* item)> tree_scroll_to;
+    Entry<bool (*)(cw::win::Window* w, int index, RECT* out)> listview_item_rect;
+    Entry<int (*)(cw::win::Window* w, POINT p)> listview_item_at;
     // The list view's in-place label edit was created: its keys and focus loss reach its procedure.
-    void (*listview_edit_started)(cw::win::Window* list, cw::win::Window* edit);
+    Entry<void (*)(cw::win::Window* list, cw::win::Window* edit)> listview_edit_started;
     // The up-down control has a new buddy: the buddy's arrow keys go to the buddy's procedure.
-    void (*updown_buddy_changed)(cw::win::Window* w);
+    Entry<void (*)(cw::win::Window* w)> updown_buddy_changed;
 
     // ---- pointer -----------------------------------------------------------------
     // SetCursor: shows the cursor over the capturing window, or over whatever window of ours
     // is under the pointer.
-    void (*show_cursor)(cw::win::Window* capture, HCURSOR cursor);
+    Entry<void (*)(cw::win::Window* capture, HCURSOR cursor)> show_cursor;
     // The mouse capture moved (either may be null): the capturing window keeps receiving moves
     // and the release wherever the pointer goes.
-    void (*capture_changed)(cw::win::Window* old_capture, cw::win::Window* new_capture);
-    POINT (*cursor_position)();  // screen coordinates, as the desktop reports them
-    void (*set_cursor_position)(POINT p);
+    Entry<void (*)(cw::win::Window* old_capture, cw::win::Window* new_capture)> capture_changed;
+    Entry<POINT (*)()> cursor_position;  // screen coordinates, as the desktop reports them
+    Entry<void (*)(POINT p)> set_cursor_position;
 
     // ---- pixels ------------------------------------------------------------------
-    ScreenPixels (*window_pixels)(cw::win::Window* w);
+    Entry<ScreenPixels (*)(cw::win::Window* w)> window_pixels;
     // A part (client coordinates) of those pixels was drawn; the backend presents it when it
     // differs from what is on screen.
-    void (*window_pixels_changed)(cw::win::Window* w, RECT dirty);
+    Entry<void (*)(cw::win::Window* w, RECT dirty)> window_pixels_changed;
     // The depth of the display in bits per pixel (CELWRIGHT_DISPLAY_BPP emulates 8, 16, 24 or 32).
-    int (*display_bits_per_pixel)();
+    Entry<int (*)()> display_bits_per_pixel;
     // The primary screen in screen coordinates, and the part of it the desktop leaves to
     // windows (the screen less its panels and docks).
-    RECT (*screen_rect)();
-    RECT (*work_area)();
+    Entry<RECT (*)()> screen_rect;
+    Entry<RECT (*)()> work_area;
 
     // ---- metrics -----------------------------------------------------------------
     // Dialog base units of a dialog font (face in CP932), for dialog units.
-    void (*font_base_units)(const std::string& face_cp932, int point_size, int* base_x, int* base_y);
-    int (*menu_bar_height)();
-    int (*status_bar_height)();
+    Entry<void (*)(const std::string& face_cp932, int point_size, int* base_x, int* base_y)> font_base_units;
+    Entry<int (*)()> menu_bar_height;
+    Entry<int (*)()> status_bar_height;
 
     // ---- events ------------------------------------------------------------------
     // Delivers what the desktop has pending; with wait, blocks until something arrives or
     // timeout_ms passes (-1: no timeout). True when input was delivered.
-    bool (*process_events)(bool wait, int timeout_ms);
-    void (*wake)();  // ends a wait in process_events from inside the program
+    Entry<bool (*)(bool wait, int timeout_ms)> process_events;
+    Entry<void (*)()> wake;  // ends a wait in process_events from inside the program
     // A key the program's procedures left to the control: the widget's own key handling gets
     // it (a text field's editing keys). msg is WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN or WM_SYSKEYUP.
-    void (*replay_key)(cw::win::Window* w, UINT msg, UINT vk, LPARAM lp);
+    Entry<void (*)(cw::win::Window* w, UINT msg, UINT vk, LPARAM lp)> replay_key;
 
     // ---- clipboard ---------------------------------------------------------------
     // Replaces everything the clipboard holds by these blocks (none: the clipboard is left
     // empty). The process keeps serving them to other programs while it processes events.
-    void (*clipboard_put)(const std::vector<ClipboardBlock>& blocks);
+    Entry<void (*)(const std::vector<ClipboardBlock>& blocks)> clipboard_put;
     // The format names the clipboard holds now, whoever put them there.
-    std::vector<std::string> (*clipboard_names)();
+    Entry<std::vector<std::string> (*)()> clipboard_names;
     // The bytes under exactly this name; nothing when the clipboard holds no such format.
-    std::optional<std::vector<uint8_t>> (*clipboard_read)(const std::string& name);
+    Entry<std::optional<std::vector<uint8_t>> (*)(const std::string& name)> clipboard_read;
 
     // ---- menus and common dialogs --------------------------------------------------
     // The window manager has filled in the request and sent what the system sends first
     // (WM_INITMENUPOPUP); the backend shows the menu or dialog and hands back the user's answer.
     // TrackPopupMenu: the chosen command, 0 when the menu was dismissed.
-    UINT (*track_popup)(HMENU menu, cw::win::Window* owner, int x, int y, UINT flags);
+    Entry<UINT (*)(HMENU menu, cw::win::Window* owner, int x, int y, UINT flags)> track_popup;
     // MessageBox: the id of the button pressed (IDOK, IDCANCEL, IDYES ...).
-    int (*message_box)(cw::win::Window* owner, const std::string& text_utf8, const std::string& caption_utf8,
-                       UINT type);
+    Entry<int (*)(cw::win::Window* owner, const std::string& text_utf8, const std::string& caption_utf8,
+                  UINT type)>
+        message_box;
     // The chosen file system path (UTF-8), or nothing when cancelled.
-    std::optional<std::string> (*file_dialog)(const FileDialogRequest& request);
+    Entry<std::optional<std::string> (*)(const FileDialogRequest& request)> file_dialog;
     // ChooseColor: the colour chosen, or nothing when cancelled; the custom colours are updated.
-    std::optional<COLORREF> (*choose_color)(const ColorDialogRequest& request);
+    Entry<std::optional<COLORREF> (*)(const ColorDialogRequest& request)> choose_color;
 
     // ---- files -------------------------------------------------------------------
     // Puts bytes into an open file of the file system (a descriptor): how many it took, or -1
     // with errno set (ENOSPC: the disk is full). WriteFile calls it until all are written.
-    long long (*write_bytes)(int fd, const void* bytes, size_t count);
+    Entry<long long (*)(int fd, const void* bytes, size_t count)> write_bytes;
 };
 
-// The table of the backend linked into the program; each backend defines it.
+// The table of the backend linked into the program; each backend defines it, as declared here
+// (constinit), so that the compiler makes it from constants and checks every entry then; without
+// constinit a compiler may leave a table at namespace scope to be made when the program starts,
+// and look at nothing.
+extern constinit const Functions kLinkedTable;
+// The same table.
 const Functions& linked();
 // The table the window manager calls now: the linked backend's, or what was installed in
 // front of it.

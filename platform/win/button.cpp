@@ -29,11 +29,7 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case BM_CLICK: button_user_clicked(w); return 0;
-        case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-            cw::backend::control_changed(w);
-            return r;
-        }
+        case WM_SETTEXT: return control_set_text(w, wp, lp);
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

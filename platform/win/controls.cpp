@@ -1,5 +1,8 @@
-// Registers every built-in control class once, before the first window is made.
+// Registers every built-in control class once, before the first window is made; what the
+// controls' procedures share.
 #include "win/controls.h"
+
+#include "win/backend.h"
 
 namespace cw::win {
 
@@ -23,6 +26,12 @@ void register_controls() {
     register_tree_class();
     register_listview_class();
     register_updown_class();
+}
+
+LRESULT control_set_text(Window* w, WPARAM wp, LPARAM lp) {
+    const LRESULT r = DefWindowProcA(w->handle, WM_SETTEXT, wp, lp);
+    cw::backend::control_changed(w);
+    return r;
 }
 
 }  // namespace cw::win

@@ -11,6 +11,10 @@
 
 namespace cw::win {
 
+// WM_SETTEXT of a control whose widget shows its text (a button, a static, the status bar): the
+// text is kept as DefWindowProc keeps it and the widget is told.
+LRESULT control_set_text(Window* w, WPARAM wp, LPARAM lp);
+
 // ---- button ----
 struct ButtonState : ControlState {
     int check = BST_UNCHECKED;

@@ -46,11 +46,7 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_PAINT && paint_rectangle(hwnd, w)) return 0;
-    if (msg == WM_SETTEXT) {
-        const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-        cw::backend::control_changed(w);
-        return r;
-    }
+    if (msg == WM_SETTEXT) return control_set_text(w, wp, lp);
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

@@ -80,11 +80,7 @@ LRESULT CALLBACK status_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return set_part_text(w, static_cast<int>(wp & 0xFF), reinterpret_cast<const char*>(lp));
         case SB_GETTEXTA: return get_part_text(w, static_cast<int>(wp), reinterpret_cast<char*>(lp));
         case SB_GETTEXTLENGTHA: return get_part_text(w, static_cast<int>(wp), nullptr);
-        case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-            cw::backend::control_changed(w);
-            return r;
-        }
+        case WM_SETTEXT: return control_set_text(w, wp, lp);
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -48,22 +48,6 @@ void move_clut(QByteArray& b, uint16_t x, uint16_t y) {
     put16(b, kTimClutPlace + 2, y);
 }
 
-// A black 24-bit BMP of w x h pixels.
-QByteArray bmp24(int w, int h) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    QByteArray b(54 + stride * h, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, static_cast<uint32_t>(b.size()));
-    put32(b, 10, 54);
-    put32(b, 14, 40);
-    put32(b, 18, static_cast<uint32_t>(w));
-    put32(b, 22, static_cast<uint32_t>(h));
-    put16(b, 26, 1);
-    put16(b, 28, 24);
-    return b;
-}
-
 // The lines of the output that contain text.
 int lines_with(const std::string& out, const std::string& text) {
     int n = 0;

@@ -18,30 +18,6 @@ using namespace tool_test;
 
 namespace {
 
-// A 24-bit BMP of w x h pixels coloured by colour(x, y) (0x00RRGGBB), rows bottom first.
-QByteArray bmp24(int w, int h, const std::function<uint32_t(int, int)>& colour) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    QByteArray b(54 + stride * h, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, static_cast<uint32_t>(b.size()));
-    put32(b, 10, 54);
-    put32(b, 14, 40);
-    put32(b, 18, static_cast<uint32_t>(w));
-    put32(b, 22, static_cast<uint32_t>(h));
-    put16(b, 26, 1);
-    put16(b, 28, 24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = colour(x, y);
-            const int at = 54 + (h - 1 - y) * stride + 3 * x;
-            b[at] = static_cast<char>(c & 0xFF);
-            b[at + 1] = static_cast<char>((c >> 8) & 0xFF);
-            b[at + 2] = static_cast<char>((c >> 16) & 0xFF);
-        }
-    return b;
-}
-
 struct Pixels {
     bool read = false;
     int width = 0, height = 0;

@@ -1,27 +1,14 @@
 // celwright-tool given names that are not files on a disk (a named pipe nobody writes to, a
 // device): every command answers at once, as for a file it cannot open, and exits with status 1.
 // A command that waited would run into the harness's deadline.
-#include <sys/stat.h>
-
 #include "tool_support.h"
+#include "unreadable_names.h"
 
 using namespace tool_test;
+using unreadable_names::kUnreadable;
+using unreadable_names::Unreadable;
 
 namespace {
-
-bool make_pipe(const QString& path) {
-    return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-}
-
-bool make_device(const QString& path) {
-    return QFile::link(QStringLiteral("/dev/null"), path);
-}
-
-struct Unreadable {
-    const char* what;
-    bool (*make)(const QString&);
-};
-const Unreadable kUnreadable[] = {{"a named pipe", make_pipe}, {"a device", make_device}};
 
 // The example in dir, with the file `name` replaced by what u makes.
 void example_with(const QTemporaryDir& dir, const char* name, const Unreadable& u) {

@@ -167,6 +167,16 @@ QStringList frame_items(const QJsonObject& dump, int p) {
     return texts(root(dump)["children"].toArray()[p].toObject()["children"].toArray());
 }
 
+QString selected_text(const QJsonArray& items) {
+    for (const auto& v : items) {
+        const QJsonObject o = v.toObject();
+        if (o["selected"].toBool()) return o["text"].toString();
+        QString inner = selected_text(o["children"].toArray());
+        if (!inner.isNull()) return inner;
+    }
+    return QString();
+}
+
 std::string new_project(const QString& image, int more_boxes) {
     std::string s = "answer box IDOK\nanswer open \"" + image.toStdString() + "\"\n";
     for (int i = 0; i < more_boxes; ++i) s += "answer box IDOK\n";

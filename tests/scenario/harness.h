@@ -74,6 +74,8 @@ QJsonObject root(const QJsonObject& dump);
 QString selected_item(const QJsonObject& dump);
 QStringList pattern_items(const QJsonObject& dump);
 QStringList frame_items(const QJsonObject& dump, int p);
+// The text of the selected item of a tree (a dump's "tree"), or a null string when none is.
+QString selected_text(const QJsonArray& items);
 // The pattern count and pattern p's frame count of a dump's tables.
 int pattern_count_of(const QJsonObject& dump);
 int frame_count_of(const QJsonObject& dump, int p);

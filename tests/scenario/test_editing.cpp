@@ -24,15 +24,6 @@ QStringList frame_labels(const QJsonObject& d, int p, int n) {
 QJsonObject window(const QJsonObject& d, int p) {
     return d["pattern_windows"].toArray()[p].toObject();
 }
-QString selected_text(const QJsonArray& items) {
-    for (const auto& v : items) {
-        const QJsonObject o = v.toObject();
-        if (o["selected"].toBool()) return o["text"].toString();
-        QString inner = selected_text(o["children"].toArray());
-        if (!inner.isNull()) return inner;
-    }
-    return QString();
-}
 
 }  // namespace
 

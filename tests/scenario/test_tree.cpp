@@ -42,15 +42,6 @@ QStringList window_titles(const QJsonObject& d, int n) {
     for (int p = 0; p < n; ++p) out << w[p].toObject()["title"].toString();
     return out;
 }
-QString selected_text(const QJsonArray& items) {
-    for (const auto& v : items) {
-        const QJsonObject o = v.toObject();
-        if (o["selected"].toBool()) return o["text"].toString();
-        QString inner = selected_text(o["children"].toArray());
-        if (!inner.isNull()) return inner;
-    }
-    return QString();
-}
 QString panel_field(const QJsonObject& d, int id) {
     for (const auto& v : d["panel_controls"].toArray())
         if (v.toObject()["id"].toInt() == id) return v.toObject()["text"].toString();

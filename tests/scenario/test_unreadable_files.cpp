@@ -7,35 +7,21 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 #include "build_paths.h"
 #include "test_file_support.h"
+#include "unreadable_names.h"
 
 using namespace file_test;
+using unreadable_names::kUnreadable;
+using unreadable_names::make_device;
+using unreadable_names::make_pipe;
+using unreadable_names::Unreadable;
 
 namespace {
 
 const QString kCannotOpen = QString::fromUtf8("指定のﾌｧｲﾙを開けません.");
 const QString kOpenCaption = QString::fromUtf8("ﾌｧｲﾙを開く");
 const QString kImageCaption = QString::fromUtf8("ｲﾒｰｼﾞﾌｧｲﾙのｵｰﾌﾟﾝ");
-
-// A named pipe nobody writes to.
-bool make_pipe(const QString& path) {
-    return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-}
-
-// A device under a file's name.
-bool make_device(const QString& path) {
-    return QFile::link(QStringLiteral("/dev/null"), path);
-}
-
-// The two kinds, each made under the name in a folder of its own.
-struct Unreadable {
-    const char* what;
-    bool (*make)(const QString&);
-};
-const Unreadable kUnreadable[] = {{"a named pipe", make_pipe}, {"a device", make_device}};
 
 QString image_cannot_open(const QString& path) {
     return path + QString::fromUtf8("\nが開けません.\n別のｲﾒｰｼﾞﾌｧｲﾙを開きます.");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ddraw/surfaces.h"
+#include "ddraw_at_depth.h"
 #include "win/backend.h"
 #include "win/window.h"
 
@@ -18,30 +19,8 @@ using cw::gdi::PixelBuffer;
 using cw::gdi::read_raw;
 using cw::gdi::write_raw;
 
-class DirectDrawTest : public ::testing::TestWithParam<int> {
+class DirectDrawTest : public DirectDrawAtDepth {
   protected:
-    void SetUp() override {
-        cw::ddraw::set_surface_bits_per_pixel(GetParam());
-        ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
-        ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
-    }
-    void TearDown() override {
-        for (LPDIRECTDRAWSURFACE s : made_) s->Release();
-        dd_->Release();
-        cw::ddraw::set_surface_bits_per_pixel(0);
-    }
-    LPDIRECTDRAWSURFACE offscreen(DWORD w, DWORD h) {
-        DDSURFACEDESC d{};
-        d.dwSize = sizeof d;
-        d.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-        d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-        d.dwWidth = w;
-        d.dwHeight = h;
-        LPDIRECTDRAWSURFACE s = nullptr;
-        EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
-        if (s) made_.push_back(s);
-        return s;
-    }
     LPDIRECTDRAWSURFACE primary() {
         DDSURFACEDESC d{};
         d.dwSize = sizeof d;
@@ -63,9 +42,6 @@ class DirectDrawTest : public ::testing::TestWithParam<int> {
     }
     // A distinct non-zero raw value for each small n, valid at every depth.
     static uint32_t value(int n) { return static_cast<uint32_t>(n * 0x21 + 1) & 0xFF; }
-
-    LPDIRECTDRAW dd_ = nullptr;
-    std::vector<LPDIRECTDRAWSURFACE> made_;
 };
 
 TEST_P(DirectDrawTest, OffscreenSurfacesStartBlackInTheDisplayFormat) {
@@ -326,7 +302,9 @@ class WindowedDirectDraw : public ::testing::Test {
     RECT on_screen(LONG left, LONG top, LONG right, LONG bottom) const {
         return RECT{origin_.x + left, origin_.y + top, origin_.x + right, origin_.y + bottom};
     }
-    cw::backend::ScreenPixels pixels() const { return cw::backend::window_pixels(cw::win::window_from(hwnd_)); }
+    cw::backend::ScreenPixels pixels() const {
+        return cw::backend::window_pixels(cw::win::window_from(hwnd_));
+    }
     uint32_t pixel(int x, int y) const {
         const cw::backend::ScreenPixels px = pixels();
         return px.xrgb[y * px.stride / 4 + x];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ddraw/surfaces.h"
+#include "ddraw_at_depth.h"
 #include "qt/view.h"
 #include "win/window.h"
 
@@ -17,32 +18,17 @@ namespace {
 using cw::gdi::PixelBuffer;
 
 // A DirectDraw surface and its DC at one display depth.
-class SurfaceDc : public ::testing::TestWithParam<int> {
+class SurfaceDc : public DirectDrawAtDepth {
   protected:
     void SetUp() override {
-        cw::ddraw::set_surface_bits_per_pixel(GetParam());
-        ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
-        ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
-        surface_ = make(32, 16);
+        DirectDrawAtDepth::SetUp();
+        if (HasFatalFailure()) return;
+        surface_ = offscreen(32, 16);
         ASSERT_EQ(surface_->GetDC(&dc_), DD_OK);
     }
     void TearDown() override {
-        surface_->ReleaseDC(dc_);
-        for (LPDIRECTDRAWSURFACE s : made_) s->Release();
-        dd_->Release();
-        cw::ddraw::set_surface_bits_per_pixel(0);
-    }
-    LPDIRECTDRAWSURFACE make(DWORD w, DWORD h) {
-        DDSURFACEDESC d{};
-        d.dwSize = sizeof d;
-        d.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-        d.ddsCaps.dwCaps = 0x840;
-        d.dwWidth = w;
-        d.dwHeight = h;
-        LPDIRECTDRAWSURFACE s = nullptr;
-        EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
-        made_.push_back(s);
-        return s;
+        if (surface_ && dc_) surface_->ReleaseDC(dc_);
+        DirectDrawAtDepth::TearDown();
     }
     uint32_t raw(int x, int y) const { return cw::gdi::read_raw(cw::ddraw::surface_pixels(surface_), x, y); }
     uint32_t raw_of(COLORREF c) const { return cw::gdi::rgb_to_raw(cw::ddraw::surface_pixels(surface_), c); }
@@ -53,9 +39,7 @@ class SurfaceDc : public ::testing::TestWithParam<int> {
         return s;
     }
 
-    LPDIRECTDRAW dd_ = nullptr;
     LPDIRECTDRAWSURFACE surface_ = nullptr;
-    std::vector<LPDIRECTDRAWSURFACE> made_;
     HDC dc_ = nullptr;
 };
 
@@ -123,7 +107,7 @@ TEST_P(SurfaceDc, LinesStopBeforeTheirEndPoint) {
 TEST_P(SurfaceDc, StretchBltWithANegativeWidthMirrorsIntoTheMirroredPlace) {
     // A 10-pixel frame whose left column is marked, drawn at x 30 with width -10 into a
     // 32-wide base: it covers columns 20..29 with the mark at the right.
-    LPDIRECTDRAWSURFACE src = make(10, 1);
+    LPDIRECTDRAWSURFACE src = offscreen(10, 1);
     HDC sdc;
     ASSERT_EQ(src->GetDC(&sdc), DD_OK);
     SetPixel(sdc, 0, 0, kBlue);
@@ -143,7 +127,7 @@ TEST_P(SurfaceDc, StretchBltClipsAFrameReachingPastEitherSurface) {
     // A frame mirrored about x 4 reaches left of the base frame: only its columns
     // inside are drawn. A source running past the image's right edge draws only the
     // part the image has; the rest of the destination keeps what it had.
-    LPDIRECTDRAWSURFACE src = make(10, 1);
+    LPDIRECTDRAWSURFACE src = offscreen(10, 1);
     HDC sdc;
     ASSERT_EQ(src->GetDC(&sdc), DD_OK);
     SetPixel(sdc, 0, 0, kBlue);
@@ -161,7 +145,7 @@ TEST_P(SurfaceDc, StretchBltClipsAFrameReachingPastEitherSurface) {
 }
 
 TEST_P(SurfaceDc, SrcInvertWithGreyFlipsTheHighBitOfEachChannel) {
-    LPDIRECTDRAWSURFACE overlay = make(4, 1);
+    LPDIRECTDRAWSURFACE overlay = offscreen(4, 1);
     HDC odc;
     ASSERT_EQ(overlay->GetDC(&odc), DD_OK);
     RECT outline{1, 0, 3, 1};

@@ -17,25 +17,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "mdi_frame.h"
 #include "res/resource.h"
 #include "text/cp932.h"
 
 namespace {
 
-HWND g_client = nullptr;
 std::vector<std::pair<HWND, WPARAM>> g_syscommands;
 
-LRESULT CALLBACK frame_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    return DefFrameProcA(h, g_client, m, wp, lp);
-}
-
-LRESULT CALLBACK child_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+void record_syscommand(HWND h, UINT m, WPARAM wp) {
     if (m == WM_SYSCOMMAND) g_syscommands.push_back({h, wp & 0xFFF0});
-    return DefMDIChildProcA(h, m, wp, lp);
 }
 
 void pump() {
@@ -59,38 +55,27 @@ void click(QWidget* w) {
 class QtMdiBar : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = frame_proc;
-        wc.lpszClassName = "QT_BAR_FRAME";
-        RegisterClassA(&wc);
-        wc.lpfnWndProc = child_proc;
-        wc.lpszClassName = "QT_BAR_CHILD";
-        wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);  // as the program's pattern windows
-        RegisterClassA(&wc);
         bar_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_PATTERN_MENU));
         ASSERT_NE(bar_, nullptr);
         RECT r{0, 0, 640, 480};  // the main window's client area
         AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
-        frame_ = CreateWindowExA(0, "QT_BAR_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                 r.right - r.left, r.bottom - r.top, nullptr, bar_, nullptr, nullptr);
-        CLIENTCREATESTRUCT ccs{GetSubMenu(bar_, 3), IDM_FIRST_MDI_CHILD};
-        g_client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300,
-                                   frame_, reinterpret_cast<HMENU>(1), nullptr, &ccs);
+        mdi_.emplace(mdi_frame::Layout{.bar = bar_,
+                                       .width = r.right - r.left,
+                                       .height = r.bottom - r.top,
+                                       .window_menu = GetSubMenu(bar_, 3),
+                                       .first_child_id = IDM_FIRST_MDI_CHILD},
+                     record_syscommand);
+        frame_ = mdi_->frame();
         g_syscommands.clear();
         pump();
     }
     void TearDown() override {
-        DestroyWindow(frame_);
-        g_client = nullptr;
+        mdi_.reset();
         DestroyMenu(bar_);
     }
-    HWND child(const char* title) const {
-        return CreateWindowExA(WS_EX_MDICHILD, "QT_BAR_CHILD", title, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_client, nullptr, nullptr,
-                               nullptr);
-    }
+    HWND child(const char* title) const { return mdi_->child(title); }
     void maximise(HWND c) const {
-        SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(c), 0);
+        mdi_->maximise(c);
         pump();
     }
     QMenuBar* menu_bar() const {
@@ -116,6 +101,7 @@ class QtMdiBar : public ::testing::Test {
             if (b->toolTip() == tip) return b;
         return nullptr;
     }
+    std::optional<mdi_frame::Frame> mdi_;
     HMENU bar_ = nullptr;
     HWND frame_ = nullptr;
 };

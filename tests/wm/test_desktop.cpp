@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "automation/automation.h"
+#include "mdi_frame.h"
 #include "null/desktop.h"
 #include "win/backend.h"
 #include "win/input.h"
@@ -24,21 +25,17 @@ struct Seen {
 };
 std::vector<Seen> g_seen;
 
-LRESULT CALLBACK recording_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+void record(HWND h, UINT m, WPARAM wp) {
     g_seen.push_back({h, m, wp});
+}
+
+LRESULT CALLBACK recording_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    record(h, m, wp);
     return DefWindowProcA(h, m, wp, lp);
 }
 
-LRESULT CALLBACK frame_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    g_seen.push_back({h, m, wp});
-    HWND client = GetWindow(h, GW_CHILD);
-    return DefFrameProcA(h, client, m, wp, lp);
-}
-
-LRESULT CALLBACK child_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    g_seen.push_back({h, m, wp});
-    return DefMDIChildProcA(h, m, wp, lp);
-}
+// A frame window with an MDI client of 600 x 400 in it, without an edge.
+const mdi_frame::Layout kMdiLayout{.client_width = 600, .client_height = 400, .client_ex_style = 0};
 
 INT_PTR CALLBACK plain_dialog(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG;
@@ -76,12 +73,6 @@ class Desktop : public ::testing::Test {
         wc.lpfnWndProc = recording_proc;
         wc.lpszClassName = "DESKTOP_TEST";
         RegisterClassA(&wc);
-        wc.lpfnWndProc = frame_proc;
-        wc.lpszClassName = "DESKTOP_FRAME";
-        RegisterClassA(&wc);
-        wc.lpfnWndProc = child_proc;
-        wc.lpszClassName = "DESKTOP_CHILD";
-        RegisterClassA(&wc);
         cw::null::set_desktop_follows(true);
         deliver_desktop_reports();
         cw::null::activation_requests().clear();
@@ -99,15 +90,6 @@ class Desktop : public ::testing::Test {
                                  nullptr);
         created_.push_back(h);
         return h;
-    }
-    // A frame window with an MDI client of 600 x 400 in it.
-    void mdi_frame(HWND* frame, HWND* client) {
-        *frame = CreateWindowExA(0, "DESKTOP_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                 480, nullptr, nullptr, nullptr, nullptr);
-        created_.push_back(*frame);
-        CLIENTCREATESTRUCT ccs{nullptr, 20};
-        *client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 400, *frame, nullptr,
-                                  nullptr, &ccs);
     }
     std::vector<HWND> created_;
 };
@@ -260,10 +242,9 @@ TEST_F(Desktop, FocusTheUserGivesAControlIsTheWindowManagersAndSetFocusTellsTheB
 }
 
 TEST_F(Desktop, TheFrameOfAnMdiChildIsHitTestedAndDraggedByTheWindowManager) {
-    HWND frame = nullptr, client = nullptr;
-    mdi_frame(&frame, &client);
-    HWND child = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "child", WS_VISIBLE, 20, 30, 200, 150,
-                                 client, nullptr, nullptr, nullptr);
+    const mdi_frame::Frame mdi(kMdiLayout, record);
+    HWND client = mdi.client();
+    HWND child = mdi.child("child", 20, 30, 200, 150);
     cw::win::Window* w = cw::win::window_from(child);
     ASSERT_NE(w, nullptr);
     const RECT caption = cw::win::caption_rect(w);
@@ -324,12 +305,10 @@ void run_queue(HWND client, bool mdi_keys) {
 }  // namespace
 
 TEST_F(Desktop, KeysAreQueuedSoThatTheLoopTranslatesMdiKeysAndDialogsTakeEsc) {
-    HWND frame = nullptr, client = nullptr;
-    mdi_frame(&frame, &client);
-    HWND one = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "one", WS_VISIBLE, 0, 0, 200, 150, client,
-                               nullptr, nullptr, nullptr);
-    HWND two = CreateWindowExA(WS_EX_MDICHILD, "DESKTOP_CHILD", "two", WS_VISIBLE, 0, 0, 200, 150, client,
-                               nullptr, nullptr, nullptr);
+    const mdi_frame::Frame mdi(kMdiLayout, record);
+    HWND frame = mdi.frame(), client = mdi.client();
+    HWND one = mdi.child("one", 0, 0, 200, 150);
+    HWND two = mdi.child("two", 0, 0, 200, 150);
     cw::win::Window* c = cw::win::window_from(two);
     const cw::win::KeyModifiers ctrl{false, true, false};
     ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), two);

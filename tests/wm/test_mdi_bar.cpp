@@ -6,26 +6,22 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "mdi_frame.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/window.h"
 
 namespace {
 
-HWND g_client = nullptr;
 std::vector<std::pair<HWND, WPARAM>> g_syscommands;
 
-LRESULT CALLBACK frame_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    return DefFrameProcA(h, g_client, m, wp, lp);
-}
-
-LRESULT CALLBACK child_proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+void record_syscommand(HWND h, UINT m, WPARAM wp) {
     if (m == WM_SYSCOMMAND) g_syscommands.push_back({h, wp & 0xFFF0});
-    return DefMDIChildProcA(h, m, wp, lp);
 }
 
 struct Item {
@@ -76,13 +72,6 @@ std::vector<UINT> greyed_commands(HMENU menu) {
 class MdiBar : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = frame_proc;
-        wc.lpszClassName = "TEST_BAR_FRAME";
-        RegisterClassA(&wc);
-        wc.lpfnWndProc = child_proc;
-        wc.lpszClassName = "TEST_BAR_CHILD";
-        RegisterClassA(&wc);
         bar_ = CreateMenu();
         file_ = CreatePopupMenu();
         window_menu_ = CreatePopupMenu();
@@ -90,24 +79,17 @@ class MdiBar : public ::testing::Test {
         AppendMenuA(window_menu_, MF_STRING, 101, "重ねて表示(&C)");
         AppendMenuA(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file_), "ﾌｧｲﾙ(&F)");
         AppendMenuA(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(window_menu_), "ｳｨﾝﾄﾞｳ(&W)");
-        frame_ = CreateWindowExA(0, "TEST_BAR_FRAME", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                 480, nullptr, bar_, nullptr, nullptr);
-        CLIENTCREATESTRUCT ccs{window_menu_, 20};
-        g_client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300,
-                                   frame_, reinterpret_cast<HMENU>(1), nullptr, &ccs);
+        mdi_.emplace(mdi_frame::Layout{.bar = bar_, .window_menu = window_menu_}, record_syscommand);
+        frame_ = mdi_->frame();
+        client_ = mdi_->client();
         g_syscommands.clear();
     }
     void TearDown() override {
-        DestroyWindow(frame_);
-        g_client = nullptr;
+        mdi_.reset();
         DestroyMenu(bar_);
     }
-    HWND child(const char* title) const {
-        return CreateWindowExA(WS_EX_MDICHILD, "TEST_BAR_CHILD", title, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_client, nullptr, nullptr,
-                               nullptr);
-    }
-    void maximise(HWND c) const { SendMessageA(g_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(c), 0); }
+    HWND child(const char* title) const { return mdi_->child(title); }
+    void maximise(HWND c) const { mdi_->maximise(c); }
     // The user chooses an item of the frame's bar: the item must be there and enabled.
     void choose(UINT id) const {
         ASSERT_TRUE(cw::win::menu_item_choosable(bar_, id)) << "no enabled item " << id << " on the bar";
@@ -123,8 +105,9 @@ class MdiBar : public ::testing::Test {
                 out.push_back(GetMenuItemID(bar_, i));
         return out;
     }
+    std::optional<mdi_frame::Frame> mdi_;
     HMENU bar_ = nullptr, file_ = nullptr, window_menu_ = nullptr;
-    HWND frame_ = nullptr;
+    HWND frame_ = nullptr, client_ = nullptr;
 };
 
 TEST_F(MdiBar, TheSystemMenuHoldsTheSystemsTextsAndGreysWhatCannotApply) {
@@ -134,7 +117,7 @@ TEST_F(MdiBar, TheSystemMenuHoldsTheSystemsTextsAndGreysWhatCannotApply) {
     EXPECT_EQ(items_of(system_menu), kSystemMenu);
     EXPECT_EQ(GetSystemMenu(a, FALSE), system_menu) << "the child keeps one system menu";
     EXPECT_NE(GetSystemMenu(child("B"), FALSE), system_menu) << "each child has its own";
-    SendMessageA(g_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    SendMessageA(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
     EXPECT_EQ(greyed_commands(system_menu), (std::vector<UINT>{SC_RESTORE}));
     MENUITEMINFOA mi{};
     mi.cbSize = sizeof mi;
@@ -147,7 +130,7 @@ TEST_F(MdiBar, TheSystemMenuHoldsTheSystemsTextsAndGreysWhatCannotApply) {
     SendMessageA(a, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(IsIconic(a));
     EXPECT_EQ(greyed_commands(system_menu), (std::vector<UINT>{SC_SIZE, SC_MINIMIZE}));
-    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
+    mdi_->restore(a);
     EXPECT_EQ(greyed_commands(system_menu), (std::vector<UINT>{SC_RESTORE}));
 
     // The program may change its copy; reverting gives the system's items back.
@@ -175,7 +158,7 @@ TEST_F(MdiBar, MaximisingPutsTheSystemItemFirstAndTheButtonsLastAndRestoringTake
     DrawMenuBar(frame_);
     EXPECT_EQ(GetMenuItemCount(bar_), 6);
 
-    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
+    mdi_->restore(a);
     EXPECT_EQ(items_of(bar_), before);
     EXPECT_EQ(GetSubMenu(bar_, 0), file_);
     EXPECT_TRUE(buttons().empty());
@@ -213,7 +196,7 @@ TEST_F(MdiBar, ChoosingTheSystemItemsAndTheButtonsSendsTheChildItsCommands) {
             EXPECT_TRUE(IsIconic(b));
         }
     }
-    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
+    mdi_->restore(a);
     EXPECT_EQ(GetMenuItemCount(bar_), items);
 
     // The buttons at the bar's end, left to right: minimise, restore, close.
@@ -238,7 +221,7 @@ TEST_F(MdiBar, ChoosingTheSystemItemsAndTheButtonsSendsTheChildItsCommands) {
             EXPECT_EQ(IsIconic(d) != FALSE, press.command == SC_MINIMIZE);
         }
     }
-    SendMessageA(g_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(a), 0);
+    mdi_->restore(a);
     EXPECT_EQ(GetMenuItemCount(bar_), items);
 
     // Next window, from the system menu: the next child takes over, maximised, with its own menu.
@@ -247,7 +230,7 @@ TEST_F(MdiBar, ChoosingTheSystemItemsAndTheButtonsSendsTheChildItsCommands) {
     g_syscommands.clear();
     choose(SC_NEXTWINDOW);
     EXPECT_EQ(g_syscommands, (std::vector<std::pair<HWND, WPARAM>>{{c, SC_NEXTWINDOW}}));
-    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_client, WM_MDIGETACTIVE, 0, 0)), a);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client_, WM_MDIGETACTIVE, 0, 0)), a);
     EXPECT_TRUE(IsZoomed(a));
     EXPECT_FALSE(IsZoomed(c));
     EXPECT_EQ(GetSubMenu(bar_, 0), GetSystemMenu(a, FALSE));

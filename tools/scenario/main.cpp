@@ -2,7 +2,7 @@
 // platform, executes a script of user steps against it and prints its state.
 //
 // Every step enters where a user's input does: Qt's mouse and key events handed to the
-// windows on screen (platform/qt/user_input.cpp), which the backend translates into messages
+// windows on screen (platform/automation/qt/user_input.cpp), which the backend translates into messages
 // as it does for a user. The test seam (platform/automation) stands in front of the backend
 // as a backend of its own: it answers message boxes and dialogs from the queued answers, or
 // lets the script act in Qt's real file and colour dialogs and in the popup menus the program
