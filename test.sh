@@ -184,8 +184,8 @@ if [ -x build/benchmarks/cw_bench_blit ]; then
   build/benchmarks/cw_bench_blit --benchmark_min_time=0.05 2>&1 | tail -n 12
 fi
 if [ -x build/benchmarks/cw_bench_playback ]; then
-  echo "playback tick (the heaviest still tick beside a memcpy of its bytes):"
-  build/benchmarks/cw_bench_playback --benchmark_min_time=0.3 2>&1 | tail -n 3
+  echo "playback tick (the heaviest still tick, editor drawing and console preview, beside a memcpy of its bytes):"
+  build/benchmarks/cw_bench_playback --benchmark_min_time=0.3 2>&1 | tail -n 4
 fi
 
 # The measurements of the running editors count each editor's own CPU time, wake-ups and ticks,

@@ -22,16 +22,6 @@ int blend_channel(int below, int texel, int mode) {
     }
 }
 
-// The frame-buffer word at (x, y) where the sheet covers it.
-bool sheet_word(const tim::TimImage& sheet, int x, int y, uint16_t* word) {
-    const int sx = x - sheet.image_x, sy = y - sheet.image_y;
-    if (sx < 0 || sy < 0 || sx >= sheet.width_words || sy >= sheet.height) return false;
-    const size_t at = static_cast<size_t>(sy) * sheet.width_words + static_cast<size_t>(sx);
-    if (at >= sheet.words.size()) return false;
-    *word = sheet.words[at];
-    return true;
-}
-
 // The CLUT entry at (x, y) where the sheet's CLUT rows cover it.
 bool clut_word(const tim::TimImage& sheet, int x, int y, uint16_t* word) {
     if (!sheet.has_clut) return false;
@@ -41,23 +31,6 @@ bool clut_word(const tim::TimImage& sheet, int x, int y, uint16_t* word) {
     if (at >= sheet.clut.size()) return false;
     *word = sheet.clut[at];
     return true;
-}
-
-// The colour the console fetches for texel (u, v) of the page: the word of the 15-bit
-// mode, or the CLUT entry an index of the 4- or 8-bit mode points at.
-bool texel_colour(const tim::TimImage& sheet, uint32_t tpage, uint16_t clut, int u, int v, uint16_t* colour) {
-    const int mode = static_cast<int>((tpage >> 7) & 3);
-    const int page_x = static_cast<int>(tpage & 0xF) * 64, page_y = static_cast<int>((tpage >> 4) & 1) * 256;
-    const int per_word = mode == 0 ? 4 : mode == 1 ? 2 : 1;
-    uint16_t word = 0;
-    if (!sheet_word(sheet, page_x + u / per_word, page_y + v, &word)) return false;
-    if (mode == 2) {
-        *colour = word;
-        return true;
-    }
-    const int bits = 16 / per_word;
-    const int index = (word >> (bits * (u % per_word))) & ((1 << bits) - 1);
-    return clut_word(sheet, (clut & 0x3F) * 16 + index, (clut >> 6) & 0x1FF, colour);
 }
 
 }  // namespace
@@ -77,10 +50,55 @@ std::vector<uint16_t> draw_console_frame(const tim::TimImage& sheet, const Conso
     return base;
 }
 
+namespace {
+
+// What one frame reads, worked out once rather than for every texel: the page's corner, how
+// indices sit in a word, and the colour of every index through the CLUT the record names
+// (kNoColour where the sheet's CLUT does not cover it: frame-buffer contents it does not give).
+constexpr uint32_t kNoColour = 0x10000;
+
+struct TexelSource {
+    int page_x = 0, page_y = 0;
+    int word_shift = 0;  // log2 of the texels a word holds
+    int index_bits = 16;
+    std::vector<uint32_t> palette;  // empty in the 15-bit mode
+};
+
+TexelSource texel_source(const tim::TimImage& sheet, uint32_t tpage, uint16_t clut) {
+    TexelSource t;
+    const int mode = static_cast<int>((tpage >> 7) & 3);
+    t.page_x = static_cast<int>(tpage & 0xF) * 64;
+    t.page_y = static_cast<int>((tpage >> 4) & 1) * 256;
+    if (mode == 2) return t;
+    t.word_shift = mode == 0 ? 2 : 1;
+    t.index_bits = 16 >> t.word_shift;
+    t.palette.assign(static_cast<size_t>(1) << t.index_bits, kNoColour);
+    for (size_t index = 0; index < t.palette.size(); ++index) {
+        uint16_t colour = 0;
+        if (clut_word(sheet, (clut & 0x3F) * 16 + static_cast<int>(index), (clut >> 6) & 0x1FF, &colour))
+            t.palette[index] = colour;
+    }
+    return t;
+}
+
+// The colour of texel u of the sheet's row `row` (words from the sheet's own top-left corner,
+// known to be inside it), or kNoColour.
+uint32_t row_texel(const tim::TimImage& sheet, const uint16_t* row, const TexelSource& t, int u) {
+    const int x = t.page_x + (u >> t.word_shift) - sheet.image_x;
+    if (x < 0 || x >= sheet.width_words) return kNoColour;
+    const uint16_t word = row[x];
+    if (t.palette.empty()) return word;
+    const int index = (word >> (t.index_bits * (u & ((1 << t.word_shift) - 1)))) & ((1 << t.index_bits) - 1);
+    return t.palette[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
 void draw_console_sprite(const tim::TimImage& sheet, const ConsoleFrame& f, std::vector<uint16_t>& base) {
     const FrameRecord& r = f.record;
     const int mode = static_cast<int>((f.tpage >> 7) & 3), semi = static_cast<int>((f.tpage >> 5) & 3);
     if (mode == 3 || base.size() < static_cast<size_t>(f.base_w) * f.base_h) return;
+    const TexelSource source = texel_source(sheet, f.tpage, r.clut);
     const bool mirror_x = f.flips & kFlipLeftRight, mirror_y = f.flips & kFlipTopBottom;
     const int left = mirror_x ? f.base_w - r.correction_x - r.image_w : r.correction_x;
     const int top = mirror_y ? f.base_h - r.correction_y - r.image_h : r.correction_y;
@@ -88,22 +106,43 @@ void draw_console_sprite(const tim::TimImage& sheet, const ConsoleFrame& f, std:
         const int y = top + j;
         if (y < 0 || y >= f.base_h) continue;
         const int v = (r.image_y + (mirror_y ? r.image_h - 1 - j : j)) & 0xFF;
-        for (int i = 0; i < r.image_w; ++i) {
+        // A row the sheet does not cover, or does not hold whole, gives nothing to draw.
+        const int sheet_row = source.page_y + v - sheet.image_y;
+        if (sheet_row < 0 || sheet_row >= sheet.height ||
+            (static_cast<size_t>(sheet_row) + 1) * static_cast<size_t>(sheet.width_words) >
+                sheet.words.size())
+            continue;
+        const uint16_t* row = sheet.words.data() + static_cast<size_t>(sheet_row) * sheet.width_words;
+        uint16_t* out = base.data() + static_cast<size_t>(y) * f.base_w;
+        // The texels that land inside the base frame.
+        const int first = std::max(0, -left), end = std::min<int>(r.image_w, f.base_w - left);
+        for (int i = first; i < end; ++i) {
             const int x = left + i;
-            if (x < 0 || x >= f.base_w) continue;
             const int u = (r.image_x + (mirror_x ? r.image_w - 1 - i : i)) & 0xFF;
-            uint16_t colour = 0;
-            if (!texel_colour(sheet, f.tpage, r.clut, u, v, &colour) || colour == 0) continue;
-            uint16_t& below = base[static_cast<size_t>(y) * f.base_w + x];
-            below =
-                colour & kStpBit ? blend_console_colours(below, colour, semi) : static_cast<uint16_t>(colour);
+            const uint32_t colour = row_texel(sheet, row, source, u);
+            if (colour == kNoColour || colour == 0) continue;
+            out[x] = colour & kStpBit ? blend_console_colours(out[x], static_cast<uint16_t>(colour), semi)
+                                      : static_cast<uint16_t>(colour);
         }
     }
 }
 
-void copy_console_picture_into_surface(LPDIRECTDRAWSURFACE surface, const std::vector<uint16_t>& picture,
-                                       int w, int h) {
-    if (!surface || w <= 0 || h <= 0 || picture.size() < static_cast<size_t>(w) * h) return;
+namespace {
+
+// The DIB a console picture passes through on its way into a surface, kept from one picture to
+// the next: a fresh one for every window of every tick cost its pages' faults and zeroing, a
+// sixth of the heaviest tick.
+struct PictureBitmap {
+    HBITMAP dib = nullptr;
+    uint32_t* bits = nullptr;
+    int w = 0, h = 0;
+};
+PictureBitmap g_picture_bitmap;
+
+uint32_t* picture_bitmap(int w, int h) {
+    PictureBitmap& b = g_picture_bitmap;
+    if (b.dib && b.w == w && b.h == h) return b.bits;
+    release_console_picture_bitmap();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = w;
@@ -112,14 +151,32 @@ void copy_console_picture_into_surface(LPDIRECTDRAWSURFACE surface, const std::v
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib && bits) {
-        auto* px = static_cast<uint32_t*>(bits);
-        for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
-            const tim::Rgb c = tim::colour15(picture[i]);
-            px[i] = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
-        }
-        copy_bitmap_into_surface(surface, dib, w, h);
+    b.dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!b.dib || !bits) {
+        release_console_picture_bitmap();
+        return nullptr;
     }
-    if (dib) DeleteObject(dib);
+    b.bits = static_cast<uint32_t*>(bits);
+    b.w = w;
+    b.h = h;
+    return b.bits;
+}
+
+}  // namespace
+
+void release_console_picture_bitmap() {
+    if (g_picture_bitmap.dib) DeleteObject(g_picture_bitmap.dib);
+    g_picture_bitmap = PictureBitmap{};
+}
+
+void copy_console_picture_into_surface(LPDIRECTDRAWSURFACE surface, const std::vector<uint16_t>& picture,
+                                       int w, int h) {
+    if (!surface || w <= 0 || h <= 0 || picture.size() < static_cast<size_t>(w) * h) return;
+    uint32_t* px = picture_bitmap(w, h);
+    if (!px) return;
+    for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
+        const tim::Rgb c = tim::colour15(picture[i]);
+        px[i] = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
+    }
+    copy_bitmap_into_surface(surface, g_picture_bitmap.dib, w, h);
 }

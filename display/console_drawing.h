@@ -48,3 +48,5 @@ uint16_t blend_console_colours(uint16_t below, uint16_t texel, int mode);
 // device context, each channel widened to 8 bits as the TIM loader widens it.
 void copy_console_picture_into_surface(LPDIRECTDRAWSURFACE surface, const std::vector<uint16_t>& picture,
                                        int w, int h);
+// The bitmap those copies go through, kept between them, given back with the surfaces.
+void release_console_picture_bitmap();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "project/app_state.h"
+#include "display/console_drawing.h"
 #include "display/ddraw_errors.h"
 #include "project/tables.h"
 
@@ -174,6 +175,7 @@ void release_everything() {
     release_object(s.primary);
     release_object(s.ddraw);
     for (int p = 0; p < kMaxPatterns; ++p) release_pattern_window_set(p);
+    release_console_picture_bitmap();
 }
 
 HRESULT recreate_canvas(LPDIRECTDRAW ddraw, LPDIRECTDRAWSURFACE* canvas, DWORD w, DWORD h) {

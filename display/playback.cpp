@@ -146,7 +146,10 @@ void draw_console_picture(int p, uint32_t frames, uint8_t flips) {
     const PatternSettings& s = g_tables.settings[p];
     if (!base || s.base_w == 0 || s.base_h == 0) return;
     const ConsoleFrame empty = console_frame(p, -1, flips);
-    std::vector<uint16_t> picture(static_cast<size_t>(s.base_w) * s.base_h, empty.background);
+    // One buffer for every window and tick: a fresh one each time went back to the system and
+    // came again with its pages' faults.
+    static std::vector<uint16_t> picture;
+    picture.assign(static_cast<size_t>(s.base_w) * s.base_h, empty.background);
     const ConsoleSheet& sheet = console_sheet();
     for (int j = frame_count(p) - 1; j >= 0 && sheet.drawable; --j)
         if (frames & (1u << j)) draw_console_sprite(sheet.image, console_frame(p, j, flips), picture);
