@@ -39,8 +39,6 @@ std::set<Find*>& finds() {
     return f;
 }
 
-DWORD g_last_error = 0;
-
 std::string fs_path(LPCSTR name) {
     return cw::text::cp932_to_utf8(name ? name : "");
 }
@@ -65,7 +63,7 @@ DWORD error_from_errno(int e) {
 }
 
 BOOL fail_with_errno() {
-    g_last_error = error_from_errno(errno);
+    SetLastError(error_from_errno(errno));
     return FALSE;
 }
 
@@ -80,7 +78,7 @@ File* transfer_file(HANDLE h, const void* buffer, DWORD count, LPDWORD done) {
     if (done) *done = 0;
     File* f = file_of(h);
     if (f && (buffer || !count)) return f;
-    g_last_error = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
 }
 
@@ -111,7 +109,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, 
         case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
         case OPEN_ALWAYS: flags |= O_CREAT; break;
         case OPEN_EXISTING: break;
-        default: g_last_error = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
+        default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
     }
     // The system opens a pipe or a device at once, whether anything is at its other end or not;
     // open() would wait for a writer of a FIFO.
@@ -129,13 +127,13 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, 
     // A folder opens only for the backup semantics, as on the system.
     if (S_ISDIR(st.st_mode) && !(attributes & FILE_FLAG_BACKUP_SEMANTICS)) {
         close(fd);
-        g_last_error = ERROR_ACCESS_DENIED;
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     if (stored_on_disk(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto* f = new File{fd, static_cast<mode_t>(st.st_mode & S_IFMT)};
     files().insert(f);
-    g_last_error = 0;
+    SetLastError(0);
     return f;
 }
 
@@ -180,7 +178,7 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD to_write, LPDWORD written, LPVOID
 BOOL FlushFileBuffers(HANDLE h) {
     File* f = file_of(h);
     if (!f) {
-        g_last_error = ERROR_INVALID_HANDLE;
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return fsync(f->fd) == 0 ? TRUE : fail_with_errno();
@@ -190,7 +188,7 @@ BOOL CloseHandle(HANDLE h) {
     if (cw::win::close_process_handle(h)) return TRUE;
     File* f = file_of(h);
     if (!f) {
-        g_last_error = ERROR_INVALID_HANDLE;
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     // close() reports what a delayed write could not store (a full disk on some file systems).
@@ -203,12 +201,12 @@ BOOL CloseHandle(HANDLE h) {
 DWORD GetFileType(HANDLE h) {
     const File* f = file_of(h);
     if (!f) {
-        g_last_error = ERROR_INVALID_HANDLE;
+        SetLastError(ERROR_INVALID_HANDLE);
         return FILE_TYPE_UNKNOWN;
     }
     // The system's answer succeeds with its code cleared, so that FILE_TYPE_UNKNOWN can be told
     // from a failure.
-    g_last_error = 0;
+    SetLastError(0);
     switch (f->type) {
         case S_IFREG:
         case S_IFDIR:
@@ -224,7 +222,7 @@ BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION info) {
     const File* f = file_of(h);
     struct stat st;
     if (!f || !info) {
-        g_last_error = ERROR_INVALID_HANDLE;
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (fstat(f->fd, &st) != 0) return fail_with_errno();
@@ -244,7 +242,7 @@ BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION info) {
 HANDLE FindFirstFileA(LPCSTR name, WIN32_FIND_DATAA* data) {
     struct stat st;
     if (stat(fs_path(name).c_str(), &st) != 0) {
-        g_last_error = ERROR_FILE_NOT_FOUND;
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     if (data) {
@@ -283,7 +281,7 @@ DWORD GetFileAttributesA(LPCSTR name) {
 BOOL DeleteFileA(LPCSTR name) {
     const std::string path = fs_path(name);
     if (is_directory(path)) {
-        g_last_error = ERROR_ACCESS_DENIED;
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     return unlink(path.c_str()) == 0 ? TRUE : fail_with_errno();
@@ -300,7 +298,7 @@ BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
     }
     // The system names an existing file or folder of that name alike.
     if (errno == EEXIST) {
-        g_last_error = ERROR_ALREADY_EXISTS;
+        SetLastError(ERROR_ALREADY_EXISTS);
         return FALSE;
     }
     return fail_with_errno();
@@ -310,7 +308,7 @@ BOOL RemoveDirectoryA(LPCSTR name) {
     const std::string path = fs_path(name);
     struct stat st;
     if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        g_last_error = ERROR_DIRECTORY;
+        SetLastError(ERROR_DIRECTORY);
         return FALSE;
     }
     return rmdir(path.c_str()) == 0 ? TRUE : fail_with_errno();
@@ -321,12 +319,12 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
     struct stat st;
     const bool target_exists = lstat(to.c_str(), &st) == 0;
     if (target_exists && !(flags & MOVEFILE_REPLACE_EXISTING)) {
-        g_last_error = ERROR_ALREADY_EXISTS;
+        SetLastError(ERROR_ALREADY_EXISTS);
         return FALSE;
     }
     // A folder is never replaced by a file.
     if (target_exists && S_ISDIR(st.st_mode)) {
-        g_last_error = ERROR_ACCESS_DENIED;
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (rename(from.c_str(), to.c_str()) != 0) return fail_with_errno();
@@ -345,12 +343,4 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags) {
 
 BOOL CreateHardLinkA(LPCSTR new_name, LPCSTR existing, LPVOID) {
     return link(fs_path(existing).c_str(), fs_path(new_name).c_str()) == 0 ? TRUE : fail_with_errno();
-}
-
-DWORD GetLastError() {
-    return g_last_error;
-}
-
-void SetLastError(DWORD code) {
-    g_last_error = code;
 }
