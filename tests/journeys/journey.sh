@@ -179,16 +179,21 @@ walk_shot() { import -window root -crop "200x200+$wx+$wy" +repage "$out/$1.png" 
 walk_shot still-before
 read -r px py <<<"$(at play_forward)"
 click_at "$px" "$py"
-# Looks until a second picture shows, for up to 10 s on a busy machine.
-pictures=""
-for i in $(seq 40); do
-  walk_shot playing
-  pictures+="$(md5sum <"$out/playing.png" | cut -c1-32)"$'\n'
-  [ "$(sort -u <<<"$pictures" | grep -c .)" -ge 2 ] && break
+# Looks until a second picture shows, for up to 30 s on a busy machine; a screenshot that could
+# not be taken counts for nothing.
+pictures="" shots=0
+for i in $(seq 120); do
+  rm -f "$out/playing.png"
+  if walk_shot playing && [ -s "$out/playing.png" ]; then
+    shots=$((shots + 1))
+    pictures+="$(md5sum <"$out/playing.png" | cut -c1-32)"$'\n'
+    [ "$(sort -u <<<"$pictures" | grep -c .)" -ge 2 ] && break
+  fi
   sleep 0.2
 done
 rm -f "$out"/playing.png
-[ "$(sort -u <<<"$pictures" | grep -c .)" -ge 2 ] || fail "the walk window showed one picture while it played"
+[ "$(sort -u <<<"$pictures" | grep -c .)" -ge 2 ] ||
+  fail "the walk window showed one picture while it played ($shots screenshots)"
 read -r sx sy <<<"$(at play_stop)"
 click_at "$sx" "$sy"
 point stopped
