@@ -242,10 +242,20 @@ class TopFrame : public QWidget {
             // What the desktop did is reported as a fact; the window manager decides.
             const bool was = g_desktop_activating;
             g_desktop_activating = true;
-            if (isActiveWindow())
+            if (isActiveWindow()) {
                 cw::win::input_activated(w_);
-            else if (!QApplication::activeWindow())
-                cw::win::input_activated(nullptr);
+            } else if (!QApplication::activeWindow()) {
+                // Between one of the program's windows losing the activation and another
+                // gaining it the desktop has none active for a moment: the program has lost it
+                // only if none of its windows is active once the desktop's events are through.
+                QTimer::singleShot(0, this, [] {
+                    if (QApplication::activeWindow()) return;
+                    const bool before = g_desktop_activating;
+                    g_desktop_activating = true;
+                    cw::win::input_activated(nullptr);
+                    g_desktop_activating = before;
+                });
+            }
             g_desktop_activating = was;
         }
         QWidget::changeEvent(e);
