@@ -105,7 +105,8 @@ void draw_still_frames(int p, uint32_t frames_shown) {
 // ---- the console preview: the pattern windows drawn by the console's rules ----
 
 uint16_t console_colour(COLORREF c) {
-    return static_cast<uint16_t>((GetRValue(c) >> 3) | (GetGValue(c) >> 3) << 5 | (GetBValue(c) >> 3) << 10);
+    return tim::colour15_of(static_cast<uint32_t>(GetRValue(c)) << 16 |
+                            static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c));
 }
 
 // The working image as the console's frame buffer holds it, made again only when the image,

@@ -173,8 +173,7 @@ uint16_t console_word(uint32_t rgb, const ConsoleColours& colours) {
     if (rgb == 0)
         return colours.black == BlackTexels::Opaque || colours.stp == StpBits::All ? kDrawnBlack
                                                                                    : kTransparent;
-    const uint16_t word =
-        static_cast<uint16_t>(((rgb >> 19) & 0x1F) | ((rgb >> 11) & 0x1F) << 5 | ((rgb >> 3) & 0x1F) << 10);
+    const uint16_t word = tim::colour15_of(rgb);
     if (word == 0) return kDrawnBlack;  // too dark for 15 bits, yet not black: drawn, not transparent
     return colours.stp == StpBits::None ? word : static_cast<uint16_t>(word | kStpBit);
 }

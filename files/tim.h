@@ -77,6 +77,12 @@ constexpr Rgb colour15(uint16_t c) {
     return Rgb{static_cast<uint8_t>((c & 0x1F) << 3), static_cast<uint8_t>(((c >> 5) & 0x1F) << 3),
                static_cast<uint8_t>(((c >> 10) & 0x1F) << 3)};
 }
+// And back: the colour 0x00RRGGBB as a 15-bit word, each channel cut to its top five bits
+// (the STP bit clear).
+constexpr uint16_t colour15_of(uint32_t rgb) {
+    return static_cast<uint16_t>(((rgb >> 19) & 0x1F) | ((rgb >> 11) & 0x1F) << 5 |
+                                 ((rgb >> 3) & 0x1F) << 10);
+}
 
 // Pixel width a pixel block of width_words 16-bit units has in the given mode
 // (0..3); the 24-bit mode packs two pixels into three words.

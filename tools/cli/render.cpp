@@ -234,11 +234,6 @@ DDBLTFX background_fill(LPDIRECTDRAWSURFACE base, uint32_t rgb) {
     return fx;
 }
 
-// The 15-bit word of a colour as the console's frame buffer keeps it.
-uint16_t colour15_of(uint32_t rgb) {
-    return static_cast<uint16_t>((rgb >> 19 & 0x1F) | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F) << 10);
-}
-
 // Frame r drawn on the base surface, by the running display's rules or the console's.
 void draw_frame(const Project& p, const PatternEntry& e, const FrameRecord& r, const RenderOptions& o,
                 const tim::TimImage& console_sheet, Surfaces& s, DDBLTFX* background) {
@@ -252,7 +247,7 @@ void draw_frame(const Project& p, const PatternEntry& e, const FrameRecord& r, c
     f.flips = o.flips;
     f.base_w = e.base_w;
     f.base_h = e.base_h;
-    f.background = colour15_of(o.background);
+    f.background = tim::colour15_of(o.background);
     copy_console_picture_into_surface(s.base, draw_console_frame(console_sheet, f), e.base_w, e.base_h);
 }
 
